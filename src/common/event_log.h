@@ -1,0 +1,57 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "common/clock.h"
+
+namespace tavrin {
+
+inline constexpr std::string_view kSeparatorEquals =
+    "=================================================";
+inline constexpr std::string_view kSeparatorDashes =
+    "-------------------------------------------------";
+
+// Where models report what they did: one event-log line per call.
+class EventSink {
+public:
+    virtual ~EventSink() = default;
+    virtual void LogEvent(const std::string& text) = 0;
+};
+
+// The day's event log (adminlog.txt) and chat log (chatlog.txt), each in the
+// folder DD-MM-YY under the program directory. Every line is on disk when the
+// call returns; the day is taken at each call, so writing follows midnight.
+class EventLog final : public EventSink {
+public:
+    // `programDir` ends with the path separator.
+    EventLog(std::string programDir, const Clock& clock);
+
+    // Appends "[HH:MM:SS] text" to today's event log.
+    void LogEvent(const std::string& text) override;
+
+    // Appends a block of already stamped chat lines, unchanged, to the chat
+    // log of the given day.
+    void AppendChatLog(const std::string& date, const std::string& text);
+
+    std::string DayDirectory(const std::string& date) const;
+    std::string EventLogPath(const std::string& date) const;
+    std::string ChatLogPath(const std::string& date) const;
+    const std::string& ProgramDir() const { return m_programDir; }
+    const Clock& GetClock() const { return m_clock; }
+
+    // Live viewers: called with each line or block just written.
+    std::function<void(const std::string& line)> onEventLine;
+    std::function<void(const std::string& block)> onChatText;
+    // Called when a log file could not be written (the log cannot hold that).
+    std::function<void(const std::string& failure)> onWriteFailure;
+
+private:
+    void Append(const std::string& date, const char* file, const std::string& text);
+
+    std::string m_programDir;
+    const Clock& m_clock;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,130 @@
+#include "common/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace tavrin {
+namespace {
+
+std::string ToDisk(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16 + 8);
+    for (char c : text) {
+        if (c == '\n') out.push_back('\r');
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::string FromDisk(const std::string& bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        out.push_back(bytes[i]);
+    }
+    return out;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void Report(std::string* failure, const char* what, const std::string& path, int err) {
+    if (failure) *failure = std::string(what) + path + " (" + std::strerror(err) + ")";
+}
+
+}  // namespace
+
+bool ReadTextFile(const std::string& path, std::string& text) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::string bytes;
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        bytes.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    text = FromDisk(bytes);
+    return true;
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text, WriteMode mode,
+                   std::string* failure, FileAccess access) {
+    const mode_t perms = access == FileAccess::OwnerOnly ? 0600 : 0644;
+    const std::string bytes = ToDisk(text);
+
+    struct stat st {};
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+        Report(failure, "Couldn't write: ", path, EISDIR);
+        return false;
+    }
+
+    if (mode == WriteMode::Append) {
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, perms);
+        if (fd < 0) {
+            Report(failure, "Couldn't open: ", path, errno);
+            return false;
+        }
+        bool ok = WriteAll(fd, bytes);
+        int err = errno;
+        if (::close(fd) != 0 && ok) {
+            Report(failure, "Couldn't close: ", path, errno);
+            return false;
+        }
+        if (!ok) Report(failure, "Couldn't write: ", path, err);
+        return ok;
+    }
+
+    // Replace: the new text goes to a temporary file beside the old one and
+    // takes its place in one rename.
+    std::string tmp = path + ".tmpXXXXXX";
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) {
+        Report(failure, "Couldn't open: ", path, errno);
+        return false;
+    }
+    // An existing file keeps its permissions; a new one gets the requested ones.
+    mode_t keep = exists ? (st.st_mode & 07777) : perms;
+    if (access == FileAccess::OwnerOnly) keep &= 0600;
+    ::fchmod(fd, keep);
+    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0) ok = false;
+    if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) return true;
+    if (ok) err = errno;
+    ::unlink(tmp.c_str());
+    Report(failure, "Couldn't write: ", path, err);
+    return false;
+}
+
+bool MakeDirectory(const std::string& path) {
+    if (::mkdir(path.c_str(), 0755) == 0) return true;
+    struct stat st {};
+    return errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace tavrin

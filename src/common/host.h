@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavrin {
+
+// One command a model wants sent to the game server, with the pause the main
+// window keeps after it before the next command of the same batch goes out.
+struct PacedCommand {
+    enum class Route {
+        Request,  // a tab's command event: shown, sent when logged in, always logged
+        Direct,   // the main window's own sending: sent when logged in, not logged
+    };
+    std::string text;
+    int pauseAfterMs = 0;
+    Route route = Route::Request;
+
+    bool operator==(const PacedCommand&) const = default;
+};
+
+// Where models hand their commands. The main window sends a batch in order,
+// keeping each pause without ever blocking its thread.
+class CommandSink {
+public:
+    virtual ~CommandSink() = default;
+    virtual void SubmitCommands(std::vector<PacedCommand> batch) = 0;
+};
+
+// The questions and messages a model puts to the person at the console. The
+// window shows boxes; the headless console and tests answer them.
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+    // A message box with OK only.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // A Yes/No box; true for Yes.
+    virtual bool AskYesNo(const std::string& text) = 0;
+    // A file dialog; nullopt when the person cancels.
+    virtual std::optional<std::string> AskOpenFileName(const std::string& suggestion) = 0;
+    virtual std::optional<std::string> AskSaveFileName(const std::string& suggestion) = 0;
+};
+
+}  // namespace tavrin

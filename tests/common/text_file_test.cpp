@@ -1,0 +1,113 @@
+#include "common/text_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/temp_dir.h"
+
+namespace tavrin {
+namespace {
+
+using testing::TempDir;
+
+std::string RawBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void PutRaw(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST(TextFile, LineEndsAreLfInMemoryAndCrLfOnDisk) {
+    TempDir dir;
+    const std::string path = dir.File("a.txt");
+    PutRaw(path, "a\r\nb\r\n");
+    std::string text;
+    ASSERT_TRUE(ReadTextFile(path, text));
+    EXPECT_EQ(text, "a\nb\n");
+
+    ASSERT_TRUE(WriteTextFile(path, "a\nb\n", WriteMode::Replace));
+    EXPECT_EQ(RawBytes(path), "a\r\nb\r\n");
+
+    // A lone CR is kept as it is; only pairs become one LF.
+    PutRaw(path, "x\ry\r\n\r");
+    ASSERT_TRUE(ReadTextFile(path, text));
+    EXPECT_EQ(text, "x\ry\n\r");
+}
+
+TEST(TextFile, ReadMissingOrEmpty) {
+    TempDir dir;
+    std::string text = "untouched";
+    EXPECT_FALSE(ReadTextFile(dir.File("none.txt"), text));
+    EXPECT_EQ(text, "untouched");
+    // A folder of that name is no file.
+    EXPECT_FALSE(ReadTextFile(dir.Path(), text));
+    EXPECT_EQ(text, "untouched");
+
+    PutRaw(dir.File("empty.txt"), "");
+    EXPECT_TRUE(ReadTextFile(dir.File("empty.txt"), text));
+    EXPECT_EQ(text, "");
+}
+
+TEST(TextFile, ReplaceAndAppend) {
+    TempDir dir;
+    const std::string path = dir.File("log.txt");
+    ASSERT_TRUE(WriteTextFile(path, "one\n", WriteMode::Append));  // created
+    ASSERT_TRUE(WriteTextFile(path, "two\n", WriteMode::Append));
+    EXPECT_EQ(RawBytes(path), "one\r\ntwo\r\n");
+    ASSERT_TRUE(WriteTextFile(path, "new\n", WriteMode::Replace));
+    EXPECT_EQ(RawBytes(path), "new\r\n");
+}
+
+TEST(TextFile, ReplaceLeavesNoTemporaryFiles) {
+    TempDir dir;
+    ASSERT_TRUE(WriteTextFile(dir.File("c.cfg"), "x\n", WriteMode::Replace));
+    ASSERT_TRUE(WriteTextFile(dir.File("c.cfg"), "y\n", WriteMode::Replace));
+    int files = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.Path())) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
+}
+
+TEST(TextFile, FailuresAreReportedAndLeaveOldContent) {
+    TempDir dir;
+    std::string failure;
+    EXPECT_FALSE(WriteTextFile(dir.File("missing/x.txt"), "x\n", WriteMode::Replace, &failure));
+    EXPECT_NE(failure.find("missing/x.txt"), std::string::npos);
+
+    failure.clear();
+    EXPECT_FALSE(WriteTextFile(dir.File("missing/x.txt"), "x\n", WriteMode::Append, &failure));
+    EXPECT_FALSE(failure.empty());
+
+    // A folder where the file should be.
+    std::filesystem::create_directory(dir.File("sub"));
+    failure.clear();
+    EXPECT_FALSE(WriteTextFile(dir.File("sub"), "x\n", WriteMode::Replace, &failure));
+    EXPECT_FALSE(failure.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("sub")));
+}
+
+TEST(TextFile, OwnerOnlyFilesAreNotReadableByOthers) {
+    TempDir dir;
+    const std::string path = dir.File("servers.cfg");
+    ASSERT_TRUE(WriteTextFile(path, "x\n", WriteMode::Replace, nullptr, FileAccess::OwnerOnly));
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    // Rewriting keeps it private.
+    ASSERT_TRUE(WriteTextFile(path, "y\n", WriteMode::Replace, nullptr, FileAccess::OwnerOnly));
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+}  // namespace
+}  // namespace tavrin

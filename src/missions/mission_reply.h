@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrin {
+
+// The two lists of the Missions tab a mission reply can be for.
+enum class MissionList { None, Cycle, Available };
+
+// Which list a reply fills, by its markers: "mission list" answers with the
+// cycle, "mission available" with all available missions. Case-sensitive
+// substring tests on the whole reply.
+MissionList ClassifyMissionReply(std::string_view reply);
+
+// The lines of a mission reply that become rows, in order. The reply is cut at
+// line feeds; reading stops once no more than 5 characters are left from the
+// start of a line, which drops a short trailer. Blank lines give no row.
+std::vector<std::string_view> MissionReplyLines(std::string_view reply);
+
+// What the markers of one "mission list" line say. A marker at the very first
+// character of the line is not seen.
+struct CycleLineMarks {
+    bool twice = false;    // "(2x)"
+    bool flipped = false;  // "FLIPPED"
+    bool current = false;  // "<CURRENT"
+    bool next = false;     // "<NEXT"
+};
+CycleLineMarks ReadCycleLineMarks(std::string_view line);
+
+// The file name of a "mission list" line: the text after its first ":" with
+// the markers and dashes cut out. Blanks the removals leave are kept.
+std::string CycleLineFileName(std::string_view line);
+
+// One line of the "mission available" reply, such as
+// "12. desert.npj (Operation: Sandstorm)".
+struct AvailableMission {
+    std::string fileName;     // "desert.npj"
+    std::string description;  // "Operation: Sandstorm"; the file name without
+                              // its extension when the line gives "()"
+    bool operator==(const AvailableMission&) const = default;
+};
+AvailableMission SplitAvailableLine(std::string_view line);
+
+}  // namespace tavrin

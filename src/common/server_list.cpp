@@ -1,0 +1,134 @@
+#include "common/server_list.h"
+
+#include <unordered_set>
+
+#include "common/server_details.h"
+#include "common/text_file.h"
+
+namespace tavrin {
+namespace {
+
+// Takes the text up to the next comma (or to the end when `last`).
+bool TakeField(std::string_view& rest, std::string& field, bool last) {
+    if (last) {
+        field.assign(rest);
+        return true;
+    }
+    size_t comma = rest.find(',');
+    if (comma == std::string_view::npos) return false;
+    field.assign(rest.substr(0, comma));
+    rest.remove_prefix(comma + 1);
+    return true;
+}
+
+// Removes the favourite mark wherever it stands in the name; true when there
+// was one.
+bool StripFavouriteMark(std::string& name) {
+    bool found = false;
+    for (size_t at; (at = name.find(kFavouriteMark)) != std::string::npos;) {
+        name.erase(at, kFavouriteMark.size());
+        found = true;
+    }
+    return found;
+}
+
+}  // namespace
+
+bool ParseServerLine(std::string_view line, ServerRecord& record) {
+    ServerRecord r;
+    std::string_view rest = line;
+    if (!TakeField(rest, r.name, false) || !TakeField(rest, r.address, false) ||
+        !TakeField(rest, r.port, false) || !TakeField(rest, r.username, false))
+        return false;
+    TakeField(rest, r.password, true);
+    record = std::move(r);
+    return true;
+}
+
+ServerList ParseServerList(std::string_view text) {
+    ServerList list;
+    // Duplicates are whole lines; a line that only ends like another one is a
+    // record of its own. A last line without a line feed still counts.
+    std::unordered_set<std::string_view> seen;
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!seen.insert(line).second) continue;
+        ServerRecord record;
+        if (!ParseServerLine(line, record)) continue;
+        if (StripFavouriteMark(record.name) && list.favourite < 0)
+            list.favourite = static_cast<int>(list.records.size());
+        list.records.push_back(std::move(record));
+    }
+    return list;
+}
+
+std::string BuildServerList(const std::vector<ServerRecord>& records, int favourite) {
+    std::string text;
+    for (size_t i = 0; i < records.size(); ++i) {
+        const ServerRecord& r = records[i];
+        if (static_cast<int>(i) == favourite) text += kFavouriteMark;
+        text +=
+            r.name + ',' + r.address + ',' + r.port + ',' + r.username + ',' + r.password + '\n';
+    }
+    return text;
+}
+
+ServerRecord FavouriteRecord(std::string_view text) {
+    ServerList list = ParseServerList(text);
+    if (list.records.empty()) return {};
+    return list.records[list.favourite >= 0 ? list.favourite : 0];
+}
+
+std::string ServerListPath(const std::string& programDir) {
+    return programDir + "Configs" + kPathSeparator + "servers.cfg";
+}
+
+std::string LoadServerList(const std::string& programDir, EventSink& log) {
+    std::string text;
+    if (ReadTextFile(ServerListPath(programDir), text)) return text;
+    text = kDefaultServerList;
+    SaveServerList(programDir, text, log);
+    return text;
+}
+
+bool SaveServerList(const std::string& programDir, const std::string& text, EventSink& log) {
+    std::string failure;
+    if (WriteTextFile(ServerListPath(programDir), text, WriteMode::Replace, &failure,
+                      FileAccess::OwnerOnly))
+        return true;
+    log.LogEvent(failure);
+    return false;
+}
+
+void CServer::Load(const std::string& programDir) {
+    m_programDir = programDir;
+    m_serversText = LoadServerList(programDir, m_log);
+    m_details = FavouriteRecord(m_serversText);
+}
+
+bool CServer::Login() {
+    if (!m_loginEnabled) return false;
+    const ServerRecord& d = m_details;
+    if (d.address.empty() || d.address == kUnsetAddress || d.port.empty() || d.username.empty() ||
+        d.password.empty()) {
+        m_dialogs.ShowMessage(std::string(kCheckServerDetails));
+        return false;
+    }
+    m_loginEnabled = false;
+    return true;
+}
+
+CConDets CServer::OpenDetails() {
+    return CConDets(m_serversText, m_index, m_dialogs);
+}
+
+void CServer::AcceptDetails(CConDets& dialog) {
+    dialog.Ok();
+    m_index = dialog.SelectedIndex();
+    m_details = m_index >= 0 ? dialog.Records()[m_index] : ServerRecord{};
+    if (dialog.Changed()) SaveServerList(m_programDir, m_serversText, m_log);
+}
+
+}  // namespace tavrin

@@ -1,0 +1,142 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/event_log.h"
+#include "common/host.h"
+
+namespace tavrin {
+
+// One line of servers.cfg: name "," address "," port "," username "," password.
+// The password runs to the line end and so may hold commas; the other fields
+// may not.
+struct ServerRecord {
+    std::string name;
+    std::string address;
+    std::string port;
+    std::string username;
+    std::string password;
+
+    bool operator==(const ServerRecord&) const = default;
+};
+
+inline constexpr std::string_view kDefaultServerList =
+    "New Connection,0.0.0.0,40000,username,pinecode\n";
+// Put directly before the name of the record shown at start.
+inline constexpr std::string_view kFavouriteMark = "*FAV*";
+// What an empty address field reads; it means "not set".
+inline constexpr std::string_view kUnsetAddress = "0.0.0.0";
+inline constexpr std::string_view kCheckServerDetails = "Check Server details";
+
+// The records of a servers list text, each distinct line once, in the order
+// of first appearance. Lines with fewer than four commas are skipped. The
+// favourite is the first record whose name carried the mark (removed from the
+// name), -1 when none did.
+struct ServerList {
+    std::vector<ServerRecord> records;
+    int favourite = -1;
+};
+ServerList ParseServerList(std::string_view text);
+
+// Splits one line (without its line feed); false when it has fewer than four
+// commas.
+bool ParseServerLine(std::string_view line, ServerRecord& record);
+
+// The file text of the records, one line each, the mark before the name of
+// record `favourite` (none when out of range).
+std::string BuildServerList(const std::vector<ServerRecord>& records, int favourite);
+
+// The record the Server tab shows at start: the favourite, else the first
+// record, else an empty record.
+ServerRecord FavouriteRecord(std::string_view text);
+
+std::string ServerListPath(const std::string& programDir);
+
+// Reads Configs/servers.cfg. A missing file becomes the default line, which is
+// written out at once (owner-only: the file holds passwords).
+std::string LoadServerList(const std::string& programDir, EventSink& log);
+
+// Replaces Configs/servers.cfg; a failure is logged and returned as false.
+bool SaveServerList(const std::string& programDir, const std::string& text, EventSink& log);
+
+// The fields of the Server tab that other parts of the program fill in.
+struct GameStateFields {
+    std::string mode = "Mode";
+    std::string serverName = "Name";
+    std::string players = "0 / 0 / 0";
+    std::string currentMission = "Mission";
+};
+struct SystemInfoFields {
+    std::string operatingSystem;
+    std::string cpus;
+    std::string physicalMemory;
+    std::string ownMemory;
+};
+
+class CConDets;
+
+// The Server tab: the servers list, the login details of the chosen server
+// (read-only fields Record, Server IP address, RAT port number, Username,
+// Password), the Login/Logout/Change buttons and the game-state, system
+// information and Connection Started fields.
+class CServer {
+  public:
+    CServer(EventSink& log, UserDialogs& dialogs) : m_log(log), m_dialogs(dialogs) {}
+
+    // Loads the servers list from `programDir` (ending with the separator) and
+    // shows the favourite.
+    void Load(const std::string& programDir);
+
+    const std::string& ServersText() const { return m_serversText; }
+    // Record name, address, port, user name and password as shown; what a
+    // login uses.
+    const ServerRecord& LoginDetails() const { return m_details; }
+    int RecordIndex() const { return m_index; }
+
+    bool LoginEnabled() const { return m_loginEnabled; }
+    bool ChangeEnabled() const { return m_loginEnabled; }
+    // The session disables Login and Change while it connects or reconnects
+    // and enables them again when it gives up.
+    void SetLoginEnabled(bool enabled) { m_loginEnabled = enabled; }
+
+    // Button "Login": true when the details are complete and the caller should
+    // post the connect request; Login and Change are then disabled. Incomplete
+    // details show "Check Server details".
+    bool Login();
+    // Button "Logout": enables Login and Change; the caller then posts the
+    // logout request.
+    void Logout() { m_loginEnabled = true; }
+
+    // Button "Change": the Server Details dialog on this tab's servers list.
+    CConDets OpenDetails();
+    // The dialog closed with OK: it rebuilds the servers list, this tab shows
+    // its selected record, and a changed list is saved. (Cancel: just drop
+    // the dialog.)
+    void AcceptDetails(CConDets& dialog);
+
+    GameStateFields& GameState() { return m_gameState; }
+    const GameStateFields& GameState() const { return m_gameState; }
+    // The game-state fields after a lost connection.
+    void ResetGameState() { m_gameState = GameStateFields{}; }
+
+    SystemInfoFields& SystemInfo() { return m_systemInfo; }
+    const SystemInfoFields& SystemInfo() const { return m_systemInfo; }
+    std::string& ConnectionStarted() { return m_connectionStarted; }
+    const std::string& ConnectionStarted() const { return m_connectionStarted; }
+
+  private:
+    EventSink& m_log;
+    UserDialogs& m_dialogs;
+    std::string m_programDir;
+    std::string m_serversText;
+    int m_index = 0;
+    ServerRecord m_details;
+    bool m_loginEnabled = true;
+    GameStateFields m_gameState;
+    SystemInfoFields m_systemInfo;
+    std::string m_connectionStarted;
+};
+
+}  // namespace tavrin

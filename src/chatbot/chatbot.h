@@ -1,0 +1,134 @@
+#pragma once
+
+// The ChatBot tab without its widgets: the configuration, the chat list fed
+// by "chat get" replies, the matching of new lines, the buttons, and the
+// sanctioned players.
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "chatbot/banned_words.h"
+#include "chatbot/chat_scanner.h"
+#include "chatbot/chatbot_config.h"
+#include "chatbot/sanctions.h"
+#include "common/clock.h"
+#include "common/event_log.h"
+#include "common/host.h"
+
+namespace tavrin {
+
+// Where the stamped chat lines of each reply are kept.
+class ChatLogSink {
+  public:
+    virtual ~ChatLogSink() = default;
+    virtual void AppendChatLog(const std::string& date, const std::string& block) = 0;
+};
+
+// The day's chatlog.txt of the event log.
+class EventLogChatLog final : public ChatLogSink {
+  public:
+    explicit EventLogChatLog(EventLog& log) : m_log(log) {}
+    void AppendChatLog(const std::string& date, const std::string& block) override {
+        m_log.AppendChatLog(date, block);
+    }
+
+  private:
+    EventLog& m_log;
+};
+
+// Status images of a chat row.
+enum ChatImage { kImageShown = 1, kImageCaught = 2, kImageClean = 12 };
+
+struct ChatRow {
+    int image = kImageShown;
+    std::string time;  // "[HH:MM:SS] "
+    std::string text;
+    bool operator==(const ChatRow&) const = default;
+};
+
+// The "Scan Data" fields as they read.
+struct ScanData {
+    std::string preLines;
+    std::string postLines;
+    std::string knownLength;
+    std::string newLength;
+    std::string linesToScan;  // a count, or "None"
+    std::string excessLines;  // set only when lines were cut
+};
+
+// What a right click on a chat row offers: warn the line's speaker.
+struct ChatRowMenu {
+    std::string speaker;
+    std::vector<std::string> warnings;  // the menu items, in list order
+};
+
+class CChatBot {
+  public:
+    // A command longer than this does not fit the tab's command buffer.
+    static constexpr size_t kMaxCommandLength = 127;
+    static constexpr int kCommandPauseMs = 250;
+
+    CChatBot(std::string programDir, const Clock& clock, EventSink& log, CommandSink& commands,
+             UserDialogs& dialogs, ChatLogSink& chatLog, PlayerIdLookup findPlayerId);
+
+    // Configuration: loaded once when the tab is set up.
+    void LoadConfiguration();
+    bool SaveConfiguration();
+    const ChatBotConfig& Config() const { return m_config; }
+    // "View Banned Words": the dialog on copies of the configuration.
+    CBannedWords OpenBannedWords() { return CBannedWords(m_config, m_dialogs); }
+    // The dialog's OK: its records replace the configuration, which is saved.
+    void AcceptBannedWords(const ChatBotConfig& edited);
+
+    // A reply the router took for chat.
+    void ProcessChatReply(const std::string& reply);
+
+    const std::deque<ChatRow>& ChatRows() const { return m_rows; }  // newest first
+    const ScanData& Scan() const { return m_scan; }
+    const ChatLineTracker& Lines() const { return m_tracker; }
+
+    // "Start ChatBot" / "Stop ChatBot".
+    bool IsOn() const { return m_on; }
+    void SetOn(bool on) { m_on = on; }
+    const char* StartStopLabel() const { return m_on ? "Stop ChatBot" : "Start ChatBot"; }
+
+    void RequestChat();
+    // "$" first: the rest, without any "$", is a raw command; else a chat line.
+    void Send(const std::string& text);
+    // "Reset ChatBot ", also at every connect request.
+    void Reset();
+    // Replays a chat log file chosen by the user through ProcessChatReply.
+    void ScanChatlog();
+
+    // Right click on a chat row: nullopt when the row names no speaker.
+    std::optional<ChatRowMenu> MenuForChatRow(int row) const;
+    // After the choice: asks, then warns the speaker in the game chat.
+    void WarnSpeaker(const std::string& speaker, const std::string& warning);
+
+    CShamed& Shamed() { return m_shamed; }
+    const CShamed& Shamed() const { return m_shamed; }
+    // Each clock tick: the sanctions pass, while on and connected.
+    void OnClockTick(bool ratConnected);
+
+  private:
+    int MatchLine(const std::string& line, const BannedWordMatcher& matcher);
+    void PostCommand(const std::string& command);
+
+    std::string m_programDir;
+    const Clock& m_clock;
+    CommandSink& m_commands;
+    UserDialogs& m_dialogs;
+    ChatLogSink& m_chatLog;
+    ChatBotConfig m_config;
+    ChatLineTracker m_tracker;
+    std::deque<ChatRow> m_rows;
+    ScanData m_scan;
+    CShamed m_shamed;
+    bool m_on = false;
+    bool m_fFirstBatch = true;
+    bool m_fLogScan = false;
+};
+
+}  // namespace tavrin

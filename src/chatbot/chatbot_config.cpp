@@ -1,0 +1,117 @@
+#include "chatbot/chatbot_config.h"
+
+#include <algorithm>
+
+#include "chatbot/chat_text.h"
+#include "common/text_file.h"
+#include "common/value_text.h"
+
+namespace tavrin {
+
+namespace {
+
+constexpr int kWordFields = 5;
+
+// Position of the n-th backslash (1-based), or npos.
+size_t NthBackslash(std::string_view record, int n) {
+    size_t at = std::string_view::npos;
+    for (int i = 0; i < n; ++i) {
+        at = record.find('\\', at == std::string_view::npos ? 0 : at + 1);
+        if (at == std::string_view::npos) break;
+    }
+    return at;
+}
+
+}  // namespace
+
+std::string RecordField(std::string_view record, int n) {
+    if (n < 1) return {};
+    size_t end = NthBackslash(record, n);
+    if (end == std::string_view::npos) return {};
+    size_t begin = n == 1 ? 0 : NthBackslash(record, n - 1) + 1;
+    return std::string(record.substr(begin, end - begin));
+}
+
+bool IsWholeWord(std::string_view record) {
+    return !record.empty() && record.front() == '1';
+}
+
+int PuntPoints(std::string_view record) {
+    std::string penalty = RecordField(record, 4);
+    if (penalty == kPenaltyTexts[0]) return kMonitorOnly;
+    static constexpr std::string_view kMarks[] = {"[0", "[1", "[2", "[3", "[4"};
+    for (int points = 0; points < 5; ++points)
+        if (penalty.find(kMarks[points]) != std::string::npos) return points;
+    return kUnknownPenalty;
+}
+
+int FoundCount(std::string_view record) {
+    return TextToInt(RecordField(record, 5));
+}
+
+std::string WithFoundCount(std::string_view record, int count) {
+    std::string out(record);
+    // A short record gets the field ends it lacks, so the count lands in field 5.
+    const auto have = std::count(out.begin(), out.end(), '\\');
+    if (have < kWordFields) out.append(static_cast<size_t>(kWordFields - have), '\\');
+    size_t begin = NthBackslash(out, kWordFields - 1) + 1;
+    size_t end = NthBackslash(out, kWordFields);
+    out.replace(begin, end - begin, IntToText(count));
+    return out;
+}
+
+std::string_view PenaltyText(int index) {
+    if (index < 1 || index > static_cast<int>(kPenaltyTexts.size())) return {};
+    return kPenaltyTexts[static_cast<size_t>(index - 1)];
+}
+
+ChatBotConfig ParseChatBotConfig(std::string_view text) {
+    const std::string rest = EraseAll(text, "[WORDS]\n");
+    size_t pos = 0;
+    // Takes lines up to the end marker; a section also ends where no line feed follows.
+    auto takeSection = [&](std::vector<std::string>& out, std::string_view end) {
+        for (size_t lf = rest.find('\n', pos); lf != std::string::npos; lf = rest.find('\n', pos)) {
+            std::string_view line(rest.data() + pos, lf - pos);
+            pos = lf + 1;
+            if (line == end) return;
+            out.emplace_back(line);
+        }
+    };
+    ChatBotConfig config;
+    takeSection(config.words, "[WARNINGS]");
+    takeSection(config.warnings, "[DEFAULT]");
+    config.defaultPenalty = TextToInt(std::string_view(rest).substr(pos));
+    return config;
+}
+
+std::string FormatChatBotConfig(const ChatBotConfig& config) {
+    std::string text = "[WORDS]\n";
+    for (const auto& word : config.words) text += word + "\n";
+    text += "[WARNINGS]\n";
+    for (const auto& warning : config.warnings) text += warning + "\n";
+    text += "[DEFAULT]\n";
+    text += IntToText(config.defaultPenalty);
+    return text;
+}
+
+std::string ChatBotConfigPath(const std::string& programDir) {
+    return programDir + std::string(kChatBotConfigFile);
+}
+
+ChatBotConfig LoadChatBotConfig(const std::string& programDir) {
+    const std::string path = ChatBotConfigPath(programDir);
+    std::string text;
+    if (!ReadTextFile(path, text)) {
+        text = kDefaultChatBotConfig;
+        WriteTextFile(path, text, WriteMode::Replace);
+    }
+    return ParseChatBotConfig(text);
+}
+
+bool SaveChatBotConfig(const std::string& programDir, const ChatBotConfig& config,
+                       std::string* failure) {
+    return WriteTextFile(ChatBotConfigPath(programDir), FormatChatBotConfig(config),
+                         WriteMode::Replace, failure);
+}
+
+}  // namespace tavrin

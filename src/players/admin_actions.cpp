@@ -1,0 +1,124 @@
+#include "players/admin_actions.h"
+
+#include <array>
+#include <vector>
+
+#include "common/value_text.h"
+
+namespace tavrin {
+namespace {
+
+// Tested in this order; the first hit decides.
+constexpr std::array<std::string_view, 7> kActionResults = {
+    "Player Zeroed", "Player Killed", "Player Swapped", "Player Punted",
+    "Player punted", "Player Banned", "Player banned"};
+
+bool Contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+std::string ToLowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+std::string TooLongMessage(const std::string& command) {
+    return "Command too long (" + IntToText(static_cast<int32_t>(command.size())) +
+           " characters, at most 127); nothing was sent:\n" + command;
+}
+
+}  // namespace
+
+std::string ActionWord(std::string_view kind) {
+    std::string word = ToLowerAscii(" " + std::string(kind) + " ");
+    if (Contains(word, "warn")) return word;
+    // Both tests look at the kind itself, so a kind with both words is zeroed.
+    const bool swap = Contains(word, "swap");
+    if (Contains(word, "zero")) return " zeroscore ";
+    if (swap) return " swapteam ";
+    return word;
+}
+
+AdminAction BuildAdminAction(std::string_view menuLine, std::string_view id,
+                             std::string_view name) {
+    const size_t p = menuLine.find('\\');
+    const std::string_view kind =
+        p == std::string_view::npos ? std::string_view() : menuLine.substr(0, p);
+    const std::string_view message =
+        p == std::string_view::npos ? menuLine : menuLine.substr(p + 1);
+
+    AdminAction action;
+    action.actionWord = ActionWord(kind);
+    const std::string idText = std::string(id) + " ";
+    const std::string nameText = std::string(name) + " ";
+    const std::string messageText = " > " + std::string(message);
+    const std::string chatLine = "chat send " + nameText + messageText;
+    if (Contains(action.actionWord, "warn")) {
+        action.first = chatLine;
+    } else {
+        action.first = "player" + action.actionWord + idText;
+        action.second = chatLine;
+    }
+    action.confirmation = action.actionWord + "\n" + messageText + "\n" + nameText + "\n" + idText;
+    return action;
+}
+
+bool IsActionResultReply(std::string_view reply) {
+    for (auto marker : kActionResults) {
+        if (Contains(reply, marker)) return true;
+    }
+    return false;
+}
+
+bool PostCommands(CommandSink& sink, std::string_view first, std::string_view second) {
+    if (first.size() > kMaxCommandLength || second.size() > kMaxCommandLength) return false;
+    std::vector<PacedCommand> batch;
+    for (std::string_view command : {first, second}) {
+        if (!command.empty()) batch.push_back({std::string(command), kCommandPauseMs});
+    }
+    if (!batch.empty()) sink.SubmitCommands(std::move(batch));
+    return true;
+}
+
+AdminActions::AdminActions(const PlayerList& players, CommandSink& commands, UserDialogs& dialogs)
+    : m_players(players), m_commands(commands), m_dialogs(dialogs) {}
+
+void AdminActions::OnPlayerRightClick(int row, const ChooseMenuLine& chooseMenuLine) {
+    const auto& rows = m_players.Rows();
+    if (row < 0 || static_cast<size_t>(row) >= rows.size()) return;
+    // Copied before the menu opens: a refresh meanwhile must not move the
+    // action onto whichever player now has this row.
+    const PlayerRow clicked = rows[static_cast<size_t>(row)];
+
+    const std::string line = chooseMenuLine();
+    if (line.empty()) return;
+    if (line.find('\\') == std::string::npos) {
+        m_dialogs.ShowMessage("Menu line has no action: " + line);
+        return;
+    }
+    const AdminAction action =
+        BuildAdminAction(line, clicked.cells[kColumnId], clicked.cells[kColumnName]);
+
+    // The host (id 0) cannot be punted or banned.
+    if (clicked.cells[kColumnId] == "0" &&
+        (action.actionWord == " punt " || action.actionWord == " ban ")) {
+        m_dialogs.ShowMessage("Can't" + action.actionWord + "server host");
+        return;
+    }
+    for (const std::string* command : {&action.first, &action.second}) {
+        if (command->size() > kMaxCommandLength) {
+            m_dialogs.ShowMessage(TooLongMessage(*command));
+            return;
+        }
+    }
+    if (!m_dialogs.AskYesNo(action.confirmation)) return;
+    PostCommands(m_commands, action.first, action.second);
+}
+
+void AdminActions::RefreshPlayerList() {
+    PostCommands(m_commands, "player list", "");
+}
+
+}  // namespace tavrin

@@ -1,0 +1,374 @@
+#include "players/player_list.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "common/value_text.h"
+
+namespace tavrin {
+namespace {
+
+struct CodeName {
+    char digit;
+    std::string_view name;
+};
+
+// Tested in this order; the first digit the code contains wins.
+constexpr std::array<CodeName, 10> kCodeNames = {{
+    {'0', "None"},
+    {'1', "JointOps"},
+    {'2', "Rebel"},
+    {'3', "None"},
+    {'4', "None"},
+    {'5', "Medic"},
+    {'6', "Sniper"},
+    {'7', "Gunner"},
+    {'8', "RifleMan"},
+    {'9', "Engineer"},
+}};
+
+constexpr std::array<std::string_view, 5> kClassNames = {"Medic", "Sniper", "Gunner", "RifleMan",
+                                                         "Engineer"};
+
+constexpr std::array<std::string_view, kFieldsPerRecord> kExportHeader = {
+    "NAME", "#", "TEAM", "Class", "Kills", "Deaths", "PING"};
+// Exported lists always carry this host, whatever the stored host record.
+constexpr std::array<std::string_view, kFieldsPerRecord> kExportHost = {"Host", "0", "1", "8",
+                                                                        "0",    "0", "0"};
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+PlayerRow MakeRow(std::string_view id, std::string_view name, std::string_view teamCode,
+                  std::string_view classCode, std::string_view kills, std::string_view deaths,
+                  std::string_view ping) {
+    PlayerRow row;
+    row.cells = {std::string(id),       std::string(name),  CodeToName(teamCode),
+                 CodeToName(classCode), std::string(kills), std::string(deaths),
+                 std::string(ping)};
+    row.image = TextToInt(teamCode);
+    return row;
+}
+
+bool IsTeam(int32_t team) {
+    return team == 1 || team == 2;
+}
+
+// --- cell comparison -------------------------------------------------------
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+int HexDigitValue(char c) {
+    if (c <= '9') return c - '0';
+    return (c | 0x20) - 'a' + 10;
+}
+
+bool IsWhollyHex(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), IsHexDigit);
+}
+
+// Exact unsigned comparison of any length, so long digit runs cannot wrap.
+int CompareHex(std::string_view a, std::string_view b) {
+    auto strip = [](std::string_view s) {
+        size_t nz = s.find_first_not_of('0');
+        return nz == std::string_view::npos ? std::string_view() : s.substr(nz);
+    };
+    a = strip(a);
+    b = strip(b);
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    for (size_t i = 0; i < a.size(); ++i) {
+        int da = HexDigitValue(a[i]), db = HexDigitValue(b[i]);
+        if (da != db) return da < db ? -1 : 1;
+    }
+    return 0;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Optional sign, digits with an optional decimal point, optional trailing "%".
+std::optional<double> ReadDecimal(std::string_view s) {
+    if (!s.empty() && s.back() == '%') s.remove_suffix(1);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    size_t digits = 0, points = 0;
+    for (char c : s) {
+        if (IsDigit(c)) {
+            ++digits;
+        } else if (c == '.') {
+            ++points;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0 || points > 1) return std::nullopt;
+    double value = 0;
+    if (std::from_chars(s.data(), s.data() + s.size(), value).ec ==
+        std::errc::result_out_of_range) {
+        // Too large when the whole part has a non-zero digit, else too small.
+        const std::string_view whole = s.substr(0, s.find('.'));
+        value = whole.find_first_not_of('0') == std::string_view::npos ? 0.0 : HUGE_VAL;
+    }
+    return negative ? -value : value;
+}
+
+// Reads 1 to `maxDigits` decimal digits at `s`, advancing past them.
+std::optional<int> ReadNumber(std::string_view& s, size_t minDigits, size_t maxDigits) {
+    size_t n = 0;
+    int value = 0;
+    while (n < s.size() && n < maxDigits && IsDigit(s[n])) value = value * 10 + (s[n++] - '0');
+    if (n < minDigits) return std::nullopt;
+    s.remove_prefix(n);
+    return value;
+}
+
+bool Skip(std::string_view& s, char c) {
+    if (s.empty() || s.front() != c) return false;
+    s.remove_prefix(1);
+    return true;
+}
+
+// Seconds since midnight of "H:MM" or "HH:MM:SS"; consumes the whole text.
+std::optional<int64_t> ReadTime(std::string_view s) {
+    auto h = ReadNumber(s, 1, 2);
+    if (!h || !Skip(s, ':')) return std::nullopt;
+    auto m = ReadNumber(s, 2, 2);
+    if (!m) return std::nullopt;
+    int sec = 0;
+    if (Skip(s, ':')) {
+        auto v = ReadNumber(s, 2, 2);
+        if (!v) return std::nullopt;
+        sec = *v;
+    }
+    if (!s.empty() || *h > 23 || *m > 59 || sec > 59) return std::nullopt;
+    return int64_t{*h} * 3600 + *m * 60 + sec;
+}
+
+// Day number of "DD-MM-YY" or "DD-MM-YYYY" at the start of `s`, advancing.
+std::optional<int64_t> ReadDate(std::string_view& s) {
+    std::string_view rest = s;
+    auto d = ReadNumber(rest, 1, 2);
+    if (!d || !Skip(rest, '-')) return std::nullopt;
+    auto m = ReadNumber(rest, 1, 2);
+    if (!m || !Skip(rest, '-')) return std::nullopt;
+    size_t before = rest.size();
+    auto y = ReadNumber(rest, 2, 4);
+    if (!y || before - rest.size() == 3) return std::nullopt;
+    if (before - rest.size() == 2) *y += 2000;
+    if (*d < 1 || *d > 31 || *m < 1 || *m > 12) return std::nullopt;
+    s = rest;
+    return (int64_t{*y} * 12 + *m) * 31 + *d;
+}
+
+std::optional<int64_t> ReadDateTime(std::string_view s) {
+    if (auto time = ReadTime(s)) return time;
+    auto day = ReadDate(s);
+    if (!day) return std::nullopt;
+    int64_t seconds = 0;
+    if (!s.empty()) {
+        if (!Skip(s, ' ')) return std::nullopt;
+        auto time = ReadTime(s);
+        if (!time) return std::nullopt;
+        seconds = *time;
+    }
+    return *day * 86400 + seconds;
+}
+
+template <typename T>
+int Order(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+}  // namespace
+
+// --- StatsTable ---------------------------------------------------------------
+
+std::string StatsTable::Cell(int row, int column) const {
+    if (row < 0 || row >= kRows || column < 0 || column > 2) return {};
+    if (column == 0) return std::string(kLabels[row]);
+    return std::to_string(m_values[row][column - 1]);
+}
+
+int64_t StatsTable::Value(int row, int team) const {
+    return m_values[row][team - 1];
+}
+
+void StatsTable::Clear() {
+    m_values = {};
+}
+
+void StatsTable::Add(int row, int team, int64_t amount) {
+    m_values[row][team - 1] += amount;
+}
+
+void StatsTable::Set(int row, int team, int64_t value) {
+    m_values[row][team - 1] = value;
+}
+
+int StatsTable::RowOfClassName(std::string_view className) {
+    for (size_t i = 0; i < kClassNames.size(); ++i) {
+        if (kClassNames[i] == className) return kMedics + static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string PlayerCounts::Text() const {
+    return IntToText(total) + " / " + IntToText(team1) + " / " + IntToText(team2);
+}
+
+// --- free functions -------------------------------------------------------------
+
+bool IsPlayerListReply(std::string_view reply) {
+    return reply.find("Deaths") != std::string_view::npos &&
+           reply.find("PING") != std::string_view::npos;
+}
+
+std::string CodeToName(std::string_view code) {
+    for (const auto& entry : kCodeNames) {
+        if (code.find(entry.digit) != std::string_view::npos) return std::string(entry.name);
+    }
+    return std::string(code);
+}
+
+std::vector<std::string> SplitPlayerListFields(std::string_view reply) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    while (fields.size() < kMaxPlayerListFields) {
+        size_t end = reply.find_first_of("\t\n", start);
+        if (end == std::string_view::npos) break;
+        fields.emplace_back(TrimBlanks(reply.substr(start, end - start)));
+        start = end + 1;
+    }
+    return fields;
+}
+
+int CompareCells(std::string_view a, std::string_view b) {
+    if (IsWhollyHex(a) && IsWhollyHex(b)) return CompareHex(a, b);
+    auto da = ReadDecimal(a), db = ReadDecimal(b);
+    if (da && db) return Order(*da, *db);
+    auto ta = ReadDateTime(a), tb = ReadDateTime(b);
+    if (ta && tb) return Order(*ta, *tb);
+    return Order(a, b);
+}
+
+// --- PlayerList -------------------------------------------------------------------
+
+PlayerCounts PlayerList::ParsePlayerList(std::string_view reply) {
+    m_rows.clear();
+    m_stats.Clear();
+    const std::vector<std::string> fields = SplitPlayerListFields(reply);
+
+    PlayerCounts counts;
+    size_t i = m_showHost ? 7 : 14;
+    for (; i + kFieldsPerRecord <= fields.size(); i += kFieldsPerRecord) {
+        const std::string* f = &fields[i];
+        m_rows.push_back(MakeRow(f[1], f[0], f[2], f[3], f[4], f[5], f[6]));
+        const int32_t team = TextToInt(f[2]);
+        if (!IsTeam(team)) continue;
+        int32_t& inTeam = team == 1 ? counts.team1 : counts.team2;
+        ++inTeam;
+        // With the host hidden, a player listed with id 0 is not counted.
+        if (!m_showHost && f[1] == "0") --inTeam;
+        m_stats.Set(StatsTable::kTeams, team, inTeam);
+        m_stats.Add(StatsTable::kKills, team, TextToInt(f[4]));
+        m_stats.Add(StatsTable::kDeaths, team, TextToInt(f[5]));
+        m_stats.Add(StatsTable::kPing, team, TextToInt(f[6]));
+        const int classRow = StatsTable::RowOfClassName(m_rows.back().cells[kColumnClass]);
+        if (classRow >= 0) m_stats.Add(classRow, team, 1);
+    }
+    // Counted from the rows, so a reply without a complete host record does
+    // not give a negative total.
+    counts.total = static_cast<int32_t>(m_rows.size());
+
+    m_hostKnown = fields.size() >= 14;
+    m_host = m_hostKnown ? HostRecord{fields[8],  fields[7],  fields[9], fields[10],
+                                      fields[11], fields[12], fields[13]}
+                         : HostRecord{};
+    if (m_sortColumn > 0) Sort();
+    return counts;
+}
+
+void PlayerList::AddHostToTallies(int sign) {
+    const int32_t team = TextToInt(m_host.teamCode);
+    const int32_t classCode = TextToInt(m_host.classCode);
+    if (!IsTeam(team) || classCode < 5 || classCode > 9) return;
+    m_stats.Add(StatsTable::kTeams, team, sign);
+    m_stats.Add(classCode - 1, team, sign);
+}
+
+void PlayerList::ToggleShowHost(bool ticked) {
+    if (ticked == m_showHost) return;
+    m_showHost = ticked;
+    if (!ticked) {
+        auto host = std::find_if(m_rows.begin(), m_rows.end(),
+                                 [](const PlayerRow& r) { return r.cells[kColumnId] == "0"; });
+        if (host != m_rows.end()) m_rows.erase(host);
+        AddHostToTallies(-1);
+        return;
+    }
+    // Before any complete host record there is no host to show; an empty row
+    // could never be taken away again.
+    if (!m_hostKnown) return;
+    const HostRecord& h = m_host;
+    m_rows.insert(m_rows.begin(),
+                  MakeRow(h.id, h.name, h.teamCode, h.classCode, h.kills, h.deaths, h.ping));
+    AddHostToTallies(+1);
+    if (m_sortColumn > 0) Sort();
+}
+
+void PlayerList::SortByColumn(int column) {
+    if (column < 0 || column >= kPlayerColumnCount) return;
+    m_sortAscending = column == m_sortColumn ? !m_sortAscending : true;
+    m_sortColumn = column;
+    m_sortShown = true;
+    Sort();
+}
+
+void PlayerList::Sort() {
+    const size_t c = static_cast<size_t>(m_sortColumn);
+    const bool ascending = m_sortAscending;
+    // A stable merge sort stays safe even where the mixed comparison rules
+    // are not transitive (hex "C" < "10" < decimal "10.5" < bytes "C").
+    std::stable_sort(m_rows.begin(), m_rows.end(), [c, ascending](const auto& x, const auto& y) {
+        const int order = CompareCells(x.cells[c], y.cells[c]);
+        return ascending ? order < 0 : order > 0;
+    });
+}
+
+int PlayerList::HeaderPicture(int column) const {
+    if (!m_sortShown || column != m_sortColumn) return kNoPicture;
+    return m_sortAscending ? kPictureAscending : kPictureDescending;
+}
+
+std::string PlayerList::FindPlayerIdByName(std::string_view name) const {
+    for (const auto& row : m_rows) {
+        if (row.cells[kColumnName] == name) return row.cells[kColumnId];
+    }
+    return {};
+}
+
+int PlayerList::ExportPlayerList(std::string& text) const {
+    text.clear();
+    for (auto line : kExportHeader) (text += line) += '\n';
+    for (auto line : kExportHost) (text += line) += '\n';
+    static constexpr std::array<int, kPlayerColumnCount> kOrder = {
+        kColumnName,  kColumnId,     kColumnTeam, kColumnClass,
+        kColumnKills, kColumnDeaths, kColumnPing};
+    for (const auto& row : m_rows) {
+        for (int c : kOrder) (text += row.cells[c]) += '\n';
+    }
+    return static_cast<int>(m_rows.size());
+}
+
+}  // namespace tavrin

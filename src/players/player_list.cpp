@@ -241,13 +241,14 @@ std::string CodeToName(std::string_view code) {
     return std::string(code);
 }
 
-std::vector<std::string> SplitPlayerListFields(std::string_view reply) {
-    std::vector<std::string> fields;
+std::vector<std::string_view> SplitPlayerListFields(std::string_view reply) {
+    std::vector<std::string_view> fields;
+    fields.reserve(std::min(kMaxPlayerListFields, reply.size() / 2 + 1));
     size_t start = 0;
     while (fields.size() < kMaxPlayerListFields) {
         size_t end = reply.find_first_of("\t\n", start);
         if (end == std::string_view::npos) break;
-        fields.emplace_back(TrimBlanks(reply.substr(start, end - start)));
+        fields.push_back(TrimBlanks(reply.substr(start, end - start)));
         start = end + 1;
     }
     return fields;
@@ -267,12 +268,12 @@ int CompareCells(std::string_view a, std::string_view b) {
 PlayerCounts PlayerList::ParsePlayerList(std::string_view reply) {
     m_rows.clear();
     m_stats.Clear();
-    const std::vector<std::string> fields = SplitPlayerListFields(reply);
+    const std::vector<std::string_view> fields = SplitPlayerListFields(reply);
 
     PlayerCounts counts;
     size_t i = m_showHost ? 7 : 14;
     for (; i + kFieldsPerRecord <= fields.size(); i += kFieldsPerRecord) {
-        const std::string* f = &fields[i];
+        const std::string_view* f = &fields[i];
         m_rows.push_back(MakeRow(f[1], f[0], f[2], f[3], f[4], f[5], f[6]));
         const int32_t team = TextToInt(f[2]);
         if (!IsTeam(team)) continue;
@@ -292,9 +293,12 @@ PlayerCounts PlayerList::ParsePlayerList(std::string_view reply) {
     counts.total = static_cast<int32_t>(m_rows.size());
 
     m_hostKnown = fields.size() >= 14;
-    m_host = m_hostKnown ? HostRecord{fields[8],  fields[7],  fields[9], fields[10],
-                                      fields[11], fields[12], fields[13]}
-                         : HostRecord{};
+    m_host = HostRecord{};
+    if (m_hostKnown) {
+        m_host = {std::string(fields[8]),  std::string(fields[7]),  std::string(fields[9]),
+                  std::string(fields[10]), std::string(fields[11]), std::string(fields[12]),
+                  std::string(fields[13])};
+    }
     if (m_sortColumn > 0) Sort();
     return counts;
 }

@@ -126,9 +126,10 @@ bool IsPlayerListReply(std::string_view reply);
 // the digit ("10" is "None"); a code with no digit is returned unchanged.
 std::string CodeToName(std::string_view code);
 
-// The reply's fields: line feeds count as tabs, text after the last tab is
-// no field, each field is trimmed of blanks. At most kMaxPlayerListFields.
-std::vector<std::string> SplitPlayerListFields(std::string_view reply);
+// The reply's fields, viewing into `reply`: line feeds count as tabs, text
+// after the last tab is no field, each field is trimmed of blanks. At most
+// kMaxPlayerListFields.
+std::vector<std::string_view> SplitPlayerListFields(std::string_view reply);
 
 // Order of two cells for sorting: <0, 0 or >0. Both hexadecimal: compared as
 // unsigned numbers; else both decimal (a trailing "%" allowed): as numbers;

@@ -68,7 +68,7 @@ TEST(CodeToName, FirstContainedDigitWins) {
 }
 
 TEST(PlayerListFields, SplitTrimAndCap) {
-    using Fields = std::vector<std::string>;
+    using Fields = std::vector<std::string_view>;
     const std::pair<std::string, Fields> cases[] = {
         {"a\tb\n", {"a", "b"}},
         {"a\tb", {"a"}},  // text after the last separator is no field

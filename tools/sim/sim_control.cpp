@@ -1,0 +1,103 @@
+#include "sim/sim_control.h"
+
+namespace tavrin::sim {
+namespace {
+
+std::vector<std::string_view> Words(std::string_view s) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\r')) ++i;
+        size_t j = i;
+        while (j < s.size() && s[j] != ' ' && s[j] != '\t' && s[j] != '\r') ++j;
+        if (j > i) words.push_back(s.substr(i, j - i));
+        i = j;
+    }
+    return words;
+}
+
+std::optional<int> Number(std::string_view s, int max) {
+    if (s.empty() || s.size() > 9) return std::nullopt;
+    int n = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    if (n > max) return std::nullopt;
+    return n;
+}
+
+const char* OnOff(bool on) {
+    return on ? "on" : "off";
+}
+
+}  // namespace
+
+std::string_view ControlHelp() {
+    return "control words: stall on|off, menu on|off, reject on|off, split on|off, "
+           "coalesce on|off, close, reset, badheader, refuse <seconds>, status, help";
+}
+
+ControlResult ApplyControl(std::string_view line, FaultState& faults, SimGame& game) {
+    const auto w = Words(line);
+    ControlResult r;
+    if (w.empty()) return r;
+    const std::string word(w[0]);
+    if (w.size() == 2 && (w[1] == "on" || w[1] == "off")) {
+        const bool on = w[1] == "on";
+        bool* flag = word == "stall"      ? &faults.stall
+                     : word == "reject"   ? &faults.reject
+                     : word == "split"    ? &faults.split
+                     : word == "coalesce" ? &faults.coalesce
+                                          : nullptr;
+        if (flag) *flag = on;
+        if (word == "menu") game.SetMenuMode(on);
+        if (flag || word == "menu") {
+            r.reply = "ok " + word + " " + OnOff(on);
+            return r;
+        }
+    }
+    if (w.size() == 1) {
+        static constexpr std::pair<std::string_view, ControlAction> kActions[] = {
+            {"close", ControlAction::Close},
+            {"reset", ControlAction::Reset},
+            {"badheader", ControlAction::BadHeader},
+            {"status", ControlAction::Status},
+        };
+        for (const auto& [name, action] : kActions) {
+            if (word == name) {
+                r.reply = "ok " + word;
+                r.action = action;
+                return r;
+            }
+        }
+        if (word == "help") {
+            r.reply = std::string(ControlHelp());
+            return r;
+        }
+    }
+    if (w.size() == 2 && word == "refuse") {
+        if (auto n = Number(w[1], 86400)) {
+            r.reply = "ok refuse " + std::to_string(*n);
+            r.action = ControlAction::Refuse;
+            r.seconds = *n;
+            return r;
+        }
+    }
+    r.reply = "error: unknown control line: " + std::string(line) + " (try help)";
+    return r;
+}
+
+std::string StatusText(const FaultState& faults, const SimGame& game, bool connected, bool loggedIn,
+                       int refuseSecondsLeft) {
+    return std::string("status: stall ") + OnOff(faults.stall) + ", menu " +
+           OnOff(game.MenuMode()) + ", reject " + OnOff(faults.reject) + ", split " +
+           OnOff(faults.split) + ", coalesce " + OnOff(faults.coalesce) + ", refusing " +
+           std::to_string(refuseSecondsLeft) + " s, connection " +
+           (loggedIn    ? "logged in"
+            : connected ? "open"
+                        : "none") +
+           ", players " + std::to_string(game.Players().size());
+}
+
+}  // namespace tavrin::sim

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrin::sim {
+
+struct SimPlayer {
+    int id = 0;
+    std::string name;
+    int team = 1;   // 1 JointOps, 2 Rebel
+    int klass = 8;  // 5 Medic .. 9 Engineer
+    int kills = 0;
+    int deaths = 0;
+    int ping = 0;
+};
+
+struct CycleEntry {
+    std::string file;
+    bool twice = false;
+    bool flipped = false;
+};
+
+struct AvailableMission {
+    std::string file;
+    std::string description;  // may be empty: the reply then shows "()"
+};
+
+enum class WeaponState { Always, Armory, Never };
+
+struct Weapon {
+    std::string name;  // with its "WPN_" prefix
+    WeaponState state = WeaponState::Always;
+};
+
+enum class SettingKind { Switch, Number, Fraction, Text };
+
+// One rule setting of the server: the key its reply line carries, the kind of
+// value and, for numbers, the range a "set" command must stay in.
+struct SettingDef {
+    std::string_view key;
+    SettingKind kind;
+    int min;
+    int max;
+    std::string_view initial;
+};
+
+// The 28 settings in the order the "get gamesettings" reply lists them.
+std::span<const SettingDef> SettingDefs();
+
+inline constexpr size_t kMinPlayers = 12;
+inline constexpr size_t kMaxPlayers = 32;
+inline constexpr size_t kChatLinesKept = 50;
+inline constexpr size_t kMinCycle = 2;
+
+// The simulated game: players, chat, missions, settings and weapons, and the
+// text of the reply to every command. Time moves only through Tick(), and all
+// chance comes from one generator seeded at construction, so a seed replays
+// the same game.
+class SimGame {
+  public:
+    explicit SimGame(uint32_t seed);
+
+    // The reply text to one command text; empty only for commands that get
+    // no reply in particular. Every command is answered.
+    std::string Execute(std::string_view command);
+
+    // One step of play: kills and deaths, ping jitter, players joining and
+    // leaving, new chat lines.
+    void Tick();
+
+    // A fresh greeting code for a new connection: printable, 40 characters.
+    std::string MakeGreeting();
+
+    void SetMenuMode(bool on) { m_menu = on; }
+    bool MenuMode() const { return m_menu; }
+
+    const SimPlayer& Host() const { return m_host; }
+    const std::vector<SimPlayer>& Players() const { return m_players; }
+    const std::vector<std::string>& ChatLines() const { return m_chat; }
+    const std::vector<CycleEntry>& Cycle() const { return m_cycle; }
+    size_t CurrentMission() const { return m_current; }
+    size_t NextMission() const { return m_next; }
+    const std::vector<AvailableMission>& Available() const { return m_available; }
+    const std::vector<Weapon>& Weapons() const { return m_weapons; }
+    // The value of a setting by its key (as in the reply); empty when unknown.
+    std::string Setting(std::string_view key) const;
+
+    // Replies of the read commands, also used by Execute.
+    std::string GameStateReply() const;
+    std::string PlayerListReply() const;
+    std::string ChatReply() const;
+    std::string CycleReply() const;
+    std::string AvailableReply() const;
+    std::string SettingsReply() const;
+    std::string WeaponListReply() const;
+
+  private:
+    int Rand(int lo, int hi);  // inclusive range
+    bool Chance(int percent) { return Rand(1, 100) <= percent; }
+
+    std::string PlayerCommand(const std::vector<std::string_view>& words);
+    std::string MissionCommand(const std::vector<std::string_view>& words);
+    std::string SetCommand(std::string_view rest);
+    std::string WeaponCommand(const std::vector<std::string_view>& words);
+    std::string TimeCommand(const std::vector<std::string_view>& words);
+
+    SimPlayer* FindPlayer(int id);
+    void AddChatLine(std::string line);
+    void AddChatter();
+    void JoinPlayer();
+    void FightRound();
+
+    std::mt19937 m_rng;
+    bool m_menu = false;
+    SimPlayer m_host;
+    std::vector<SimPlayer> m_players;
+    int m_nextId = 1;
+    std::set<std::string> m_banned;
+    std::vector<std::string> m_chat;
+    std::vector<AvailableMission> m_available;
+    std::vector<CycleEntry> m_cycle;
+    size_t m_current = 0;
+    size_t m_next = 1;
+    std::vector<std::string> m_settings;  // values, in SettingDefs() order
+    std::vector<Weapon> m_weapons;
+    std::string m_timeOfDay = "Def";
+    std::string m_timeRate = "Def";
+};
+
+}  // namespace tavrin::sim

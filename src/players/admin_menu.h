@@ -1,0 +1,110 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/event_log.h"
+#include "common/host.h"
+#include "players/context_menu.h"
+
+namespace tavrin {
+
+// Line 1 of adminmenu.cfg: a comment for the reader, skipped on reading.
+inline constexpr std::string_view kAdminMenuFormatLine =
+    "[FORMAT: Group Menu Items under [headings], in the order Warn,Punt,Ban,Kill,Swap,Zero]";
+
+// The admin menu written when Configs/adminmenu.cfg is missing.
+const std::string& DefaultAdminMenu();
+
+std::string AdminMenuPath(const std::string& programDir);
+
+// Reads Configs/adminmenu.cfg; a missing file gives the default menu, which
+// is written out at once (a failure to write is logged).
+std::string LoadAdminMenu(const std::string& programDir, EventSink& log);
+
+// Replaces Configs/adminmenu.cfg (after the editor's OK); a failure is logged.
+bool SaveAdminMenu(const std::string& programDir, const std::string& text, EventSink& log);
+
+// The menu lines of an admin menu text: line 1 dropped and every heading line
+// ("[WARN]\n" and the like) removed wherever it stands. Nothing when the text
+// holds no line feed.
+std::optional<std::string> AdminMenuEntries(std::string_view adminMenuText);
+
+// The popup of the admin menu. A line without a backslash names no action: it
+// is shown greyed at the top level and cannot be chosen. A text without any
+// line feed shows "!" and gives nothing.
+std::optional<CContextMenu> BuildAdminMenu(std::string_view adminMenuText, UserDialogs& dialogs);
+
+// Shows the admin menu and returns the chosen entry line (kind, backslash,
+// message), or an empty text.
+std::string ShowAdminMenu(std::string_view adminMenuText, UserDialogs& dialogs, PopupMenus& popups);
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+inline constexpr Rgb kAdminRowColour{175, 225, 175};
+inline constexpr Rgb kAdminSelectedRowColour{225, 175, 175};
+
+// One row of the editor: columns "Command" (the kind) and "Text" (the
+// message), with a tick box.
+struct AdminMenuRow {
+    std::string command;
+    std::string text;
+    bool ticked = true;
+    bool highlighted = false;  // painted in the selected-row colour
+
+    bool operator==(const AdminMenuRow&) const = default;
+};
+
+// The "Player Admin Menu" editor dialog.
+class CAdminMenu {
+  public:
+    enum class Column { Command = 0, Text = 1 };
+    static constexpr int kCommandWidth = 74;
+    static constexpr int kTextWidth = 295;
+
+    explicit CAdminMenu(UserDialogs& dialogs) : m_dialogs(dialogs) {}
+
+    // On showing: one ticked row per menu line. A text without any line feed
+    // shows "!" and loads nothing.
+    void LoadRows(std::string_view adminMenuText);
+
+    const std::vector<AdminMenuRow>& Rows() const { return m_rows; }
+    // -1 when none.
+    int Selected() const { return m_selected; }
+    Rgb RowColour(int row) const;
+
+    // Click: the clicked row is selected and painted; a click off the rows
+    // selects nothing. Right click: selects without repainting.
+    void ClickRow(int row);
+    void RightClickRow(int row);
+    // An in-place edit; false (cell unchanged) for a line break, which would
+    // split the entry in the file.
+    bool EditCell(int row, Column column, const std::string& text);
+    void SetTicked(int row, bool ticked);
+
+    // "Above": a new row at the selection, its Command copied from the row
+    // there. "Below": a new row after the selection, its Command copied from
+    // the row that stood there. Either selects the new row; with no selection
+    // the row goes to the top. "Delete": removes the selected row.
+    void Above();
+    void Below();
+    void Delete();
+
+    // OK: the admin menu text of the ticked rows with both cells filled, the
+    // format line first and a heading before the first entry of each kind.
+    std::string Ok() const;
+
+  private:
+    void InsertRow(int at, int copyFrom);
+    bool ValidRow(int row) const { return row >= 0 && row < static_cast<int>(m_rows.size()); }
+
+    UserDialogs& m_dialogs;
+    std::vector<AdminMenuRow> m_rows;
+    int m_selected = -1;
+};
+
+}  // namespace tavrin

@@ -17,8 +17,8 @@ std::string MakeStream() {
     for (int i = 0; i < 64; ++i) {
         std::string body(200 + (i * 97) % 3000, 'x');
         size_t total = body.size() + 9;
-        stream += std::string{0, 0, 0x0D, 0x0A, static_cast<char>(total & 0xFF),
-                              static_cast<char>(total >> 8), 0, 0};
+        stream += std::string{
+            0, 0, 0x0D, 0x0A, static_cast<char>(total & 0xFF), static_cast<char>(total >> 8), 0, 0};
         stream += body;
         stream.push_back('\0');
     }

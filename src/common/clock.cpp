@@ -7,7 +7,7 @@ namespace tavrin {
 
 LocalTime SystemClock::Now() const {
     std::time_t now = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&now, &tm);
     return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
                      tm.tm_hour,        tm.tm_min,     tm.tm_sec};
@@ -22,8 +22,7 @@ std::string DateText(const LocalTime& t) {
 
 std::string TimeText(const LocalTime& t) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour % 100, t.minute % 100,
-                  t.second % 100);
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour % 100, t.minute % 100, t.second % 100);
     return buf;
 }
 

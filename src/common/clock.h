@@ -16,25 +16,25 @@ struct LocalTime {
 
 // The source of "now". The system clock in the program, a hand-set clock in tests.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual LocalTime Now() const = 0;
 };
 
 // Reads the host's local time.
 class SystemClock final : public Clock {
-public:
+  public:
     LocalTime Now() const override;
 };
 
 // A clock that shows whatever a test sets.
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(LocalTime t = {}) : m_now(t) {}
     LocalTime Now() const override { return m_now; }
     void Set(LocalTime t) { m_now = t; }
 
-private:
+  private:
     LocalTime m_now;
 };
 

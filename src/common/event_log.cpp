@@ -7,7 +7,9 @@ namespace tavrin {
 EventLog::EventLog(std::string programDir, const Clock& clock)
     : m_programDir(std::move(programDir)), m_clock(clock) {}
 
-std::string EventLog::DayDirectory(const std::string& date) const { return m_programDir + date; }
+std::string EventLog::DayDirectory(const std::string& date) const {
+    return m_programDir + date;
+}
 
 std::string EventLog::EventLogPath(const std::string& date) const {
     return DayDirectory(date) + kPathSeparator + "adminlog.txt";

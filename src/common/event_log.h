@@ -15,7 +15,7 @@ inline constexpr std::string_view kSeparatorDashes =
 
 // Where models report what they did: one event-log line per call.
 class EventSink {
-public:
+  public:
     virtual ~EventSink() = default;
     virtual void LogEvent(const std::string& text) = 0;
 };
@@ -24,7 +24,7 @@ public:
 // folder DD-MM-YY under the program directory. Every line is on disk when the
 // call returns; the day is taken at each call, so writing follows midnight.
 class EventLog final : public EventSink {
-public:
+  public:
     // `programDir` ends with the path separator.
     EventLog(std::string programDir, const Clock& clock);
 
@@ -47,7 +47,7 @@ public:
     // Called when a log file could not be written (the log cannot hold that).
     std::function<void(const std::string& failure)> onWriteFailure;
 
-private:
+  private:
     void Append(const std::string& date, const char* file, const std::string& text);
 
     std::string m_programDir;

@@ -23,7 +23,7 @@ struct PacedCommand {
 // Where models hand their commands. The main window sends a batch in order,
 // keeping each pause without ever blocking its thread.
 class CommandSink {
-public:
+  public:
     virtual ~CommandSink() = default;
     virtual void SubmitCommands(std::vector<PacedCommand> batch) = 0;
 };
@@ -31,7 +31,7 @@ public:
 // The questions and messages a model puts to the person at the console. The
 // window shows boxes; the headless console and tests answer them.
 class UserDialogs {
-public:
+  public:
     virtual ~UserDialogs() = default;
     // A message box with OK only.
     virtual void ShowMessage(const std::string& text) = 0;

@@ -4,13 +4,14 @@
 
 namespace tavrin {
 
-std::string IntToText(int32_t n) { return std::to_string(n); }
+std::string IntToText(int32_t n) {
+    return std::to_string(n);
+}
 
 int32_t TextToInt(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() &&
-           (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r' ||
-            text[i] == '\v' || text[i] == '\f'))
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
+                               text[i] == '\r' || text[i] == '\v' || text[i] == '\f'))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -27,7 +28,9 @@ int32_t TextToInt(std::string_view text) {
     return static_cast<int32_t>(value);
 }
 
-std::string BoolToText(uint8_t flag) { return flag == 1 ? "true" : "false"; }
+std::string BoolToText(uint8_t flag) {
+    return flag == 1 ? "true" : "false";
+}
 
 std::string IntToHex4(int32_t n) {
     char buf[16];

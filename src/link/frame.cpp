@@ -42,12 +42,18 @@ std::string EncodeLoginFrame(const LoginBlock& block) {
 
 std::string OriginName(int origin) {
     switch (origin) {
-        case kOriginConnect: return "OnConnect()";
-        case kOriginSend1: return "DoAsyncSendBuffer(1)";
-        case kOriginSend2: return "DoAsyncSendBuffer(2)";
-        case kOriginReceive: return "OnReceive()";
-        case kOriginThreadInit: return "RatThread::InitInstance()";
-        default: return "Not_Set";
+        case kOriginConnect:
+            return "OnConnect()";
+        case kOriginSend1:
+            return "DoAsyncSendBuffer(1)";
+        case kOriginSend2:
+            return "DoAsyncSendBuffer(2)";
+        case kOriginReceive:
+            return "OnReceive()";
+        case kOriginThreadInit:
+            return "RatThread::InitInstance()";
+        default:
+            return "Not_Set";
     }
 }
 

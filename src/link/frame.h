@@ -48,7 +48,7 @@ std::string OriginName(int origin);
 // bytes of its current phase, so coalesced frames come apart and split ones
 // are joined.
 class FrameReader {
-public:
+  public:
     enum class Status {
         NeedMore,  // every offered byte was used; the frame is not complete
         Frame,     // a frame completed; `text` holds its text, `used` says how far
@@ -68,7 +68,7 @@ public:
     bool ReadingHeader() const { return m_bReadDataLength; }
     void Reset();
 
-private:
+  private:
     size_t m_nRecvDataLen = kFrameHeaderSize;
     size_t m_nBytesRecv = 0;
     bool m_bReadDataLength = true;

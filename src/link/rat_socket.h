@@ -12,7 +12,7 @@ namespace tavrin {
 // that met the end of the stream), or -1 with `error` set to a socket-library
 // code (kWouldBlock when nothing can move now).
 class NonBlockingStream {
-public:
+  public:
     virtual ~NonBlockingStream() = default;
     virtual long Send(const char* data, size_t count, int& error) = 0;
     virtual long Recv(char* data, size_t count, int& error) = 0;
@@ -20,7 +20,7 @@ public:
 
 // What the socket reports towards the main window.
 class RatSocketEvents {
-public:
+  public:
     virtual ~RatSocketEvents() = default;
     virtual void RatFrameReceived(const std::string& text) = 0;
     virtual void RatTcpStackFull(int error, int origin) = 0;
@@ -32,7 +32,7 @@ public:
 // itself. One object per connection; all calls come from the thread that owns
 // the connection.
 class CRatSocket {
-public:
+  public:
     CRatSocket(NonBlockingStream& stream, RatSocketEvents& events);
 
     // Takes one complete frame. A frame offered while another is still pending
@@ -58,7 +58,7 @@ public:
     size_t PendingFrames() const { return m_queue.size() + (m_nSendDataLen ? 1 : 0); }
     bool ReceiveEnded() const { return m_fReceiveEnded; }
 
-private:
+  private:
     void StartNextFrame();
 
     NonBlockingStream& m_stream;

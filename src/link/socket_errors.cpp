@@ -37,7 +37,9 @@ constexpr ErrnoMapping kTable[] = {
 
 }  // namespace
 
-std::span<const ErrnoMapping> ErrnoTable() { return kTable; }
+std::span<const ErrnoMapping> ErrnoTable() {
+    return kTable;
+}
 
 int SocketErrorFromErrno(int posix) {
     if (posix == 0) return kSocketOk;

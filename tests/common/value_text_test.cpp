@@ -16,9 +16,16 @@ TEST(ValueText, TextToInt) {
         const char* text;
         int32_t value;
     } cases[] = {
-        {"", 0},           {"abc", 0},           {"  \t42", 42},       {"-17x", -17},
-        {"+8", 8},         {"12 34", 12},        {"-", 0},             {"7.9", 7},
-        {"99999999999", INT32_MAX},              {"-2147483648", INT32_MIN},
+        {"", 0},
+        {"abc", 0},
+        {"  \t42", 42},
+        {"-17x", -17},
+        {"+8", 8},
+        {"12 34", 12},
+        {"-", 0},
+        {"7.9", 7},
+        {"99999999999", INT32_MAX},
+        {"-2147483648", INT32_MIN},
         {"-99999999999", INT32_MIN},
     };
     for (const auto& c : cases) EXPECT_EQ(TextToInt(c.text), c.value) << '"' << c.text << '"';
@@ -35,8 +42,8 @@ TEST(ValueText, IntToHex4) {
     const struct {
         int32_t n;
         const char* hex;
-    } cases[] = {{0, "0000"},     {10, "000A"},       {255, "00FF"}, {4096, "1000"},
-                 {16383, "3FFF"}, {65536, "10000"},   {-1, "FFFFFFFF"}};
+    } cases[] = {{0, "0000"},     {10, "000A"},     {255, "00FF"},   {4096, "1000"},
+                 {16383, "3FFF"}, {65536, "10000"}, {-1, "FFFFFFFF"}};
     for (const auto& c : cases) EXPECT_EQ(IntToHex4(c.n), c.hex) << c.n;
 }
 
@@ -45,12 +52,19 @@ TEST(ValueText, HexToInt) {
         const char* text;
         uint32_t value;
     } cases[] = {
-        {"3FFF", 16383}, {"3fff", 16383}, {"", 0}, {"12g4", 18}, {"FFFFFFFF", 0xFFFFFFFFu},
+        {"3FFF", 16383},
+        {"3fff", 16383},
+        {"", 0},
+        {"12g4", 18},
+        {"FFFFFFFF", 0xFFFFFFFFu},
         {"0A", 10},
         // A character above 127 stops the parse.
-        {"1\xC1" "2", 1},
+        {"1\xC1"
+         "2",
+         1},
         // A non-digit below 'A' enters the sum with its own (negative) value.
-        {"1:", 16 + 10}, {"1 ", static_cast<uint32_t>(16 - 16)},
+        {"1:", 16 + 10},
+        {"1 ", static_cast<uint32_t>(16 - 16)},
     };
     for (const auto& c : cases) EXPECT_EQ(HexToInt(c.text), c.value) << '"' << c.text << '"';
 }

@@ -45,10 +45,14 @@ TEST(CommandFrame, TooLongIsRefusedNotCut) {
 }
 
 TEST(OriginName, Table) {
-    const std::pair<int, const char*> cases[] = {
-        {100, "OnConnect()"},        {101, "DoAsyncSendBuffer(1)"},
-        {102, "DoAsyncSendBuffer(2)"}, {103, "OnReceive()"},
-        {104, "RatThread::InitInstance()"}, {0, "Not_Set"}, {105, "Not_Set"}, {-1, "Not_Set"}};
+    const std::pair<int, const char*> cases[] = {{100, "OnConnect()"},
+                                                 {101, "DoAsyncSendBuffer(1)"},
+                                                 {102, "DoAsyncSendBuffer(2)"},
+                                                 {103, "OnReceive()"},
+                                                 {104, "RatThread::InitInstance()"},
+                                                 {0, "Not_Set"},
+                                                 {105, "Not_Set"},
+                                                 {-1, "Not_Set"}};
     for (auto [code, name] : cases) EXPECT_EQ(OriginName(code), name) << code;
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 // A stream whose send room and incoming bytes a test controls.
 class FakeStream final : public NonBlockingStream {
-public:
+  public:
     long Send(const char* data, size_t count, int& error) override {
         if (sendError) {
             error = sendError;
@@ -50,14 +50,14 @@ public:
 };
 
 class Recorder final : public RatSocketEvents {
-public:
+  public:
     void RatFrameReceived(const std::string& text) override { events.push_back("frame:" + text); }
     void RatTcpStackFull(int e, int o) override { Add("full", e, o); }
     void RatSendNotCompleted(int e, int o) override { Add("partial", e, o); }
     void RatSocketError(int e, int o) override { Add("error", e, o); }
     std::vector<std::string> events;
 
-private:
+  private:
     void Add(const char* what, int e, int o) {
         events.push_back(std::string(what) + ":" + std::to_string(e) + ":" + std::to_string(o));
     }
@@ -77,8 +77,14 @@ struct SocketFixture : ::testing::Test {
 };
 
 std::string Reply(const std::string& body) {
-    std::string f = {0, 0, 0x0D, 0x0A, static_cast<char>((body.size() + 8) & 0xFF),
-                     static_cast<char>((body.size() + 8) >> 8), 0, 0};
+    std::string f = {0,
+                     0,
+                     0x0D,
+                     0x0A,
+                     static_cast<char>((body.size() + 8) & 0xFF),
+                     static_cast<char>((body.size() + 8) >> 8),
+                     0,
+                     0};
     return f + body;
 }
 

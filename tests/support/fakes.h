@@ -14,7 +14,7 @@
 namespace tavrin::testing {
 
 class RecordingCommands final : public CommandSink {
-public:
+  public:
     void SubmitCommands(std::vector<PacedCommand> batch) override {
         for (auto& c : batch) commands.push_back(std::move(c));
     }
@@ -27,7 +27,7 @@ public:
 };
 
 class ScriptedDialogs final : public UserDialogs {
-public:
+  public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     bool AskYesNo(const std::string& text) override {
         questions.push_back(text);
@@ -52,7 +52,7 @@ public:
     std::deque<std::optional<std::string>> fileAnswers;
     std::vector<std::string> fileSuggestions;
 
-private:
+  private:
     std::optional<std::string> NextFile() {
         if (fileAnswers.empty()) return std::nullopt;
         auto a = fileAnswers.front();
@@ -62,7 +62,7 @@ private:
 };
 
 class RecordingLog final : public EventSink {
-public:
+  public:
     void LogEvent(const std::string& text) override { lines.push_back(text); }
     std::vector<std::string> lines;
 };

@@ -9,7 +9,7 @@ namespace tavrin::testing {
 // A fresh folder for one test, removed with everything in it afterwards.
 // Path() ends with the separator, as the program directory does.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string tmpl = (std::filesystem::temp_directory_path() / "tavrin-XXXXXX").string();
         m_path = ::mkdtemp(tmpl.data());
@@ -24,7 +24,7 @@ public:
     std::string Path() const { return m_path + "/"; }
     std::string File(const std::string& name) const { return m_path + "/" + name; }
 
-private:
+  private:
     std::string m_path;
 };
 

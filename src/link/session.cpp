@@ -1,0 +1,486 @@
+#include "link/session.h"
+
+#include "common/value_text.h"
+#include "link/frame.h"
+#include "link/login_block.h"
+
+namespace tavrin {
+namespace {
+
+std::string AttemptsText(int attempts) {
+    return "AutoRecon(" + IntToText(attempts) + "/" + IntToText(kMaxConnAttempts) + ")";
+}
+
+}  // namespace
+
+bool SessionModels::IsPlayerListReply(const std::string& text) {
+    return text.find("Deaths") != std::string::npos && text.find("PING") != std::string::npos;
+}
+
+bool SessionModels::IsWeaponChangeReply(const std::string& text) {
+    return text.find("OK - Weap") != std::string::npos ||
+           text.find("OK - All weap") != std::string::npos;
+}
+
+RatSession::RatSession(SessionHost& host, SessionModels& models, EventSink& log,
+                       UserDialogs& dialogs, const Clock& clock)
+    : m_host(host), m_models(models), m_log(log), m_dialogs(dialogs), m_clock(clock) {
+    m_fields = {"Not Connected", "Server Mode", "Rat Command",     "Rat Response",
+                "Admins 0 / 0",  "Clock",       m_strVersionTitle, "Mode",
+                "Name",          "0 / 0 / 0",   "Mission",         ""};
+    m_controls[static_cast<size_t>(Control::LoginButtonsEnabled)] = true;
+    m_pollList = {"get gamestate", "player list",  "chat get", "player list",
+                  "chat get",      "mission list", "chat get"};
+}
+
+void RatSession::SetField(Field f, const std::string& text) {
+    auto& current = m_fields[static_cast<size_t>(f)];
+    if (current == text) return;
+    current = text;
+    m_host.FieldChanged(f, text);
+}
+
+void RatSession::SetControl(Control c, bool on) {
+    auto& current = m_controls[static_cast<size_t>(c)];
+    if (current == on) return;
+    current = on;
+    m_host.ControlChanged(c, on);
+}
+
+void RatSession::ResetStatusFields() {
+    SetField(Field::Connection, "Not Connected");
+    SetField(Field::ServerMode, "Server Mode");
+    SetField(Field::RatCommand, "Rat Command");
+    SetField(Field::RatResponse, "Rat Reply");
+    SetField(Field::Title, m_strVersionTitle);
+}
+
+void RatSession::ResetGameStateFields() {
+    SetField(Field::TabMode, "Mode");
+    SetField(Field::TabServerName, "Name");
+    SetField(Field::TabPlayers, "0 / 0 / 0");
+    SetField(Field::TabMission, "Mission");
+}
+
+// ---------------------------------------------------------------------------
+// Waiting for the worker without blocking the thread
+
+bool RatSession::Defer(std::function<void()> event) {
+    if (!m_waiting) return false;
+    m_deferred.push_back(std::move(event));
+    return true;
+}
+
+void RatSession::Then(std::function<void()> step) {
+    if (m_waiting)
+        m_after.push_back(std::move(step));
+    else
+        step();
+}
+
+void RatSession::CloseWorkerThen(std::function<void()> then) {
+    if (m_host.HasWorker()) m_host.PostCloseRequest();
+    m_waiting = true;
+    m_host.WaitForWorkers([this, then = std::move(then)] {
+        m_waiting = false;
+        then();
+        RunAfterSteps();
+    });
+}
+
+void RatSession::RunAfterSteps() {
+    // Steps held back behind the wait run in order. A step that starts
+    // another wait queues its own later steps; the rest follow those.
+    while (!m_waiting && !m_after.empty()) {
+        std::deque<std::function<void()>> pending = std::move(m_after);
+        m_after.clear();
+        while (!pending.empty()) {
+            auto step = std::move(pending.front());
+            pending.pop_front();
+            step();
+            if (m_waiting) {
+                for (auto& rest : pending) m_after.push_back(std::move(rest));
+                return;
+            }
+        }
+    }
+    while (!m_waiting && !m_deferred.empty()) {
+        auto event = std::move(m_deferred.front());
+        m_deferred.pop_front();
+        event();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Connecting, login and logout
+
+void RatSession::OnConnectRequest() {
+    if (Defer([this] { OnConnectRequest(); })) return;
+    m_models.OnConnectStarting();
+    m_connecting = m_models.CurrentLoginDetails();
+    const LoginDetails& d = m_connecting;
+    m_host.StopTimer(TimerId::AutoRecon);
+    if (m_fAutoRecon) {
+        Log("Auto Login Request: " + d.address + ":" + d.port + " [" + IntToText(m_ConnAttempts) +
+            "/" + IntToText(kMaxConnAttempts) + "]");
+        SetField(Field::Connection, "Reconnecting to " + d.record);
+    } else {
+        Log("User Login Request: " + d.address + ":" + d.port);
+        SetField(Field::Connection, "Connecting to " + d.record);
+    }
+    m_host.StartWorker(d, TextToInt(d.port));
+}
+
+void RatSession::OnRatConnected() {
+    if (Defer([this] { OnRatConnected(); })) return;
+    if (m_fMainWndIsClosing) return;
+    SetField(Field::Connection, "Socket Connected");
+}
+
+void RatSession::OnRatFrameReceived(const std::string& text) {
+    if (Defer([this, text] { OnRatFrameReceived(text); })) return;
+    if (m_fChatScanning) return;
+    m_host.StopTimer(TimerId::StatusPoll);
+    if (!m_fEncryptCodeReceived) {
+        SendLoginDetails(text);
+        m_fEncryptCodeReceived = true;
+        return;
+    }
+    if (!m_fRATConnected) {
+        if (text.compare(0, 4, "User") == 0)
+            OnLoginRejected();
+        else
+            OnLoginAccepted();
+    } else {
+        RouteReply(text);
+    }
+    Then([this] {
+        if (ControlOn(Control::AutoRefreshTicked))
+            m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
+    });
+}
+
+void RatSession::SendLoginDetails(const std::string& greeting) {
+    LoginBlockResult r =
+        BuildLoginBlock(m_connecting.user, m_connecting.password, LoginCodeFromGreeting(greeting));
+    if (!r.ok) {
+        // Nothing that cannot be placed whole in the login block is sent:
+        // the attempt ends here and the server sees the connection close.
+        Log("TavrinRat: login not sent: " + r.error);
+        if (!greeting.empty()) m_dialogs.ShowMessage("Login not sent: " + r.error);
+        m_host.PostCloseRequest();
+        return;
+    }
+    SetField(Field::RatCommand, "Sending details");
+    m_host.SendFrame(EncodeLoginFrame(r.block));
+}
+
+void RatSession::OnLoginAccepted() {
+    SetControl(Control::LoginButtonsEnabled, false);
+    SetControl(Control::AutoRefreshTicked, true);
+    SetControl(Control::AutoRefreshEnabled, true);
+    SetField(Field::Connection, "Connected");
+    SetField(Field::ServerMode, "Updating");
+    std::string date, time;
+    GetDateTimeTexts(m_clock, date, time);
+    SetField(Field::TabConnectionStarted, " " + time + "," + date);
+    if (m_fAutoRecon) {
+        m_ConnAttempts = 0;
+        Log("AutoRecon OK");
+        Log(std::string(kSeparatorDashes));
+        m_fAutoRecon = false;
+    } else {
+        Log("Logged In");
+    }
+    m_fRATConnected = true;
+    std::vector<PacedCommand> first;
+    for (const char* c : {"get gamestate", "mission available", "player list", "mission list",
+                          "chat get", "get gamesettings"})
+        first.push_back({c, kCommandPauseMs, PacedCommand::Route::Direct});
+    first.back().pauseAfterMs = 0;
+    SubmitCommands(std::move(first));
+}
+
+void RatSession::OnLoginRejected() {
+    m_fEncryptCodeReceived = false;
+    m_dialogs.ShowMessage("Login Rejected");
+    ResetStatusFields();
+}
+
+void RatSession::OnLogoutRequest() {
+    if (Defer([this] { OnLogoutRequest(); })) return;
+    if (m_fRATConnected) {
+        CloseWorkerThen([this] {
+            m_fRATConnected = false;
+            m_fGameMode = true;
+            m_fEncryptCodeReceived = false;
+            Log("User Logged out");
+            ResetStatusFields();
+        });
+    } else if (m_fAutoRecon) {
+        m_host.StopTimer(TimerId::AutoRecon);
+        CloseWorkerThen([this] {
+            m_ConnAttempts = 0;
+            m_fAutoRecon = false;
+            ResetStatusFields();
+            Log("User cancelled AutoRecon");
+        });
+    } else if (m_host.HasWorker()) {
+        // A connection still being made is ended too, so that it cannot log
+        // in after the user chose to log out.
+        m_fEncryptCodeReceived = false;
+        CloseWorkerThen([this] {
+            ResetStatusFields();
+            Log("User cancelled Login");
+        });
+    }
+    Then([this] { Log(std::string(kSeparatorDashes)); });
+}
+
+void RatSession::SetClosing() {
+    m_fMainWndIsClosing = true;
+}
+
+// ---------------------------------------------------------------------------
+// Losing the connection and reconnecting
+
+void RatSession::OnRatSocketClosed(int code) {
+    if (Defer([this, code] { OnRatSocketClosed(code); })) return;
+    if (m_fMainWndIsClosing) return;
+    m_host.StopTimer(TimerId::StatusPoll);
+    if (m_fEncryptCodeReceived && !m_fRATConnected) {
+        SetField(Field::Connection, "Login Rejected");
+        Log("Login Attempt Rejected");
+    }
+    m_fRATConnected = false;
+    m_fEncryptCodeReceived = false;
+    if (m_host.HasWorker()) CloseWorkerThen([] {});
+    Then([this, code] {
+        if (code > 0 && code < 10060 && !m_fAutoRecon) {
+            SetControl(Control::LoginButtonsEnabled, false);
+            m_fAutoRecon = true;
+            const std::string status[] = {
+                "Server: " + FieldText(Field::TabServerName) + " ",
+                "Mode: " + FieldText(Field::TabMode) + " ",
+                "Players: " + FieldText(Field::TabPlayers) + " ",
+                "Mission: " + FieldText(Field::TabMission),
+            };
+            std::string message;
+            if (code == 505) {
+                SetField(Field::Connection, "Status request timeout");
+                SetField(Field::ServerMode, "Internal error W505");
+                message = "Tavrinrat: closing socket due to request timeout";
+            } else {
+                SetField(Field::Connection, "Connection Interrupted");
+                SetField(Field::ServerMode, "winsock " + IntToText(code));
+                message = "TavrinRat: socket closed [" + IntToText(code) + "]:";
+            }
+            Log(message);
+            Log(std::string(kSeparatorDashes));
+            Log("Last Status ");
+            for (const auto& s : status) Log(s);
+            Log(std::string(kSeparatorDashes));
+            Log("AutoRecon timer started");
+            SetField(Field::RatCommand, AttemptsText(m_ConnAttempts) + " <Logout> to abort");
+            m_host.StartTimer(TimerId::AutoRecon, TimerPeriod(TimerId::AutoRecon));
+        }
+        if (FieldText(Field::Connection) == "Connected") ResetStatusFields();
+        if (!m_fAutoRecon) SetControl(Control::LoginButtonsEnabled, true);
+        SetControl(Control::AutoRefreshTicked, false);
+        SetControl(Control::AutoRefreshEnabled, false);
+        ResetGameStateFields();
+    });
+}
+
+void RatSession::OnRatSocketError(int code, int origin) {
+    if (Defer([this, code, origin] { OnRatSocketError(code, origin); })) return;
+    if (m_fMainWndIsClosing) return;
+    std::string prefix;
+    if (kDiagnostics && origin > 0) prefix = OriginName(origin) + ":";
+    SetField(Field::Connection, "Connection Error");
+    SetField(Field::ServerMode, IntToText(code));
+    SetField(Field::RatCommand, "Rat Command");
+    SetField(Field::RatResponse, "Rat Reply");
+    m_fRATConnected = false;
+    m_fEncryptCodeReceived = false;
+    CloseWorkerThen([this, code, prefix] {
+        if (code <= 10000 || code >= 10070) return;
+        m_fAutoRecon = true;
+        if (m_ConnAttempts < kMaxConnAttempts) {
+            SetControl(Control::LoginButtonsEnabled, false);
+            ++m_ConnAttempts;
+            Log(prefix + "TavrinRat: socket error [" + IntToText(code) + "]:");
+            SetField(Field::RatCommand, AttemptsText(m_ConnAttempts) + " or <Logout>");
+            m_host.StartTimer(TimerId::AutoRecon, TimerPeriod(TimerId::AutoRecon));
+        } else {
+            SetControl(Control::LoginButtonsEnabled, true);
+            Log("TavrinRat: AutoRecon has failed after " + IntToText(m_ConnAttempts) +
+                " attempts:");
+            SetField(Field::Connection, "Failed to reconnect");
+            m_ConnAttempts = 0;
+            m_fAutoRecon = false;
+        }
+    });
+}
+
+void RatSession::OnRatTcpStackFull(int, int origin) {
+    if (kDiagnostics) Log("TavrinRat: socket tcp stack full : Reported in " + OriginName(origin));
+}
+
+void RatSession::OnRatSendNotCompleted(int, int origin) {
+    if (kDiagnostics) Log("TavrinRat: send not completed: Reported in " + OriginName(origin));
+}
+
+void RatSession::OnAutoReconTick() {
+    --m_nAutoReconCountdown;
+    if (m_nAutoReconCountdown < 0) {
+        m_nAutoReconCountdown = kAutoReconSeconds;
+        m_host.StopTimer(TimerId::AutoRecon);
+        SetField(Field::RatCommand, "");
+        m_fAutoRecon = true;
+        OnConnectRequest();
+    } else {
+        SetField(Field::RatResponse, "AutoRecon in " + IntToText(m_nAutoReconCountdown) + " s");
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Commands, polling and the clock
+
+void RatSession::SendRatCommand(const std::string& text) {
+    if (!m_fGameMode || !m_fRATConnected) {
+        if (kDiagnostics) Log("Error: SendRatCommand(" + text + ") when not connected");
+        return;
+    }
+    std::optional<std::string> frame = EncodeCommandFrame(text);
+    if (!frame) {
+        Log(CommandTooLongMessage(text));
+        return;
+    }
+    SetField(Field::RatCommand, "");
+    SetField(Field::RatResponse, "");
+    SetField(Field::RatCommand, text);
+    if (text == "get gamestate") {
+        m_fRequestingStatus = true;
+        m_host.StartTimer(TimerId::RequestTimeout, TimerPeriod(TimerId::RequestTimeout));
+    }
+    m_host.SendFrame(std::move(*frame));
+}
+
+void RatSession::OnCommandRequest(const std::string& text) {
+    if (Defer([this, text] { OnCommandRequest(text); })) return;
+    SetField(Field::RatCommand, text);
+    if (m_fGameMode && m_fRATConnected) SendRatCommand(text);
+    Log(text);
+}
+
+std::string RatSession::NextPollCommand() {
+    std::string c = m_pollList[m_pollIndex];
+    m_pollIndex = (m_pollIndex + 1) % m_pollList.size();
+    return c;
+}
+
+void RatSession::OnAutoRefreshToggled(bool ticked) {
+    if (Defer([this, ticked] { OnAutoRefreshToggled(ticked); })) return;
+    SetControl(Control::AutoRefreshTicked, ticked);
+    if (ticked)
+        m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
+    else
+        m_host.StopTimer(TimerId::StatusPoll);
+}
+
+void RatSession::OnStatusPollTick() {
+    if (!m_fRATConnected) return;
+    m_host.StopTimer(TimerId::StatusPoll);
+    SendRatCommand(NextPollCommand());
+    // The Server Mode field alternates between the mission and the mode.
+    std::string date, time;
+    GetDateTimeTexts(m_clock, date, time);
+    const char last = time.back();
+    const bool mission = last == '0' || last == '3' || last == '6' || last == '9';
+    SetField(Field::ServerMode, FieldText(mission ? Field::TabMission : Field::TabMode));
+    if (ControlOn(Control::AutoRefreshTicked))
+        m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
+}
+
+void RatSession::OnRequestTimeout() {
+    m_host.StopTimer(TimerId::RequestTimeout);
+    if (!m_fRequestingStatus) return;
+    OnRatSocketClosed(505);
+    Then([this] { m_fRequestingStatus = false; });
+}
+
+void RatSession::OnClockTick() {
+    std::string date, time;
+    GetDateTimeTexts(m_clock, date, time);
+    SetField(Field::Clock, time);
+    if (m_models.ChatBotRunning() && m_fRATConnected) {
+        m_fChatScanning = true;
+        m_models.RunSanctionsPass(*this);
+        m_fChatScanning = false;
+    }
+}
+
+void RatSession::OnTimer(TimerId id) {
+    if (Defer([this, id] { OnTimer(id); })) return;
+    switch (id) {
+        case TimerId::StatusPoll:
+            OnStatusPollTick();
+            break;
+        case TimerId::Clock:
+            OnClockTick();
+            break;
+        case TimerId::AutoRecon:
+            OnAutoReconTick();
+            break;
+        case TimerId::RequestTimeout:
+            OnRequestTimeout();
+            break;
+        case TimerId::Pacer:
+            m_host.StopTimer(TimerId::Pacer);
+            m_pacerWaiting = false;
+            ReleasePaced();
+            break;
+        case TimerId::Startup:
+            break;  // start-up belongs to the application
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The command pacer: one queue for every batch, so order and spacing hold on
+// the wire while the thread stays free.
+
+void RatSession::SubmitCommands(std::vector<PacedCommand> batch) {
+    for (auto& c : batch) m_paced.push_back({std::move(c), false});
+    ReleasePaced();
+}
+
+void RatSession::SubmitIgnoringReplies(std::vector<PacedCommand> batch) {
+    for (auto& c : batch) m_paced.push_back({std::move(c), true});
+    ReleasePaced();
+}
+
+void RatSession::ReleasePaced() {
+    while (!m_pacerWaiting && !m_paced.empty()) {
+        Paced p = std::move(m_paced.front());
+        m_paced.pop_front();
+        if (p.ignoreReplies != m_ignoring) {
+            m_ignoring = p.ignoreReplies;
+            m_host.SetIgnoreReplies(m_ignoring);
+        }
+        if (p.command.route == PacedCommand::Route::Direct)
+            SendRatCommand(p.command.text);
+        else
+            OnCommandRequest(p.command.text);
+        if (p.command.pauseAfterMs > 0) {
+            m_pacerWaiting = true;
+            m_host.StartTimer(TimerId::Pacer, p.command.pauseAfterMs);
+        }
+    }
+    if (!m_pacerWaiting && m_paced.empty() && m_ignoring) {
+        m_ignoring = false;
+        m_host.SetIgnoreReplies(false);
+    }
+}
+
+}  // namespace tavrin

@@ -1,0 +1,185 @@
+#pragma once
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/clock.h"
+#include "common/event_log.h"
+#include "common/host.h"
+#include "link/session_types.h"
+
+namespace tavrin {
+
+// Build flags: constants of a build. Either one switches on the diagnostic
+// log lines; DebugMode alone also enables the canned-reply loaders.
+inline constexpr bool kDebugMode = false;
+inline constexpr bool kBetaCode = true;
+inline constexpr bool kDiagnostics = kDebugMode || kBetaCode;
+
+inline constexpr int kMaxConnAttempts = 5;
+inline constexpr int kAutoReconSeconds = 20;
+inline constexpr int kCommandPauseMs = 250;
+
+// The effects the session asks of the program around it: timers, the
+// connection worker, frames to send, and what the window shows.
+class SessionHost {
+  public:
+    virtual ~SessionHost() = default;
+    virtual void StartTimer(TimerId id, int periodMs) = 0;
+    virtual void StopTimer(TimerId id) = 0;
+    // A new worker connects to address:port and runs; an earlier one is left to end.
+    virtual void StartWorker(const LoginDetails& details, int port) = 0;
+    virtual bool HasWorker() const = 0;
+    virtual void PostCloseRequest() = 0;
+    // Calls `then` once every worker has ended or 1000 ms have passed. It
+    // never blocks; the session holds back other events until `then` ran.
+    virtual void WaitForWorkers(std::function<void()> then) = 0;
+    virtual void SendFrame(std::string frame) = 0;
+    // While set, complete replies are consumed and dropped by the socket.
+    virtual void SetIgnoreReplies(bool ignore) = 0;
+    virtual void FieldChanged(Field field, const std::string& text) = 0;
+    virtual void ControlChanged(Control control, bool on) = 0;
+};
+
+// Player counts of one player list: total, team 1, team 2.
+struct PlayerCounts {
+    int total = 0;
+    int team1 = 0;
+    int team2 = 0;
+};
+
+// What the session asks of the tabs' models. Each reply kind is recognised
+// and parsed by its own model; the defaults let a test supply only a few.
+class SessionModels {
+  public:
+    virtual ~SessionModels() = default;
+    virtual LoginDetails CurrentLoginDetails() { return {}; }
+    // A new connection starts: mission lists and catalogue emptied, ChatBot reset.
+    virtual void OnConnectStarting() {}
+    // 0 when the reply is no mission list, otherwise the list it fills.
+    virtual int ClassifyMissionReply(const std::string&) { return 0; }
+    // Parses a mission list; gives the current mission's name and file.
+    virtual void ParseMissionReply(int, const std::string&, std::string& name, std::string& file) {
+        name.clear();
+        file.clear();
+    }
+    virtual bool IsPlayerListReply(const std::string& text);
+    virtual PlayerCounts ParsePlayerList(const std::string&) { return {}; }
+    virtual bool IsActionResultReply(const std::string&) { return false; }
+    // Parses the game settings; returns the server name they hold.
+    virtual std::string ParseGameSettings(const std::string&) { return {}; }
+    virtual bool IsWeaponChangeReply(const std::string& text);
+    virtual void ParseWeaponsList(const std::string&) {}
+    virtual void ProcessChatReply(const std::string&) {}
+    virtual bool ChatBotRunning() { return false; }
+    // The ChatBot's sanctions pass; it hands its commands to the session.
+    virtual void RunSanctionsPass(CommandSink&) {}
+};
+
+// The connection to the game server as the main window runs it: connect,
+// greeting and login, the logged-in state, commands and polling, reply
+// routing, logout, and reconnection after a loss. It decides; the host acts.
+class RatSession final : public CommandSink {
+  public:
+    RatSession(SessionHost& host, SessionModels& models, EventSink& log, UserDialogs& dialogs,
+               const Clock& clock);
+
+    // Requests and notifications, each on the main thread.
+    void OnConnectRequest();
+    void OnLogoutRequest();
+    void OnRatConnected();
+    void OnRatFrameReceived(const std::string& text);
+    void OnRatSocketClosed(int code);
+    void OnRatSocketError(int code, int origin);
+    void OnRatTcpStackFull(int error, int origin);
+    void OnRatSendNotCompleted(int error, int origin);
+    void OnTimer(TimerId id);
+    void OnAutoRefreshToggled(bool ticked);
+    // The window is closing: later connection events change nothing.
+    void SetClosing();
+
+    // Sending.
+    void SendRatCommand(const std::string& text);
+    void OnCommandRequest(const std::string& text);
+    // Commands go out in order, each pause kept after its command.
+    void SubmitCommands(std::vector<PacedCommand> batch) override;
+    // A batch whose replies the socket drops while it is sent (settings file).
+    void SubmitIgnoringReplies(std::vector<PacedCommand> batch);
+    std::string NextPollCommand();
+
+    // What the window shows.
+    const std::string& FieldText(Field f) const { return m_fields[static_cast<size_t>(f)]; }
+    bool ControlOn(Control c) const { return m_controls[static_cast<size_t>(c)]; }
+    void SetField(Field f, const std::string& text);
+    void ResetStatusFields();
+    void ResetGameStateFields();
+
+    // Session state, by the names the state dump shows.
+    bool m_fEncryptCodeReceived = false;
+    bool m_fRATConnected = false;
+    bool m_fGameMode = true;
+    bool m_fAutoRecon = false;
+    int m_ConnAttempts = 0;
+    int m_nAutoReconCountdown = kAutoReconSeconds;
+    bool m_fMainWndIsClosing = false;
+    bool m_fRequestingStatus = false;
+    bool m_fChatScanning = false;
+    std::string m_strVersionTitle = "TavrinRAT 0.95 beta";
+
+    const std::vector<std::string>& StatusPollList() const { return m_pollList; }
+    bool PacerBusy() const { return m_pacerWaiting || !m_paced.empty(); }
+    bool Waiting() const { return m_waiting; }
+
+  private:
+    struct Paced {
+        PacedCommand command;
+        bool ignoreReplies = false;
+    };
+
+    int RouteReply(const std::string& text);
+    void UpdateMissionInfo(int list, const std::string& text);
+    void UpdatePlayerCounts(const std::string& text);
+    void SendLoginDetails(const std::string& greeting);
+    void OnLoginAccepted();
+    void OnLoginRejected();
+    void OnAutoReconTick();
+    void OnStatusPollTick();
+    void OnRequestTimeout();
+    void OnClockTick();
+    void ReleasePaced();
+    void SetControl(Control c, bool on);
+    void Log(const std::string& text) { m_log.LogEvent(text); }
+
+    // Runs `then` after the workers have ended; events that arrive meanwhile
+    // wait and are replayed afterwards, in order.
+    void CloseWorkerThen(std::function<void()> then);
+    // Runs a later step of the current event now, or after the pending wait.
+    void Then(std::function<void()> step);
+    void RunAfterSteps();
+    bool Defer(std::function<void()> event);
+
+    SessionHost& m_host;
+    SessionModels& m_models;
+    EventSink& m_log;
+    UserDialogs& m_dialogs;
+    const Clock& m_clock;
+
+    std::array<std::string, static_cast<size_t>(Field::Count)> m_fields;
+    std::array<bool, static_cast<size_t>(Control::Count)> m_controls{};
+    std::vector<std::string> m_pollList;
+    size_t m_pollIndex = 0;
+    LoginDetails m_connecting;
+
+    std::deque<Paced> m_paced;
+    bool m_pacerWaiting = false;
+    bool m_ignoring = false;
+
+    bool m_waiting = false;
+    std::deque<std::function<void()>> m_after;
+    std::deque<std::function<void()>> m_deferred;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,544 @@
+#include "link/session.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "link/frame.h"
+#include "link/login_block.h"
+#include "support/fakes.h"
+#include "support/virtual_host.h"
+
+namespace tavrin {
+namespace {
+
+using testing::RecordingLog;
+using testing::ScriptedDialogs;
+using testing::VirtualHost;
+
+class FakeModels final : public SessionModels {
+  public:
+    LoginDetails CurrentLoginDetails() override { return details; }
+    void OnConnectStarting() override { ++connectResets; }
+    bool ChatBotRunning() override { return chatBot; }
+    void RunSanctionsPass(CommandSink& sink) override {
+        if (!sanctions.empty()) sink.SubmitCommands(std::exchange(sanctions, {}));
+    }
+    int ClassifyMissionReply(const std::string& text) override {
+        return text.find("<CURRENT MISSION>") != std::string::npos ? 1 : 0;
+    }
+    void ParseMissionReply(int, const std::string&, std::string& name, std::string& file) override {
+        name = missionName;
+        file = missionFile;
+    }
+    PlayerCounts ParsePlayerList(const std::string&) override { return {12, 5, 7}; }
+    bool IsActionResultReply(const std::string& text) override {
+        return text.find("Player Punted") != std::string::npos;
+    }
+    std::string ParseGameSettings(const std::string&) override { return serverName; }
+    void ParseWeaponsList(const std::string&) override { ++weaponLists; }
+    void ProcessChatReply(const std::string& text) override { chats.push_back(text); }
+
+    LoginDetails details{"Home", "10.0.0.5", "40000", "admin", "secret"};
+    int connectResets = 0;
+    bool chatBot = false;
+    std::vector<PacedCommand> sanctions;
+    std::string missionName = "Night Raid";
+    std::string missionFile = "raid.mis";
+    std::string serverName;
+    int weaponLists = 0;
+    std::vector<std::string> chats;
+};
+
+struct SessionFixture : ::testing::Test {
+    ManualClock clock{{2026, 3, 7, 9, 5, 0}};
+    VirtualHost host;
+    FakeModels models;
+    RecordingLog log;
+    ScriptedDialogs dialogs;
+    RatSession session{host, models, log, dialogs, clock};
+
+    SessionFixture() {
+        host.session = &session;
+        host.clock = &clock;
+    }
+
+    bool Logged(const std::string& line) const {
+        return std::find(log.lines.begin(), log.lines.end(), line) != log.lines.end();
+    }
+    std::string F(Field f) const { return session.FieldText(f); }
+
+    // Connects, answers the greeting and accepts the login; the six first
+    // commands have all gone out.
+    void LogIn() {
+        session.OnConnectRequest();
+        session.OnRatConnected();
+        session.OnRatFrameReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
+        session.OnRatFrameReceived("Welcome admin");
+        host.Advance(2000);
+        host.sent.clear();
+        log.lines.clear();
+    }
+    // The worker ends and reports the close, as the shell does.
+    void ServerCloses(int code) {
+        host.EndWorker();
+        session.OnRatSocketClosed(code);
+    }
+};
+
+TEST_F(SessionFixture, LoginAnswersTheGreetingAndSendsTheSixCommandsPaced) {
+    session.OnConnectRequest();
+    EXPECT_EQ(models.connectResets, 1);
+    EXPECT_TRUE(Logged("User Login Request: 10.0.0.5:40000"));
+    EXPECT_EQ(F(Field::Connection), "Connecting to Home");
+    EXPECT_EQ(host.lastPort, 40000);
+
+    session.OnRatConnected();
+    EXPECT_EQ(F(Field::Connection), "Socket Connected");
+
+    session.OnRatFrameReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345EXTRA");
+    ASSERT_EQ(host.sent.size(), 1u);
+    auto block = BuildLoginBlock("admin", "secret", "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
+    EXPECT_EQ(host.sent[0].frame, EncodeLoginFrame(block.block));
+    EXPECT_EQ(F(Field::RatCommand), "Sending details");
+    EXPECT_TRUE(session.m_fEncryptCodeReceived);
+    EXPECT_FALSE(host.Running(TimerId::StatusPoll));
+
+    host.sent.clear();
+    session.OnRatFrameReceived("Welcome to the server");
+    EXPECT_TRUE(session.m_fRATConnected);
+    EXPECT_EQ(F(Field::Connection), "Connected");
+    EXPECT_EQ(F(Field::ServerMode), "Updating");
+    EXPECT_EQ(F(Field::TabConnectionStarted), " 09:05:00,07-03-26");
+    EXPECT_TRUE(Logged("Logged In"));
+    EXPECT_TRUE(session.ControlOn(Control::AutoRefreshTicked));
+    EXPECT_FALSE(session.ControlOn(Control::LoginButtonsEnabled));
+    EXPECT_TRUE(host.Running(TimerId::StatusPoll));
+
+    host.Advance(1300);
+    EXPECT_EQ(host.Commands(),
+              (std::vector<std::string>{"get gamestate", "mission available", "player list",
+                                        "mission list", "chat get", "get gamesettings"}));
+    for (size_t i = 0; i < host.sent.size(); ++i) EXPECT_EQ(host.sent[i].atMs, 250L * i);
+}
+
+TEST_F(SessionFixture, RejectionByVerdictAndANewGreetingAfterIt) {
+    session.OnConnectRequest();
+    session.OnRatFrameReceived("code-one");
+    session.OnRatFrameReceived("User name or password wrong");
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Login Rejected"});
+    EXPECT_EQ(F(Field::Connection), "Not Connected");
+    EXPECT_EQ(F(Field::ServerMode), "Server Mode");
+    EXPECT_FALSE(session.m_fEncryptCodeReceived);
+    EXPECT_FALSE(session.m_fRATConnected);
+
+    // A further frame on the same connection is a new greeting.
+    host.sent.clear();
+    session.OnRatFrameReceived("code-two");
+    ASSERT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(host.sent[0].frame.size(), 73u);
+}
+
+TEST_F(SessionFixture, VerdictIsARejectionOnlyWhenItBeginsWithUser) {
+    for (const char* verdict : {"Welcome User admin", "user ok", "Hello"}) {
+        RatSession s{host, models, log, dialogs, clock};
+        s.OnConnectRequest();
+        s.OnRatFrameReceived("code");
+        s.OnRatFrameReceived(verdict);
+        EXPECT_TRUE(s.m_fRATConnected) << verdict;
+    }
+}
+
+TEST_F(SessionFixture, ServerClosingAfterTheLoginFrameIsARejection) {
+    session.OnConnectRequest();
+    session.OnRatFrameReceived("code");
+    ServerCloses(0);
+    EXPECT_EQ(F(Field::Connection), "Login Rejected");
+    EXPECT_TRUE(Logged("Login Attempt Rejected"));
+    EXPECT_FALSE(session.m_fAutoRecon);
+    EXPECT_TRUE(session.ControlOn(Control::LoginButtonsEnabled));
+}
+
+TEST_F(SessionFixture, CleanCloseWhileLoggedInReturnsToIdle) {
+    LogIn();
+    ServerCloses(0);
+    EXPECT_EQ(F(Field::Connection), "Not Connected");
+    EXPECT_FALSE(session.m_fAutoRecon);
+    EXPECT_FALSE(host.Running(TimerId::AutoRecon));
+    EXPECT_FALSE(session.ControlOn(Control::AutoRefreshTicked));
+    EXPECT_TRUE(session.ControlOn(Control::LoginButtonsEnabled));
+    EXPECT_EQ(F(Field::TabPlayers), "0 / 0 / 0");
+}
+
+TEST_F(SessionFixture, ResetWhileLoggedInStartsTheCountdownAndReconnects) {
+    LogIn();
+    session.OnRatFrameReceived(std::string("Current State = Game"));
+    ServerCloses(10054);
+    EXPECT_EQ(F(Field::Connection), "Connection Interrupted");
+    EXPECT_EQ(F(Field::ServerMode), "winsock 10054");
+    EXPECT_EQ(F(Field::RatCommand), "AutoRecon(0/5) <Logout> to abort");
+    const std::vector<std::string> expected = {
+        "TavrinRat: socket closed [10054]:",
+        std::string(kSeparatorDashes),
+        "Last Status ",
+        "Server: Name ",
+        "Mode: Game Mode ",
+        "Players: 0 / 0 / 0 ",
+        "Mission: Mission",
+        std::string(kSeparatorDashes),
+        "AutoRecon timer started",
+    };
+    EXPECT_EQ(log.lines, expected);
+    EXPECT_FALSE(session.ControlOn(Control::LoginButtonsEnabled));
+
+    host.Advance(1000);
+    EXPECT_EQ(F(Field::RatResponse), "AutoRecon in 19 s");
+    host.Advance(19000);
+    EXPECT_EQ(F(Field::RatResponse), "AutoRecon in 0 s");
+    EXPECT_EQ(host.workersStarted, 1);
+    host.Advance(1000);  // the 21st tick reconnects
+    EXPECT_EQ(host.workersStarted, 2);
+    EXPECT_TRUE(Logged("Auto Login Request: 10.0.0.5:40000 [0/5]"));
+    EXPECT_EQ(F(Field::Connection), "Reconnecting to Home");
+    EXPECT_EQ(session.m_nAutoReconCountdown, 20);
+
+    session.OnRatFrameReceived("code");
+    session.OnRatFrameReceived("Welcome");
+    EXPECT_TRUE(Logged("AutoRecon OK"));
+    EXPECT_FALSE(session.m_fAutoRecon);
+}
+
+TEST_F(SessionFixture, RefusedReconnectsCountUntilAutoReconGivesUp) {
+    LogIn();
+    ServerCloses(10054);
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+        host.Advance(21000);
+        ASSERT_EQ(host.workersStarted, attempt + 1);
+        session.OnRatSocketError(10061, kOriginConnect);
+        EXPECT_EQ(F(Field::Connection), "Connection Error");
+        EXPECT_EQ(F(Field::ServerMode), "10061");
+        EXPECT_EQ(F(Field::RatCommand), "AutoRecon(" + std::to_string(attempt) + "/5) or <Logout>");
+        EXPECT_TRUE(Logged("OnConnect():TavrinRat: socket error [10061]:"));
+        host.EndWorker();
+        session.OnRatSocketClosed(10061);  // the worker's close after the failed connect
+    }
+    host.Advance(21000);
+    session.OnRatSocketError(10061, kOriginConnect);
+    EXPECT_EQ(F(Field::Connection), "Failed to reconnect");
+    EXPECT_TRUE(Logged("TavrinRat: AutoRecon has failed after 5 attempts:"));
+    EXPECT_FALSE(session.m_fAutoRecon);
+    EXPECT_EQ(session.m_ConnAttempts, 0);
+    EXPECT_TRUE(session.ControlOn(Control::LoginButtonsEnabled));
+}
+
+TEST_F(SessionFixture, ErrorOutsideTheSocketRangeStaysIdle) {
+    session.OnConnectRequest();
+    session.OnRatSocketError(11001, kOriginThreadInit);
+    EXPECT_EQ(F(Field::Connection), "Connection Error");
+    EXPECT_FALSE(session.m_fAutoRecon);
+    EXPECT_FALSE(host.Running(TimerId::AutoRecon));
+}
+
+TEST_F(SessionFixture, UnansweredGameStateTimesOutAfterTenSeconds) {
+    LogIn();
+    session.OnAutoRefreshToggled(false);  // no poll renews the request
+    session.SendRatCommand("get gamestate");
+    EXPECT_TRUE(session.m_fRequestingStatus);
+    // Other replies do not count as an answer.
+    session.OnRatFrameReceived("Bob: hello");
+    host.Advance(9999);
+    EXPECT_EQ(F(Field::Connection), "Connected");
+    host.Advance(1);
+    EXPECT_EQ(F(Field::Connection), "Status request timeout");
+    EXPECT_EQ(F(Field::ServerMode), "Internal error W505");
+    EXPECT_TRUE(Logged("Tavrinrat: closing socket due to request timeout"));
+    EXPECT_FALSE(session.m_fRequestingStatus);
+    EXPECT_TRUE(session.m_fAutoRecon);
+    EXPECT_EQ(host.closeRequests, 1);
+}
+
+TEST_F(SessionFixture, AnsweredGameStateLeavesTheConnectionAlone) {
+    LogIn();
+    session.SendRatCommand("get gamestate");
+    host.Advance(3000);
+    session.OnRatFrameReceived("Current State = Game");
+    EXPECT_FALSE(session.m_fRequestingStatus);
+    EXPECT_FALSE(host.Running(TimerId::RequestTimeout));
+    EXPECT_EQ(F(Field::ServerMode), "Server Status = Game Mode");
+}
+
+TEST_F(SessionFixture, LogoutDuringTheCountdownCancelsItAndKeepsTheRemainder) {
+    LogIn();
+    ServerCloses(10054);
+    host.Advance(5000);
+    session.OnLogoutRequest();
+    EXPECT_FALSE(host.Running(TimerId::AutoRecon));
+    EXPECT_TRUE(Logged("User cancelled AutoRecon"));
+    EXPECT_EQ(log.lines.back(), std::string(kSeparatorDashes));
+    EXPECT_EQ(F(Field::Connection), "Not Connected");
+    EXPECT_EQ(session.m_nAutoReconCountdown, 15);
+}
+
+TEST_F(SessionFixture, LogoutWaitsForTheWorkerBeforeItsLaterSteps) {
+    LogIn();
+    host.workerEndsOnClose = false;
+    session.OnLogoutRequest();
+    EXPECT_EQ(host.closeRequests, 1);
+    EXPECT_TRUE(session.m_fRATConnected) << "the flags change once the worker has ended";
+    // The worker's close arrives while the session waits: it is held back
+    // until the worker has ended and the logout has finished.
+    session.OnRatSocketClosed(0);
+    EXPECT_TRUE(session.m_fRATConnected);
+    host.EndWorker();
+    EXPECT_FALSE(session.m_fRATConnected);
+    const std::vector<std::string> expected = {"User Logged out", std::string(kSeparatorDashes)};
+    EXPECT_EQ(log.lines, expected);
+    EXPECT_EQ(F(Field::Connection), "Not Connected");
+    EXPECT_TRUE(session.ControlOn(Control::LoginButtonsEnabled));
+}
+
+TEST_F(SessionFixture, LogoutWhileConnectingEndsTheAttempt) {
+    session.OnConnectRequest();
+    session.OnRatFrameReceived("code");
+    session.OnLogoutRequest();
+    EXPECT_EQ(host.closeRequests, 1);
+    EXPECT_FALSE(session.m_fEncryptCodeReceived);
+    session.OnRatSocketClosed(0);
+    EXPECT_FALSE(Logged("Login Attempt Rejected"));
+    EXPECT_EQ(F(Field::Connection), "Not Connected");
+}
+
+TEST_F(SessionFixture, EventsWhileClosingChangeNothing) {
+    LogIn();
+    session.SetClosing();
+    const auto fields = host.fieldChanges.size();
+    session.OnRatSocketClosed(10054);
+    session.OnRatSocketError(10054, kOriginReceive);
+    session.OnRatConnected();
+    EXPECT_EQ(host.fieldChanges.size(), fields);
+    EXPECT_FALSE(session.m_fAutoRecon);
+}
+
+TEST_F(SessionFixture, PollRotationContinuesAcrossConnections) {
+    const std::vector<std::string> rotation = {"get gamestate", "player list", "chat get",
+                                               "player list",   "chat get",    "mission list",
+                                               "chat get"};
+    std::vector<std::string> polls;
+    auto poll = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            host.sent.clear();
+            host.Advance(5000);
+            ASSERT_EQ(host.Commands().size(), 1u);
+            polls.push_back(host.Commands()[0]);
+            session.OnRatFrameReceived("Current State = Game");  // answers every poll
+        }
+    };
+    LogIn();
+    poll(4);
+    ServerCloses(0);
+    LogIn();
+    poll(10);
+    ASSERT_EQ(polls.size(), 14u);
+    for (size_t i = 0; i < polls.size(); ++i) EXPECT_EQ(polls[i], rotation[i % 7]) << i;
+}
+
+TEST_F(SessionFixture, UntickedAutoRefreshStopsPolling) {
+    LogIn();
+    session.OnAutoRefreshToggled(false);
+    host.Advance(60000);
+    EXPECT_TRUE(host.Commands().empty());
+}
+
+TEST_F(SessionFixture, PollAlternatesServerModeBetweenMissionAndMode) {
+    LogIn();
+    session.SetField(Field::TabMission, "Night Raid");
+    session.SetField(Field::TabMode, "Game Mode");
+    for (int second = 0; second < 10; ++second) {
+        clock.Set({2026, 3, 7, 9, 5, 10 + second});
+        session.OnTimer(TimerId::StatusPoll);
+        const bool mission = second % 3 == 0;  // last digit 0, 3, 6 or 9
+        EXPECT_EQ(F(Field::ServerMode), mission ? "Night Raid" : "Game Mode") << second;
+    }
+}
+
+TEST_F(SessionFixture, CommandRequestWhileLoggedOutIsShownAndLogged) {
+    session.OnCommandRequest("player list");
+    EXPECT_EQ(F(Field::RatCommand), "player list");
+    EXPECT_EQ(log.lines, std::vector<std::string>{"player list"});
+    EXPECT_TRUE(host.sent.empty());
+    // The main window's own sending while logged out leaves a diagnostic line.
+    session.SendRatCommand("chat get");
+    EXPECT_TRUE(Logged("Error: SendRatCommand(chat get) when not connected"));
+    EXPECT_EQ(F(Field::RatCommand), "player list");
+}
+
+TEST_F(SessionFixture, OverlongCommandIsRefusedWithALogLine) {
+    LogIn();
+    session.SendRatCommand("set serverPassword " + std::string(240, 'x'));
+    EXPECT_TRUE(host.sent.empty());
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_NE(log.lines[0].find("set serverPassword"), std::string::npos);
+}
+
+TEST_F(SessionFixture, SanctionsPassOnTheClockTickIsPaced) {
+    LogIn();
+    models.chatBot = true;
+    models.sanctions = {{"chat send Bob: no swearing", 1000, PacedCommand::Route::Direct},
+                        {"player punt 3", 0, PacedCommand::Route::Direct}};
+    session.OnAutoRefreshToggled(false);
+    host.Advance(1000);  // the clock timer belongs to the application; tick it here
+    session.OnTimer(TimerId::Clock);
+    EXPECT_EQ(F(Field::Clock), "09:05:03");
+    EXPECT_EQ(host.Commands(), std::vector<std::string>{"chat send Bob: no swearing"});
+    EXPECT_FALSE(session.m_fChatScanning) << "replies keep flowing during the pauses";
+    host.Advance(999);
+    EXPECT_EQ(host.Commands().size(), 1u);
+    host.Advance(1);
+    EXPECT_EQ(host.Commands().back(), "player punt 3");
+}
+
+TEST_F(SessionFixture, BulkSendIgnoresRepliesUntilItsLastPause) {
+    LogIn();
+    session.SubmitIgnoringReplies({{"set a 1", 250, PacedCommand::Route::Request},
+                                   {"set b 2", 250, PacedCommand::Route::Request}});
+    ASSERT_EQ(host.ignoreChanges.size(), 1u);
+    EXPECT_EQ(host.ignoreChanges[0], (std::pair<long, std::string>{host.nowMs, "on"}));
+    const long start = host.nowMs;
+    host.Advance(600);
+    ASSERT_EQ(host.ignoreChanges.size(), 2u);
+    EXPECT_EQ(host.ignoreChanges[1], (std::pair<long, std::string>{start + 500, "off"}));
+    EXPECT_EQ(host.Commands(), (std::vector<std::string>{"set a 1", "set b 2"}));
+    EXPECT_TRUE(Logged("set a 1"));
+}
+
+TEST_F(SessionFixture, BatchesQueueBehindEachOther) {
+    LogIn();
+    session.SubmitCommands({{"a", 250, PacedCommand::Route::Direct}});
+    session.SubmitCommands({{"b", 250, PacedCommand::Route::Direct}});
+    EXPECT_EQ(host.Commands(), std::vector<std::string>{"a"});
+    host.Advance(250);
+    EXPECT_EQ(host.Commands(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(host.sent[1].atMs - host.sent[0].atMs, 250);
+}
+
+TEST_F(SessionFixture, IgnoredRepliesDuringChatScanning) {
+    LogIn();
+    session.m_fChatScanning = true;
+    session.OnRatFrameReceived("Current State = Menu");
+    EXPECT_TRUE(session.m_fRATConnected);
+}
+
+// ---------------------------------------------------------------------------
+// The reply router
+
+struct RouteCase {
+    const char* reply;
+    const char* response;  // Rat Response field afterwards
+    std::vector<std::string> sent;
+    const char* logged;  // a line that must be in the log, or nullptr
+};
+
+TEST_F(SessionFixture, RouterTestsInOrder) {
+    const RouteCase cases[] = {
+        {"Current State = Game\nDeaths PING ERROR", "", {}, nullptr},
+        {"USAGE: player punt id\nERROR",
+         "RAT syntax error",
+         {},
+         "Rat Reply: USAGE: player punt id\nERROR"},
+        {"ERROR: no player 9\nDeaths PING", "ERROR: no player 9\nDeaths PING", {}, nullptr},
+        {"OK - Weap 3 set", "OK - Weap 3 set", {"weapon list"}, "Rat Reply: Weapons data"},
+        {"OK - All weap always", "OK - All weap always", {"weapon list"}, nullptr},
+        {"OK - Setting changed", "OK - Setting changed", {}, "Rat Reply: OK - Setting changed"},
+        {"<CURRENT MISSION>\nEntry Added", "Mission List Updated", {}, "New mission:Night Raid"},
+        {"Entry Added", "Mission Added", {"mission list"}, "Rat Reply: Entry Added"},
+        {"Mission Removed", "Mission Removed", {"mission list"}, nullptr},
+        {"Next Mission Set to 3", "Next Mission Set to 3", {"mission list"}, nullptr},
+        {"Server is cycling", "Server is cycling", {}, "Rat Reply: Server is cycling"},
+        {"Chat sent.", "Game Chat Updated", {"chat get"}, nullptr},
+        {"Name Deaths PING", "Player List Updated", {}, nullptr},
+        {"Player Punted", "Player Punted", {"player list"}, "Rat Reply: Player Punted"},
+        {"AutoBalanceOnRecycle = 1", "Game Settings Updated", {}, nullptr},
+        {"1. WPN_Remmington ALWAYS", "Weapons List Updated", {}, "Rat Reply: Weapons data"},
+        {"", "Game Chat Updated", {}, nullptr},
+        {"Bob: hi", "Game Chat Updated", {}, nullptr},
+    };
+    for (const auto& c : cases) {
+        LogIn();
+        session.SetField(Field::RatResponse, "");
+        session.OnRatFrameReceived(c.reply);
+        EXPECT_EQ(F(Field::RatResponse), c.response) << c.reply;
+        EXPECT_EQ(host.Commands(), c.sent) << c.reply;
+        if (c.logged) {
+            EXPECT_TRUE(Logged(c.logged)) << c.reply;
+        }
+        EXPECT_TRUE(session.m_fRATConnected) << c.reply;
+    }
+}
+
+TEST_F(SessionFixture, MenuModeLogsOut) {
+    LogIn();
+    session.SendRatCommand("get gamestate");
+    log.lines.clear();
+    session.OnRatFrameReceived("Current State = Menu");
+    const std::vector<std::string> expected = {"Server is in Menu Mode: Connection closed",
+                                               "User Logged out", std::string(kSeparatorDashes),
+                                               "Rat Reply: Current State = Menu"};
+    EXPECT_EQ(log.lines, expected);
+    EXPECT_FALSE(session.m_fRATConnected);
+    EXPECT_TRUE(session.m_fGameMode);
+    EXPECT_FALSE(session.m_fRequestingStatus);
+    EXPECT_EQ(F(Field::ServerMode), "Server Mode");
+    EXPECT_EQ(F(Field::TabMode), "Menu Mode");
+}
+
+TEST_F(SessionFixture, PlayerCountsGoToBothFields) {
+    LogIn();
+    session.OnRatFrameReceived("Deaths PING");
+    EXPECT_EQ(F(Field::TabPlayers), "12 / 5 / 7");
+    EXPECT_EQ(F(Field::Admins), "12 / 5 / 7");
+}
+
+TEST_F(SessionFixture, MissionFieldFallsBackToTheFileAndIgnoresEmptyNames) {
+    LogIn();
+    models.missionName = "NO MISSION DETAILS";
+    session.OnRatFrameReceived("<CURRENT MISSION>");
+    EXPECT_EQ(F(Field::TabMission), "raid.mis");
+    EXPECT_TRUE(Logged("New mission:raid.mis"));
+    log.lines.clear();
+    session.OnRatFrameReceived("<CURRENT MISSION>");
+    EXPECT_TRUE(log.lines.empty()) << "the same mission is not logged again";
+    models.missionName.clear();
+    models.missionFile.clear();
+    session.OnRatFrameReceived("<CURRENT MISSION>");
+    EXPECT_EQ(F(Field::TabMission), "raid.mis");
+}
+
+TEST_F(SessionFixture, ServerNameSetsTheTitleUntilLogout) {
+    LogIn();
+    models.serverName = "Tavrin Test Server";
+    session.OnRatFrameReceived("AutoBalanceOnRecycle = 1");
+    EXPECT_EQ(F(Field::TabServerName), "Tavrin Test Server");
+    EXPECT_EQ(F(Field::Title), "Tavrin Test Server : 10.0.0.5");
+    session.OnLogoutRequest();
+    EXPECT_EQ(F(Field::Title), "TavrinRAT 0.95 beta");
+}
+
+TEST_F(SessionFixture, EmptyGreetingEndsTheAttemptWithoutALoginFrame) {
+    session.OnConnectRequest();
+    session.OnRatFrameReceived("");
+    EXPECT_TRUE(host.sent.empty());
+    EXPECT_EQ(host.closeRequests, 1);
+    EXPECT_TRUE(Logged("TavrinRat: login not sent: Empty login code from the server"));
+}
+
+TEST_F(SessionFixture, OverlongPasswordIsRefusedWithAMessage) {
+    models.details.password = std::string(34, 'p');
+    session.OnConnectRequest();
+    session.OnRatFrameReceived("code");
+    EXPECT_TRUE(host.sent.empty());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("Password"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavrin

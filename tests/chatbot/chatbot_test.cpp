@@ -1,0 +1,288 @@
+#include "chatbot/chatbot.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "chatbot/printers.h"
+#include "common/text_file.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+
+namespace tavrin {
+namespace {
+
+class RecordingChatLog final : public ChatLogSink {
+  public:
+    void AppendChatLog(const std::string& date, const std::string& block) override {
+        blocks.push_back(date + "|" + block);
+    }
+    std::vector<std::string> blocks;
+};
+
+constexpr const char* kWords[] = {
+    "1\\bad\\NO BAD WORDS\\[1 PPts]\\0\\",
+    "0\\spy\\NO SPYING\\Monitor Only\\0\\",
+    "0\\boom\\BYE\\[4 PPts] - Punt Only\\0\\",
+};
+
+class ChatBotTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(MakeDirectory(dir.Path() + "Configs"));
+        ASSERT_TRUE(WriteTextFile(
+            ChatBotConfigPath(dir.Path()),
+            FormatChatBotConfig(
+                {{std::begin(kWords), std::end(kWords)}, {"1\\NO BAD WORDS\\", "0\\BE NICE\\"}, 2}),
+            WriteMode::Replace));
+        bot.LoadConfiguration();
+    }
+
+    std::vector<int> Images() const {
+        std::vector<int> out;
+        for (const auto& row : bot.ChatRows()) out.push_back(row.image);
+        return out;
+    }
+    // Takes in a first reply so that the next replies are matched.
+    void Prime() {
+        bot.SetOn(true);
+        bot.ProcessChatReply("Ann: hi\r\n");
+    }
+
+    testing::TempDir dir;
+    ManualClock clock{{2026, 3, 7, 14, 5, 9}};
+    testing::RecordingLog log;
+    testing::RecordingCommands commands;
+    testing::ScriptedDialogs dialogs;
+    RecordingChatLog chatLog;
+    std::map<std::string, std::string> playerIds{{"Ann", "3"}, {"Bob", "7"}};
+    CChatBot bot{
+        dir.Path(), clock, log, commands, dialogs, chatLog, [this](const std::string& name) {
+            auto it = playerIds.find(name);
+            return it == playerIds.end() ? std::string() : it->second;
+        }};
+};
+
+TEST_F(ChatBotTest, FirstReplyIsShownButNeitherMatchedNorLogged) {
+    bot.SetOn(true);
+    bot.ProcessChatReply("Ann: bad\r\nBob: hello\r\n");
+    ASSERT_EQ(bot.ChatRows().size(), 2u);
+    EXPECT_EQ(bot.ChatRows()[0], (ChatRow{kImageShown, "[14:05:09] ", "Bob: hello"}));
+    EXPECT_EQ(Images(), (std::vector<int>{kImageShown, kImageShown}));
+    EXPECT_TRUE(chatLog.blocks.empty());
+    EXPECT_TRUE(bot.Shamed().Rows().empty());
+    EXPECT_EQ(bot.Scan().preLines, "0");
+    EXPECT_EQ(bot.Scan().knownLength, "0");
+    EXPECT_EQ(bot.Scan().newLength, "22");
+    EXPECT_EQ(bot.Scan().postLines, "2");
+    EXPECT_EQ(bot.Scan().linesToScan, "None");
+}
+
+TEST_F(ChatBotTest, NewLinesAreMatchedLoggedAndCaught) {
+    Prime();
+    clock.Set({2026, 3, 7, 14, 6, 0});
+    bot.ProcessChatReply("Ann: hi\r\nBob: you are bad\r\nAnn: fine\r\n");
+    EXPECT_EQ(Images(), (std::vector<int>{kImageClean, kImageCaught, kImageShown}));
+    EXPECT_EQ(bot.Scan().linesToScan, "2");
+    EXPECT_EQ(chatLog.blocks, std::vector<std::string>{
+                                  "07-03-26|[14:06:00] Bob: you are bad\n[14:06:00] Ann: fine\n"});
+    EXPECT_EQ(FoundCount(bot.Config().words[0]), 1);
+    ASSERT_EQ(bot.Shamed().Rows().size(), 1u);
+    EXPECT_EQ(bot.Shamed().Rows()[0], (CShamed::Row{"Bob", 1, "NO BAD WORDS", "bad", true}));
+}
+
+TEST_F(ChatBotTest, MonitorOnlyWordsAreCountedButNobodyIsListed) {
+    Prime();
+    bot.ProcessChatReply("Ann: hi\r\nBob: I spy\r\n");
+    EXPECT_EQ(Images().front(), kImageCaught);
+    EXPECT_EQ(FoundCount(bot.Config().words[1]), 1);
+    EXPECT_TRUE(bot.Shamed().Rows().empty());
+}
+
+TEST_F(ChatBotTest, WhileOffLinesAreShownOnly) {
+    Prime();
+    bot.SetOn(false);
+    bot.ProcessChatReply("Ann: hi\r\nBob: bad\r\n");
+    EXPECT_EQ(Images().front(), kImageShown);
+    EXPECT_EQ(chatLog.blocks.size(), 1u);
+    EXPECT_TRUE(bot.Shamed().Rows().empty());
+}
+
+TEST_F(ChatBotTest, IdenticalRepliesAddNothing) {
+    Prime();
+    bot.ProcessChatReply("Ann: hi\r\n");
+    EXPECT_EQ(bot.Scan().linesToScan, "None");
+    EXPECT_EQ(bot.ChatRows().size(), 1u);
+}
+
+TEST_F(ChatBotTest, FirstReplyAfterResetIsLoggedButNotMatched) {
+    Prime();
+    bot.ProcessChatReply("Ann: hi\r\nAnn: more\r\n");
+    bot.Reset();
+    EXPECT_TRUE(bot.ChatRows().empty());
+    EXPECT_TRUE(bot.Lines().KnownText().empty());
+    bot.ProcessChatReply("Bob: bad\r\n");
+    EXPECT_EQ(Images(), std::vector<int>{kImageShown});
+    EXPECT_EQ(chatLog.blocks.size(), 2u);
+    EXPECT_EQ(chatLog.blocks.back(), "07-03-26|[14:05:09] Bob: bad\n");
+}
+
+TEST_F(ChatBotTest, ListIsCutToTheNewest45Lines) {
+    Prime();
+    std::string reply = "Ann: hi\r\n";
+    for (int i = 1; i <= 49; ++i) reply += "Ann: line " + std::to_string(i) + "\r\n";
+    bot.ProcessChatReply(reply);
+    EXPECT_EQ(bot.Scan().postLines, "50");
+    EXPECT_EQ(bot.Scan().excessLines, "5");
+    ASSERT_EQ(bot.ChatRows().size(), kMaxChatLines);
+    EXPECT_EQ(bot.Lines().Lines().size(), kMaxChatLines);
+    EXPECT_EQ(bot.ChatRows().front().text, "Ann: line 49");
+    EXPECT_EQ(bot.ChatRows().back().text, "Ann: line 5");
+}
+
+TEST_F(ChatBotTest, SendPostsARawCommandOrAChatLine) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"$player list", {"player list"}},
+        {"$$pla$yer list", {"player list"}},
+        {"hello", {"chat send hello"}},
+        {"", {"chat send "}},
+        {"a$b", {"chat send a$b"}},
+        {"$", {}},
+        {"$$$", {}},
+    };
+    for (const auto& [text, sent] : cases) {
+        commands.commands.clear();
+        bot.Send(text);
+        EXPECT_EQ(commands.Texts(), sent) << text;
+        for (const auto& c : commands.commands) {
+            EXPECT_EQ(c.pauseAfterMs, 250);
+            EXPECT_EQ(c.route, PacedCommand::Route::Request);
+        }
+    }
+}
+
+TEST_F(ChatBotTest, SendRefusesACommandLongerThanTheBuffer) {
+    bot.Send(std::string(117, 'x'));  // "chat send " + 117 = 127
+    EXPECT_EQ(commands.commands.size(), 1u);
+    EXPECT_TRUE(dialogs.messages.empty());
+    bot.Send(std::string(118, 'x'));
+    bot.Send("$" + std::string(128, 'y'));
+    EXPECT_EQ(commands.commands.size(), 1u);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_NE(dialogs.messages[0].find("127"), std::string::npos);
+}
+
+TEST_F(ChatBotTest, RequestChatAndStartStopLabel) {
+    bot.RequestChat();
+    EXPECT_EQ(commands.Texts(), std::vector<std::string>{"chat get"});
+    EXPECT_STREQ(bot.StartStopLabel(), "Start ChatBot");
+    bot.SetOn(true);
+    EXPECT_STREQ(bot.StartStopLabel(), "Stop ChatBot");
+}
+
+TEST_F(ChatBotTest, RightClickWarnsTheSpeakerAfterAYes) {
+    bot.ProcessChatReply("Game over\r\nBob:[TEAM]: go\r\n");
+    EXPECT_FALSE(bot.MenuForChatRow(1));  // "Game over" names nobody
+    EXPECT_FALSE(bot.MenuForChatRow(2));
+    const auto menu = bot.MenuForChatRow(0);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->speaker, "Bob");
+    EXPECT_EQ(menu->warnings, (std::vector<std::string>{"NO BAD WORDS", "BE NICE"}));
+
+    dialogs.yesNoAnswers = {false, true};
+    bot.WarnSpeaker(menu->speaker, "BE NICE");
+    EXPECT_TRUE(commands.commands.empty());
+    bot.WarnSpeaker(menu->speaker, "BE NICE");
+    EXPECT_EQ(dialogs.questions, std::vector<std::string>(2, "Warn: this player > BE NICE"));
+    EXPECT_EQ(commands.commands, (std::vector<PacedCommand>{{"chat send Bob  > BE NICE", 250,
+                                                             PacedCommand::Route::Request}}));
+}
+
+TEST_F(ChatBotTest, ClockTickRunsTheSanctionsPassOnlyWhenOnAndConnected) {
+    const std::tuple<bool, bool, bool> cases[] = {
+        {true, true, true}, {true, false, false}, {false, true, false}, {false, false, false}};
+    for (const auto& [on, connected, runs] : cases) {
+        bot.Shamed().ClearList();
+        bot.Shamed().RecordCatch("Bob", 1, "NO BAD WORDS", "bad", false);
+        commands.commands.clear();
+        bot.SetOn(on);
+        bot.OnClockTick(connected);
+        EXPECT_EQ(commands.commands.size(), runs ? 1u : 0u) << on << connected;
+    }
+}
+
+TEST_F(ChatBotTest, BannedWordsDialogOkReplacesAndSavesTheSetup) {
+    CBannedWords dialog = bot.OpenBannedWords();
+    dialog.NewWord();
+    dialog.EditWord(3, "newbad");
+    bot.AcceptBannedWords(dialog.Ok());
+    ASSERT_EQ(bot.Config().words.size(), 4u);
+    EXPECT_EQ(bot.Config().words[3], "0\\newbad\\NO BAD WORDS\\[0 PPts] - Warn Only\\0\\");
+    EXPECT_EQ(LoadChatBotConfig(dir.Path()), bot.Config());
+}
+
+TEST_F(ChatBotTest, FailedSaveIsReported) {
+    testing::TempDir elsewhere;  // has no Configs folder
+    CChatBot other(elsewhere.Path(), clock, log, commands, dialogs, chatLog, {});
+    other.AcceptBannedWords({{"0\\w\\x\\Monitor Only\\0\\"}, {"1\\x\\"}, 1});
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].rfind("The ChatBot setup was not saved", 0), 0u);
+}
+
+class ScanChatlogTest : public ChatBotTest {
+  protected:
+    std::string WriteLog(const std::string& text) {
+        const std::string path = dir.File("chatlog.txt");
+        EXPECT_TRUE(WriteTextFile(path, text, WriteMode::Replace));
+        return path;
+    }
+};
+
+TEST_F(ScanChatlogTest, ReplaysALogWithoutSanctioningOrLogging) {
+    dialogs.fileAnswers = {
+        WriteLog("[10:00:00] Bob: bad start\n"
+                 "[10:00:01] Ann: I spy\n"
+                 "nostamp\n"
+                 "[10:00:02] Bob: so bad\n"
+                 "[10:00:03] Cy: boom\n"
+                 "[10:00:04] Ann: cut")};
+    bot.ScanChatlog();
+    EXPECT_FALSE(bot.IsOn());
+    EXPECT_EQ(dialogs.fileSuggestions, std::vector<std::string>{dir.Path()});
+    EXPECT_TRUE(chatLog.blocks.empty());
+    // The first line meets an empty buffer and is not matched; the last has no line end.
+    EXPECT_EQ(Images(), (std::vector<int>{kImageCaught, kImageCaught, kImageCaught, kImageShown}));
+    EXPECT_EQ(bot.ChatRows().back().text, "Bob: bad start");
+    // Listed (monitor-only too), never ticked.
+    const auto& rows = bot.Shamed().Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (CShamed::Row{"Cy", 4, "BYE", "boom", false}));
+    EXPECT_EQ(rows[1], (CShamed::Row{"Bob", 1, "NO BAD WORDS", "bad", false}));
+    EXPECT_EQ(rows[2], (CShamed::Row{"Ann", 0, "NO SPYING", "spy", false}));
+
+    bot.SetOn(true);
+    bot.OnClockTick(true);
+    EXPECT_TRUE(commands.commands.empty());
+    // A live reply afterwards is logged: the first batch was used up by the replay.
+    bot.ProcessChatReply("Zed: hi\r\n");
+    EXPECT_EQ(chatLog.blocks.size(), 1u);
+}
+
+TEST_F(ScanChatlogTest, CancelRestoresTheOnOffState) {
+    for (bool on : {false, true}) {
+        bot.SetOn(on);
+        bot.ScanChatlog();
+        EXPECT_EQ(bot.IsOn(), on);
+    }
+    EXPECT_TRUE(bot.ChatRows().empty());
+}
+
+TEST_F(ScanChatlogTest, UnreadableFileIsReported) {
+    dialogs.fileAnswers = {dir.File("missing.txt")};
+    bot.ScanChatlog();
+    EXPECT_EQ(dialogs.messages,
+              std::vector<std::string>{"Could not read " + dir.File("missing.txt")});
+}
+
+}  // namespace
+}  // namespace tavrin

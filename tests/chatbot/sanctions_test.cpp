@@ -1,0 +1,146 @@
+#include "chatbot/sanctions.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "chatbot/chatbot_config.h"
+#include "chatbot/printers.h"
+#include "support/fakes.h"
+
+namespace tavrin {
+namespace {
+
+using Row = CShamed::Row;
+using Route = PacedCommand::Route;
+
+class SanctionsTest : public ::testing::Test {
+  protected:
+    SanctionsTest() {
+        shamed.showRatCommand = [this](const std::string& text) { ratCommand.push_back(text); };
+    }
+
+    testing::RecordingLog log;
+    testing::RecordingCommands commands;
+    std::map<std::string, std::string> ids{{"Bob", "7"}, {"Ann", "3"}};
+    CShamed shamed{log, commands, [this](const std::string& name) {
+                       auto it = ids.find(name);
+                       return it == ids.end() ? std::string() : it->second;
+                   }};
+    std::vector<std::string> ratCommand;
+};
+
+TEST_F(SanctionsTest, CatchesAddPointsToOneRowPerPlayer) {
+    shamed.RecordCatch("Bob", 1, "W1", "bad", false);
+    shamed.RecordCatch("Ann", -1, "W2", "odd", false);
+    shamed.RecordCatch("Bob", 2, "W3", "worse", false);
+    shamed.RecordCatch("bob", 0, "W4", "x", false);  // names are compared case-sensitively
+    EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"bob", 0, "W4", "x", true},
+                                               {"Ann", 0, "W2", "odd", true},
+                                               {"Bob", 3, "W3", "worse", true}}));
+}
+
+TEST_F(SanctionsTest, ReplayedCatchesAreListedUntickedAndLeaveTicksAlone) {
+    shamed.RecordCatch("Bob", kMonitorOnly, "W", "spy", true);
+    EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 0, "W", "spy", false}}));
+    shamed.RecordCatch("Bob", 1, "W", "bad", false);
+    shamed.RecordCatch("Bob", 4, "W2", "boom", true);
+    EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 5, "W2", "boom", true}}));
+}
+
+TEST_F(SanctionsTest, PuntAboveThreePoints) {
+    shamed.RecordCatch("Bob", 4, "BYE", "boom", false);
+    shamed.RunSanctionsPass();
+    EXPECT_TRUE(shamed.Rows().empty());
+    EXPECT_EQ(commands.commands,
+              (std::vector<PacedCommand>{{"player punt 7", 0, Route::Direct},
+                                         {"chat send Bob punted", 250, Route::Direct}}));
+    EXPECT_EQ(log.lines, std::vector<std::string>{"ChatBot Punt (7) Bob Last Catch = BYE boom"});
+    EXPECT_EQ(ratCommand, std::vector<std::string>{"Punt Bob [boom]"});
+}
+
+TEST_F(SanctionsTest, ThreePointsWarnFourPunt) {
+    const std::pair<int, const char*> cases[] = {{3, "chat send "}, {4, "player punt "}};
+    for (const auto& [points, start] : cases) {
+        commands.commands.clear();
+        shamed.ClearList();
+        shamed.RecordCatch("Bob", points, "W", "w", false);
+        shamed.RunSanctionsPass();
+        ASSERT_FALSE(commands.commands.empty()) << points;
+        EXPECT_EQ(commands.commands[0].text.rfind(start, 0), 0u) << points;
+    }
+}
+
+TEST_F(SanctionsTest, WarningsAlternateTheirWording) {
+    shamed.RecordCatch("Bob", 1, "NO SWEARING", "bad", false);
+    shamed.RecordCatch("Ann", 0, "BE NICE", "meh", false);
+    shamed.RunSanctionsPass();
+    shamed.RecordCatch("Bob", 1, "NO SWEARING", "bad", false);
+    shamed.RunSanctionsPass();
+    EXPECT_EQ(commands.commands, (std::vector<PacedCommand>{
+                                     {"chat send Ann  Warning BE NICE ", 450, Route::Direct},
+                                     {"chat send Warning Bob NO SWEARING ", 450, Route::Direct},
+                                     {"chat send Bob  Warning NO SWEARING ", 450, Route::Direct},
+                                 }));
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"ChatBot Warning Ann BE NICE meh",
+                                                   "ChatBot Warning Bob NO SWEARING bad",
+                                                   "ChatBot Warning Bob NO SWEARING bad"}));
+    EXPECT_EQ(ratCommand.front(), "Warning Ann BE NICE meh");
+    for (const auto& row : shamed.Rows()) EXPECT_FALSE(row.ticked) << row.player;
+    EXPECT_EQ(shamed.Rows().size(), 2u);
+}
+
+TEST_F(SanctionsTest, PuntWithoutAnIdIsAbortedAndTheRowDropped) {
+    shamed.RecordCatch("Bob", 1, "W", "bad", false);
+    shamed.RecordCatch("bob", 4, "BYE", "boom", false);  // not in the player list as written
+    shamed.RecordCatch("Zed", 4, "BYE", "boom", false);
+    shamed.RunSanctionsPass();
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"ChatBot Punt Aborted - No ID for player: Zed",
+                                                   "ChatBot Punt Aborted - No ID for player: bob",
+                                                   "ChatBot Warning Bob W bad"}));
+    // Rows deleted during the pass do not end it early.
+    EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 1, "W", "bad", false}}));
+    EXPECT_EQ(commands.Texts(), std::vector<std::string>{"chat send Bob  Warning W "});
+}
+
+TEST_F(SanctionsTest, PausesFollowTheCommandTheyComeAfter) {
+    shamed.RecordCatch("Ann", 0, "W", "a", false);
+    shamed.RecordCatch("Zed", 9, "W", "z", false);
+    shamed.RecordCatch("Bob", 9, "W", "b", false);
+    shamed.RunSanctionsPass();
+    // Bob punted, Zed aborted (100 + 250 after Bob's chat line), Ann warned.
+    EXPECT_EQ(commands.commands,
+              (std::vector<PacedCommand>{{"player punt 7", 0, Route::Direct},
+                                         {"chat send Bob punted", 250 + 100 + 250, Route::Direct},
+                                         {"chat send Ann  Warning W ", 450, Route::Direct}}));
+}
+
+TEST_F(SanctionsTest, ZeroListTurnsAPuntIntoAWarning) {
+    shamed.RecordCatch("Bob", 5, "W", "bad", false);
+    shamed.ZeroList();
+    EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 0, "W", "bad", true}}));
+    shamed.RunSanctionsPass();
+    EXPECT_EQ(commands.Texts(), std::vector<std::string>{"chat send Bob  Warning W "});
+}
+
+TEST_F(SanctionsTest, UntickedRowsWaitAndClearListEmpties) {
+    shamed.RecordCatch("Bob", 2, "W", "bad", true);
+    shamed.RunSanctionsPass();
+    EXPECT_TRUE(commands.commands.empty());
+    EXPECT_TRUE(log.lines.empty());
+    shamed.ClearList();
+    EXPECT_TRUE(shamed.Rows().empty());
+}
+
+TEST_F(SanctionsTest, WindowShowsAndHides) {
+    EXPECT_FALSE(shamed.Visible());
+    shamed.Show();
+    EXPECT_TRUE(shamed.Visible());
+    shamed.RecordCatch("Bob", 2, "W", "bad", false);
+    shamed.Ok();
+    EXPECT_FALSE(shamed.Visible());
+    EXPECT_EQ(shamed.Rows().size(), 1u);
+}
+
+}  // namespace
+}  // namespace tavrin

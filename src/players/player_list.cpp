@@ -201,6 +201,7 @@ std::string StatsTable::Cell(int row, int column) const {
 }
 
 int64_t StatsTable::Value(int row, int team) const {
+    if (row < 0 || row >= kRows || (team != 1 && team != 2)) return 0;
     return m_values[row][team - 1];
 }
 
@@ -303,12 +304,14 @@ PlayerCounts PlayerList::ParsePlayerList(std::string_view reply) {
     return counts;
 }
 
+// Counts the host in or out the way a parse counts a row: its team and, by
+// class name, its class row, so toggling agrees with the next parse.
 void PlayerList::AddHostToTallies(int sign) {
     const int32_t team = TextToInt(m_host.teamCode);
-    const int32_t classCode = TextToInt(m_host.classCode);
-    if (!IsTeam(team) || classCode < 5 || classCode > 9) return;
+    if (!IsTeam(team)) return;
     m_stats.Add(StatsTable::kTeams, team, sign);
-    m_stats.Add(classCode - 1, team, sign);
+    const int classRow = StatsTable::RowOfClassName(CodeToName(m_host.classCode));
+    if (classRow >= 0) m_stats.Add(classRow, team, sign);
 }
 
 void PlayerList::ToggleShowHost(bool ticked) {

@@ -94,17 +94,18 @@ class StatsTable {
 
     // The text of a cell: the label in column 0, a decimal number in 1 and 2.
     std::string Cell(int row, int column) const;
-    // Numeric value of a team cell; `team` is 1 or 2.
+    // Numeric value of a team cell; `team` is 1 or 2 (0 for any other cell).
     int64_t Value(int row, int team) const;
-
-    void Clear();
-    void Add(int row, int team, int64_t amount);
-    void Set(int row, int team, int64_t value);
 
     // The class row counting players of this class name, or -1.
     static int RowOfClassName(std::string_view className);
 
   private:
+    friend class PlayerList;
+    void Clear();
+    void Add(int row, int team, int64_t amount);
+    void Set(int row, int team, int64_t value);
+
     std::array<std::array<int64_t, 2>, kRows> m_values{};
 };
 

@@ -222,6 +222,26 @@ TEST(ShowHost, ToggleMovesHostRowAndItsTallies) {
     EXPECT_EQ(list.Rows().size(), 3u);
 }
 
+TEST(ShowHost, ToggleAgreesWithAParseInTheNewState) {
+    // Hosts with no kills, deaths or ping, whose tallies a toggle fully moves.
+    const char* hosts[] = {
+        "Host\t0\t1\t8\t0\t0\t0\n", "Host\t0\t2\t3\t0\t0\t0\n",  "Host\t0\t1\t58\t0\t0\t0\n",
+        "Host\t0\t0\t8\t0\t0\t0\n", "Host\t0\t12\t5\t0\t0\t0\n",
+    };
+    for (const char* host : hosts) {
+        SCOPED_TRACE(host);
+        const std::string reply = kHeader + host + kAnn + kBob;
+        const PlayerList shown = Parsed(reply, true), hidden = Parsed(reply, false);
+        PlayerList toggled = Parsed(reply, false);
+        toggled.ToggleShowHost(true);
+        EXPECT_EQ(toggled.Rows(), shown.Rows());
+        for (int team : {1, 2}) EXPECT_EQ(TeamTally(toggled, team), TeamTally(shown, team));
+        toggled.ToggleShowHost(false);
+        EXPECT_EQ(toggled.Rows(), hidden.Rows());
+        for (int team : {1, 2}) EXPECT_EQ(TeamTally(toggled, team), TeamTally(hidden, team));
+    }
+}
+
 TEST(ShowHost, NoHostRowBeforeAHostRecordArrives) {
     PlayerList list;
     list.ToggleShowHost(true);

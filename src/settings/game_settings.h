@@ -37,13 +37,18 @@ int SliderReleasePosition(const SettingEntry& entry, int position);
 std::string VotePercentFraction(int percent);
 
 // A votePercent value as the server takes it. A bare whole number is a
-// percentage (older settings files hold that form) and becomes the fraction,
-// kept inside the slider's range; any other text is already the server's
-// form and is kept.
+// percentage, as the slider shows it and as older settings files hold it,
+// and becomes the fraction, kept inside the slider's range; any other text
+// is already the server's form and is kept.
 std::string NormaliseVotePercent(std::string_view value);
 
 // The message shown when an entry's command would not fit the command
 // buffer. It names the command by its prefix only, so no password is shown.
 std::string SettingTooLongMessage(const SettingEntry& entry, size_t length);
+
+// The reply router's test for a "get gamesettings" reply.
+inline bool IsGameSettingsReply(std::string_view reply) {
+    return reply.find("AutoBalanceOnRecycle") != std::string_view::npos;
+}
 
 }  // namespace tavrin

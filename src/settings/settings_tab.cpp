@@ -14,6 +14,12 @@ const SettingEntry& EntryOf(int n) {
     return kSettingsTable.at(n);
 }
 
+// A value as the server takes it: votePercent always in its fraction form,
+// however the value reached the tab.
+std::string ServerForm(int n, std::string value) {
+    return n == kVotePercentEntry ? NormaliseVotePercent(value) : value;
+}
+
 }  // namespace
 
 CSettings::CSettings(std::string programDir, CommandSink& commands, UserDialogs& dialogs)
@@ -39,7 +45,7 @@ bool CSettings::Accepts(int n, SettingControl control) const {
 void CSettings::ParseGameSettings(std::string_view reply) {
     ServerSettingValues values = ReadGameSettings(reply);
     for (int n = 0; n < kServerSettingsCount; ++n) {
-        m_values[n] = std::move(values[n]);
+        m_values[n] = ServerForm(n, std::move(values[n]));
         ShowValue(n);
     }
 }
@@ -174,8 +180,7 @@ SettingsBulkSend CSettings::ApplySettingsFile(std::string_view applied) {
     auto found = ReadAppliedValues(applied);
     for (int n = 0; n < kServerSettingsCount; ++n) {
         if (!found[n]) continue;
-        // Older files may hold votePercent as a bare percentage.
-        std::string value = n == kVotePercentEntry ? NormaliseVotePercent(*found[n]) : *found[n];
+        std::string value = ServerForm(n, std::move(*found[n]));
         if (FitsCommand(n, value)) m_values[n] = std::move(value);
     }
     SettingsBulkSend bulk;

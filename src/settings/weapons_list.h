@@ -31,6 +31,17 @@ inline constexpr std::array<WeaponStateWords, 3> kWeaponStates = {{
 inline constexpr std::string_view kWeaponListCommand = "weapon list";
 inline constexpr int kWeaponNumberColumn = 4;
 
+// The reply router's tests: a "weapon list" reply, and the server's result
+// of a weapons command, which the router answers with "weapon list".
+inline bool IsWeaponListReply(std::string_view reply) {
+    return reply.find("WPN_Remmington") != std::string_view::npos;
+}
+inline bool IsWeaponsResultReply(std::string_view reply) {
+    return (reply.find("OK - Weap") != std::string_view::npos ||
+            reply.find("OK - All weap") != std::string_view::npos) &&
+           reply.find("ERROR") == std::string_view::npos;
+}
+
 struct WeaponRow {
     std::string name;    // without its "WPN_" prefix
     std::string number;  // the text before the line's first "."

@@ -35,6 +35,8 @@ TEST(SettingsTable, EveryServerEntryIsKeyedAndSetByItsOwnName) {
 }
 
 TEST(ReadGameSettings, ReadsEveryEntryOfAServerReply) {
+    EXPECT_TRUE(IsGameSettingsReply(testing::kGameSettingsReply));
+    EXPECT_FALSE(IsGameSettingsReply("AutoBalance = 1"));
     ServerSettingValues v = ReadGameSettings(testing::kGameSettingsReply);
     EXPECT_EQ(v[0], "1");
     EXPECT_EQ(v[2], "0.5");

@@ -110,6 +110,17 @@ TEST(SettingsTab, ParsedReplyIsShownByEachKindOfControl) {
     EXPECT_EQ(f.tab.ValueLabel(2), "50 %");
 }
 
+TEST(SettingsTab, VotePercentIsKeptInTheServersFractionForm) {
+    TabFixture f;
+    f.tab.ParseGameSettings("VotePercent = 0.25\n");
+    EXPECT_EQ(f.tab.Value(kVotePercentEntry), "0.25");
+    // A bare percentage is shown as one and kept as the fraction it means.
+    f.tab.ParseGameSettings("VotePercent = 30\n");
+    EXPECT_EQ(f.tab.Value(kVotePercentEntry), "0.30");
+    EXPECT_EQ(f.tab.SliderPosition(kVotePercentEntry), 30);
+    EXPECT_EQ(f.tab.ValueLabel(kVotePercentEntry), "30 %");
+}
+
 TEST(SettingsTab, EachChangeSendsItsCommand) {
     struct Case {
         const char* what;

@@ -15,6 +15,26 @@ const std::string kReply =
     "2. WPN_M16 ARMORY\n"
     "12. WPN_Knife NEVER\n";
 
+TEST(WeaponsReplies, RecognisedByTheirMarkers) {
+    struct Case {
+        const char* reply;
+        bool list;
+        bool result;
+    } cases[] = {
+        {"1. WPN_Remmington ALWAYS\n", true, false},
+        {"1. WPN_M16 ALWAYS\n", false, false},
+        {"OK - Weapon 12 set to NEVER", false, true},
+        {"OK - All weapons set to ALWAYS", false, true},
+        {"ERROR: OK - Weap", false, false},
+        {"ok - weap", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply);
+        EXPECT_EQ(IsWeaponListReply(c.reply), c.list);
+        EXPECT_EQ(IsWeaponsResultReply(c.reply), c.result);
+    }
+}
+
 TEST(WeaponsList, ReadsNameNumberAndStateOfEachWeaponLine) {
     WeaponsList list;
     list.Parse(kReply);

@@ -107,7 +107,17 @@ std::optional<std::string> AdminMenuEntries(std::string_view adminMenuText) {
     const size_t end = adminMenuText.find('\n');
     if (end == std::string_view::npos) return std::nullopt;
     std::string entries(adminMenuText.substr(end + 1));
-    for (const Heading& h : kHeadings) entries = RemoveAll(entries, h.line);
+    // Until none is left: one removal can bring the pieces of another heading
+    // together, and a heading kept here would vanish from an entry at the
+    // next reading, after the editor's OK had written it back.
+    for (bool removed = true; removed;) {
+        removed = false;
+        for (const Heading& h : kHeadings) {
+            if (entries.find(h.line) == std::string::npos) continue;
+            entries = RemoveAll(entries, h.line);
+            removed = true;
+        }
+    }
     return entries;
 }
 

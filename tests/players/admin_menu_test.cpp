@@ -155,6 +155,8 @@ TEST(AdminMenuEditor, LoadsTheLinesThePopupUses) {
         {"a line without a kind", kFormat + "Mute\nWarn\\A\n",
          MakeRows({{"", "Mute"}, {"Warn", "A"}})},
         {"only line 1", kFormat, {}},
+        {"headings nested in headings", kFormat + "[WA[WARN]\nRN]\nWarn\\A\n",
+         MakeRows({{"Warn", "A"}})},
     };
     for (const auto& c : cases) {
         ScriptedDialogs dialogs;

@@ -1,0 +1,73 @@
+// adminmenu.cfg as it may lie on disk, through the admin popup menu and the
+// editor's load and OK.
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "players/admin_menu.h"
+#include "players/context_menu.h"
+
+namespace {
+
+class SilentDialogs final : public tavrin::UserDialogs {
+  public:
+    void ShowMessage(const std::string&) override {}
+    bool AskYesNo(const std::string&) override { return false; }
+    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
+    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
+};
+
+void Check(bool ok) {
+    if (!ok) std::abort();
+}
+
+// Every command sits within the depth bound and carries the id of a line.
+void CheckLevel(const tavrin::MenuLevel& level, int depth, int lines) {
+    Check(depth <= tavrin::kMaxMenuDepth);
+    for (const tavrin::MenuItem& item : level) {
+        if (item.kind == tavrin::MenuItem::Kind::Command) Check(item.id >= 1 && item.id <= lines);
+        if (item.kind == tavrin::MenuItem::Kind::Submenu)
+            CheckLevel(item.children, depth + 1, lines);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace tavrin;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    SilentDialogs dialogs;
+
+    if (std::optional<std::string> entries = AdminMenuEntries(text)) {
+        for (const char* heading :
+             {"[WARN]\n", "[PUNT]\n", "[KILL]\n", "[BAN]\n", "[SWAP]\n", "[ZERO]\n"})
+            Check(entries->find(heading) == std::string::npos);
+    }
+
+    if (std::optional<CContextMenu> menu = BuildAdminMenu(text, dialogs)) {
+        const int lines = static_cast<int>(menu->SourceLines().size());
+        CheckLevel(menu->Items(), 0, lines);
+        for (int id = -1; id <= lines + 1; ++id) {
+            const std::string line = menu->ChosenLine(id);
+            if (line.empty()) continue;
+            Check(line == menu->SourceLines()[id - 1]);
+            Check(line.find('\\') != std::string::npos);  // only actions can be chosen
+        }
+    }
+
+    // The editor's OK, read back, gives the complete rows again, in order.
+    CAdminMenu editor(dialogs);
+    editor.LoadRows(text);
+    const std::string saved = editor.Ok();
+    Check(saved.rfind(std::string(kAdminMenuFormatLine) + "\n", 0) == 0);
+    std::vector<AdminMenuRow> kept;
+    for (const AdminMenuRow& row : editor.Rows()) {
+        if (row.ticked && !row.command.empty() && !row.text.empty()) kept.push_back(row);
+    }
+    CAdminMenu reread(dialogs);
+    reread.LoadRows(saved);
+    Check(reread.Rows() == kept);
+    Check(reread.Ok() == saved);
+    return 0;
+}

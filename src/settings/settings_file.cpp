@@ -28,8 +28,11 @@ std::string PrepareSettingsFileText(std::span<std::string, kServerSettingsCount>
     std::string text;
     for (int n = 0; n < kServerSettingsCount; ++n) {
         std::string& value = values[n];
-        // Values such as "12/60" hold the setting after the "/".
-        if (size_t slash = value.find('/'); slash != std::string::npos) value.erase(0, slash + 1);
+        // Numbers such as "12/60" hold the setting after the "/"; in a name
+        // or a password the "/" is part of the text.
+        size_t slash = value.find('/');
+        if (slash != std::string::npos && kSettingsTable[n].control != SettingControl::TextBox)
+            value.erase(0, slash + 1);
         if (n == kServerNameEntry && value.empty()) value = "UnNamed";
         if (value.empty()) text += "##";
         text += kSettingsTable[n].prefix;
@@ -100,7 +103,7 @@ bool CSettingsFile::SaveAs(UserDialogs& dialogs) {
     for (const auto& row : m_rows)
         text += (row.ticked ? "" : "##") + row.command + " " + row.value + "\n";
     std::string failure;
-    if (!WriteTextFile(*path, text, WriteMode::Replace, &failure)) {
+    if (!WriteTextFile(*path, text, WriteMode::Replace, &failure, kSettingsFileAccess)) {
         dialogs.ShowMessage("File not saved. " + failure);
         return false;
     }

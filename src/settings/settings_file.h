@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/host.h"
+#include "common/text_file.h"
 #include "settings/settings_table.h"
 
 namespace tavrin {
@@ -22,9 +23,11 @@ inline constexpr std::string_view kSettingsFileNote =
     "Click Apply to pass ticked commands onto game server";
 inline constexpr std::string_view kSettingsFolderName = "Settings";
 inline constexpr std::string_view kSettingsSavedStatus = "Settings Saved";
+// Settings files hold the server's passwords.
+inline constexpr FileAccess kSettingsFileAccess = FileAccess::OwnerOnly;
 
 // Prepares entries 0 to 27 for a settings file, changing them in place: a
-// value with a "/" keeps what follows its first "/", and an empty server
+// number with a "/" keeps what follows its first "/", and an empty server
 // name becomes "UnNamed". Returns the file text, one line per entry in table
 // order, an entry without a value commented out with "##".
 std::string PrepareSettingsFileText(std::span<std::string, kServerSettingsCount> values);

@@ -164,7 +164,7 @@ bool CSettings::Save() {
     std::optional<std::string> path = m_dialogs.AskSaveFileName(SettingsFolder() + kPathSeparator);
     if (!path) return false;
     std::string failure;
-    if (!WriteTextFile(*path, text, WriteMode::Replace, &failure)) {
+    if (!WriteTextFile(*path, text, WriteMode::Replace, &failure, kSettingsFileAccess)) {
         m_dialogs.ShowMessage("Settings not saved. " + failure);
         return false;
     }

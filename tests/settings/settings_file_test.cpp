@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,23 @@ TEST(SettingsSave, WritesTheCurrentValuesInTableOrder) {
     EXPECT_EQ(text.find("cmd TOD"), std::string::npos);
     EXPECT_EQ(f.tab.Value(14), "60");  // "12/60" was prepared in place
     EXPECT_EQ(ReadSettingsFileRows(text).size(), 28u);
+}
+
+TEST(SettingsSave, NamesAndPasswordsKeepTheirSlashAndStayPrivate) {
+    TabFixture f;
+    f.Unlock();
+    f.tab.PressSet(kServerNameEntry, "Tom/Jerry");
+    f.tab.PressSet(25, "a/b");
+    const std::string path = f.dir.File("Settings/private.txt");
+    f.dialogs.fileAnswers = {path};
+    ASSERT_TRUE(f.tab.Save());
+    const std::string text = FileText(path);
+    EXPECT_NE(text.find("set serverName Tom/Jerry\n"), std::string::npos);
+    EXPECT_NE(text.find("set serverPassword a/b\n"), std::string::npos);
+    EXPECT_EQ(f.tab.Value(25), "a/b");
+    auto perms = std::filesystem::status(path).permissions();
+    EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+              std::filesystem::perms::none);
 }
 
 TEST(SettingsSave, CancelAndWriteFailure) {

@@ -66,6 +66,8 @@ class FrameReader {
     // Bytes still expected in the current phase (header or body).
     size_t Wanted() const { return m_nRecvDataLen - m_nBytesRecv; }
     bool ReadingHeader() const { return m_bReadDataLength; }
+    size_t BytesReceived() const { return m_nBytesRecv; }
+    size_t PhaseLength() const { return m_nRecvDataLen; }
     void Reset();
 
   private:

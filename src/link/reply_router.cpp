@@ -133,7 +133,7 @@ void RatSession::UpdateMissionInfo(int list, const std::string& text) {
 }
 
 void RatSession::UpdatePlayerCounts(const std::string& text) {
-    const PlayerCounts c = m_models.ParsePlayerList(text);
+    const TeamCounts c = m_models.ParsePlayerList(text);
     const std::string counts =
         IntToText(c.total) + " / " + IntToText(c.team1) + " / " + IntToText(c.team2);
     SetField(Field::TabPlayers, counts);

@@ -45,7 +45,7 @@ class SessionHost {
 };
 
 // Player counts of one player list: total, team 1, team 2.
-struct PlayerCounts {
+struct TeamCounts {
     int total = 0;
     int team1 = 0;
     int team2 = 0;
@@ -67,7 +67,7 @@ class SessionModels {
         file.clear();
     }
     virtual bool IsPlayerListReply(const std::string& text);
-    virtual PlayerCounts ParsePlayerList(const std::string&) { return {}; }
+    virtual TeamCounts ParsePlayerList(const std::string&) { return {}; }
     virtual bool IsActionResultReply(const std::string&) { return false; }
     // Parses the game settings; returns the server name they hold.
     virtual std::string ParseGameSettings(const std::string&) { return {}; }

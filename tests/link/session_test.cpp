@@ -31,7 +31,7 @@ class FakeModels final : public SessionModels {
         name = missionName;
         file = missionFile;
     }
-    PlayerCounts ParsePlayerList(const std::string&) override { return {12, 5, 7}; }
+    TeamCounts ParsePlayerList(const std::string&) override { return {12, 5, 7}; }
     bool IsActionResultReply(const std::string& text) override {
         return text.find("Player Punted") != std::string::npos;
     }

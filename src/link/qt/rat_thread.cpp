@@ -1,0 +1,255 @@
+#include "link/qt/rat_thread.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QMetaObject>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <cstring>
+
+#include "link/socket_errors.h"
+
+namespace tavrin {
+
+std::atomic<int> CRATThread::s_count{0};
+
+namespace {
+
+// The socket-library number of a failed address lookup.
+constexpr int kHostNotFoundCode = 11001;
+
+}  // namespace
+
+CRATThread::CRATThread(std::string host, int port, QObject* receiver, RatThreadEvents& events)
+    : m_host(std::move(host)), m_port(port), m_receiver(receiver), m_events(events) {
+    ++s_count;
+    m_thread.setObjectName(QStringLiteral("RatThread"));
+}
+
+CRATThread::~CRATThread() {
+    m_thread.quit();
+    m_thread.wait();
+    if (m_fd >= 0) ::close(m_fd);
+    --s_count;
+}
+
+void CRATThread::Start() {
+    moveToThread(&m_thread);
+    connect(&m_thread, &QThread::started, this, &CRATThread::InitInstance);
+    m_thread.start();
+}
+
+void CRATThread::PostCloseRequest() {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_socket && m_socket->m_fConnected) {
+                m_socket->m_fConnected = false;
+                ::shutdown(m_fd, SHUT_WR);
+            }
+            EndLoop();
+        },
+        Qt::QueuedConnection);
+}
+
+void CRATThread::PostFrame(std::string frame) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, frame = std::move(frame)]() mutable {
+            if (!m_socket || m_ended) return;
+            m_socket->SendFrame(std::move(frame));
+            WatchWrites();
+            UpdateSnapshot();
+        },
+        Qt::QueuedConnection);
+}
+
+void CRATThread::PostIgnore(bool ignore) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, ignore] {
+            if (m_socket) m_socket->m_fIgnore = ignore;
+            UpdateSnapshot();
+        },
+        Qt::QueuedConnection);
+}
+
+void CRATThread::Deliver(std::function<void()> call) {
+    // The worker waits until the main thread has handled the event.
+    QMetaObject::invokeMethod(m_receiver, std::move(call), Qt::BlockingQueuedConnection);
+}
+
+void CRATThread::InitInstance() {
+    m_threadId = reinterpret_cast<quintptr>(QThread::currentThreadId());
+    m_socket = std::make_unique<CRatSocket>(static_cast<NonBlockingStream&>(*this),
+                                            static_cast<RatSocketEvents&>(*this));
+
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const std::string port = std::to_string(m_port);
+    if (m_port <= 0 || m_port > 65535 ||
+        ::getaddrinfo(m_host.c_str(), port.c_str(), &hints, &found) != 0 || !found) {
+        const int code = m_port <= 0 || m_port > 65535 ? kAddressNotAvailable : kHostNotFoundCode;
+        Deliver([this, code] { m_events.RatSocketError(code, kOriginThreadInit); });
+        EndLoop();
+        return;
+    }
+    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    int rc = m_fd < 0 ? -1 : ::connect(m_fd, found->ai_addr, found->ai_addrlen);
+    int err = rc == 0 ? 0 : errno;
+    ::freeaddrinfo(found);
+
+    if (rc == 0) {
+        m_socket->m_fGameMode = true;
+        m_socket->m_fIgnore = false;
+    } else if (err != EINPROGRESS) {
+        const int code = SocketErrorFromErrno(err);
+        Deliver([this, code] { m_events.RatSocketError(code, kOriginThreadInit); });
+        EndLoop();
+        return;
+    }
+    m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
+    connect(m_readNotifier, &QSocketNotifier::activated, this, &CRATThread::HandleReadable);
+    connect(m_writeNotifier, &QSocketNotifier::activated, this, &CRATThread::HandleWritable);
+    m_connecting = rc != 0;
+    if (!m_connecting) OnConnect(0);
+    UpdateSnapshot();
+}
+
+void CRATThread::HandleWritable() {
+    if (m_connecting) {
+        m_connecting = false;
+        int soError = 0;
+        socklen_t len = sizeof soError;
+        ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &soError, &len);
+        OnConnect(SocketErrorFromErrno(soError));
+        if (soError != 0) {
+            EndLoop();
+            return;
+        }
+    } else if (m_socket) {
+        m_socket->OnSend(0);
+    }
+    WatchWrites();
+    UpdateSnapshot();
+}
+
+void CRATThread::WatchWrites() {
+    // Writable notifications are wanted only while a frame waits for room.
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(!m_ended && (m_connecting || m_socket->PendingFrames() > 0));
+}
+
+void CRATThread::HandleReadable() {
+    if (m_ended || !m_socket) return;
+    m_readNotifier->setEnabled(false);
+    // Let more of the frame arrive so that it is read in fewer pieces.
+    QThread::msleep(50);
+    for (;;) {
+        if (!m_socket->OnReceive(0)) {
+            // End of stream, a failed read or a broken frame: the peer's close.
+            OnClose(m_socket->m_lastErrorCode);
+            return;
+        }
+        int available = 0;
+        if (m_ended || ::ioctl(m_fd, FIONREAD, &available) != 0 || available <= 0) break;
+    }
+    if (!m_ended) m_readNotifier->setEnabled(true);
+    UpdateSnapshot();
+}
+
+void CRATThread::OnConnect(int error) {
+    if (error == 0) {
+        m_socket->m_fConnected = true;
+        Deliver([this] { m_events.RatConnected(); });
+    } else {
+        m_socket->m_fConnected = false;
+        Deliver([this, error] { m_events.RatSocketError(error, kOriginConnect); });
+    }
+    m_socket->m_lastErrorCode = error;
+}
+
+void CRATThread::OnClose(int error) {
+    if (m_socket) {
+        m_socket->m_fConnected = false;
+        m_socket->m_lastErrorCode = error;
+    }
+    if (m_fd >= 0) ::shutdown(m_fd, SHUT_WR);
+    EndLoop();
+}
+
+void CRATThread::EndLoop() {
+    if (m_ended) return;
+    m_ended = true;
+    delete m_readNotifier;
+    delete m_writeNotifier;
+    m_readNotifier = m_writeNotifier = nullptr;
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    UpdateSnapshot();
+    const int last = m_socket ? m_socket->m_lastErrorCode : 0;
+    const int code = last > 10000 ? last : 0;
+    Deliver([this, code] { m_events.RatSocketClosed(code); });
+    emit ended();
+}
+
+long CRATThread::Send(const char* data, size_t count, int& error) {
+    ssize_t n = ::send(m_fd, data, count, MSG_NOSIGNAL);
+    if (n < 0) error = SocketErrorFromErrno(errno);
+    return n;
+}
+
+long CRATThread::Recv(char* data, size_t count, int& error) {
+    ssize_t n = ::recv(m_fd, data, count, 0);
+    if (n < 0) error = SocketErrorFromErrno(errno);
+    return n;
+}
+
+void CRATThread::RatFrameReceived(const std::string& text) {
+    Deliver([this, &text] { m_events.RatFrameReceived(text); });
+}
+
+void CRATThread::RatTcpStackFull(int error, int origin) {
+    Deliver([this, error, origin] { m_events.RatTcpStackFull(error, origin); });
+}
+
+void CRATThread::RatSendNotCompleted(int error, int origin) {
+    Deliver([this, error, origin] { m_events.RatSendNotCompleted(error, origin); });
+}
+
+void CRATThread::RatSocketError(int error, int origin) {
+    Deliver([this, error, origin] { m_events.RatSocketError(error, origin); });
+}
+
+void CRATThread::UpdateSnapshot() {
+    std::lock_guard lock(m_snapshotMutex);
+    if (!m_socket) return;
+    const auto& r = m_socket->Reader();
+    m_snapshot = {m_socket->m_fConnected,
+                  m_socket->m_fGameMode,
+                  r.ReadingHeader(),
+                  m_socket->m_fIgnore,
+                  static_cast<long>(m_socket->BytesSent()),
+                  static_cast<long>(m_socket->SendDataLen()),
+                  static_cast<long>(r.BytesReceived()),
+                  static_cast<long>(r.PhaseLength()),
+                  m_socket->m_lastErrorCode};
+}
+
+RatSocketSnapshot CRATThread::Snapshot() const {
+    std::lock_guard lock(m_snapshotMutex);
+    return m_snapshot;
+}
+
+}  // namespace tavrin

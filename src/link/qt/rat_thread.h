@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QObject>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "link/rat_socket.h"
+
+class QSocketNotifier;
+
+namespace tavrin {
+
+// What the dump shows of a worker's socket, copied after every step.
+struct RatSocketSnapshot {
+    bool connected = false;
+    bool gameMode = true;
+    bool readDataLength = true;
+    bool ignore = false;
+    long bytesSent = 0;
+    long sendDataLen = 0;
+    long bytesRecv = 0;
+    long recvDataLen = 8;
+    int lastErrorCode = 0;
+};
+
+// Where a worker's events go. Each call is made on the main thread while the
+// worker waits for it to return.
+class RatThreadEvents {
+  public:
+    virtual ~RatThreadEvents() = default;
+    virtual void RatConnected() = 0;
+    virtual void RatSocketError(int code, int origin) = 0;
+    virtual void RatFrameReceived(const std::string& text) = 0;
+    virtual void RatSocketClosed(int code) = 0;
+    virtual void RatTcpStackFull(int error, int origin) = 0;
+    virtual void RatSendNotCompleted(int error, int origin) = 0;
+};
+
+// One connection attempt to the game server on a thread of its own: a
+// non-blocking TCP socket, watched by socket notifiers in the thread's event
+// loop. It ends with its connection.
+class CRATThread final : public QObject, private NonBlockingStream, private RatSocketEvents {
+    Q_OBJECT
+  public:
+    // `receiver` lives on the main thread; events are delivered through it.
+    CRATThread(std::string host, int port, QObject* receiver, RatThreadEvents& events);
+    ~CRATThread() override;
+
+    // Starts the thread; the connection is made there.
+    void Start();
+    // Requests, posted to the worker's thread.
+    void PostCloseRequest();
+    void PostFrame(std::string frame);
+    void PostIgnore(bool ignore);
+
+    RatSocketSnapshot Snapshot() const;
+    quintptr ThreadId() const { return m_threadId.load(); }
+
+    // Live workers in the process.
+    static int Count() { return s_count.load(); }
+
+  signals:
+    // The worker's loop has ended and its close has been reported.
+    void ended();
+
+  private:
+    void InitInstance();
+    void HandleReadable();
+    void HandleWritable();
+    void OnConnect(int error);
+    void OnClose(int error);
+    void EndLoop();
+    void UpdateSnapshot();
+    void WatchWrites();
+
+    // NonBlockingStream over the socket.
+    long Send(const char* data, size_t count, int& error) override;
+    long Recv(char* data, size_t count, int& error) override;
+    // RatSocketEvents: delivered synchronously to the main thread.
+    void RatFrameReceived(const std::string& text) override;
+    void RatTcpStackFull(int error, int origin) override;
+    void RatSendNotCompleted(int error, int origin) override;
+    void RatSocketError(int error, int origin) override;
+
+    void Deliver(std::function<void()> call);
+
+    std::string m_host;
+    int m_port;
+    QObject* m_receiver;
+    RatThreadEvents& m_events;
+
+    QThread m_thread;
+    int m_fd = -1;
+    QSocketNotifier* m_readNotifier = nullptr;
+    QSocketNotifier* m_writeNotifier = nullptr;
+    std::unique_ptr<CRatSocket> m_socket;
+    bool m_connecting = false;
+    bool m_ended = false;
+
+    mutable std::mutex m_snapshotMutex;
+    RatSocketSnapshot m_snapshot;
+    std::atomic<quintptr> m_threadId{0};
+
+    static std::atomic<int> s_count;
+};
+
+}  // namespace tavrin

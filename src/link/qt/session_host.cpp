@@ -1,0 +1,122 @@
+#include "link/qt/session_host.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+namespace tavrin {
+
+namespace {
+constexpr int kWorkerWaitMs = 1000;
+}
+
+QtSessionHost::QtSessionHost() {
+    m_waitBound.setSingleShot(true);
+    connect(&m_waitBound, &QTimer::timeout, this, &QtSessionHost::ReleaseWaits);
+}
+
+QtSessionHost::~QtSessionHost() = default;
+
+void QtSessionHost::StartTimer(TimerId id, int periodMs) {
+    auto& timer = m_timers[id];
+    if (!timer) {
+        timer = std::make_unique<QTimer>();
+        connect(timer.get(), &QTimer::timeout, this, [this, id] {
+            if (onTimer && onTimer(id)) return;
+            if (m_session) m_session->OnTimer(id);
+        });
+    }
+    timer->start(periodMs);
+}
+
+void QtSessionHost::StopTimer(TimerId id) {
+    auto it = m_timers.find(id);
+    if (it != m_timers.end()) it->second->stop();
+}
+
+void QtSessionHost::StartWorker(const LoginDetails& details, int port) {
+    auto worker = std::make_unique<CRATThread>(details.address, port, this,
+                                               static_cast<RatThreadEvents&>(*this));
+    CRATThread* raw = worker.get();
+    connect(
+        raw, &CRATThread::ended, this, [this, raw] { WorkerEnded(raw); }, Qt::QueuedConnection);
+    m_current = raw;
+    m_workers.push_back(std::move(worker));
+    raw->Start();
+}
+
+void QtSessionHost::PostCloseRequest() {
+    if (m_current) m_current->PostCloseRequest();
+}
+
+void QtSessionHost::WaitForWorkers(std::function<void()> then) {
+    if (m_workers.empty()) {
+        then();
+        return;
+    }
+    m_waits.push_back(std::move(then));
+    if (!m_waitBound.isActive()) m_waitBound.start(kWorkerWaitMs);
+}
+
+void QtSessionHost::WorkerEnded(CRATThread* worker) {
+    if (m_current == worker) m_current = nullptr;
+    for (auto it = m_workers.begin(); it != m_workers.end(); ++it) {
+        if (it->get() == worker) {
+            m_workers.erase(it);  // joins the finished thread
+            break;
+        }
+    }
+    if (m_workers.empty()) ReleaseWaits();
+}
+
+void QtSessionHost::ReleaseWaits() {
+    m_waitBound.stop();
+    auto ready = std::move(m_waits);
+    m_waits.clear();
+    for (auto& then : ready) then();
+}
+
+void QtSessionHost::WaitForWorkersInPlace(int ms) {
+    for (auto& w : m_workers) w->PostCloseRequest();
+    QElapsedTimer timer;
+    timer.start();
+    while (!m_workers.empty() && timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void QtSessionHost::SendFrame(std::string frame) {
+    if (m_current) m_current->PostFrame(std::move(frame));
+}
+
+void QtSessionHost::SetIgnoreReplies(bool ignore) {
+    if (m_current) m_current->PostIgnore(ignore);
+}
+
+void QtSessionHost::FieldChanged(Field field, const std::string& text) {
+    if (onFieldChanged) onFieldChanged(field, text);
+}
+
+void QtSessionHost::ControlChanged(Control control, bool on) {
+    if (onControlChanged) onControlChanged(control, on);
+}
+
+// Events from the workers go to the session as they come.
+void QtSessionHost::RatConnected() {
+    if (m_session) m_session->OnRatConnected();
+}
+void QtSessionHost::RatSocketError(int code, int origin) {
+    if (m_session) m_session->OnRatSocketError(code, origin);
+}
+void QtSessionHost::RatFrameReceived(const std::string& text) {
+    if (m_session) m_session->OnRatFrameReceived(text);
+}
+void QtSessionHost::RatSocketClosed(int code) {
+    if (m_session) m_session->OnRatSocketClosed(code);
+}
+void QtSessionHost::RatTcpStackFull(int error, int origin) {
+    if (m_session) m_session->OnRatTcpStackFull(error, origin);
+}
+void QtSessionHost::RatSendNotCompleted(int error, int origin) {
+    if (m_session) m_session->OnRatSendNotCompleted(error, origin);
+}
+
+}  // namespace tavrin

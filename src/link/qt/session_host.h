@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "link/qt/rat_thread.h"
+#include "link/session.h"
+
+namespace tavrin {
+
+// Runs a RatSession for real: Qt timers by number, one CRATThread per
+// connection attempt, and the bounded wait for workers without blocking.
+class QtSessionHost final : public QObject, public SessionHost, private RatThreadEvents {
+    Q_OBJECT
+  public:
+    QtSessionHost();
+    ~QtSessionHost() override;
+
+    // The session that gets the timer ticks and the workers' events.
+    void Attach(RatSession& session) { m_session = &session; }
+    // Timers the session does not handle (clock, start-up) go here first;
+    // return true to take the tick.
+    std::function<bool(TimerId)> onTimer;
+    std::function<void(Field, const std::string&)> onFieldChanged;
+    std::function<void(Control, bool)> onControlChanged;
+
+    void StartTimer(TimerId id, int periodMs) override;
+    void StopTimer(TimerId id) override;
+    void StartWorker(const LoginDetails& details, int port) override;
+    bool HasWorker() const override { return m_current != nullptr; }
+    void PostCloseRequest() override;
+    void WaitForWorkers(std::function<void()> then) override;
+    void SendFrame(std::string frame) override;
+    void SetIgnoreReplies(bool ignore) override;
+    void FieldChanged(Field field, const std::string& text) override;
+    void ControlChanged(Control control, bool on) override;
+
+    // Workers still alive (the current one and any that are ending).
+    int LiveWorkers() const { return static_cast<int>(m_workers.size()); }
+    const CRATThread* CurrentWorker() const { return m_current; }
+    // Shutdown: waits in place (bounded) for the workers to end.
+    void WaitForWorkersInPlace(int ms);
+
+  private:
+    void RatConnected() override;
+    void RatSocketError(int code, int origin) override;
+    void RatFrameReceived(const std::string& text) override;
+    void RatSocketClosed(int code) override;
+    void RatTcpStackFull(int error, int origin) override;
+    void RatSendNotCompleted(int error, int origin) override;
+
+    void WorkerEnded(CRATThread* worker);
+    void ReleaseWaits();
+
+    RatSession* m_session = nullptr;
+    std::map<TimerId, std::unique_ptr<QTimer>> m_timers;
+    std::vector<std::unique_ptr<CRATThread>> m_workers;
+    CRATThread* m_current = nullptr;
+    std::vector<std::function<void()>> m_waits;
+    QTimer m_waitBound;
+};
+
+}  // namespace tavrin

@@ -133,9 +133,11 @@ TEST_F(SimSessionTest, CommandsSplitAcrossReadsAreAnsweredInOrder) {
     EXPECT_THAT(texts[1], HasSubstr("Admin: hi\r\n"));
 }
 
-TEST_F(SimSessionTest, EachCommandIsLogged) {
+TEST_F(SimSessionTest, EachCommandIsLoggedOnOneLine) {
     OpenAndLogIn();
     EXPECT_TRUE(Logged(m_session.Feed(*EncodeCommandFrame("player list")), "cmd: player list"));
+    const SessionOutput out = m_session.Feed(*EncodeCommandFrame("chat send a\r\nb"));
+    EXPECT_TRUE(Logged(out, "cmd: chat send a\\x0D\\x0Ab"));
 }
 
 TEST_F(SimSessionTest, StallSilencesOnlyTheGameStateRequest) {

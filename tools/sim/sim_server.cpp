@@ -12,6 +12,9 @@ namespace {
 constexpr int kHoldMs = 500;       // how long coalescing gathers frames
 constexpr int kPieceDelayMs = 15;  // pause between the pieces of a split frame
 constexpr size_t kMaxControlLine = 1024;
+// A connection that has not logged in by then is closed, so a silent client
+// cannot hold the one admin slot for ever.
+constexpr int kLoginTimeoutMs = 30000;
 
 QByteArray Bytes(std::string_view s) {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
@@ -53,6 +56,13 @@ SimServer::SimServer(SimOptions options, uint32_t seed)
     connect(&m_holdTimer, &QTimer::timeout, this, &SimServer::FlushHeld);
     m_pieceTimer.setSingleShot(true);
     connect(&m_pieceTimer, &QTimer::timeout, this, &SimServer::SendNextPiece);
+    m_loginTimer.setSingleShot(true);
+    connect(&m_loginTimer, &QTimer::timeout, this, [this] {
+        if (!m_conn || !m_session || m_session->LoggedIn()) return;
+        Log("login timeout, closing connection");
+        DropPendingOutput();
+        m_conn->disconnectFromHost();
+    });
 }
 
 SimServer::~SimServer() = default;
@@ -114,6 +124,7 @@ void SimServer::ActivateNext() {
     connect(m_conn, &QTcpSocket::readyRead, this, &SimServer::HandleReadyRead);
     m_closeWhenSent = false;
     m_session = std::make_unique<SimSession>(m_game, m_options.accounts, m_faults);
+    m_loginTimer.start(kLoginTimeoutMs);
     Apply(m_session->Start());
     if (m_conn && m_conn->bytesAvailable() > 0) HandleReadyRead();
 }
@@ -193,6 +204,7 @@ void SimServer::HandleConnectionEnded(QTcpSocket* socket) {
     Log("connection closed");
     m_conn = nullptr;
     m_session.reset();
+    m_loginTimer.stop();
     DropPendingOutput();
     ActivateNext();
 }

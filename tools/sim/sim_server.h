@@ -64,6 +64,7 @@ class SimServer : public QObject {
     QTimer m_refuseTimer;
     QTimer m_holdTimer;
     QTimer m_pieceTimer;
+    QTimer m_loginTimer;
 
     QTcpSocket* m_conn = nullptr;
     std::unique_ptr<SimSession> m_session;

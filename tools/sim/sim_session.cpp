@@ -22,6 +22,24 @@ bool SameBlock(std::string_view a, const LoginBlock& b) {
     return diff == 0;
 }
 
+// Control bytes from outside are shown as \xNN, so a command cannot break
+// the one-line-per-event log that tests and people read.
+std::string Printable(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char c : text) {
+        const auto b = static_cast<uint8_t>(c);
+        if (b >= 0x20 && b != 0x7F) {
+            out += c;
+        } else {
+            out += "\\x";
+            out += kHex[b >> 4];
+            out += kHex[b & 15];
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string EncodeReplyFrame(std::string_view text) {
@@ -127,7 +145,7 @@ void SimSession::TakeCommandBytes(std::string_view bytes, SessionOutput& out) {
 }
 
 void SimSession::Answer(const std::string& command, SessionOutput& out) {
-    out.log.push_back("cmd: " + command);
+    out.log.push_back("cmd: " + Printable(command));
     if (m_faults.stall && command == "get gamestate") {
         out.log.push_back("stall: no reply to get gamestate");
         return;

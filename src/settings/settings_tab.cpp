@@ -200,11 +200,10 @@ bool CSettings::FitsCommand(int n, const std::string& value) {
     return false;
 }
 
-bool CSettings::SetAndSend(int n, std::string value) {
-    if (!FitsCommand(n, value)) return false;
+void CSettings::SetAndSend(int n, std::string value) {
+    if (!FitsCommand(n, value)) return;
     m_values[n] = std::move(value);
     Post(std::string(EntryOf(n).prefix) + m_values[n]);
-    return true;
 }
 
 void CSettings::Post(std::string text) {

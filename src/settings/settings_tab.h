@@ -104,7 +104,7 @@ class CSettings {
 
     // Changes entry n to `value` and posts its command; a command too long
     // for the buffer is refused with a message and changes nothing.
-    bool SetAndSend(int n, std::string value);
+    void SetAndSend(int n, std::string value);
     // False, after telling the person, when entry n's command with `value`
     // would not fit the command buffer.
     bool FitsCommand(int n, const std::string& value);

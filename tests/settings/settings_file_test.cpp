@@ -202,6 +202,26 @@ TEST(SettingsApply, SendsAllEntriesWithFileValuesWhereTicked) {
     EXPECT_TRUE(f.tab.IsEnabled(5));
 }
 
+TEST(SettingsApply, ASavedFileAppliedWholeSendsWhatWasSaved) {
+    TabFixture f;
+    f.Unlock();
+    f.tab.ParseGameSettings(testing::kGameSettingsReply);
+    const std::string path = f.dir.File("Settings/round.txt");
+    f.dialogs.fileAnswers = {path};
+    ASSERT_TRUE(f.tab.Save());
+    std::vector<std::string> saved;
+    for (int n = 0; n < kServerSettingsCount; ++n)
+        saved.push_back(std::string(kSettingsTable[n].prefix) + f.tab.Value(n));
+
+    TabFixture other;
+    CSettingsFile dialog = OpenSettingsFile(path);
+    dialog.CheckAll();
+    std::vector<std::string> sent;
+    for (const auto& c : other.tab.ApplySettingsFile(dialog.ApplyText()).commands)
+        sent.push_back(c.text);
+    EXPECT_EQ(sent, saved);
+}
+
 TEST(SettingsApply, NothingTickedStillSendsTheCurrentValues) {
     TabFixture f;
     f.Unlock();

@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto& state = missions.GetCycleState();
     Check(state.currentRow < static_cast<int32_t>(lines));
     Check(state.nextRow < static_cast<int32_t>(lines));
-    missions.CurrentMissionForDisplay();
+    missions.CurrentMissionName();
+    missions.CurrentMissionFile();
 
     missions.SortAvailable(row & 1);
     missions.SortAvailable(row & 1);

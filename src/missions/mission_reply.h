@@ -6,8 +6,9 @@
 
 namespace tavrin {
 
-// The two lists of the Missions tab a mission reply can be for.
-enum class MissionList { None, Cycle, Available };
+// The two lists of the Missions tab a mission reply can be for. The values
+// are what the session's int for "which list" carries.
+enum class MissionList { None = 0, Cycle = 1, Available = 2 };
 
 // Which list a reply fills, by its markers: "mission list" answers with the
 // cycle, "mission available" with all available missions. Case-sensitive

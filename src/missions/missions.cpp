@@ -117,12 +117,6 @@ std::string CMissions::CurrentMissionFile() const {
     return IsCycleRow(m_state.currentRow) ? m_cycle[m_state.currentRow].fileName : std::string();
 }
 
-std::string CMissions::CurrentMissionForDisplay() const {
-    std::string name = CurrentMissionName();
-    if (name == "NO MISSION DETAILS" || name == kFailed) return CurrentMissionFile();
-    return name;
-}
-
 void CMissions::SelectCycleRow(int32_t row) {
     if (!IsCycleRow(row)) return;
     const CycleRow& r = m_cycle[row];

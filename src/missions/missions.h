@@ -98,9 +98,6 @@ class CMissions {
     // Column 0 / column 4 of the current cycle row; empty without one.
     std::string CurrentMissionName() const;
     std::string CurrentMissionFile() const;
-    // What the Server tab shows as the running mission: the name, or the file
-    // name when the name is "NO MISSION DETAILS" or "Failed".
-    std::string CurrentMissionForDisplay() const;
 
     // A click on the cycle list. A click that hits no row does nothing.
     void SelectCycleRow(int32_t row);

@@ -127,25 +127,6 @@ TEST_F(MissionsTest, CycleListIsReadAsCycleLinesEvenWithoutPlaceholders) {
     EXPECT_EQ(missions.AvailableRows(), (std::vector<AvailableRow>{{"AS <> 2", "x.bms"}}));
 }
 
-TEST_F(MissionsTest, MissionShownOnTheServerTab) {
-    struct Case {
-        const char* available;
-        const char* shown;
-    };
-    const Case cases[] = {
-        {"1. m0.bms (Operation: Red)\n", "Operation: Red"},
-        {"1. m0.bms (NO MISSION DETAILS)\n", "  m0.bms"},
-        {"1. m0.bms (Failed)\n", "  m0.bms"},
-        {"1. zz.bms (Other)\n", "m0.bms"},
-    };
-    for (const auto& c : cases) {
-        missions.ClearForNewConnection();
-        missions.ParseMissionReply(MissionList::Available, c.available);
-        missions.ParseMissionReply(MissionList::Cycle, "1: <CURRENT MISSION> m0.bms\n");
-        EXPECT_EQ(missions.CurrentMissionForDisplay(), c.shown) << c.available;
-    }
-}
-
 TEST_F(MissionsTest, NoneListChangesNothing) {
     missions.ParseMissionReply(MissionList::Cycle, kCycle);
     missions.ParseMissionReply(MissionList::None, "Entry Added");

@@ -49,12 +49,12 @@ void CChatBot::ProcessChatReply(const std::string& reply) {
     m_scan.linesToScan = added.first > -1 && added.match ? IntToText(post - added.first) : "None";
 
     if (added.first > -1) {
-        const bool matching = m_on && added.match;
-        const BannedWordMatcher matcher(matching ? m_config.words : std::vector<std::string>{});
+        std::optional<BannedWordMatcher> matcher;
+        if (m_on && added.match) matcher.emplace(m_config.words);
         std::string batch;
         for (int i = added.first; i < post; ++i) {
             const std::string& line = lines[static_cast<size_t>(i)];
-            m_rows.push_front({matching ? MatchLine(line, matcher) : kImageShown, stamp, line});
+            m_rows.push_front({matcher ? MatchLine(line, *matcher) : kImageShown, stamp, line});
             batch += stamp + line + "\n";
         }
         // The first batch holds what the server had before we came; a replay

@@ -455,7 +455,9 @@ void RatSession::SubmitCommands(std::vector<PacedCommand> batch) {
     ReleasePaced();
 }
 
-void RatSession::SubmitIgnoringReplies(std::vector<PacedCommand> batch) {
+void RatSession::SubmitBulk(std::vector<PacedCommand> batch) {
+    m_host.StopTimer(TimerId::StatusPoll);
+    Log("Loading settings file");
     for (auto& c : batch) m_paced.push_back({std::move(c), true});
     ReleasePaced();
 }
@@ -464,22 +466,32 @@ void RatSession::ReleasePaced() {
     while (!m_pacerWaiting && !m_paced.empty()) {
         Paced p = std::move(m_paced.front());
         m_paced.pop_front();
-        if (p.ignoreReplies != m_ignoring) {
-            m_ignoring = p.ignoreReplies;
+        if (p.bulk != m_ignoring) {
+            m_ignoring = p.bulk;
             m_host.SetIgnoreReplies(m_ignoring);
         }
-        if (p.command.route == PacedCommand::Route::Direct)
+        if (p.bulk) {
+            SetField(Field::RatCommand, p.command.text);
+            if (m_fGameMode && m_fRATConnected) {
+                Log(p.command.text);
+                SendRatCommand(p.command.text);
+            }
+        } else if (p.command.route == PacedCommand::Route::Direct) {
             SendRatCommand(p.command.text);
-        else
+        } else {
             OnCommandRequest(p.command.text);
+        }
         if (p.command.pauseAfterMs > 0) {
             m_pacerWaiting = true;
             m_host.StartTimer(TimerId::Pacer, p.command.pauseAfterMs);
         }
     }
     if (!m_pacerWaiting && m_paced.empty() && m_ignoring) {
+        // The bulk send is over: replies count again and polling resumes.
         m_ignoring = false;
         m_host.SetIgnoreReplies(false);
+        if (ControlOn(Control::AutoRefreshTicked))
+            m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
     }
 }
 

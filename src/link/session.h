@@ -106,8 +106,10 @@ class RatSession final : public CommandSink {
     void OnCommandRequest(const std::string& text);
     // Commands go out in order, each pause kept after its command.
     void SubmitCommands(std::vector<PacedCommand> batch) override;
-    // A batch whose replies the socket drops while it is sent (settings file).
-    void SubmitIgnoringReplies(std::vector<PacedCommand> batch);
+    // The settings-file apply: polling pauses, every command is shown and
+    // (when logged in) logged and sent, and the socket drops the replies
+    // until the last pause has passed.
+    void SubmitBulk(std::vector<PacedCommand> batch);
     std::string NextPollCommand();
 
     // What the window shows.
@@ -136,7 +138,7 @@ class RatSession final : public CommandSink {
   private:
     struct Paced {
         PacedCommand command;
-        bool ignoreReplies = false;
+        bool bulk = false;
     };
 
     int RouteReply(const std::string& text);

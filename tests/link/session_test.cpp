@@ -397,10 +397,11 @@ TEST_F(SessionFixture, SanctionsPassOnTheClockTickIsPaced) {
     EXPECT_EQ(host.Commands().back(), "player punt 3");
 }
 
-TEST_F(SessionFixture, BulkSendIgnoresRepliesUntilItsLastPause) {
+TEST_F(SessionFixture, BulkSendIgnoresRepliesUntilItsLastPauseAndPausesPolling) {
     LogIn();
-    session.SubmitIgnoringReplies({{"set a 1", 250, PacedCommand::Route::Request},
-                                   {"set b 2", 250, PacedCommand::Route::Request}});
+    session.SubmitBulk({{"set a 1", 250, PacedCommand::Route::Request},
+                        {"set b 2", 250, PacedCommand::Route::Request}});
+    EXPECT_FALSE(host.Running(TimerId::StatusPoll));
     ASSERT_EQ(host.ignoreChanges.size(), 1u);
     EXPECT_EQ(host.ignoreChanges[0], (std::pair<long, std::string>{host.nowMs, "on"}));
     const long start = host.nowMs;
@@ -408,7 +409,18 @@ TEST_F(SessionFixture, BulkSendIgnoresRepliesUntilItsLastPause) {
     ASSERT_EQ(host.ignoreChanges.size(), 2u);
     EXPECT_EQ(host.ignoreChanges[1], (std::pair<long, std::string>{start + 500, "off"}));
     EXPECT_EQ(host.Commands(), (std::vector<std::string>{"set a 1", "set b 2"}));
-    EXPECT_TRUE(Logged("set a 1"));
+    const std::vector<std::string> logged = {"Loading settings file", "set a 1", "set b 2"};
+    EXPECT_EQ(log.lines, logged);
+    EXPECT_TRUE(host.Running(TimerId::StatusPoll));
+}
+
+TEST_F(SessionFixture, BulkSendWhileLoggedOutShowsEachCommandAndSendsNone) {
+    session.SubmitBulk({{"set a 1", 250, PacedCommand::Route::Request},
+                        {"set b 2", 250, PacedCommand::Route::Request}});
+    host.Advance(600);
+    EXPECT_TRUE(host.sent.empty());
+    EXPECT_EQ(F(Field::RatCommand), "set b 2");
+    EXPECT_EQ(log.lines, std::vector<std::string>{"Loading settings file"});
 }
 
 TEST_F(SessionFixture, BatchesQueueBehindEachOther) {

@@ -66,6 +66,7 @@ TEST(CycleLine, FileNameKeepsTheBlanksTheRemovalsLeave) {
         {"1: <CURRENT MISSION> alpha.npj", "  alpha.npj"},
         {"2: <NEXT MISSION> beta.bms (2x)", "  beta.bms "},
         {"3: <> <> gamma.npz (IS FLIPPED)", "   gamma.npz "},
+        {"0: <CURRENT MISSION> <> training.bms (2x) (IS FLIPPED)", "   training.bms  "},
         {"no colon.bms", "no colon.bms"},
         // Only the first ":" starts the file name.
         {"4: map:x.bms", " map:x.bms"},

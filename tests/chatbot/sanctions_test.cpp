@@ -38,6 +38,11 @@ TEST_F(SanctionsTest, CatchesAddPointsToOneRowPerPlayer) {
     EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"bob", 0, "W4", "x", true},
                                                {"Ann", 0, "W2", "odd", true},
                                                {"Bob", 3, "W3", "worse", true}}));
+    // One warning per player, with the last catch's text, top row first.
+    shamed.RunSanctionsPass();
+    EXPECT_EQ(commands.Texts(),
+              (std::vector<std::string>{"chat send bob  Warning W4 ", "chat send Warning Ann W2 ",
+                                        "chat send Bob  Warning W3 "}));
 }
 
 TEST_F(SanctionsTest, ReplayedCatchesAreListedUntickedAndLeaveTicksAlone) {

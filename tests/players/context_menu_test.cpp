@@ -55,6 +55,7 @@ TEST(ContextMenu, BuildFromText) {
         {"A\n\nB\n", "1:A", 1},  // an empty line ends the menu
         {"\nA\n", "", 0},
         {"-\nWarn\\-\n", "-,Warn{2:-}", 2},
+        {"-\n--\n-x\n", "-,2:--,3:-x", 3},  // only "-" alone is a separator
         {"Warn\\a\nPunt\\b\nWarn\\c\n", "Warn{1:a,3:c},Punt{2:b}", 3},
         // Titles match exactly; deeper paths make deeper submenus.
         {"a\\b\\c\nA\\x\na\\d\n", "a{b{1:c},3:d},A{2:x}", 3},

@@ -6,6 +6,9 @@
 
 namespace tavrin {
 
+// The pause after each command of a batch, so the server is not flooded.
+inline constexpr int kCommandPauseMs = 250;
+
 // One command a model wants sent to the game server, with the pause the main
 // window keeps after it before the next command of the same batch goes out.
 struct PacedCommand {

@@ -121,6 +121,11 @@ bool WriteTextFile(const std::string& path, const std::string& text, WriteMode m
     return false;
 }
 
+bool DirectoryExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool MakeDirectory(const std::string& path) {
     if (::mkdir(path.c_str(), 0755) == 0) return true;
     struct stat st {};

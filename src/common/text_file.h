@@ -26,6 +26,7 @@ bool WriteTextFile(const std::string& path, const std::string& text, WriteMode m
 
 // Creates one folder; an existing folder is fine. Returns false on failure.
 bool MakeDirectory(const std::string& path);
+bool DirectoryExists(const std::string& path);
 
 // The platform's path separator, the one the program directory ends with.
 inline constexpr char kPathSeparator = '/';

@@ -58,6 +58,18 @@ void CRatSocket::DoAsyncSendBuffer() {
     }
 }
 
+RatSocketSnapshot CRatSocket::Snapshot() const {
+    return {m_fConnected,
+            m_fGameMode,
+            m_reader.ReadingHeader(),
+            m_fIgnore,
+            static_cast<long>(m_nBytesSent),
+            static_cast<long>(m_nSendDataLen),
+            static_cast<long>(m_reader.BytesReceived()),
+            static_cast<long>(m_reader.PhaseLength()),
+            m_lastErrorCode};
+}
+
 void CRatSocket::OnSend(int error) {
     if (m_fConnected) {
         DoAsyncSendBuffer();

@@ -28,6 +28,19 @@ class RatSocketEvents {
     virtual void RatSocketError(int error, int origin) = 0;
 };
 
+// What the state dump shows of a connection's socket.
+struct RatSocketSnapshot {
+    bool connected = false;
+    bool gameMode = true;
+    bool readDataLength = true;
+    bool ignore = false;
+    long bytesSent = 0;
+    long sendDataLen = 0;
+    long bytesRecv = 0;
+    long recvDataLen = 8;
+    int lastErrorCode = 0;
+};
+
 // The game-server socket's send and receive logic, apart from the socket
 // itself. One object per connection; all calls come from the thread that owns
 // the connection.
@@ -58,6 +71,7 @@ class CRatSocket {
     size_t BytesSent() const { return m_nBytesSent; }
     size_t SendDataLen() const { return m_nSendDataLen; }
     const FrameReader& Reader() const { return m_reader; }
+    RatSocketSnapshot Snapshot() const;
     size_t PendingFrames() const { return m_queue.size() + (m_nSendDataLen ? 1 : 0); }
     bool ReceiveEnded() const { return m_fReceiveEnded; }
 

@@ -21,7 +21,6 @@ inline constexpr bool kDiagnostics = kDebugMode || kBetaCode;
 
 inline constexpr int kMaxConnAttempts = 5;
 inline constexpr int kAutoReconSeconds = 20;
-inline constexpr int kCommandPauseMs = 250;
 
 // The effects the session asks of the program around it: timers, the
 // connection worker, frames to send, and what the window shows.

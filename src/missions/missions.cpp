@@ -11,9 +11,6 @@ namespace {
 using mission_text::TrimBlanks;
 using mission_text::TrimWhiteSpace;
 
-// The main window keeps this pause after each command a tab posts.
-constexpr int kCommandPauseMs = 250;
-
 // The slot of a menu line such as "Save List to \File2": the text after its
 // first backslash.
 std::string SlotOf(std::string_view line) {

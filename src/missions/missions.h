@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/host.h"
+#include "common/view_types.h"
 #include "missions/mission_catalogue.h"
 #include "missions/mission_menu.h"
 #include "missions/mission_reply.h"
@@ -15,7 +16,6 @@
 namespace tavrin {
 
 // Pictures of the shared 16-pixel strip used by the mission lists.
-inline constexpr int kNoPicture = -1;
 inline constexpr int kPictureEmpty = 0;
 inline constexpr int kPictureCurrent = 6;  // triangle pointing right
 inline constexpr int kPictureNext = 7;     // triangle pointing left

@@ -12,7 +12,6 @@ namespace tavrin {
 
 // A command must fit a 128-byte buffer with its closing zero byte.
 inline constexpr size_t kMaxCommandLength = 127;
-inline constexpr int kCommandPauseMs = 250;
 
 // The one or two commands an admin menu line makes for one player.
 struct AdminAction {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/view_types.h"
+
 namespace tavrin {
 
 inline constexpr int kPlayerColumnCount = 7;
@@ -40,14 +42,10 @@ enum PlayerColumn : int {
     kColumnPing = 6,
 };
 
-struct Rgb {
-    uint8_t r, g, b;
-};
 inline constexpr Rgb kPlayerRowColour{200, 255, 200};
 inline constexpr Rgb kStatsColour{230, 230, 250};
 
 // Pictures of the shared image strip used by the Players tab.
-inline constexpr int kNoPicture = -1;
 inline constexpr int kPictureAscending = 4;
 inline constexpr int kPictureDescending = 5;
 

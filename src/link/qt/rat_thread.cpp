@@ -234,17 +234,7 @@ void CRATThread::RatSocketError(int error, int origin) {
 
 void CRATThread::UpdateSnapshot() {
     std::lock_guard lock(m_snapshotMutex);
-    if (!m_socket) return;
-    const auto& r = m_socket->Reader();
-    m_snapshot = {m_socket->m_fConnected,
-                  m_socket->m_fGameMode,
-                  r.ReadingHeader(),
-                  m_socket->m_fIgnore,
-                  static_cast<long>(m_socket->BytesSent()),
-                  static_cast<long>(m_socket->SendDataLen()),
-                  static_cast<long>(r.BytesReceived()),
-                  static_cast<long>(r.PhaseLength()),
-                  m_socket->m_lastErrorCode};
+    if (m_socket) m_snapshot = m_socket->Snapshot();
 }
 
 RatSocketSnapshot CRATThread::Snapshot() const {

@@ -14,19 +14,6 @@ class QSocketNotifier;
 
 namespace tavrin {
 
-// What the dump shows of a worker's socket, copied after every step.
-struct RatSocketSnapshot {
-    bool connected = false;
-    bool gameMode = true;
-    bool readDataLength = true;
-    bool ignore = false;
-    long bytesSent = 0;
-    long sendDataLen = 0;
-    long bytesRecv = 0;
-    long recvDataLen = 8;
-    int lastErrorCode = 0;
-};
-
 // Where a worker's events go. Each call is made on the main thread while the
 // worker waits for it to return.
 class RatThreadEvents {

@@ -5,15 +5,16 @@
 namespace tavrin {
 namespace {
 
+// The command with `id` anywhere in the tree; const or not as `level` is.
 template <class Level>
-auto* FindIn(Level& level, int id) {
+auto FindIn(Level& level, int id) -> decltype(&level.front()) {
     for (auto& item : level) {
         if (item.kind == MenuItem::Kind::Command && item.id == id) return &item;
         if (item.kind == MenuItem::Kind::Submenu) {
             if (auto* found = FindIn(item.children, id)) return found;
         }
     }
-    return static_cast<decltype(&level[0])>(nullptr);
+    return nullptr;
 }
 
 MenuLevel::iterator InsertionPoint(MenuLevel& menu, std::optional<int> position) {
@@ -61,10 +62,7 @@ void CContextMenu::BuildFromText(std::string_view text) {
         if (end == 0 || end == std::string_view::npos) break;
         const std::string_view line = text.substr(0, end);
         m_lines.emplace_back(line);
-        if (line == "-")
-            AddMenuPath(m_items, line, 0);
-        else
-            AddMenuPath(m_items, line, n);
+        AddMenuPath(m_items, line, line == "-" ? 0 : n);  // id 0: a separator
         text.remove_prefix(end + 1);
     }
 }

@@ -1,31 +1,9 @@
 #include "sim/sim_control.h"
 
+#include "sim/sim_text.h"
+
 namespace tavrin::sim {
 namespace {
-
-std::vector<std::string_view> Words(std::string_view s) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\r')) ++i;
-        size_t j = i;
-        while (j < s.size() && s[j] != ' ' && s[j] != '\t' && s[j] != '\r') ++j;
-        if (j > i) words.push_back(s.substr(i, j - i));
-        i = j;
-    }
-    return words;
-}
-
-std::optional<int> Number(std::string_view s, int max) {
-    if (s.empty() || s.size() > 9) return std::nullopt;
-    int n = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return std::nullopt;
-        n = n * 10 + (c - '0');
-    }
-    if (n > max) return std::nullopt;
-    return n;
-}
 
 const char* OnOff(bool on) {
     return on ? "on" : "off";
@@ -39,7 +17,7 @@ std::string_view ControlHelp() {
 }
 
 ControlResult ApplyControl(std::string_view line, FaultState& faults, SimGame& game) {
-    const auto w = Words(line);
+    const auto w = SplitWords(line, " \t\r");
     ControlResult r;
     if (w.empty()) return r;
     const std::string word(w[0]);
@@ -77,7 +55,7 @@ ControlResult ApplyControl(std::string_view line, FaultState& faults, SimGame& g
         }
     }
     if (w.size() == 2 && word == "refuse") {
-        if (auto n = Number(w[1], 86400)) {
+        if (auto n = ParseNumber(w[1], 86400)) {
             r.reply = "ok refuse " + std::to_string(*n);
             r.action = ControlAction::Refuse;
             r.seconds = *n;

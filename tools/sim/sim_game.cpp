@@ -6,9 +6,24 @@
 #include <cstdlib>
 #include <optional>
 
+#include "sim/sim_text.h"
+
 namespace tavrin::sim {
 namespace {
 
+enum class SettingKind { Switch, Number, Fraction, Text };
+
+// One rule setting of the server: the key its reply line carries, the kind of
+// value and, for numbers, the range a "set" command must stay in.
+struct SettingDef {
+    std::string_view key;
+    SettingKind kind;
+    int min;
+    int max;
+    std::string_view initial;
+};
+
+// The settings in the order the "get gamesettings" reply lists them.
 constexpr SettingDef kSettings[] = {
     {"AutoBalanceOnRecycle", SettingKind::Switch, 0, 1, "1"},
     {"PuntVote", SettingKind::Switch, 0, 1, "1"},
@@ -137,19 +152,6 @@ bool Is(std::string_view word, std::string_view lower) {
     return Lower(word) == lower;
 }
 
-std::vector<std::string_view> SplitWords(std::string_view s) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && s[i] == ' ') ++i;
-        size_t j = i;
-        while (j < s.size() && s[j] != ' ') ++j;
-        if (j > i) words.push_back(s.substr(i, j - i));
-        i = j;
-    }
-    return words;
-}
-
 // The text after the first `count` words and the one blank that follows them.
 std::string_view RestAfterWords(std::string_view s, int count) {
     size_t i = 0;
@@ -159,17 +161,6 @@ std::string_view RestAfterWords(std::string_view s, int count) {
     }
     if (i < s.size()) ++i;
     return s.substr(std::min(i, s.size()));
-}
-
-// A whole non-negative decimal number of at most nine digits.
-std::optional<int> ParseIndex(std::string_view s) {
-    if (s.empty() || s.size() > 9) return std::nullopt;
-    int n = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return std::nullopt;
-        n = n * 10 + (c - '0');
-    }
-    return n;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -216,10 +207,6 @@ std::string Error(std::string_view what) {
 }
 
 }  // namespace
-
-std::span<const SettingDef> SettingDefs() {
-    return kSettings;
-}
 
 SimGame::SimGame(uint32_t seed) : m_rng(seed) {
     m_host = {0, "Host", 1, 8, 0, 0, 0};
@@ -352,7 +339,7 @@ std::string SimGame::PlayerCommand(const std::vector<std::string_view>& words) {
     if (words.size() != 3) return "USAGE: player list|punt|ban|kill|swapteam|zeroscore <id>";
     const std::string action = Lower(words[1]);
     static constexpr std::string_view kActions[] = {"punt", "ban", "kill", "swapteam", "zeroscore"};
-    const auto id = ParseIndex(words[2]);
+    const auto id = ParseNumber(words[2]);
     if (std::find(std::begin(kActions), std::end(kActions), action) == std::end(kActions) || !id)
         return "USAGE: player list|punt|ban|kill|swapteam|zeroscore <id>";
     SimPlayer* p = FindPlayer(*id);
@@ -403,7 +390,7 @@ std::string SimGame::MissionCommand(const std::vector<std::string_view>& words) 
         m_cycle.push_back({std::string(words[2]), false, false});
         return "Entry Added: " + std::string(words[2]);
     }
-    const auto row = ParseIndex(words[2]);
+    const auto row = ParseNumber(words[2]);
     if (!row || (sub != "remove" && sub != "setnext")) return std::string(kMissionUsage);
     const size_t n = static_cast<size_t>(*row);
     if (n >= m_cycle.size()) return Error("No mission at row " + std::to_string(n));
@@ -440,7 +427,7 @@ std::string SimGame::SetCommand(std::string_view rest) {
     if (def.kind != SettingKind::Text) {
         const std::string_view v = Trim(value);
         if (v.empty()) return std::string(kSetUsage);
-        const auto number = ParseIndex(v);
+        const auto number = ParseNumber(v);
         if (def.kind == SettingKind::Fraction) {
             // A fraction such as 0.25, or a whole percentage such as 25.
             char* end = nullptr;
@@ -467,7 +454,7 @@ std::string SimGame::SetCommand(std::string_view rest) {
 
 std::string SimGame::TimeCommand(const std::vector<std::string_view>& words) {
     if (words.size() != 3) return "USAGE: cmd TOD <hhmm|Def>; cmd TODRate <seconds>";
-    const auto number = ParseIndex(words[2]);
+    const auto number = ParseNumber(words[2]);
     if (Is(words[1], "tod")) {
         if (!Is(words[2], "def") && (!number || *number > 2400))
             return Error("Bad time of day " + std::string(words[2]));
@@ -494,7 +481,7 @@ std::string SimGame::WeaponCommand(const std::vector<std::string_view>& words) {
         for (auto& w : m_weapons) w.state = *state;
         return "OK - All weapons set to " + std::string(StateWord(*state));
     }
-    const auto number = ParseIndex(words[2]);
+    const auto number = ParseNumber(words[2]);
     if (!number) return std::string(kWeaponUsage);
     if (*number < 1 || static_cast<size_t>(*number) > m_weapons.size())
         return Error("No weapon number " + std::to_string(*number));
@@ -508,7 +495,8 @@ std::string SimGame::GameStateReply() const {
     return "Server Name = " + Setting("ServerName") +
            "\nCurrent State = " + (m_menu ? "Menu" : "Game") +
            "\nCurrent Mission = " + m_cycle[m_current].file +
-           "\nPlayers = " + std::to_string(m_players.size()) + "\n";
+           "\nPlayers = " + std::to_string(m_players.size()) + "\nTime Of Day = " + m_timeOfDay +
+           "\nTime Of Day Rate = " + m_timeRate + "\n";
 }
 
 std::string SimGame::PlayerListReply() const {

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <random>
 #include <set>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,21 +36,6 @@ struct Weapon {
     std::string name;  // with its "WPN_" prefix
     WeaponState state = WeaponState::Always;
 };
-
-enum class SettingKind { Switch, Number, Fraction, Text };
-
-// One rule setting of the server: the key its reply line carries, the kind of
-// value and, for numbers, the range a "set" command must stay in.
-struct SettingDef {
-    std::string_view key;
-    SettingKind kind;
-    int min;
-    int max;
-    std::string_view initial;
-};
-
-// The 28 settings in the order the "get gamesettings" reply lists them.
-std::span<const SettingDef> SettingDefs();
 
 inline constexpr size_t kMinPlayers = 12;
 inline constexpr size_t kMaxPlayers = 32;
@@ -127,7 +111,7 @@ class SimGame {
     std::vector<CycleEntry> m_cycle;
     size_t m_current = 0;
     size_t m_next = 1;
-    std::vector<std::string> m_settings;  // values, in SettingDefs() order
+    std::vector<std::string> m_settings;  // values, in the order of the settings reply
     std::vector<Weapon> m_weapons;
     std::string m_timeOfDay = "Def";
     std::string m_timeRate = "Def";

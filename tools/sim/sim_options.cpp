@@ -1,22 +1,9 @@
 #include "sim/sim_options.h"
 
 #include "link/login_block.h"
+#include "sim/sim_text.h"
 
 namespace tavrin::sim {
-namespace {
-
-std::optional<int> Number(std::string_view s, int max) {
-    if (s.empty() || s.size() > 9) return std::nullopt;
-    int n = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return std::nullopt;
-        n = n * 10 + (c - '0');
-    }
-    if (n > max) return std::nullopt;
-    return n;
-}
-
-}  // namespace
 
 std::string_view UsageText() {
     return "usage: tavrinrat-sim [options]\n"
@@ -49,7 +36,7 @@ OptionsResult ParseOptions(std::span<const std::string> args) {
         };
         auto number = [&](int max) -> std::optional<int> {
             const std::string* v = value();
-            return v ? Number(*v, max) : std::nullopt;
+            return v ? ParseNumber(*v, max) : std::nullopt;
         };
         if (a == "--help" || a == "-h") {
             r.help = true;

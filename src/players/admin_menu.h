@@ -7,6 +7,7 @@
 
 #include "common/event_log.h"
 #include "common/host.h"
+#include "common/view_types.h"
 #include "players/context_menu.h"
 
 namespace tavrin {
@@ -41,10 +42,6 @@ std::optional<CContextMenu> BuildAdminMenu(std::string_view adminMenuText, UserD
 // message), or an empty text.
 std::string ShowAdminMenu(std::string_view adminMenuText, UserDialogs& dialogs, PopupMenus& popups);
 
-struct Rgb {
-    int r = 0, g = 0, b = 0;
-    bool operator==(const Rgb&) const = default;
-};
 inline constexpr Rgb kAdminRowColour{175, 225, 175};
 inline constexpr Rgb kAdminSelectedRowColour{225, 175, 175};
 

@@ -56,6 +56,11 @@ std::optional<ChatCatch> BannedWordMatcher::Match(std::string_view line) const {
 NewLines ChatLineTracker::TakeReply(const std::string& reply) {
     const int before = static_cast<int>(m_lines.size());
     const NewLines added{before, true};
+    // A text without a single line end is not the server's chat buffer but
+    // some other answer the router could not place. Taken as the known text,
+    // it would make the next chat reply look wholly new, so old lines would
+    // be shown, logged and sanctioned again.
+    if (!reply.empty() && reply.find(kLineEnd) == std::string::npos) return {};
     if (m_known.empty() && m_lines.empty()) {
         // First reply, or the first after a reset: shown, not matched.
         m_known = reply;

@@ -45,7 +45,7 @@ struct NewLines {
     bool match = false;  // whether the added lines are to be matched
 };
 
-// The known text (the last reply taken in) and the line buffer.
+// The known text (the last chat reply taken in) and the line buffer.
 class ChatLineTracker {
   public:
     NewLines TakeReply(const std::string& reply);

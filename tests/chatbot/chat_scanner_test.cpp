@@ -158,7 +158,13 @@ TEST(ChatLineTrackerTest, TellsNewLinesFromOverlappingReplies) {
          {0, false},
          {"Ann: a"},
          "\r\n\r\nAnn: a\r\nAnn: b"},
-        {"no line end at all", {Lines(1, 1)}, "Chat sent", {1, true}, {}, "Chat sent"},
+        {"no line end at all: not chat, ignored",
+         {Lines(1, 1)},
+         "Time set",
+         {-1, false},
+         {},
+         Lines(1, 1)},
+        {"no line end in a first reply", {}, "Time set", {-1, false}, {}, ""},
     };
     for (const auto& c : cases) {
         ChatLineTracker tracker;

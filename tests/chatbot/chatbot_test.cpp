@@ -115,6 +115,21 @@ TEST_F(ChatBotTest, IdenticalRepliesAddNothing) {
     EXPECT_EQ(bot.ChatRows().size(), 1u);
 }
 
+TEST_F(ChatBotTest, AnotherCommandsAnswerDoesNotRepeatOldLines) {
+    std::string chat;
+    for (int i = 1; i <= 41; ++i) chat += "Bob: bad " + std::to_string(i) + "\r\n";
+    Prime();
+    bot.ProcessChatReply(chat);
+    ASSERT_EQ(bot.Shamed().Rows().size(), 1u);
+    EXPECT_EQ(bot.Shamed().Rows()[0].puntPts, 41);
+    bot.ProcessChatReply("Time of day set");  // not chat: the router passes it on anyway
+    bot.ProcessChatReply(chat + "Ann: hi again\r\n");
+    EXPECT_EQ(bot.Shamed().Rows()[0].puntPts, 41);
+    EXPECT_EQ(FoundCount(bot.Config().words[0]), 41);
+    ASSERT_EQ(chatLog.blocks.size(), 2u);
+    EXPECT_EQ(chatLog.blocks[1], "07-03-26|[14:05:09] Ann: hi again\n");
+}
+
 TEST_F(ChatBotTest, FirstReplyAfterResetIsLoggedButNotMatched) {
     Prime();
     bot.ProcessChatReply("Ann: hi\r\nAnn: more\r\n");

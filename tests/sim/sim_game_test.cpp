@@ -475,13 +475,15 @@ TEST(SimGameCommands, BadCommandsAnswerUsageOrErrorAndChangeNothing) {
     }
 }
 
-TEST(SimGameCommands, TimeOfDayGetsAPlainReply) {
+TEST(SimGameCommands, TimeOfDayGetsAPlainReplyAndShowsInTheGameState) {
     SimGame g(20);
-    for (auto c : {"cmd TOD 0100", "cmd TOD Def", "cmd TODRate 1800", "cmd TODRate 0"}) {
+    for (auto c : {"cmd TOD Def", "cmd TODRate 0", "cmd TOD 0100", "cmd TODRate 1800"}) {
         const std::string reply = g.Execute(c);
         EXPECT_FALSE(reply.empty()) << c;
         EXPECT_EQ(RouteOf(reply), "chat") << c << ": " << reply;
     }
+    EXPECT_THAT(g.Execute("get gamestate"),
+                HasSubstr("Time Of Day = 0100\nTime Of Day Rate = 1800"));
 }
 
 TEST(SimGameLife, TicksMoveTheGameWithinItsBounds) {

@@ -95,7 +95,7 @@ std::array<std::optional<std::string>, kServerSettingsCount> ReadAppliedValues(
 struct SettingsBulkSend {
     static constexpr std::string_view kRequestText = "LOAD SETTINGS FILE";
     static constexpr std::string_view kLogLine = "Loading settings file";
-    static constexpr int kPauseMs = 250;
+    static constexpr int kPauseMs = kCommandPauseMs;
 
     std::vector<PacedCommand> commands;
     bool ignoreReplies = true;

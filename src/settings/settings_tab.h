@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/host.h"
+#include "common/view_types.h"
 #include "settings/game_settings.h"
 #include "settings/settings_file.h"
 #include "settings/settings_table.h"
@@ -14,13 +15,7 @@
 
 namespace tavrin {
 
-struct Rgb {
-    int red = 0;
-    int green = 0;
-    int blue = 0;
-    bool operator==(const Rgb&) const = default;
-};
-
+// The weapons list's cell background and text.
 struct ListColours {
     Rgb background;
     Rgb text;

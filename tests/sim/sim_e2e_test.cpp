@@ -241,5 +241,18 @@ TEST_F(SimE2e, ASecondConnectionWaitsForTheFirst) {
     EXPECT_THAT(*verdict, Not(StartsWith("User")));
 }
 
+TEST(SimE2eStart, StartOptionsSwitchFaultsOnAndTheDefaultAccountLogsIn) {
+    SimProcess sim(TAVRIN_SIM_PATH, {"--control-port", "0", "--menu", "--refuse", "60"});
+    ASSERT_GT(sim.Port(), 0);
+    RatClient client;
+    EXPECT_EQ(client.Connect(sim.Port()), ECONNREFUSED);
+    ASSERT_EQ(sim.Control("refuse 0"), "ok refuse 0");
+    ASSERT_EQ(client.Connect(sim.Port()), 0);
+    const auto verdict = client.Login("username", "pinecode");
+    ASSERT_TRUE(verdict);
+    EXPECT_THAT(*verdict, Not(StartsWith("User")));
+    EXPECT_THAT(client.Command("get gamestate"), HasSubstr("Current State = Menu"));
+}
+
 }  // namespace
 }  // namespace tavrin::testing

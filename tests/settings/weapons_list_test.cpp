@@ -51,6 +51,7 @@ TEST(WeaponsList, LineRules) {
         WeaponRow row;
     } cases[] = {
         {"3. WPN_Colt", {"Colt", "3", WeaponState::Always}},  // no word: always
+        {"4. ARMORY WPN_Remmington", {"Remmington", "4", WeaponState::Armory}},
         {"4. WPN_Ak47 ARMORY NEVER", {"Ak47 ARMORY NEVER", "4", WeaponState::Never}},
         {"5. WPN_Ak47 NEVER ALWAYS", {"Ak47 NEVER ALWAYS", "5", WeaponState::Never}},
         {"x WPN_A WPN_B.1 ARMORY", {"A B.1 ARMORY", "x WPN_A WPN_B", WeaponState::Armory}},

@@ -86,7 +86,8 @@ std::array<std::optional<std::string>, kServerSettingsCount> ReadAppliedValues(
     std::string_view applied);
 
 // The batch the main window sends for an applied settings file: every entry
-// 0 to 27 in table order with a pause of 250 ms after each. Before the first
+// 0 to 27 in table order with a pause of 250 ms after each (an entry whose
+// command would not fit the command buffer is left out). Before the first
 // command the main window stops the status poll, logs kLogLine and sets the
 // socket's m_fIgnore, so the replies to the batch are discarded; after the
 // last pause it clears m_fIgnore and restarts the poll when Auto Refresh is

@@ -29,7 +29,6 @@ inline constexpr std::array<WeaponStateWords, 3> kWeaponStates = {{
 }};
 
 inline constexpr std::string_view kWeaponListCommand = "weapon list";
-inline constexpr int kWeaponNumberColumn = 4;
 
 // The reply router's tests: a "weapon list" reply, and the server's result
 // of a weapons command, which the router answers with "weapon list".

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "chatbot/chatbot.h"
+#include "common/event_log.h"
+#include "common/host.h"
+#include "common/server_list.h"
+#include "link/rat_socket.h"
+#include "link/session.h"
+#include "missions/missions.h"
+#include "monitor/system_info.h"
+#include "players/admin_actions.h"
+#include "players/player_list.h"
+#include "settings/settings_tab.h"
+
+namespace tavrin {
+
+// What the state dump shows of the connection worker.
+struct WorkerInfo {
+    int threadCount = 0;   // live workers in the process
+    bool present = false;  // a current worker exists
+    unsigned long long reference = 0;
+    unsigned long long threadId = 0;
+    RatSocketSnapshot socket;
+};
+
+// The main window without its widgets: the session with every tab's model,
+// the logs, start-up, the clock, the state dump and shutdown. The Qt window
+// and the headless runner only render it and forward what happens.
+class Console final : private SessionModels, private CommandSink {
+  public:
+    // `programDir` ends with the path separator.
+    Console(std::string programDir, SessionHost& host, UserDialogs& dialogs, const Clock& clock,
+            std::function<WorkerInfo()> workerInfo);
+    ~Console() override;
+
+    // Window initialisation: title, client role, the start-up timer.
+    void Initialise();
+    // Every timer tick of the main window.
+    void OnTimer(TimerId id);
+
+    // The Server tab's Login: false (with "Check Server details") when the
+    // details are incomplete.
+    bool Login();
+    void Logout();
+    // OK or Cancel: the closing lines, then logout.
+    void Close(bool ok);
+
+    // The state dump of the information window; empty unless AutoSysUpdate is on.
+    std::string DumpSystemVariables() const;
+    // The "System Variables" command: one dump whatever the flag says.
+    std::string SystemVariables() const;
+    bool m_fAutoSysUpdate = false;
+    const std::string& InfoText() const { return m_infoText; }
+
+    bool Started() const { return m_started; }
+    // Called once the deferred start-up has run, and after every clock tick.
+    std::function<void()> onStarted;
+    std::function<void()> onClockTick;
+    bool m_fRatMode = false;
+    bool m_fAddingMissionList = false;
+    const std::string& ProgramDir() const { return m_programDir; }
+
+    EventLog& Log() { return m_log; }
+    RatSession& Session() { return *m_session; }
+    CServer& Server() { return m_server; }
+    PlayerList& Players() { return m_players; }
+    AdminActions& Actions() { return m_actions; }
+    const std::string& AdminMenuText() const { return m_adminMenu; }
+    CMissions& Missions() { return m_missions; }
+    CChatBot& ChatBot() { return m_chatBot; }
+    CSettings& Settings() { return m_settings; }
+    const CSysInfo& SystemInfo() const { return m_sysInfo; }
+    // The settings file's Apply: the 28 commands go out in bulk.
+    void ApplySettingsFile(std::string_view applied);
+
+  private:
+    void DeferredStartup();
+    void InitConfigDirectory();
+    void OnClockTick();
+
+    // SessionModels
+    LoginDetails CurrentLoginDetails() override;
+    void OnConnectStarting() override;
+    int ClassifyMissionReply(const std::string& text) override;
+    void ParseMissionReply(int list, const std::string& text, std::string& name,
+                           std::string& file) override;
+    bool IsPlayerListReply(const std::string& text) override;
+    TeamCounts ParsePlayerList(const std::string& text) override;
+    bool IsActionResultReply(const std::string& text) override;
+    std::string ParseGameSettings(const std::string& text) override;
+    bool IsWeaponChangeReply(const std::string& text) override;
+    void ParseWeaponsList(const std::string& text) override;
+    void ProcessChatReply(const std::string& text) override;
+    bool ChatBotRunning() override;
+    void RunSanctionsPass(CommandSink& sink) override;
+    // CommandSink: the tabs' commands go to the session's pacer.
+    void SubmitCommands(std::vector<PacedCommand> batch) override;
+
+    std::string m_programDir;
+    SessionHost& m_host;
+    UserDialogs& m_dialogs;
+    const Clock& m_clock;
+    std::function<WorkerInfo()> m_workerInfo;
+
+    EventLog m_log;
+    EventLogChatLog m_chatLog{m_log};
+    CServer m_server;
+    PlayerList m_players;
+    AdminActions m_actions;
+    std::string m_adminMenu;
+    CMissions m_missions;
+    CChatBot m_chatBot;
+    CSettings m_settings;
+    CSysInfo m_sysInfo;
+    std::unique_ptr<RatSession> m_session;
+    std::string m_infoText;
+    bool m_started = false;
+};
+
+}  // namespace tavrin

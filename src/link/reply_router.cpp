@@ -83,7 +83,10 @@ int RatSession::RouteReply(const std::string& text) {
         logReply();
         return kReplyMissions;
     }
-    if (Has(text, "Chat sent.")) {
+    // A player who types the marker into the game chat must not set off an
+    // endless round of "chat get": only a reply owed to a "chat send" counts.
+    if (m_chatSendsPending > 0 && Has(text, "Chat sent.")) {
+        --m_chatSendsPending;
         SendRatCommand("chat get");
         SetField(Field::RatResponse, "Game Chat Updated");
         return kReplyChat;

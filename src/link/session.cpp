@@ -254,6 +254,7 @@ void RatSession::OnRatSocketClosed(int code) {
     }
     m_fRATConnected = false;
     m_fEncryptCodeReceived = false;
+    m_chatSendsPending = 0;
     if (m_host.HasWorker()) CloseWorkerThen([] {});
     Then([this, code] {
         if (code > 0 && code < 10060 && !m_fAutoRecon) {
@@ -360,6 +361,7 @@ void RatSession::SendRatCommand(const std::string& text) {
     SetField(Field::RatCommand, "");
     SetField(Field::RatResponse, "");
     SetField(Field::RatCommand, text);
+    if (text.compare(0, 10, "chat send ") == 0) ++m_chatSendsPending;
     if (text == "get gamestate") {
         m_fRequestingStatus = true;
         m_host.StartTimer(TimerId::RequestTimeout, TimerPeriod(TimerId::RequestTimeout));

@@ -178,6 +178,10 @@ class RatSession final : public CommandSink {
     bool m_pacerWaiting = false;
     bool m_ignoring = false;
 
+    // "chat send" commands not yet confirmed; only these make "Chat sent."
+    // a confirmation, so chat that merely quotes it is read as chat.
+    int m_chatSendsPending = 0;
+
     bool m_waiting = false;
     std::deque<std::function<void()>> m_after;
     std::deque<std::function<void()>> m_deferred;

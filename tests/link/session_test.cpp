@@ -466,7 +466,7 @@ TEST_F(SessionFixture, RouterTestsInOrder) {
         {"Mission Removed", "Mission Removed", {"mission list"}, nullptr},
         {"Next Mission Set to 3", "Next Mission Set to 3", {"mission list"}, nullptr},
         {"Server is cycling", "Server is cycling", {}, "Rat Reply: Server is cycling"},
-        {"Chat sent.", "Game Chat Updated", {"chat get"}, nullptr},
+        {"Chat sent.", "Game Chat Updated", {}, nullptr},  // no "chat send" is owed: chat
         {"Name Deaths PING", "Player List Updated", {}, nullptr},
         {"Player Punted", "Player Punted", {"player list"}, "Rat Reply: Player Punted"},
         {"AutoBalanceOnRecycle = 1", "Game Settings Updated", {}, nullptr},
@@ -485,6 +485,21 @@ TEST_F(SessionFixture, RouterTestsInOrder) {
         }
         EXPECT_TRUE(session.m_fRATConnected) << c.reply;
     }
+}
+
+TEST_F(SessionFixture, ChatSentConfirmsOnlyASentChatLine) {
+    LogIn();
+    session.SendRatCommand("chat send hello");
+    host.sent.clear();
+    session.OnRatFrameReceived("Chat sent.");
+    EXPECT_EQ(host.Commands(), std::vector<std::string>{"chat get"});
+    EXPECT_EQ(F(Field::RatResponse), "Game Chat Updated");
+    // The chat that comes back quotes the marker: it is chat, not another
+    // confirmation, so no further "chat get" follows.
+    host.sent.clear();
+    session.OnRatFrameReceived("Bob: Chat sent.\r\nAnn: lol");
+    EXPECT_TRUE(host.Commands().empty());
+    EXPECT_EQ(models.chats.back(), "Bob: Chat sent.\r\nAnn: lol");
 }
 
 TEST_F(SessionFixture, MenuModeLogsOut) {

@@ -58,6 +58,56 @@ TEST(SimControl, WordsSetFaultsOrAskForActions) {
     EXPECT_FALSE(game.MenuMode());
 }
 
+TEST(SimControl, SayMakesAPlayerSpeakInTheChat) {
+    SimGame game(3);
+    FaultState faults;
+    const SimPlayer known = game.Players().front();
+    const size_t before = game.Players().size();
+    const struct {
+        std::string line;
+        std::string reply;  // the reply begins with this
+        std::string chat;   // the chat's last line afterwards; "" when nothing is said
+        size_t playersAdded;
+    } cases[] = {
+        {"say " + known.name + " you  noob \r",
+         "ok say " + known.name + " (id " + std::to_string(known.id) + ")",
+         known.name + ": you  noob", 0},
+        {"say Zed_99 ok then", "ok say Zed_99 (id ", "Zed_99: ok then", 1},
+        {"say Zed_99 again", "ok say Zed_99 (id ", "Zed_99: again", 0},
+        {"say Host hello", "error:", "", 0},
+        {"say Bad:Name hello", "error:", "", 0},
+        {"say Bad[x hello", "error:", "", 0},
+        {"say Zed_99", "error: unknown control line", "", 0},
+    };
+    size_t players = before;
+    for (const auto& c : cases) {
+        const std::string lastBefore = game.ChatLines().back();
+        const ControlResult r = ApplyControl(c.line, faults, game);
+        EXPECT_THAT(r.reply, StartsWith(c.reply)) << c.line;
+        EXPECT_EQ(r.action, ControlAction::None) << c.line;
+        EXPECT_EQ(game.ChatLines().back(), c.chat.empty() ? lastBefore : c.chat) << c.line;
+        players += c.playersAdded;
+        EXPECT_EQ(game.Players().size(), players) << c.line;
+    }
+    // The new speaker is a player like any other: listed, and punted by its id.
+    const std::string list = game.PlayerListReply();
+    const size_t row = list.find("\nZed_99\t");
+    ASSERT_NE(row, std::string::npos);
+    const std::string id = list.substr(row + 8, list.find('\t', row + 8) - row - 8);
+    EXPECT_EQ(game.Execute("player ban " + id), "Player Banned: Zed_99");
+    EXPECT_THAT(ApplyControl("say Zed_99 back again", faults, game).reply, StartsWith("error:"))
+        << "a banned name never comes back";
+
+    // A full game takes no new speaker, but its players still talk.
+    for (int i = 0; game.Players().size() < kMaxPlayers; ++i)
+        ASSERT_THAT(ApplyControl("say Filler" + std::to_string(i) + " hi", faults, game).reply,
+                    StartsWith("ok say"));
+    EXPECT_THAT(ApplyControl("say Latecomer hi", faults, game).reply, StartsWith("error:"));
+    EXPECT_THAT(ApplyControl("say Filler0 still here", faults, game).reply, StartsWith("ok say"));
+    EXPECT_EQ(game.ChatLines().back(), "Filler0: still here");
+    EXPECT_THAT(std::string(ControlHelp()), HasSubstr("say <name> <text>"));
+}
+
 TEST(SimControl, StatusNamesEveryFault) {
     SimGame game(1);
     FaultState faults;

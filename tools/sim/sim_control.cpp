@@ -13,7 +13,8 @@ const char* OnOff(bool on) {
 
 std::string_view ControlHelp() {
     return "control words: stall on|off, menu on|off, reject on|off, split on|off, "
-           "coalesce on|off, close, reset, badheader, refuse <seconds>, status, help";
+           "coalesce on|off, close, reset, badheader, refuse <seconds>, say <name> <text>, status, "
+           "help";
 }
 
 ControlResult ApplyControl(std::string_view line, FaultState& faults, SimGame& game) {
@@ -61,6 +62,18 @@ ControlResult ApplyControl(std::string_view line, FaultState& faults, SimGame& g
             r.seconds = *n;
             return r;
         }
+    }
+    if (w.size() >= 3 && word == "say") {
+        // The text is the rest of the line as written, inner blanks and all.
+        std::string_view text = line.substr(static_cast<size_t>(w[2].data() - line.data()));
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+            text.remove_suffix(1);
+        const std::string name(w[1]);
+        if (const auto id = game.Say(name, text))
+            r.reply = "ok say " + name + " (id " + std::to_string(*id) + ")";
+        else
+            r.reply = "error: " + name + " cannot speak (banned, no player name, or game full)";
+        return r;
     }
     r.reply = "error: unknown control line: " + std::string(line) + " (try help)";
     return r;

@@ -264,11 +264,34 @@ void SimGame::JoinPlayer() {
         if (!present && !m_banned.count(std::string(name))) free.push_back(name);
     }
     if (free.empty()) return;
+    AddPlayer(std::string(free[Rand(0, free.size() - 1)]));
+}
+
+SimPlayer& SimGame::AddPlayer(std::string name) {
     const auto team1 = std::count_if(m_players.begin(), m_players.end(),
                                      [](const SimPlayer& p) { return p.team == 1; });
     const int team = team1 * 2 <= static_cast<long>(m_players.size()) ? 1 : 2;
-    m_players.push_back({m_nextId++, std::string(free[Rand(0, free.size() - 1)]), team, Rand(5, 9),
-                         0, 0, Rand(30, 200)});
+    const int klass = Rand(5, 9);
+    const int ping = Rand(30, 200);
+    m_players.push_back({m_nextId++, std::move(name), team, klass, 0, 0, ping});
+    return m_players.back();
+}
+
+std::optional<int> SimGame::Say(std::string_view name, std::string_view text) {
+    // A name with a blank, a colon or a control byte would not read back as
+    // one speaker or one player-list field.
+    const bool speakable =
+        !name.empty() && name != m_host.name && std::none_of(name.begin(), name.end(), [](char c) {
+            return c == ' ' || c == ':' || c == '[' || static_cast<unsigned char>(c) < 0x20;
+        });
+    if (!speakable || m_banned.count(std::string(name))) return std::nullopt;
+    auto it = std::find_if(m_players.begin(), m_players.end(),
+                           [&](const SimPlayer& p) { return p.name == name; });
+    if (it == m_players.end() && m_players.size() >= kMaxPlayers) return std::nullopt;
+    const SimPlayer& p = it != m_players.end() ? *it : AddPlayer(std::string(name));
+    const int id = p.id;
+    AddChatLine(p.name + ": " + std::string(text));
+    return id;
 }
 
 void SimGame::AddChatLine(std::string line) {

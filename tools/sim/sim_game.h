@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -61,6 +62,11 @@ class SimGame {
     // A fresh greeting code for a new connection: printable, 40 characters.
     std::string MakeGreeting();
 
+    // Player `name` says `text` in the game chat; a new player of that name
+    // joins first when there is none. The player's id, or nothing when the
+    // name is banned, cannot be a chat speaker or the game is full.
+    std::optional<int> Say(std::string_view name, std::string_view text);
+
     void SetMenuMode(bool on) { m_menu = on; }
     bool MenuMode() const { return m_menu; }
 
@@ -98,6 +104,7 @@ class SimGame {
     void AddChatLine(std::string line);
     void AddChatter();
     void JoinPlayer();
+    SimPlayer& AddPlayer(std::string name);
     void FightRound();
 
     std::mt19937 m_rng;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "missions/missions.h"
+#include "support/silent_host.h"
 
 namespace {
 
@@ -15,14 +16,6 @@ constexpr int kLines = 200;
 class NullCommands final : public tavrin::CommandSink {
   public:
     void SubmitCommands(std::vector<tavrin::PacedCommand>) override {}
-};
-
-class NullDialogs final : public tavrin::UserDialogs {
-  public:
-    void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return true; }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
 };
 
 std::string FileName(int i) {
@@ -51,7 +44,7 @@ std::string CycleReply() {
 
 void BM_ParseCycle(benchmark::State& state) {
     NullCommands commands;
-    NullDialogs dialogs;
+    tavrin::testing::SilentDialogs dialogs{true};
     tavrin::CMissions missions(commands, dialogs);
     missions.ParseMissionReply(tavrin::MissionList::Available, AvailableReply());
     const std::string reply = CycleReply();
@@ -65,7 +58,7 @@ BENCHMARK(BM_ParseCycle);
 
 void BM_ParseAvailableWithCatalogue(benchmark::State& state) {
     NullCommands commands;
-    NullDialogs dialogs;
+    tavrin::testing::SilentDialogs dialogs{true};
     tavrin::CMissions missions(commands, dialogs);
     const std::string reply = AvailableReply();
     for (auto _ : state) {

@@ -7,20 +7,11 @@
 
 #include "players/admin_menu.h"
 #include "players/context_menu.h"
+#include "support/silent_host.h"
 
 namespace {
 
-class SilentDialogs final : public tavrin::UserDialogs {
-  public:
-    void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
-};
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
+using tavrin::testing::Check;
 
 // Every command sits within the depth bound and carries the id of a line.
 void CheckLevel(const tavrin::MenuLevel& level, int depth, int lines) {
@@ -37,7 +28,7 @@ void CheckLevel(const tavrin::MenuLevel& level, int depth, int lines) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tavrin;
     const std::string text(reinterpret_cast<const char*>(data), size);
-    SilentDialogs dialogs;
+    tavrin::testing::SilentDialogs dialogs;
 
     if (std::optional<std::string> entries = AdminMenuEntries(text)) {
         for (const char* heading :

@@ -10,20 +10,11 @@
 #include "chatbot/banned_words.h"
 #include "chatbot/chatbot_config.h"
 #include "common/host.h"
+#include "support/silent_host.h"
 
 namespace {
 
-class SilentDialogs final : public tavrin::UserDialogs {
-  public:
-    void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return true; }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
-};
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
+using tavrin::testing::Check;
 
 }  // namespace
 
@@ -52,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     [](const std::string& r) { return r.ends_with("[WORDS]"); });
     if (!endsInHeader) Check(ParseChatBotConfig(FormatChatBotConfig(config)) == config);
 
-    SilentDialogs dialogs;
+    tavrin::testing::SilentDialogs dialogs{true};
     CBannedWords dialog(config, dialogs);
     dialog.NewWord();
     dialog.ChooseCellMenuItem(0, CBannedWords::kPuntPtsColumn, static_cast<int>(size % 6));

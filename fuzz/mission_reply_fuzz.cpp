@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "missions/missions.h"
+#include "support/silent_host.h"
 
 namespace {
+
+using tavrin::testing::Check;
 
 class NullCommands final : public tavrin::CommandSink {
   public:
@@ -19,18 +22,6 @@ class NullCommands final : public tavrin::CommandSink {
     }
 };
 
-class NullDialogs final : public tavrin::UserDialogs {
-  public:
-    void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return true; }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
-};
-
-void Check(bool ok) {
-    if (!ok) __builtin_trap();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -39,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t row = static_cast<int8_t>(data[0]) % 8;
     std::string_view reply(reinterpret_cast<const char*>(data + 1), size - 1);
     NullCommands commands;
-    NullDialogs dialogs;
+    tavrin::testing::SilentDialogs dialogs{true};
     tavrin::CMissions missions(commands, dialogs);
 
     tavrin::ClassifyMissionReply(reply);

@@ -8,20 +8,11 @@
 
 #include "common/server_details.h"
 #include "common/server_list.h"
+#include "support/silent_host.h"
 
 namespace {
 
-class SilentDialogs final : public tavrin::UserDialogs {
-  public:
-    void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
-};
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
+using tavrin::testing::Check;
 
 bool Clean(const std::string& field, bool commaAllowed) {
     return field.find('\n') == std::string::npos &&
@@ -56,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(again.favourite == list.favourite);
     }
 
-    SilentDialogs dialogs;
+    tavrin::testing::SilentDialogs dialogs;
     CConDets dialog(text, 0, dialogs);
     Check(dialog.Records() == list.records);
     dialog.EditField(CConDets::Field::Password, size % 2 ? "a,b" : "");

@@ -79,6 +79,9 @@ bool SimServer::Start(std::string& error) {
         return false;
     }
     m_port = m_listener.serverPort();
+    // Refusing from the start closes the listener before anyone can learn
+    // the port, so no connect slips in before the refusal.
+    if (m_options.refuseSeconds > 0) m_listener.close();
     std::printf("port %u\n", static_cast<unsigned>(m_port));
     if (m_options.controlPort >= 0) {
         if (!m_controlListener.listen(m_address, static_cast<quint16>(m_options.controlPort))) {

@@ -18,10 +18,4 @@ std::string_view TrimWhiteSpace(std::string_view text);
 // changes nothing.
 std::string RemoveAll(std::string_view text, std::string_view pattern);
 
-// Orders two cells of a sortable list: as unsigned numbers when both are
-// wholly hexadecimal, as numbers when both are wholly decimal (a single
-// trailing "%" allowed), otherwise byte by byte. Negative, zero or positive
-// as with strcmp.
-int CompareCells(std::string_view a, std::string_view b);
-
 }  // namespace tavrin::mission_text

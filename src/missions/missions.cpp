@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/cell_compare.h"
 #include "common/value_text.h"
 #include "missions/mission_text.h"
 
@@ -16,26 +17,6 @@ using mission_text::TrimWhiteSpace;
 std::string SlotOf(std::string_view line) {
     size_t slash = line.find('\\');
     return std::string(slash == std::string_view::npos ? line : line.substr(slash + 1));
-}
-
-// A stable bottom-up merge sort that never leaves the rows, even when the
-// order is not transitive, as cells mixing the hexadecimal, decimal and byte
-// rules can be.
-template <class Row, class Less>
-void MergeSort(std::vector<Row>& rows, Less less) {
-    const size_t n = rows.size();
-    std::vector<Row> merged(n);
-    for (size_t width = 1; width < n; width *= 2) {
-        for (size_t lo = 0; lo < n; lo += 2 * width) {
-            const size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
-            size_t i = lo, j = mid, k = lo;
-            while (i < mid && j < hi)
-                merged[k++] = std::move(less(rows[j], rows[i]) ? rows[j++] : rows[i++]);
-            while (i < mid) merged[k++] = std::move(rows[i++]);
-            while (j < hi) merged[k++] = std::move(rows[j++]);
-        }
-        rows.swap(merged);
-    }
 }
 
 }  // namespace
@@ -214,10 +195,11 @@ void CMissions::SortAvailable(int column) {
     auto key = [column](const AvailableRow& r) -> const std::string& {
         return column == 0 ? r.description : r.fileName;
     };
-    MergeSort(m_available, [&](const AvailableRow& a, const AvailableRow& b) {
-        const int c = mission_text::CompareCells(key(a), key(b));
-        return ascending ? c < 0 : c > 0;
-    });
+    std::stable_sort(m_available.begin(), m_available.end(),
+                     [&](const AvailableRow& a, const AvailableRow& b) {
+                         const int c = CompareCells(key(a), key(b));
+                         return ascending ? c < 0 : c > 0;
+                     });
     m_sortColumn = column;
     m_sortAscending = ascending;
 }

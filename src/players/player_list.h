@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/cell_compare.h"
 #include "common/view_types.h"
 
 namespace tavrin {
@@ -129,12 +130,6 @@ std::string CodeToName(std::string_view code);
 // after the last tab is no field, each field is trimmed of blanks. At most
 // kMaxPlayerListFields.
 std::vector<std::string_view> SplitPlayerListFields(std::string_view reply);
-
-// Order of two cells for sorting: <0, 0 or >0. Both hexadecimal: compared as
-// unsigned numbers; else both decimal (a trailing "%" allowed): as numbers;
-// else both date-times (DD-MM-YY or DD-MM-YYYY, HH:MM[:SS], or a date, a
-// blank and a time): in time order; else byte by byte.
-int CompareCells(std::string_view a, std::string_view b);
 
 // The data side of the Players tab: rows, tallies, host record, Show Host and
 // sort state, all rebuilt from each "player list" reply.

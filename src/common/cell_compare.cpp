@@ -1,7 +1,10 @@
 #include "common/cell_compare.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <optional>
+#include <system_error>
 
 namespace tavrin {
 namespace {

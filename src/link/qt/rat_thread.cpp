@@ -151,6 +151,13 @@ void CRATThread::WatchWrites() {
 
 void CRATThread::HandleReadable() {
     if (m_ended || !m_socket) return;
+    // A refused connect makes the socket readable as well as writable, and
+    // either notification may come first: the connect's outcome is reported
+    // before anything is read.
+    if (m_connecting) {
+        HandleWritable();
+        if (m_ended) return;
+    }
     m_readNotifier->setEnabled(false);
     // Let more of the frame arrive so that it is read in fewer pieces.
     QThread::msleep(50);

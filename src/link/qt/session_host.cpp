@@ -20,6 +20,9 @@ void QtSessionHost::StartTimer(TimerId id, int periodMs) {
     auto& timer = m_timers[id];
     if (!timer) {
         timer = std::make_unique<QTimer>();
+        // A coarse timer may fire up to 5 % early, which would cut the pauses
+        // between paced commands short on the wire.
+        timer->setTimerType(Qt::PreciseTimer);
         connect(timer.get(), &QTimer::timeout, this, [this, id] {
             if (onTimer && onTimer(id)) return;
             if (m_session) m_session->OnTimer(id);

@@ -134,6 +134,14 @@ TEST_P(ChatFixture, NewLinesOverSuccessiveRepliesAreExactlyTheLinesTheGameAdded)
         // Up to eight ticks between polls keep every new line in the 50-line buffer.
         for (int t = choose.Between(0, 8); t > 0; --t)
             if (auto line = TickAndTakeChat(game)) now.push_back(*line);
+        if (choose.OneIn(6)) {
+            // A speaker the bots are not, maybe a newcomer who joins to say it.
+            static const std::vector<std::string> kSpeakers = {"Zo\xEB", "x_1", "Mr.Smith", "Dr-No",
+                                                               "<Ghost>"};
+            const std::string& name = choose.Pick(kSpeakers);
+            const std::string& text = choose.Pick(kAdminLines);
+            if (game.Say(name, text)) now.push_back(name + ": " + text);
+        }
         if (choose.OneIn(5)) {
             const std::string& text = choose.Pick(kAdminLines);
             ASSERT_EQ(game.Execute("chat send " + text), "Chat sent.");

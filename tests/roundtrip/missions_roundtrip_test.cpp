@@ -131,6 +131,86 @@ TEST_P(MissionsFixture, ListsEqualTheGameWhileTheCycleIsEditedAndPlayed) {
     }
 }
 
+// The tab's own edits (double clicks and the mission menu) sent to the game:
+// each does to the game's cycle what it did to the row the admin clicked, and
+// the cycle read back equals the game.
+TEST_P(MissionsFixture, TheTabsOwnEditsDoToTheGameWhatTheAdminClicked) {
+    Read("mission available", MissionList::Available);
+    Read("mission list", MissionList::Cycle);
+    auto menuChoice = [](MissionMenuAction wanted) {
+        return [wanted](const MissionMenu& menu) {
+            for (const auto& e : menu.entries)
+                if (e.action == wanted) return e.id;
+            return 0;
+        };
+    };
+    for (int step = 0; step < 40 && !HasFailure(); ++step) {
+        const std::vector<sim::CycleEntry> before = game.Cycle();
+        const size_t runningBefore = game.CurrentMission();
+        const int row = choose.Between(0, static_cast<int>(before.size()) - 1);
+        const std::string clicked(mission_text::TrimBlanks(missions.CycleRows()[row].fileName));
+        ASSERT_EQ(clicked, before[row].file);
+        const int action = choose.Between(0, 3);
+        std::string added;
+        switch (action) {
+            case 0: {
+                const auto& available = missions.AvailableRows();
+                const size_t pick = choose.Between(0, static_cast<int>(available.size()) - 1);
+                added = available[pick].fileName;
+                missions.AddMissionToCycle(static_cast<int32_t>(pick));
+                break;
+            }
+            case 1:
+                missions.RemoveMissionFromCycle(row);
+                break;
+            case 2:
+                missions.OnCycleRightClick(row, menuChoice(MissionMenuAction::SetNextMission));
+                break;
+            default:
+                missions.OnCycleRightClick(row, menuChoice(MissionMenuAction::RunNextMission));
+                break;
+        }
+        SCOPED_TRACE("step " + std::to_string(step) + ", action " + std::to_string(action) +
+                     " on row " + std::to_string(row));
+        const std::vector<std::string> sent = commands.Texts();
+        commands.commands.clear();
+        for (const auto& command : sent) game.Execute(command);
+
+        switch (action) {
+            case 0: {
+                // A mission already in the cycle is not added again.
+                bool present = false;
+                for (const auto& e : before) present = present || e.file == added;
+                EXPECT_EQ(game.Cycle().size(), before.size() + (present ? 0 : 1));
+                EXPECT_EQ(game.Cycle().back().file, present ? before.back().file : added);
+                break;
+            }
+            case 1: {
+                // The running mission stays, and the game keeps two at least.
+                const bool kept =
+                    static_cast<size_t>(row) == runningBefore || before.size() <= sim::kMinCycle;
+                EXPECT_EQ(game.Cycle().size(), before.size() - (kept ? 0 : 1));
+                if (!kept) {
+                    std::vector<sim::CycleEntry> want = before;
+                    want.erase(want.begin() + row);
+                    for (size_t i = 0; i < want.size(); ++i)
+                        EXPECT_EQ(game.Cycle()[i].file, want[i].file);
+                }
+                break;
+            }
+            case 2:
+                EXPECT_EQ(game.NextMission(), static_cast<size_t>(row));
+                break;
+            default:
+                EXPECT_EQ(sent, std::vector<std::string>{"mission cycle"});
+                break;
+        }
+        Read("mission list", MissionList::Cycle);
+        ExpectCycleEqualsGame();
+        Read("mission available", MissionList::Available);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Seeds, MissionsFixture, ::testing::ValuesIn(roundtrip::kSeeds),
                          [](const auto& info) { return roundtrip::SeedName(info.param); });
 

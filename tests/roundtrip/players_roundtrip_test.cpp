@@ -99,6 +99,12 @@ TEST_P(PlayersRoundTrip, EveryListEqualsTheGameAsItPlaysAndIsAdministered) {
                 game.Execute("player " + choose.Pick(kActions) + " " + std::to_string(id));
             ASSERT_TRUE(IsActionResultReply(reply) || reply.rfind("ERROR", 0) == 0) << reply;
         }
+        if (choose.OneIn(4)) {
+            // Someone new speaks and so joins: names the bots never have.
+            static const std::vector<std::string> kNewcomers = {
+                "Zo\xEB", "42", "x_1", "Mr.Smith", "<Ghost>", "a\\b", "#1", "Pi=3.14", "Dr-No"};
+            game.Say(choose.Pick(kNewcomers), "hello");
+        }
         const bool showHost = step % 4 >= 2;
         list.ToggleShowHost(showHost);
 

@@ -54,7 +54,10 @@ bool IsRude(const std::string& line) {
     return false;
 }
 
-// What the admin says now and then between two polls.
+// What the admin says now and then between two polls. The lines are as short
+// as the bots' on purpose: when a few long lines leave the server's buffer
+// between two polls, the reply can shrink below four fifths of the last one,
+// which the scanner takes for a restarted buffer and shows whole again.
 const std::vector<std::string> kAdminLines = {"welcome all", "play fair please", "you noob",
                                               "next map in five", "no idiot moves"};
 

@@ -1,0 +1,407 @@
+// The real console, `tavrinrat --headless`, against the real tavrinrat-sim over
+// loopback: login and the first commands, every way the server can end a
+// session, reconnection, the request time-out, signals, and the ChatBot.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "e2e/console_process.h"
+#include "sim/sim_client.h"
+#include "support/temp_dir.h"
+
+namespace tavrin::testing {
+namespace {
+
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+const std::string kSeparatorEquals(49, '=');
+const std::string kSeparatorDashes(49, '-');
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Milliseconds since midnight of a sim log line "[HH:MM:SS.mmm] ...".
+long SimStampMs(const std::string& line) {
+    int h = 0, m = 0, s = 0, ms = 0;
+    if (std::sscanf(line.c_str(), "[%d:%d:%d.%d]", &h, &m, &s, &ms) != 4) return -1;
+    return ((h * 60L + m) * 60L + s) * 1000L + ms;
+}
+
+// The commands the sim logged from line `from` on, with their time stamps.
+struct LoggedCommand {
+    std::string text;
+    long ms;
+};
+std::vector<LoggedCommand> SimCommands(const std::vector<std::string>& log, size_t from) {
+    std::vector<LoggedCommand> out;
+    for (size_t i = from; i < log.size(); ++i) {
+        const size_t at = log[i].find("] cmd: ");
+        if (at != std::string::npos) out.push_back({log[i].substr(at + 7), SimStampMs(log[i])});
+    }
+    return out;
+}
+
+bool IsPlayerCounts(std::string_view line) {
+    static const std::regex counts(R"(Players: (\d+) / (\d+) / (\d+))");
+    std::cmatch m;
+    if (!std::regex_match(line.begin(), line.end(), m, counts)) return false;
+    const int total = std::stoi(m[1]), a = std::stoi(m[2]), b = std::stoi(m[3]);
+    return total > 0 && total == a + b;
+}
+
+// One sim and one console logging in to it with the favourite record.
+class ConsoleE2e : public ::testing::Test {
+  protected:
+    void StartSim(std::vector<std::string> faults = {}) {
+        std::vector<std::string> args = {"--control-port", "0",     "--tick-ms", "0",
+                                         "--seed",         "7",     "--user",    "admin",
+                                         "--password",     "secret"};
+        args.insert(args.end(), faults.begin(), faults.end());
+        m_sim.emplace(TAVRIN_SIM_PATH, args);
+        ASSERT_GT(m_sim->Port(), 0);
+        ASSERT_GT(m_sim->ControlPort(), 0);
+    }
+
+    void StartConsole(std::vector<std::string> extra = {}) {
+        ::mkdir(m_dir.File("Configs").c_str(), 0700);
+        WriteFile(m_dir.File("Configs/servers.cfg"),
+                  "*FAV*Sim,127.0.0.1," + std::to_string(m_sim->Port()) + ",admin,secret\r\n");
+        m_console.emplace(TAVRIN_CONSOLE_PATH, m_dir.Path(), extra);
+        ASSERT_TRUE(m_console->Started());
+    }
+
+    // Logged in, and the six first replies handled (the settings come last).
+    void WaitLoggedIn() {
+        ASSERT_TRUE(Wait("Connection: Connected")) << Transcript();
+        ASSERT_TRUE(Wait("Server Name: TavrinSim")) << Transcript();
+    }
+
+    std::optional<size_t> Wait(std::string_view line, size_t from = 0,
+                               std::chrono::milliseconds timeout = 10s) {
+        return m_console->WaitFor(line, from, timeout);
+    }
+
+    // The console's lines after `from` hold `expected` in this order; an
+    // expected line that begins with "*" is matched anywhere in a line.
+    void ExpectInOrder(const std::vector<std::string>& expected, size_t from = 0,
+                       std::chrono::milliseconds timeout = 10s) {
+        for (const auto& line : expected) {
+            const auto at = line.rfind('*', 0) == 0
+                                ? m_console->WaitForPart(line.substr(1), from, timeout)
+                                : m_console->WaitFor(line, from, timeout);
+            ASSERT_TRUE(at) << "no \"" << line << "\" in order\n" << Transcript();
+            from = *at + 1;
+        }
+    }
+
+    bool ConsoleSaid(std::string_view part) {
+        for (const auto& l : m_console->Lines())
+            if (l.find(part) != std::string::npos) return true;
+        return false;
+    }
+
+    // Closing as Cancel ends the process with status 0 from any state.
+    void ExpectCleanExitOnSigterm() {
+        m_console->Signal(SIGTERM);
+        EXPECT_EQ(m_console->WaitExit(10s), 0) << Transcript();
+        const auto closing = Wait("Program Closing (CANCEL)", 0, 5s);
+        ASSERT_TRUE(closing) << Transcript();
+        EXPECT_EQ(LogText(m_console->Line(*closing - 1)), kSeparatorEquals);
+        EXPECT_EQ(LogText(m_console->Line(*closing + 1)), kSeparatorEquals);
+    }
+
+    std::string Transcript() {
+        return "console:\n" + (m_console ? m_console->Transcript() : "") + "sim:\n" + SimLog();
+    }
+    std::string SimLog() {
+        std::string out;
+        if (m_sim)
+            for (const auto& l : m_sim->Lines()) out += "  | " + l + "\n";
+        return out;
+    }
+
+    TempDir m_dir;
+    std::optional<SimProcess> m_sim;
+    std::optional<ConsoleProcess> m_console;
+};
+
+TEST_F(ConsoleE2e, LoginSendsTheSixCommandsPacedThenDumpsAndClosesOnSignals) {
+    StartSim();
+    StartConsole();
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectInOrder({"User Login Request: 127.0.0.1:" + std::to_string(m_sim->Port()),
+                       "Connection: Connecting to Sim", "Connection: Socket Connected",
+                       "Rat Command: Sending details", "Connection: Connected", "Logged In"}));
+    ASSERT_NO_FATAL_FAILURE(WaitLoggedIn());
+    ASSERT_TRUE(m_sim->WaitForLine("cmd: get gamesettings"));
+
+    const auto login = m_sim->FindLine("login: user admin accepted", 0, 5s);
+    ASSERT_TRUE(login);
+    const auto commands = SimCommands(m_sim->Lines(), *login);
+    ASSERT_GE(commands.size(), 6u) << SimLog();
+    const std::vector<std::string> first = {"get gamestate", "mission available",
+                                            "player list",   "mission list",
+                                            "chat get",      "get gamesettings"};
+    for (size_t i = 0; i < first.size(); ++i) {
+        EXPECT_EQ(commands[i].text, first[i]) << SimLog();
+        if (i == 0) continue;
+        long gap = commands[i].ms - commands[i - 1].ms;
+        if (gap < 0) gap += 24L * 3600 * 1000;  // past midnight
+        EXPECT_GE(gap, 240) << first[i] << " followed " << first[i - 1] << " too soon\n"
+                            << SimLog();
+    }
+    // Each reply reached its model.
+    EXPECT_TRUE(m_console->Find(IsPlayerCounts, 0, 5s)) << Transcript();
+    EXPECT_TRUE(m_console->WaitForPart("Current Mission: ", 0, 5s)) << Transcript();
+    EXPECT_TRUE(Wait("Server Mode: Server Status = Game Mode", 0, 5s)) << Transcript();
+
+    const size_t beforeDump = m_console->LineCount();
+    m_console->Signal(SIGUSR1);
+    const auto dump = Wait("DebugMode................ = false", beforeDump);
+    ASSERT_TRUE(dump) << Transcript();
+    ASSERT_TRUE(Wait("m_RAT_socket.m_lastErrorCode.. = 0", *dump));
+    EXPECT_EQ(m_console->Line(*dump + 1), "BetaCode................. = true");
+    EXPECT_EQ(m_console->Line(*dump + 4), "m_fRATConnected.......... = true");
+    EXPECT_EQ(m_console->Line(*dump + 5), "m_fGameMode.............. = true");
+
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    ExpectInOrder({"Program Closing (CANCEL)", "User Logged out", "Connection: Not Connected"});
+    EXPECT_TRUE(m_sim->WaitForLine("connection closed", *login)) << SimLog();
+}
+
+TEST_F(ConsoleE2e, IncompleteDetailsEndWithStatusTwo) {
+    const struct {
+        const char* name;
+        const char* servers;  // nullptr: no servers.cfg, so the defaults are written
+    } cases[] = {
+        {"no file", nullptr},
+        {"no port", "*FAV*Sim,127.0.0.1,,admin,secret\r\n"},
+        {"no password", "*FAV*Sim,127.0.0.1,7000,admin,\r\n"},
+        {"no address", "*FAV*Sim,,7000,admin,secret\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        if (c.servers) {
+            ::mkdir(dir.File("Configs").c_str(), 0700);
+            WriteFile(dir.File("Configs/servers.cfg"), c.servers);
+        }
+        ConsoleProcess console(TAVRIN_CONSOLE_PATH, dir.Path());
+        EXPECT_EQ(console.WaitExit(10s), 2) << console.Transcript();
+        EXPECT_TRUE(console.WaitFor("Message: Check Server details", 0, 5s))
+            << console.Transcript();
+        EXPECT_FALSE(console.WaitForPart("Login Request", 0, 5s)) << console.Transcript();
+    }
+}
+
+// The server ends the session in one of its ways; the console says so and
+// either rests or counts down to a reconnect.
+struct EndCase {
+    const char* name;
+    std::vector<std::string> simFaults;  // switched on at the sim's start
+    const char* control;                 // sent once logged in; nullptr for none
+    std::vector<std::string> expected;   // console lines, in order
+    bool autoRecon;
+};
+
+void PrintTo(const EndCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ServerEndsSession : public ConsoleE2e, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(ServerEndsSession, ConsoleShowsWhyAndRecoversOrRests) {
+    const EndCase& c = GetParam();
+    StartSim(c.simFaults);
+    StartConsole();
+    ASSERT_TRUE(m_sim->WaitForLine("greeting sent")) << SimLog();
+    size_t from = 0;
+    if (c.control) {
+        ASSERT_NO_FATAL_FAILURE(WaitLoggedIn());
+        from = m_console->LineCount();
+        EXPECT_THAT(m_sim->Control(c.control), StartsWith("ok ")) << c.control;
+    }
+    ASSERT_NO_FATAL_FAILURE(ExpectInOrder(c.expected, from));
+    // The connection is gone on both ends.
+    ASSERT_TRUE(m_sim->WaitForLine("connection closed")) << Transcript();
+    EXPECT_THAT(m_sim->Control("status"), HasSubstr("connection none"));
+    if (c.autoRecon) {
+        EXPECT_TRUE(Wait("Rat Response: AutoRecon in 19 s", from)) << Transcript();
+    } else {
+        // Give a wrongly started countdown time to show itself.
+        std::this_thread::sleep_for(1500ms);
+        EXPECT_FALSE(ConsoleSaid("AutoRecon")) << Transcript();
+    }
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    EXPECT_EQ(Wait("User cancelled AutoRecon", 0, 5s).has_value(), c.autoRecon) << Transcript();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ServerEndsSession,
+    ::testing::Values(EndCase{"CleanClose", {}, "close", {"Connection: Not Connected"}, false},
+                      EndCase{"Rejected",
+                              {"--reject"},
+                              nullptr,
+                              {"Rat Command: Sending details", "Message: Login Rejected",
+                               "Connection: Not Connected"},
+                              false},
+                      EndCase{"MenuMode",
+                              {"--menu"},
+                              nullptr,
+                              {"Server Mode: Server Status = MENU MODE", "Mode: Menu Mode",
+                               "Server is in Menu Mode: Connection closed", "User Logged out",
+                               "Connection: Not Connected"},
+                              false},
+                      EndCase{"BadHeader",
+                              {},
+                              "badheader",
+                              {"Connection: Connection Error", "Server Mode: 10053",
+                               "OnReceive():TavrinRat: socket error [10053]:",
+                               "Rat Command: AutoRecon(1/5) or <Logout>"},
+                              true}),
+    [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
+
+// Replies that arrive in pieces, or several in one read, are each read whole.
+class OddFrames : public ConsoleE2e, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(OddFrames, EveryReplyStillReachesItsModel) {
+    StartSim({GetParam()});
+    StartConsole();
+    ASSERT_NO_FATAL_FAILURE(WaitLoggedIn());
+    const auto counts = m_console->Find(IsPlayerCounts, 0, 10s);
+    ASSERT_TRUE(counts) << Transcript();
+    // The total is the sim's own player count.
+    const std::string status = m_sim->Control("status");
+    const std::string players = status.substr(status.rfind("players ") + 8);
+    EXPECT_THAT(m_console->Line(*counts), StartsWith("Players: " + players + " / "));
+    EXPECT_TRUE(m_console->WaitForPart("Current Mission: ", 0, 5s)) << Transcript();
+    EXPECT_TRUE(Wait("Server Mode: Server Status = Game Mode", 0, 5s)) << Transcript();
+    EXPECT_TRUE(Wait("Rat Response: Game Settings Updated", 0, 5s)) << Transcript();
+    EXPECT_FALSE(ConsoleSaid("socket error")) << Transcript();
+    EXPECT_FALSE(ConsoleSaid("RAT syntax error")) << Transcript();
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, OddFrames, ::testing::Values("--split", "--coalesce"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param + 2);
+                         });
+
+TEST_F(ConsoleE2e, RefusedConnectCountsAnAttemptUntilCancelled) {
+    StartSim({"--refuse", "600"});
+    StartConsole();
+    ASSERT_NO_FATAL_FAILURE(ExpectInOrder(
+        {"Connection: Connecting to Sim", "Connection: Connection Error", "Server Mode: 10061",
+         "*TavrinRat: socket error [10061]:", "Rat Command: AutoRecon(1/5) or <Logout>",
+         "Rat Response: AutoRecon in 19 s"}));
+    EXPECT_FALSE(ConsoleSaid("Connection: Connected"));
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    ExpectInOrder(
+        {"Program Closing (CANCEL)", "Connection: Not Connected", "User cancelled AutoRecon"});
+}
+
+TEST_F(ConsoleE2e, ChatBotPuntsAPlayerWhoSaysAPuntOnlyWord) {
+    StartSim();
+    ::mkdir(m_dir.File("Configs").c_str(), 0700);
+    WriteFile(m_dir.File("Configs/chatbot.cfg"),
+              "[WORDS]\r\n"
+              "1\\zorblax\\Mind your words\\[4 PPts] - Punt Only\\0\\\r\n"
+              "[WARNINGS]\r\n"
+              "1\\Mind your words\\\r\n"
+              "[DEFAULT]\r\n"
+              "6");
+    StartConsole({"--chatbot"});
+    ASSERT_NO_FATAL_FAILURE(WaitLoggedIn());
+
+    // A new player speaks first, so the console lists it before it offends.
+    const auto firstCounts = m_console->Find(IsPlayerCounts, 0, 5s);
+    ASSERT_TRUE(firstCounts) << Transcript();
+    const std::string before = m_console->Line(*firstCounts);
+    const std::string said = m_sim->Control("say Mallory hello all");
+    ASSERT_THAT(said, StartsWith("ok say Mallory (id "));
+    const std::string id = said.substr(19, said.find(')') - 19);
+    const int total = std::stoi(before.substr(9));
+    ASSERT_TRUE(m_console->WaitForPart("Players: " + std::to_string(total + 1) + " / ", 0, 60s))
+        << Transcript();
+
+    const size_t caught = m_sim->Lines().size();
+    ASSERT_THAT(m_sim->Control("say Mallory what a zorblax move"), StartsWith("ok say Mallory"));
+    const auto punt = m_sim->FindLine("cmd: player punt " + id, caught, 60s);
+    ASSERT_TRUE(punt) << Transcript();
+    EXPECT_TRUE(m_sim->FindLine("cmd: chat send Mallory punted", *punt, 10s)) << Transcript();
+    EXPECT_TRUE(m_console->WaitForPart("ChatBot Punt (" + id + ") Mallory", 0, 10s))
+        << Transcript();
+    for (const auto& c : SimCommands(m_sim->Lines(), caught))
+        EXPECT_THAT(c.text, ::testing::Not(StartsWith("chat send Mallory  Warning")))
+            << "a punt-only word is never warned";
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+}
+
+// The slow ones: a 21-second countdown and a 10-second time-out.
+TEST_F(ConsoleE2e, SlowResetIsFollowedByARealReconnect) {
+    StartSim();
+    StartConsole();
+    ASSERT_NO_FATAL_FAILURE(WaitLoggedIn());
+    const auto counts = m_console->Find(IsPlayerCounts, 0, 5s);
+    const auto mission = m_console->WaitForPart("Current Mission: ", 0, 5s);
+    ASSERT_TRUE(counts && mission) << Transcript();
+    const std::string players = m_console->Line(*counts).substr(9);
+    const std::string missionName = m_console->Line(*mission).substr(17);
+
+    const size_t from = m_console->LineCount();
+    ASSERT_EQ(m_sim->Control("reset"), "ok reset");
+    ASSERT_NO_FATAL_FAILURE(ExpectInOrder(
+        {"Connection: Connection Interrupted", "Server Mode: winsock 10054",
+         "TavrinRat: socket closed [10054]:", kSeparatorDashes, "Last Status ",
+         "Server: TavrinSim ", "Mode: Game Mode ", "Players: " + players + " ",
+         "Mission: " + missionName, kSeparatorDashes, "AutoRecon timer started",
+         "Rat Command: AutoRecon(0/5) <Logout> to abort", "Rat Response: AutoRecon in 19 s"},
+        from));
+    const auto started = Wait("AutoRecon timer started", from, 0s);
+    const size_t login = m_sim->Lines().size();
+
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectInOrder({"Rat Response: AutoRecon in 0 s",
+                       "Auto Login Request: 127.0.0.1:" + std::to_string(m_sim->Port()) + " [0/5]",
+                       "Connection: Reconnecting to Sim", "Connection: Connected", "AutoRecon OK"},
+                      *started, 60s));
+    const auto reconnecting = Wait("Connection: Reconnecting to Sim", *started, 0s);
+    EXPECT_GE(m_console->ArrivalOf(*reconnecting) - m_console->ArrivalOf(*started), 15s)
+        << "the countdown runs 21 one-second ticks";
+    EXPECT_TRUE(m_sim->FindLine("login: user admin accepted", login, 10s)) << SimLog();
+    EXPECT_TRUE(m_sim->FindLine("cmd: get gamesettings", login, 10s)) << SimLog();
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    EXPECT_TRUE(Wait("User Logged out", *reconnecting, 0s)) << Transcript();
+}
+
+TEST_F(ConsoleE2e, SlowUnansweredGameStateTimesOut) {
+    StartSim({"--stall"});
+    StartConsole();
+    ASSERT_NO_FATAL_FAILURE(WaitLoggedIn());
+    const auto sent = Wait("Rat Command: get gamestate", 0, 5s);
+    ASSERT_TRUE(sent) << Transcript();
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectInOrder({"Connection: Status request timeout", "Server Mode: Internal error W505",
+                       "Tavrinrat: closing socket due to request timeout", kSeparatorDashes,
+                       "Last Status ", "Server: TavrinSim ", "Mode: Mode ", kSeparatorDashes,
+                       "AutoRecon timer started", "Rat Command: AutoRecon(0/5) <Logout> to abort"},
+                      *sent, 30s));
+    const auto timedOut = Wait("Connection: Status request timeout", *sent, 0s);
+    EXPECT_GE(m_console->ArrivalOf(*timedOut) - m_console->ArrivalOf(*sent), 8s)
+        << "the time-out is 10 s after the request";
+    EXPECT_TRUE(m_sim->WaitForLine("connection closed")) << SimLog();
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    EXPECT_TRUE(Wait("User cancelled AutoRecon", *timedOut, 0s)) << Transcript();
+}
+
+}  // namespace
+}  // namespace tavrin::testing

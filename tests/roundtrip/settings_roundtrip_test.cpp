@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,41 @@ TEST_P(SettingsFixture, AllValuesEqualTheGameAfterTheTabsOwnControls) {
         ReadSettings();
         SCOPED_TRACE("round " + std::to_string(round));
         ExpectSettingsEqualGame();
+    }
+}
+
+// Every choice of the two time-of-day lists is a command the game takes, and
+// its game state then shows the value sent.
+TEST(TimeOfDayRoundTrip, EveryChoiceIsTakenByTheGame) {
+    SimGame game(1);
+    testing::RecordingCommands commands;
+    testing::ScriptedDialogs dialogs;
+    CSettings tab("", commands, dialogs);
+    tab.ToggleLock();  // unlocked
+    struct List {
+        size_t choices;
+        std::function<void(size_t)> choose;
+        std::string_view stateLine;
+    };
+    const List lists[] = {
+        {kTimeOfDayChoices.size(), [&](size_t i) { tab.ChooseTimeOfDay(i); }, "Time Of Day = "},
+        {kTodRateChoices.size(), [&](size_t i) { tab.ChooseTodRate(i); }, "Time Of Day Rate = "},
+    };
+    for (const List& list : lists) {
+        // From the last choice back, so that the first ("Def") is a change too.
+        for (size_t i = list.choices; i-- > 0;) {
+            list.choose(i);
+            const std::vector<std::string> sent = commands.Texts();
+            commands.commands.clear();
+            ASSERT_EQ(sent.size(), 1u);
+            const std::string reply = game.Execute(sent[0]);
+            EXPECT_EQ(reply.find("ERROR"), std::string::npos) << sent[0] << " -> " << reply;
+            EXPECT_EQ(reply.find("USAGE"), std::string::npos) << sent[0] << " -> " << reply;
+            const std::string value = sent[0].substr(sent[0].rfind(' ') + 1);
+            EXPECT_NE(game.GameStateReply().find(std::string(list.stateLine) + value + "\n"),
+                      std::string::npos)
+                << sent[0];
+        }
     }
 }
 

@@ -109,9 +109,10 @@ class ConsoleE2e : public ::testing::Test {
         return false;
     }
 
-    // Closing as Cancel ends the process with status 0 from any state.
-    void ExpectCleanExitOnSigterm() {
-        m_console->Signal(SIGTERM);
+    // Closing as Cancel (SIGTERM or SIGINT) ends the process with status 0
+    // from any state.
+    void ExpectCleanExitOn(int signo) {
+        m_console->Signal(signo);
         EXPECT_EQ(m_console->WaitExit(10s), 0) << Transcript();
         const auto closing = Wait("Program Closing (CANCEL)", 0, 5s);
         ASSERT_TRUE(closing) << Transcript();
@@ -173,7 +174,7 @@ TEST_F(ConsoleE2e, LoginSendsTheSixCommandsPacedThenDumpsAndClosesOnSignals) {
     EXPECT_EQ(m_console->Line(*dump + 4), "m_fRATConnected.......... = true");
     EXPECT_EQ(m_console->Line(*dump + 5), "m_fGameMode.............. = true");
 
-    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
     ExpectInOrder({"Program Closing (CANCEL)", "User Logged out", "Connection: Not Connected"});
     EXPECT_TRUE(m_sim->WaitForLine("connection closed", *login)) << SimLog();
 }
@@ -241,7 +242,7 @@ TEST_P(ServerEndsSession, ConsoleShowsWhyAndRecoversOrRests) {
         std::this_thread::sleep_for(1500ms);
         EXPECT_FALSE(ConsoleSaid("AutoRecon")) << Transcript();
     }
-    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
     EXPECT_EQ(Wait("User cancelled AutoRecon", 0, 5s).has_value(), c.autoRecon) << Transcript();
 }
 
@@ -288,7 +289,8 @@ TEST_P(OddFrames, EveryReplyStillReachesItsModel) {
     EXPECT_TRUE(Wait("Rat Response: Game Settings Updated", 0, 5s)) << Transcript();
     EXPECT_FALSE(ConsoleSaid("socket error")) << Transcript();
     EXPECT_FALSE(ConsoleSaid("RAT syntax error")) << Transcript();
-    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGINT));
+    EXPECT_TRUE(Wait("User Logged out", *counts)) << Transcript();
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, OddFrames, ::testing::Values("--split", "--coalesce"),
@@ -304,7 +306,7 @@ TEST_F(ConsoleE2e, RefusedConnectCountsAnAttemptUntilCancelled) {
          "*TavrinRat: socket error [10061]:", "Rat Command: AutoRecon(1/5) or <Logout>",
          "Rat Response: AutoRecon in 19 s"}));
     EXPECT_FALSE(ConsoleSaid("Connection: Connected"));
-    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
     ExpectInOrder(
         {"Program Closing (CANCEL)", "Connection: Not Connected", "User cancelled AutoRecon"});
 }
@@ -343,7 +345,7 @@ TEST_F(ConsoleE2e, ChatBotPuntsAPlayerWhoSaysAPuntOnlyWord) {
     for (const auto& c : SimCommands(m_sim->Lines(), caught))
         EXPECT_THAT(c.text, ::testing::Not(StartsWith("chat send Mallory  Warning")))
             << "a punt-only word is never warned";
-    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
 }
 
 // The slow ones: a 21-second countdown and a 10-second time-out.
@@ -379,7 +381,7 @@ TEST_F(ConsoleE2e, SlowResetIsFollowedByARealReconnect) {
         << "the countdown runs 21 one-second ticks";
     EXPECT_TRUE(m_sim->FindLine("login: user admin accepted", login, 10s)) << SimLog();
     EXPECT_TRUE(m_sim->FindLine("cmd: get gamesettings", login, 10s)) << SimLog();
-    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
     EXPECT_TRUE(Wait("User Logged out", *reconnecting, 0s)) << Transcript();
 }
 
@@ -399,7 +401,7 @@ TEST_F(ConsoleE2e, SlowUnansweredGameStateTimesOut) {
     EXPECT_GE(m_console->ArrivalOf(*timedOut) - m_console->ArrivalOf(*sent), 8s)
         << "the time-out is 10 s after the request";
     EXPECT_TRUE(m_sim->WaitForLine("connection closed")) << SimLog();
-    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOnSigterm());
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
     EXPECT_TRUE(Wait("User cancelled AutoRecon", *timedOut, 0s)) << Transcript();
 }
 

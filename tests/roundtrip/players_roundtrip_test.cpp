@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "players/admin_actions.h"
+#include "players/admin_menu.h"
 #include "players/player_list.h"
 #include "roundtrip/roundtrip_support.h"
 #include "sim/sim_game.h"
@@ -118,6 +121,59 @@ TEST_P(PlayersRoundTrip, EveryListEqualsTheGameAsItPlaysAndIsAdministered) {
         // Every listed player is found by name, as the ChatBot looks them up.
         for (const auto& p : game.Players())
             EXPECT_EQ(list.FindPlayerIdByName(p.name), std::to_string(p.id)) << p.name;
+    }
+}
+
+// Every line of the default admin menu, built for a row of the parsed list and
+// sent to the game, acts on the player of that row and tells him why.
+TEST_P(PlayersRoundTrip, EveryAdminMenuActionReachesThePlayerOfItsRow) {
+    SimGame game(GetParam());
+    Chooser choose(GetParam());
+    PlayerList list;
+    const std::optional<std::string> entries = AdminMenuEntries(DefaultAdminMenu());
+    ASSERT_TRUE(entries);
+    size_t from = 0;
+    for (size_t end = entries->find('\n'); end != std::string::npos && !HasFailure();
+         from = end + 1, end = entries->find('\n', from)) {
+        const std::string line = entries->substr(from, end - from);
+        if (line.find('\\') == std::string::npos) continue;
+        game.Tick();
+        list.ParsePlayerList(game.Execute("player list"));
+        if (list.Rows().empty()) break;
+        const PlayerRow& row = choose.Pick(list.Rows());
+        const std::string id = row.cells[kColumnId], name = row.cells[kColumnName];
+        SCOPED_TRACE(line + " on " + name + " (" + id + ")");
+        const SimPlayer before = *std::find_if(game.Players().begin(), game.Players().end(),
+                                               [&](const SimPlayer& p) { return p.name == name; });
+        ASSERT_EQ(std::to_string(before.id), id);
+
+        const AdminAction action = BuildAdminAction(line, id, name);
+        const std::string result = game.Execute(action.first);
+        if (!action.second.empty()) {
+            EXPECT_TRUE(IsActionResultReply(result)) << action.first << " -> " << result;
+            EXPECT_NE(result.find(name), std::string::npos) << result;
+            EXPECT_EQ(game.Execute(action.second), "Chat sent.");
+        } else {
+            EXPECT_EQ(result, "Chat sent.") << action.first;
+        }
+        // The chat line names the player and carries the menu line's message.
+        const std::string& said = game.ChatLines().back();
+        EXPECT_EQ(said.rfind("Admin: " + name + " ", 0), 0u) << said;
+        EXPECT_TRUE(said.ends_with(line.substr(line.find('\\') + 1))) << said;
+
+        const auto after = std::find_if(game.Players().begin(), game.Players().end(),
+                                        [&](const SimPlayer& p) { return p.name == name; });
+        const std::string& word = action.actionWord;
+        if (word == " punt " || word == " ban ") {
+            EXPECT_EQ(after, game.Players().end());
+            continue;
+        }
+        ASSERT_NE(after, game.Players().end());
+        EXPECT_EQ(after->deaths, word == " kill "        ? before.deaths + 1
+                                 : word == " zeroscore " ? 0
+                                                         : before.deaths);
+        EXPECT_EQ(after->kills, word == " zeroscore " ? 0 : before.kills);
+        EXPECT_EQ(after->team, word == " swapteam " ? 3 - before.team : before.team);
     }
 }
 

@@ -61,7 +61,7 @@ bool IsRude(const std::string& line) {
 const std::vector<std::string> kAdminLines = {"welcome all", "play fair please", "you noob",
                                               "next map in five", "no idiot moves"};
 
-struct ChatFixture : ::testing::TestWithParam<uint32_t> {
+struct ChatRoundTrip : ::testing::TestWithParam<uint32_t> {
     testing::TempDir dir;
     ManualClock clock{{2026, 12, 10, 12, 0, 0}};
     testing::RecordingLog events;
@@ -72,7 +72,7 @@ struct ChatFixture : ::testing::TestWithParam<uint32_t> {
                      return std::string();
                  }};
 
-    ChatFixture() {
+    ChatRoundTrip() {
         ChatBotConfig config;
         // Monitor-only words: caught and counted, nobody is sanctioned.
         for (const auto& w : kBannedWords)
@@ -117,7 +117,7 @@ std::optional<std::string> TickAndTakeChat(SimGame& game) {
     return std::nullopt;
 }
 
-TEST_P(ChatFixture, NewLinesOverSuccessiveRepliesAreExactlyTheLinesTheGameAdded) {
+TEST_P(ChatRoundTrip, NewLinesOverSuccessiveRepliesAreExactlyTheLinesTheGameAdded) {
     SimGame game(GetParam());
     Chooser choose(GetParam());
 
@@ -166,7 +166,7 @@ TEST_P(ChatFixture, NewLinesOverSuccessiveRepliesAreExactlyTheLinesTheGameAdded)
     EXPECT_EQ(chatLog.Lines(), added);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, ChatFixture, ::testing::ValuesIn(roundtrip::kSeeds),
+INSTANTIATE_TEST_SUITE_P(Seeds, ChatRoundTrip, ::testing::ValuesIn(roundtrip::kSeeds),
                          [](const auto& info) { return roundtrip::SeedName(info.param); });
 
 }  // namespace

@@ -32,7 +32,7 @@ std::string NameOfFile(const SimGame& game, const std::string& file) {
     return file;
 }
 
-struct MissionsFixture : ::testing::TestWithParam<uint32_t> {
+struct MissionsRoundTrip : ::testing::TestWithParam<uint32_t> {
     SimGame game{GetParam()};
     Chooser choose{GetParam()};
     testing::RecordingCommands commands;
@@ -81,7 +81,7 @@ struct MissionsFixture : ::testing::TestWithParam<uint32_t> {
 };
 
 // A cycle read before any available-missions reply names its rows by file.
-TEST_P(MissionsFixture, ACycleBeforeTheCatalogueShowsFileNames) {
+TEST_P(MissionsRoundTrip, ACycleBeforeTheCatalogueShowsFileNames) {
     Read("mission list", MissionList::Cycle);
     const auto& cycle = game.Cycle();
     ASSERT_EQ(missions.CycleRows().size(), cycle.size());
@@ -89,7 +89,7 @@ TEST_P(MissionsFixture, ACycleBeforeTheCatalogueShowsFileNames) {
         EXPECT_EQ(missions.CycleRows()[i].name, cycle[i].file);
 }
 
-TEST_P(MissionsFixture, ListsEqualTheGameWhileTheCycleIsEditedAndPlayed) {
+TEST_P(MissionsRoundTrip, ListsEqualTheGameWhileTheCycleIsEditedAndPlayed) {
     Read("mission available", MissionList::Available);
     ExpectAvailableEqualsGame();
     Read("mission list", MissionList::Cycle);
@@ -134,7 +134,7 @@ TEST_P(MissionsFixture, ListsEqualTheGameWhileTheCycleIsEditedAndPlayed) {
 // The tab's own edits (double clicks and the mission menu) sent to the game:
 // each does to the game's cycle what it did to the row the admin clicked, and
 // the cycle read back equals the game.
-TEST_P(MissionsFixture, TheTabsOwnEditsDoToTheGameWhatTheAdminClicked) {
+TEST_P(MissionsRoundTrip, TheTabsOwnEditsDoToTheGameWhatTheAdminClicked) {
     Read("mission available", MissionList::Available);
     Read("mission list", MissionList::Cycle);
     auto menuChoice = [](MissionMenuAction wanted) {
@@ -211,7 +211,7 @@ TEST_P(MissionsFixture, TheTabsOwnEditsDoToTheGameWhatTheAdminClicked) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, MissionsFixture, ::testing::ValuesIn(roundtrip::kSeeds),
+INSTANTIATE_TEST_SUITE_P(Seeds, MissionsRoundTrip, ::testing::ValuesIn(roundtrip::kSeeds),
                          [](const auto& info) { return roundtrip::SeedName(info.param); });
 
 }  // namespace

@@ -94,7 +94,7 @@ std::string CommandText(const std::string& frame) {
     return frame.substr(kFrameHeaderSize, frame.size() - kFrameHeaderSize - 1);
 }
 
-struct LinkFixture : ::testing::TestWithParam<uint32_t> {
+struct LinkRoundTrip : ::testing::TestWithParam<uint32_t> {
     SimGame game{GetParam()};
     sim::FaultState faults;
     std::vector<sim::Account> accounts{{"admin", "secret"}};
@@ -110,7 +110,7 @@ struct LinkFixture : ::testing::TestWithParam<uint32_t> {
     size_t delivered = 0;              // frames of host.sent handed to the server
     std::vector<std::string> replies;  // reply texts, in arrival order
 
-    LinkFixture() {
+    LinkRoundTrip() {
         host.session = &session;
         host.clock = &clock;
     }
@@ -268,7 +268,7 @@ const std::vector<RouteCase> kRouteCases = {
     {"out of range", Fixed("set maxPing 99"), {}, {}, {"="}},
 };
 
-TEST_P(LinkFixture, EveryReplyOfTheCommandTableReachesTheModelOfItsKind) {
+TEST_P(LinkRoundTrip, EveryReplyOfTheCommandTableReachesTheModelOfItsKind) {
     LogIn();
     ASSERT_FALSE(HasFailure());
     // The first commands after login filled every model.
@@ -314,7 +314,7 @@ std::string CountsText(const SimGame& g) {
 
 // The status poll alone, over many rounds of play, keeps the Server tab and
 // the chat equal to the game; missions change and the server is renamed on the way.
-TEST_P(LinkFixture, StatusPollingKeepsTheServerTabEqualToTheGame) {
+TEST_P(LinkRoundTrip, StatusPollingKeepsTheServerTabEqualToTheGame) {
     LogIn();
     ASSERT_FALSE(HasFailure());
     EXPECT_EQ(session.FieldText(Field::TabServerName), game.Setting("ServerName"));
@@ -356,7 +356,7 @@ TEST_P(LinkFixture, StatusPollingKeepsTheServerTabEqualToTheGame) {
     EXPECT_TRUE(session.m_fRATConnected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, LinkFixture, ::testing::ValuesIn(roundtrip::kSeeds),
+INSTANTIATE_TEST_SUITE_P(Seeds, LinkRoundTrip, ::testing::ValuesIn(roundtrip::kSeeds),
                          [](const auto& info) { return roundtrip::SeedName(info.param); });
 
 }  // namespace

@@ -27,7 +27,7 @@ std::string KeyName(const SettingEntry& entry) {
     return name;
 }
 
-struct SettingsFixture : ::testing::TestWithParam<uint32_t> {
+struct SettingsRoundTrip : ::testing::TestWithParam<uint32_t> {
     SimGame game{GetParam()};
     Chooser choose{GetParam()};
     testing::RecordingCommands commands;
@@ -104,7 +104,7 @@ std::string TypedValue(Chooser& choose, int n) {
     }
 }
 
-TEST_P(SettingsFixture, AllValuesEqualTheGameAfterTypedSetCommands) {
+TEST_P(SettingsRoundTrip, AllValuesEqualTheGameAfterTypedSetCommands) {
     ReadSettings();
     ExpectSettingsEqualGame();
     for (int round = 0; round < 8 && !HasFailure(); ++round) {
@@ -123,7 +123,7 @@ TEST_P(SettingsFixture, AllValuesEqualTheGameAfterTypedSetCommands) {
     }
 }
 
-TEST_P(SettingsFixture, AllValuesEqualTheGameAfterTheTabsOwnControls) {
+TEST_P(SettingsRoundTrip, AllValuesEqualTheGameAfterTheTabsOwnControls) {
     ReadSettings();
     tab.ToggleLock();  // unlocked
     for (int round = 0; round < 8 && !HasFailure(); ++round) {
@@ -214,7 +214,7 @@ void ExpectWeaponsEqualGame(const WeaponsList& list, const SimGame& game) {
     EXPECT_EQ(list.Rows(), want);
 }
 
-TEST_P(SettingsFixture, WeaponsEqualTheGameAfterTypedAndClickedChanges) {
+TEST_P(SettingsRoundTrip, WeaponsEqualTheGameAfterTypedAndClickedChanges) {
     static const std::vector<std::string> kStates = {"always", "armory", "never"};
     const WeaponsList& list = tab.Weapons();
     auto read = [&] {
@@ -255,7 +255,7 @@ TEST_P(SettingsFixture, WeaponsEqualTheGameAfterTypedAndClickedChanges) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, SettingsFixture, ::testing::ValuesIn(roundtrip::kSeeds),
+INSTANTIATE_TEST_SUITE_P(Seeds, SettingsRoundTrip, ::testing::ValuesIn(roundtrip::kSeeds),
                          [](const auto& info) { return roundtrip::SeedName(info.param); });
 
 }  // namespace

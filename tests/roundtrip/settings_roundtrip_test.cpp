@@ -85,7 +85,7 @@ struct SettingsRoundTrip : ::testing::TestWithParam<uint32_t> {
 };
 
 // Text values an admin gives. None holds "=" or a backslash, or names another
-// setting: the reply is read as one "\\Key\\value\\" text, which has no room for them.
+// setting: the reply is read as one "\Key\value\" text, which has no room for them.
 const std::vector<std::string> kTexts = {"",  "Tavrin Night Ops", "hunter2", "Side-A",
                                          "x", "Friday Fragfest 2"};
 

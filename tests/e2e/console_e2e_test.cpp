@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -51,11 +51,11 @@ std::vector<LoggedCommand> SimCommands(const std::vector<std::string>& log, size
 }
 
 bool IsPlayerCounts(std::string_view line) {
-    static const std::regex counts(R"(Players: (\d+) / (\d+) / (\d+))");
-    std::cmatch m;
-    if (!std::regex_match(line.begin(), line.end(), m, counts)) return false;
-    const int total = std::stoi(m[1]), a = std::stoi(m[2]), b = std::stoi(m[3]);
-    return total > 0 && total == a + b;
+    const std::string text(line);
+    int total = 0, a = 0, b = 0, used = 0;
+    if (std::sscanf(text.c_str(), "Players: %d / %d / %d%n", &total, &a, &b, &used) != 3)
+        return false;
+    return static_cast<size_t>(used) == text.size() && total > 0 && total == a + b;
 }
 
 // One sim and one console logging in to it with the favourite record.

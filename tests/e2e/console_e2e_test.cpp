@@ -311,14 +311,16 @@ TEST_F(ConsoleE2e, RefusedConnectCountsAnAttemptUntilCancelled) {
         {"Program Closing (CANCEL)", "Connection: Not Connected", "User cancelled AutoRecon"});
 }
 
-TEST_F(ConsoleE2e, ChatBotPuntsAPlayerWhoSaysAPuntOnlyWord) {
+TEST_F(ConsoleE2e, ChatBotPuntsAndWarnsPlayersWhoSayBannedWords) {
     StartSim();
     ::mkdir(m_dir.File("Configs").c_str(), 0700);
     WriteFile(m_dir.File("Configs/chatbot.cfg"),
               "[WORDS]\r\n"
               "1\\zorblax\\Mind your words\\[4 PPts] - Punt Only\\0\\\r\n"
+              "1\\blorp\\Keep it clean\\[0 PPts] - Warn Only\\0\\\r\n"
               "[WARNINGS]\r\n"
               "1\\Mind your words\\\r\n"
+              "0\\Keep it clean\\\r\n"
               "[DEFAULT]\r\n"
               "6");
     StartConsole({"--chatbot"});
@@ -335,16 +337,32 @@ TEST_F(ConsoleE2e, ChatBotPuntsAPlayerWhoSaysAPuntOnlyWord) {
     ASSERT_TRUE(m_console->WaitForPart("Players: " + std::to_string(total + 1) + " / ", 0, 60s))
         << Transcript();
 
+    // One punt-only word and two warn-only ones, in one go.
     const size_t caught = m_sim->Lines().size();
+    ASSERT_THAT(m_sim->Control("say Trent such blorp"), StartsWith("ok say Trent"));
     ASSERT_THAT(m_sim->Control("say Mallory what a zorblax move"), StartsWith("ok say Mallory"));
+    ASSERT_THAT(m_sim->Control("say Victor blorp!"), StartsWith("ok say Victor"));
     const auto punt = m_sim->FindLine("cmd: player punt " + id, caught, 60s);
     ASSERT_TRUE(punt) << Transcript();
     EXPECT_TRUE(m_sim->FindLine("cmd: chat send Mallory punted", *punt, 10s)) << Transcript();
     EXPECT_TRUE(m_console->WaitForPart("ChatBot Punt (" + id + ") Mallory", 0, 10s))
         << Transcript();
+
+    // The two warnings take the two wordings in turn, the first one first.
+    ASSERT_TRUE(m_console->WaitForPart("ChatBot Warning Trent Keep it clean blorp", 0, 30s))
+        << Transcript();
+    ASSERT_TRUE(m_console->WaitForPart("ChatBot Warning Victor Keep it clean blorp", 0, 30s))
+        << Transcript();
+    ASSERT_TRUE(m_sim->FindLine("cmd: chat send Warning ", caught, 10s)) << SimLog();
+    std::vector<std::string> warnings;
     for (const auto& c : SimCommands(m_sim->Lines(), caught))
-        EXPECT_THAT(c.text, ::testing::Not(StartsWith("chat send Mallory  Warning")))
-            << "a punt-only word is never warned";
+        if (c.text.find("Warning") != std::string::npos) warnings.push_back(c.text);
+    ASSERT_EQ(warnings.size(), 2u) << SimLog();
+    const bool trentFirst = warnings[0].find("Trent") != std::string::npos;
+    const std::string first = trentFirst ? "Trent" : "Victor";
+    const std::string second = trentFirst ? "Victor" : "Trent";
+    EXPECT_EQ(warnings[0], "chat send " + first + "  Warning Keep it clean ");
+    EXPECT_EQ(warnings[1], "chat send Warning " + second + " Keep it clean ");
     ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
 }
 

@@ -9,9 +9,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,93 +26,167 @@
 namespace tavrin::testing {
 namespace {
 
+// One application object for every test of the program.
+class QtEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override { m_app = std::make_unique<QCoreApplication>(m_argc, m_argv); }
+    void TearDown() override { m_app.reset(); }
+
+  private:
+    int m_argc = 1;
+    char m_name[16] = "test_e2e";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QCoreApplication> m_app;
+};
+[[maybe_unused]] const auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
 // Runs the event loop until `done` holds or `timeout` has passed.
 bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeout.count()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    if (done()) return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done()) loop.quit();
+    });
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    poll.start(10);
+    limit.start(timeout);
+    loop.exec();
+    return done();
 }
 
-TEST(MainThread, KeepsTurningWhileABulkSendIsPaced) {
-    int argc = 1;
-    char name[] = "test_e2e_main_thread";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+// A console logged in to a sim, with its ChatBot on and two warn-only words.
+class MainThread : public ::testing::Test {
+  protected:
+    MainThread()
+        : m_sim(TAVRIN_SIM_PATH, {"--control-port", "0", "--tick-ms", "0", "--seed", "7", "--user",
+                                  "admin", "--password", "secret"}) {}
 
-    SimProcess sim(TAVRIN_SIM_PATH,
-                   {"--tick-ms", "0", "--seed", "3", "--user", "admin", "--password", "secret"});
-    ASSERT_GT(sim.Port(), 0);
-    TempDir dir;
-    ::mkdir(dir.File("Configs").c_str(), 0700);
-    std::ofstream(dir.File("Configs/servers.cfg"), std::ios::binary)
-        << "*FAV*Sim,127.0.0.1," << sim.Port() << ",admin,secret\r\n";
+    void SetUp() override {
+        ASSERT_GT(m_sim.Port(), 0);
+        ASSERT_GT(m_sim.ControlPort(), 0);
+        ::mkdir(m_dir.File("Configs").c_str(), 0700);
+        std::ofstream(m_dir.File("Configs/servers.cfg"), std::ios::binary)
+            << "*FAV*Sim,127.0.0.1," << m_sim.Port() << ",admin,secret\r\n";
+        std::ofstream(m_dir.File("Configs/chatbot.cfg"), std::ios::binary)
+            << "[WORDS]\r\n1\\blorp\\Keep it clean\\[0 PPts] - Warn Only\\0\\\r\n"
+               "[WARNINGS]\r\n1\\Keep it clean\\\r\n[DEFAULT]\r\n2";
 
-    SystemClock clock;
-    ScriptedDialogs dialogs;
-    QtSessionHost host;
-    Console console(dir.Path(), host, dialogs, clock, {});
-    host.Attach(console.Session());
-    host.onTimer = [&console](TimerId id) {
-        console.OnTimer(id);
-        return true;
-    };
-    console.onStarted = [&console] { console.Login(); };
-    console.Initialise();
+        m_console = std::make_unique<Console>(m_dir.Path(), m_host, m_dialogs, m_clock,
+                                              std::function<WorkerInfo()>());
+        m_host.Attach(m_console->Session());
+        m_host.onTimer = [this](TimerId id) {
+            m_console->OnTimer(id);
+            return true;
+        };
+        m_console->onStarted = [this] {
+            m_console->ChatBot().SetOn(true);
+            m_console->Login();
+        };
+        m_console->Initialise();
+        // Logged in, and the first six commands through.
+        ASSERT_TRUE(RunUntil(
+            [&] {
+                return Session().m_fRATConnected && !Session().PacerBusy() &&
+                       m_sim.FindLine("cmd: get gamesettings", 0, 0ms);
+            },
+            20s))
+            << Session().FieldText(Field::Connection);
+    }
 
-    // Logged in, and the first six commands through.
-    ASSERT_TRUE(RunUntil(
-        [&] {
-            return console.Session().m_fRATConnected && !console.Session().PacerBusy() &&
-                   sim.FindLine("cmd: get gamesettings", 0, std::chrono::milliseconds(0));
-        },
-        20s))
-        << console.Session().FieldText(Field::Connection);
+    void TearDown() override {
+        if (!m_console) return;
+        m_console->Close(false);
+        m_host.WaitForWorkersInPlace(1000);
+    }
 
+    RatSession& Session() { return m_console->Session(); }
+
+    // Gaps between the beats of a 5 ms timer on this thread from `start` on,
+    // until `done` holds; nothing when `done` never comes.
+    std::optional<std::vector<qint64>> BeatGaps(const std::function<void()>& start,
+                                                const std::function<bool()>& done) {
+        std::vector<qint64> gaps;
+        QElapsedTimer since;
+        QTimer beat;
+        beat.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&beat, &QTimer::timeout, &beat, [&] { gaps.push_back(since.restart()); });
+        since.start();
+        beat.start(5);
+        start();
+        const bool finished = RunUntil(done, 60s);
+        beat.stop();
+        if (!finished) return std::nullopt;
+        return gaps;
+    }
+
+    // The commands the sim received from log line `from` on that begin with `prefix`.
+    std::vector<std::string> SimCommands(size_t from, std::string_view prefix) {
+        std::vector<std::string> out;
+        const auto lines = m_sim.Lines();
+        for (size_t i = from; i < lines.size(); ++i)
+            if (const size_t at = lines[i].find("] cmd: "); at != std::string::npos)
+                if (lines[i].compare(at + 7, prefix.size(), prefix) == 0)
+                    out.push_back(lines[i].substr(at + 7));
+        return out;
+    }
+
+    SimProcess m_sim;
+    TempDir m_dir;
+    SystemClock m_clock;
+    ScriptedDialogs m_dialogs;
+    QtSessionHost m_host;
+    std::unique_ptr<Console> m_console;
+};
+
+// A thread that slept through its 200 and 250 ms pauses would leave gaps that
+// long; the bound is far above a busy machine's scheduling jitter.
+constexpr qint64 kLongestGapMs = 150;
+
+TEST_F(MainThread, KeepsTurningWhileABulkSendIsPaced) {
     // 28 commands, 250 ms apart, as a settings file's apply sends them.
     constexpr int kCommands = 28;
     std::vector<PacedCommand> bulk;
     for (int i = 0; i < kCommands; ++i)
         bulk.push_back({"set GameTime " + std::to_string(60 + i), kCommandPauseMs});
-    const size_t logFrom = sim.Lines().size();
+    const size_t from = m_sim.Lines().size();
 
-    std::vector<qint64> gaps;
-    QElapsedTimer since;
-    QTimer beat;
-    beat.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&beat, &QTimer::timeout, &beat, [&] { gaps.push_back(since.restart()); });
-    since.start();
-    beat.start(5);
-    console.Session().SubmitBulk(std::move(bulk));
-    const bool drained = RunUntil(
-        [&] {
-            return !console.Session().PacerBusy() &&
-                   sim.FindLine("cmd: set GameTime " + std::to_string(60 + kCommands - 1), logFrom,
-                                std::chrono::milliseconds(0));
-        },
-        60s);
-    beat.stop();
-    ASSERT_TRUE(drained);
+    const auto gaps = BeatGaps([&] { Session().SubmitBulk(std::move(bulk)); },
+                               [&] {
+                                   return !Session().PacerBusy() &&
+                                          SimCommands(from, "set GameTime ").size() == kCommands;
+                               });
+    ASSERT_TRUE(gaps) << SimCommands(from, "set").size() << " commands arrived";
 
-    // Every command reached the server, in order.
-    std::vector<std::string> sent;
-    for (const auto& line : sim.Lines())
-        if (const size_t at = line.find("cmd: set GameTime "); at != std::string::npos)
-            sent.push_back(line.substr(at + 5));
-    ASSERT_EQ(sent.size(), static_cast<size_t>(kCommands));
+    const auto sent = SimCommands(from, "set GameTime ");
     for (int i = 0; i < kCommands; ++i)
         EXPECT_EQ(sent[i], "set GameTime " + std::to_string(60 + i));
+    ASSERT_GT(gaps->size(), 50u);
+    EXPECT_LT(*std::max_element(gaps->begin(), gaps->end()), kLongestGapMs);
+}
 
-    // A thread that slept through each 250 ms pause would leave gaps of 250 ms
-    // and more; the bound is far above a busy machine's scheduling jitter.
-    ASSERT_GT(gaps.size(), 50u);
-    EXPECT_LT(*std::max_element(gaps.begin(), gaps.end()), 150) << gaps.size() << " beats";
+TEST_F(MainThread, KeepsTurningWhileASanctionsPassWarns) {
+    // Six players use a warn-only word; the chat is fetched at once, and the
+    // next clock tick's pass warns each, 450 ms apart.
+    constexpr int kPlayers = 6;
+    for (int i = 0; i < kPlayers; ++i)
+        ASSERT_THAT(m_sim.Control("say Bot" + std::to_string(i) + " such blorp"),
+                    ::testing::StartsWith("ok say"));
+    const size_t from = m_sim.Lines().size();
 
-    console.Close(false);
-    host.WaitForWorkersInPlace(1000);
+    const auto gaps = BeatGaps([&] { Session().OnCommandRequest("chat get"); },
+                               [&] { return SimCommands(from, "chat send").size() == kPlayers; });
+    ASSERT_TRUE(gaps) << SimCommands(from, "chat send").size() << " warnings sent";
+
+    std::string warned;
+    for (const auto& c : SimCommands(from, "chat send")) warned += c + "\n";
+    for (int i = 0; i < kPlayers; ++i)
+        EXPECT_THAT(warned, ::testing::HasSubstr("Bot" + std::to_string(i) + " "));
+    ASSERT_GT(gaps->size(), 50u);
+    EXPECT_LT(*std::max_element(gaps->begin(), gaps->end()), kLongestGapMs);
 }
 
 }  // namespace

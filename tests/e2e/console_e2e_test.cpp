@@ -71,10 +71,11 @@ class ConsoleE2e : public ::testing::Test {
         ASSERT_GT(m_sim->ControlPort(), 0);
     }
 
-    void StartConsole(std::vector<std::string> extra = {}) {
+    void StartConsole(std::vector<std::string> extra = {},
+                      const std::string& account = "admin,secret") {
         ::mkdir(m_dir.File("Configs").c_str(), 0700);
         WriteFile(m_dir.File("Configs/servers.cfg"),
-                  "*FAV*Sim,127.0.0.1," + std::to_string(m_sim->Port()) + ",admin,secret\r\n");
+                  "*FAV*Sim,127.0.0.1," + std::to_string(m_sim->Port()) + "," + account + "\r\n");
         m_console.emplace(TAVRIN_CONSOLE_PATH, m_dir.Path(), extra);
         ASSERT_TRUE(m_console->Started());
     }
@@ -177,6 +178,14 @@ TEST_F(ConsoleE2e, LoginSendsTheSixCommandsPacedThenDumpsAndClosesOnSignals) {
     ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
     ExpectInOrder({"Program Closing (CANCEL)", "User Logged out", "Connection: Not Connected"});
     EXPECT_TRUE(m_sim->WaitForLine("connection closed", *login)) << SimLog();
+}
+
+TEST_F(ConsoleE2e, ScoutLogsInWhateverItsPassword) {
+    StartSim({"--user", "SCOUT", "--password", "unused"});
+    StartConsole({}, "SCOUT,anything at all");
+    ASSERT_NO_FATAL_FAILURE(WaitLoggedIn());
+    EXPECT_TRUE(m_sim->WaitForLine("login: user SCOUT accepted")) << SimLog();
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
 }
 
 TEST_F(ConsoleE2e, IncompleteDetailsEndWithStatusTwo) {

@@ -10,13 +10,6 @@
 namespace tavrin {
 namespace {
 
-std::string RawBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 TEST(DateTimeTexts, TwoDigitFieldsFromOneReading) {
     ManualClock clock({2026, 3, 7, 9, 5, 3});
     std::string date, time;
@@ -36,7 +29,8 @@ TEST(EventLog, LineGoesToTheDayFolder) {
     std::string live;
     log.onEventLine = [&](const std::string& line) { live += line; };
     log.LogEvent("Login Rejected");
-    EXPECT_EQ(RawBytes(dir.File("07-03-26/adminlog.txt")), "[09:05:03] Login Rejected\r\n");
+    EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/adminlog.txt")),
+              "[09:05:03] Login Rejected\r\n");
     EXPECT_EQ(live, "[09:05:03] Login Rejected\n");
 }
 
@@ -47,8 +41,8 @@ TEST(EventLog, MidnightStartsANewDayFolder) {
     log.LogEvent("before");
     clock.Set({2026, 3, 8, 0, 0, 0});
     log.LogEvent("after");
-    EXPECT_EQ(RawBytes(dir.File("07-03-26/adminlog.txt")), "[23:59:59] before\r\n");
-    EXPECT_EQ(RawBytes(dir.File("08-03-26/adminlog.txt")), "[00:00:00] after\r\n");
+    EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/adminlog.txt")), "[23:59:59] before\r\n");
+    EXPECT_EQ(testing::ReadBytes(dir.File("08-03-26/adminlog.txt")), "[00:00:00] after\r\n");
 }
 
 TEST(EventLog, ChatBlockIsAppendedUnchangedToTheGivenDay) {
@@ -57,7 +51,7 @@ TEST(EventLog, ChatBlockIsAppendedUnchangedToTheGivenDay) {
     EventLog log(dir.Path(), clock);
     log.AppendChatLog("07-03-26", "[23:59:58] Bob: hi\n");
     log.AppendChatLog("07-03-26", "[23:59:59] Ann: yo\n");
-    EXPECT_EQ(RawBytes(dir.File("07-03-26/chatlog.txt")),
+    EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/chatlog.txt")),
               "[23:59:58] Bob: hi\r\n[23:59:59] Ann: yo\r\n");
 }
 

@@ -14,21 +14,12 @@
 namespace tavrin {
 namespace {
 
+using testing::ReadBytes;
 using testing::RecordingLog;
 using testing::ScriptedDialogs;
 using testing::TempDir;
+using testing::WriteBytes;
 using Field = CConDets::Field;
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // A program directory with a Configs folder and a Server tab loaded from it.
 class ServerTab : public ::testing::Test {

@@ -12,32 +12,23 @@
 namespace tavrin {
 namespace {
 
+using testing::ReadBytes;
 using testing::TempDir;
-
-std::string RawBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void PutRaw(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing::WriteBytes;
 
 TEST(TextFile, LineEndsAreLfInMemoryAndCrLfOnDisk) {
     TempDir dir;
     const std::string path = dir.File("a.txt");
-    PutRaw(path, "a\r\nb\r\n");
+    WriteBytes(path, "a\r\nb\r\n");
     std::string text;
     ASSERT_TRUE(ReadTextFile(path, text));
     EXPECT_EQ(text, "a\nb\n");
 
     ASSERT_TRUE(WriteTextFile(path, "a\nb\n", WriteMode::Replace));
-    EXPECT_EQ(RawBytes(path), "a\r\nb\r\n");
+    EXPECT_EQ(ReadBytes(path), "a\r\nb\r\n");
 
     // A lone CR is kept as it is; only pairs become one LF.
-    PutRaw(path, "x\ry\r\n\r");
+    WriteBytes(path, "x\ry\r\n\r");
     ASSERT_TRUE(ReadTextFile(path, text));
     EXPECT_EQ(text, "x\ry\n\r");
 }
@@ -51,7 +42,7 @@ TEST(TextFile, ReadMissingOrEmpty) {
     EXPECT_FALSE(ReadTextFile(dir.Path(), text));
     EXPECT_EQ(text, "untouched");
 
-    PutRaw(dir.File("empty.txt"), "");
+    WriteBytes(dir.File("empty.txt"), "");
     EXPECT_TRUE(ReadTextFile(dir.File("empty.txt"), text));
     EXPECT_EQ(text, "");
 }
@@ -61,9 +52,9 @@ TEST(TextFile, ReplaceAndAppend) {
     const std::string path = dir.File("log.txt");
     ASSERT_TRUE(WriteTextFile(path, "one\n", WriteMode::Append));  // created
     ASSERT_TRUE(WriteTextFile(path, "two\n", WriteMode::Append));
-    EXPECT_EQ(RawBytes(path), "one\r\ntwo\r\n");
+    EXPECT_EQ(ReadBytes(path), "one\r\ntwo\r\n");
     ASSERT_TRUE(WriteTextFile(path, "new\n", WriteMode::Replace));
-    EXPECT_EQ(RawBytes(path), "new\r\n");
+    EXPECT_EQ(ReadBytes(path), "new\r\n");
 }
 
 TEST(TextFile, ReplaceLeavesNoTemporaryFiles) {

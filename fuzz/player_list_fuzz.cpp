@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "players/player_list.h"
@@ -35,9 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     list.SortByColumn((options >> 1) % tavrin::kPlayerColumnCount);
     list.SortByColumn((options >> 4) % tavrin::kPlayerColumnCount);
     std::vector<tavrin::PlayerRow> after = rows;
-    auto byCells = [](const auto& a, const auto& b) { return a.cells < b.cells; };
-    std::sort(before.begin(), before.end(), byCells);
-    std::sort(after.begin(), after.end(), byCells);
+    // Rows with the same cells may differ in their picture: order by both.
+    auto byContent = [](const auto& a, const auto& b) {
+        return std::tie(a.cells, a.image) < std::tie(b.cells, b.image);
+    };
+    std::sort(before.begin(), before.end(), byContent);
+    std::sort(after.begin(), after.end(), byContent);
     if (before != after) __builtin_trap();
     for (size_t i = 1; i < rows.size(); ++i) {
         for (int c = 0; c < tavrin::kPlayerColumnCount; ++c) {

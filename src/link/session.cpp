@@ -358,7 +358,8 @@ void RatSession::SendRatCommand(const std::string& text) {
         Log(CommandTooLongMessage(text));
         return;
     }
-    SetField(Field::RatCommand, "");
+    // The response field empties until the reply comes; the command field
+    // goes straight to the new command.
     SetField(Field::RatResponse, "");
     SetField(Field::RatCommand, text);
     if (text.compare(0, 10, "chat send ") == 0) ++m_chatSendsPending;

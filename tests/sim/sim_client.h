@@ -31,6 +31,7 @@
 
 #include "link/frame.h"
 #include "link/login_block.h"
+#include "support/child_process.h"
 
 namespace tavrin::testing {
 
@@ -38,37 +39,15 @@ using namespace std::chrono_literals;
 
 // A running tavrinrat-sim. The constructor adds "--port 0" to `args`, waits
 // for the "port N" line (and "control N" when "--control-port" is among the
-// arguments) and keeps reading the log on a thread of its own, so the sim
-// never blocks on a full pipe. The destructor ends the process.
-class SimProcess {
+// arguments) and keeps reading the log, so the sim never blocks on a full
+// pipe. The destructor ends the process.
+class SimProcess : public ChildProcess {
   public:
-    SimProcess(const std::string& path, std::vector<std::string> args) {
-        const bool wantsControl =
-            std::find(args.begin(), args.end(), "--control-port") != args.end();
-        args.insert(args.begin(), {path, "--port", "0"});
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-
-        int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(in[0], STDIN_FILENO);
-            ::dup2(out[1], STDOUT_FILENO);
-            ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive the test
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(in[0]);
-        ::close(out[1]);
-        m_stdin = in[1];
-        m_stdout = out[0];
-        m_reader = std::thread([this] { ReadLog(); });
-
+    SimProcess(const std::string& path, std::vector<std::string> args)
+        : ChildProcess(Arguments(path, args), SIGTERM, "sim-log") {
         const auto first = WaitForLine("port ", 0, 10s);
         if (first && first->rfind("port ", 0) == 0) m_port = std::atoi(first->c_str() + 5);
-        if (wantsControl) {
+        if (std::find(args.begin(), args.end(), "--control-port") != args.end()) {
             const auto second = WaitForLine("control ", 1, 10s);
             if (second && second->rfind("control ", 0) == 0)
                 m_controlPort = std::atoi(second->c_str() + 8);
@@ -77,17 +56,7 @@ class SimProcess {
 
     ~SimProcess() {
         if (m_control >= 0) ::close(m_control);
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        if (m_stdin >= 0) ::close(m_stdin);
-        if (m_reader.joinable()) m_reader.join();
-        if (m_stdout >= 0) ::close(m_stdout);
     }
-
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
 
     int Port() const { return m_port; }
     int ControlPort() const { return m_controlPort; }
@@ -96,18 +65,9 @@ class SimProcess {
     // `text`, waiting for it at most `timeout`.
     std::optional<size_t> FindLine(std::string_view text, size_t from = 0,
                                    std::chrono::milliseconds timeout = 5s) {
-        std::unique_lock lock(m_mutex);
-        std::optional<size_t> found;
-        m_changed.wait_for(lock, timeout, [&] {
-            for (size_t i = from; i < m_lines.size(); ++i) {
-                if (m_lines[i].find(text) != std::string::npos) {
-                    found = i;
-                    return true;
-                }
-            }
-            return m_ended;
-        });
-        return found;
+        const std::string want(text);
+        return Find([want](std::string_view l) { return l.find(want) != std::string_view::npos; },
+                    from, timeout);
     }
 
     // The first log line at `from` or later that contains `text`.
@@ -115,19 +75,7 @@ class SimProcess {
                                            std::chrono::milliseconds timeout = 5s) {
         const auto i = FindLine(text, from, timeout);
         if (!i) return std::nullopt;
-        std::lock_guard lock(m_mutex);
-        return m_lines[*i];
-    }
-
-    std::vector<std::string> Lines() {
-        std::lock_guard lock(m_mutex);
-        return m_lines;
-    }
-
-    // A line on the sim's standard input (a control word).
-    void WriteStdin(const std::string& line) {
-        const std::string text = line + "\n";
-        [[maybe_unused]] ssize_t n = ::write(m_stdin, text.data(), text.size());
+        return Line(*i);
     }
 
     // One line on the control port and the reply line; empty on failure.
@@ -150,39 +98,15 @@ class SimProcess {
     }
 
   private:
-    void ReadLog() {
-        pthread_setname_np(pthread_self(), "sim-log");
-        std::string partial;
-        char buf[4096];
-        for (;;) {
-            const ssize_t n = ::read(m_stdout, buf, sizeof buf);
-            if (n <= 0) break;
-            std::lock_guard lock(m_mutex);
-            for (ssize_t i = 0; i < n; ++i) {
-                if (buf[i] != '\n') {
-                    partial += buf[i];
-                    continue;
-                }
-                m_lines.push_back(std::exchange(partial, {}));
-            }
-            m_changed.notify_all();
-        }
-        std::lock_guard lock(m_mutex);
-        m_ended = true;
-        m_changed.notify_all();
+    static std::vector<std::string> Arguments(const std::string& path,
+                                              std::vector<std::string> args) {
+        args.insert(args.begin(), {path, "--port", "0"});
+        return args;
     }
 
-    pid_t m_pid = -1;
-    int m_stdin = -1;
-    int m_stdout = -1;
     int m_control = -1;
     int m_port = 0;
     int m_controlPort = 0;
-    std::thread m_reader;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<std::string> m_lines;
-    bool m_ended = false;
 };
 
 // An admin client of the RAT port over one blocking POSIX socket.

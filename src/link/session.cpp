@@ -368,6 +368,7 @@ void RatSession::SendRatCommand(const std::string& text) {
         m_host.StartTimer(TimerId::RequestTimeout, TimerPeriod(TimerId::RequestTimeout));
     }
     m_host.SendFrame(std::move(*frame));
+    m_models.OnCommandSent(text);
 }
 
 void RatSession::OnCommandRequest(const std::string& text) {

@@ -73,6 +73,8 @@ class SessionModels {
     virtual bool IsWeaponChangeReply(const std::string& text);
     virtual void ParseWeaponsList(const std::string&) {}
     virtual void ProcessChatReply(const std::string&) {}
+    // Every command frame that goes out to the game server, as sent.
+    virtual void OnCommandSent(const std::string&) {}
     virtual bool ChatBotRunning() { return false; }
     // The ChatBot's sanctions pass; it hands its commands to the session.
     virtual void RunSanctionsPass(CommandSink&) {}

@@ -23,16 +23,24 @@ class EventSink {
 // The day's event log (adminlog.txt) and chat log (chatlog.txt), each in the
 // folder DD-MM-YY under the program directory. Every line is on disk when the
 // call returns; the day is taken at each call, so writing follows midnight.
+//
+// Much of what is logged comes from the game server, so each logged line's
+// text goes through LogLineText: no control byte reaches a file inside a
+// line (a forged "\r\n[00:00:00] User Logged out" stays visibly one line),
+// and no line holds more than kMaxLogLineText bytes of text.
 class EventLog final : public EventSink {
   public:
     // `programDir` ends with the path separator.
     EventLog(std::string programDir, const Clock& clock);
 
-    // Appends "[HH:MM:SS] text" to today's event log.
+    // Appends "[HH:MM:SS] text" to today's event log, as one line.
     void LogEvent(const std::string& text) override;
 
-    // Appends a block of already stamped chat lines, unchanged, to the chat
-    // log of the given day.
+    // Appends a block of chat lines, each "[HH:MM:SS] " + text + LF with one
+    // stamp for the whole block, to the chat log of the given day. The line
+    // ends between the lines stay; a piece after a line feed that does not
+    // start with the block's stamp came from inside a chat text and stays on
+    // its line, its line feed shown as "\n".
     void AppendChatLog(const std::string& date, const std::string& text);
 
     std::string DayDirectory(const std::string& date) const;
@@ -41,7 +49,7 @@ class EventLog final : public EventSink {
     const std::string& ProgramDir() const { return m_programDir; }
     const Clock& GetClock() const { return m_clock; }
 
-    // Live viewers: called with each line or block just written.
+    // Live viewers: called with each line or block just written, as written.
     std::function<void(const std::string& line)> onEventLine;
     std::function<void(const std::string& block)> onChatText;
     // Called when a log file could not be written (the log cannot hold that).

@@ -55,6 +55,64 @@ TEST(EventLog, ChatBlockIsAppendedUnchangedToTheGivenDay) {
               "[23:59:58] Bob: hi\r\n[23:59:59] Ann: yo\r\n");
 }
 
+// What a game server sends reaches the logs as one line per event and per
+// chat line, whatever bytes it holds.
+TEST(EventLog, ControlBytesFromTheServerNeverBreakALine) {
+    testing::TempDir dir;
+    ManualClock clock({2026, 3, 7, 9, 5, 3});
+    EventLog log(dir.Path(), clock);
+    std::string live;
+    log.onEventLine = [&](const std::string& line) { live += line; };
+    log.LogEvent("Rat Reply: x\r\n[00:00:00] User Logged out\rz\x1b");
+    const std::string line = "[09:05:03] Rat Reply: x\\r\\n[00:00:00] User Logged out\\rz\\x1B";
+    EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/adminlog.txt")), line + "\r\n");
+    EXPECT_EQ(live, line + "\n");
+}
+
+TEST(EventLog, ChatLinesAreEscapedEachOnItsOwnLine) {
+    const struct {
+        const char* name;
+        std::string block;
+        std::string written;  // as handed to the viewer; on disk LF is CR LF
+    } cases[] = {
+        {"two clean lines", "[09:05:03] Bob: hi\n[09:05:03] Ann: yo\n",
+         "[09:05:03] Bob: hi\n[09:05:03] Ann: yo\n"},
+        {"CR LF inside a line", "[09:05:03] Bob: a\r\n[00:00:00] User Logged out\n",
+         "[09:05:03] Bob: a\\r\\n[00:00:00] User Logged out\n"},
+        {"lone CR and a tab", "[09:05:03] Bob: a\r[00:00:00] X\tY\n",
+         "[09:05:03] Bob: a\\r[00:00:00] X\\tY\n"},
+        {"empty piece inside a line", "[09:05:03] Bob: a\n\n[09:05:03] Ann: b\n",
+         "[09:05:03] Bob: a\\n\n[09:05:03] Ann: b\n"},
+        {"last line without its line feed", "[09:05:03] Bob: a", "[09:05:03] Bob: a\n"},
+        {"no stamp: each piece is a line", "a\x01\nb\n", "a\\x01\nb\n"},
+    };
+    for (const auto& c : cases) {
+        testing::TempDir dir;
+        ManualClock clock({2026, 3, 7, 9, 5, 3});
+        EventLog log(dir.Path(), clock);
+        std::string live;
+        log.onChatText = [&](const std::string& block) { live += block; };
+        log.AppendChatLog("07-03-26", c.block);
+        EXPECT_EQ(live, c.written) << c.name;
+        std::string disk;
+        for (char ch : c.written) disk += ch == '\n' ? "\r\n" : std::string(1, ch);
+        EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/chatlog.txt")), disk) << c.name;
+    }
+}
+
+// A server answering every command with 60 KB cannot fill the disk.
+TEST(EventLog, AnEventLineKeepsAtMost4096BytesOfText) {
+    testing::TempDir dir;
+    ManualClock clock({2026, 3, 7, 9, 5, 3});
+    EventLog log(dir.Path(), clock);
+    log.LogEvent(std::string(61440, 'x'));
+    log.AppendChatLog("07-03-26", "[09:05:03] " + std::string(61440, 'y') + "\n");
+    EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/adminlog.txt")),
+              "[09:05:03] " + std::string(4096, 'x') + " ... [cut: 61440 bytes]\r\n");
+    EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/chatlog.txt")),
+              "[09:05:03] " + std::string(4085, 'y') + " ... [cut: 61451 bytes]\r\n");
+}
+
 TEST(EventLog, UnwritableFolderIsReportedNotThrown) {
     testing::TempDir dir;
     ManualClock clock;

@@ -85,10 +85,21 @@ std::string ServerListPath(const std::string& programDir) {
     return programDir + "Configs" + kPathSeparator + "servers.cfg";
 }
 
-std::string LoadServerList(const std::string& programDir, EventSink& log) {
-    std::string text;
-    if (ReadTextFile(ServerListPath(programDir), text)) return text;
-    text = kDefaultServerList;
+std::string LoadServerList(const std::string& programDir, EventSink& log, UserDialogs& dialogs) {
+    TextFileRead read = ReadTextFile(ServerListPath(programDir));
+    switch (read.status) {
+        case TextFileRead::Status::Read:
+            return std::move(read.text);
+        case TextFileRead::Status::Unreadable: {
+            const std::string notice = UnreadableConfigNotice(read.failure);
+            log.LogEvent(notice);
+            dialogs.ShowMessage(notice);
+            return std::string(kDefaultServerList);
+        }
+        case TextFileRead::Status::Missing:
+            break;
+    }
+    const std::string text(kDefaultServerList);
     SaveServerList(programDir, text, log);
     return text;
 }
@@ -104,7 +115,7 @@ bool SaveServerList(const std::string& programDir, const std::string& text, Even
 
 void CServer::Load(const std::string& programDir) {
     m_programDir = programDir;
-    m_serversText = LoadServerList(programDir, m_log);
+    m_serversText = LoadServerList(programDir, m_log, m_dialogs);
     m_details = FavouriteRecord(m_serversText);
 }
 

@@ -55,8 +55,12 @@ ServerRecord FavouriteRecord(std::string_view text);
 std::string ServerListPath(const std::string& programDir);
 
 // Reads Configs/servers.cfg. A missing file becomes the default line, which is
-// written out at once (owner-only: the file holds passwords).
-std::string LoadServerList(const std::string& programDir, EventSink& log);
+// written out at once (owner-only: the file holds passwords). A file that is
+// there but cannot be read holds the user's servers and passwords: it is left
+// alone, the user is told (a message and an event-log line) and the default
+// line is used in memory only. Nothing writes the file then but the user's own
+// save, an OK of the Server Details dialog after a change.
+std::string LoadServerList(const std::string& programDir, EventSink& log, UserDialogs& dialogs);
 
 // Replaces Configs/servers.cfg; a failure is logged and returned as false.
 bool SaveServerList(const std::string& programDir, const std::string& text, EventSink& log);

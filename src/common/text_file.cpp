@@ -49,26 +49,55 @@ void Report(std::string* failure, const char* what, const std::string& path, int
 
 }  // namespace
 
-bool ReadTextFile(const std::string& path, std::string& text) {
+TextFileRead ReadTextFile(const std::string& path) {
+    TextFileRead result;
+    auto unreadable = [&](int err) {
+        result.status = TextFileRead::Status::Unreadable;
+        Report(&result.failure, "Couldn't read: ", path, err);
+        return result;
+    };
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::stat(path.c_str(), &st) != 0) {
+        // ENOTDIR: a file stands where a folder of the path should be, so
+        // there is no file at the path either.
+        if (errno == ENOENT || errno == ENOTDIR) return result;
+        return unreadable(errno);
+    }
+    // A folder, a pipe or a device: something the user put there, not ours to
+    // replace. (A pipe would also block the open.)
+    if (!S_ISREG(st.st_mode)) return unreadable(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return unreadable(errno);
     std::string bytes;
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
+            const int err = errno;
             ::close(fd);
-            return false;
+            return unreadable(err);
         }
         if (n == 0) break;
         bytes.append(buf, static_cast<size_t>(n));
     }
     ::close(fd);
-    text = FromDisk(bytes);
+    result.status = TextFileRead::Status::Read;
+    result.text = FromDisk(bytes);
+    return result;
+}
+
+bool ReadTextFile(const std::string& path, std::string& text) {
+    TextFileRead read = ReadTextFile(path);
+    if (read.status != TextFileRead::Status::Read) return false;
+    text = std::move(read.text);
     return true;
+}
+
+std::string UnreadableConfigNotice(const std::string& failure) {
+    return failure +
+           ". The defaults are used for now; the file is left as it is and is written only "
+           "when you save changes to it.";
 }
 
 bool WriteTextFile(const std::string& path, const std::string& text, WriteMode mode,

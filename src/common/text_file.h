@@ -11,9 +11,33 @@ enum class WriteMode { Replace = 0, Append = 1 };
 // kept to their owner.
 enum class FileAccess { Shared, OwnerOnly };
 
-// Reads a whole file. CR LF on disk becomes LF in memory. Returns false, and
-// leaves `text` unchanged, when there is no readable file at `path`.
+// What reading a whole file found.
+struct TextFileRead {
+    enum class Status {
+        Read,        // `text` holds the file's text
+        Missing,     // nothing at the path (or a folder on the way is missing)
+        Unreadable,  // something is there but could not be read; see `failure`
+    };
+    Status status = Status::Missing;
+    std::string text;     // CR LF on disk is LF here
+    std::string failure;  // one line for a message and the event log
+
+    bool operator==(const TextFileRead&) const = default;
+};
+
+// Reads a whole file. CR LF on disk becomes LF in memory. A file that is there
+// but cannot be read (no permission, a folder of that name, a read error) is
+// Unreadable, never Missing: only a missing file may be replaced by defaults.
+TextFileRead ReadTextFile(const std::string& path);
+
+// The same, for callers that only need the text: false, with `text` left
+// unchanged, when there is no readable file at `path`.
 bool ReadTextFile(const std::string& path, std::string& text);
+
+// What the user and the event log are told about a configuration file that is
+// there but could not be read, `failure` being TextFileRead::failure. The
+// owner then runs with its defaults and leaves the file alone.
+std::string UnreadableConfigNotice(const std::string& failure);
 
 // Writes `text`, LF in memory becoming CR LF on disk. Replace writes the whole
 // file atomically (a temporary file in the same folder, then a rename), so a

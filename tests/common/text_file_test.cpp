@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "support/temp_dir.h"
+#include "support/unreadable_file.h"
 
 namespace tavrin {
 namespace {
@@ -45,6 +46,42 @@ TEST(TextFile, ReadMissingOrEmpty) {
     WriteBytes(dir.File("empty.txt"), "");
     EXPECT_TRUE(ReadTextFile(dir.File("empty.txt"), text));
     EXPECT_EQ(text, "");
+}
+
+// Only a file that is not there at all may be replaced by defaults; one that
+// is there but cannot be read must be told apart.
+TEST(TextFile, ReadTellsMissingFromUnreadable) {
+    using Status = TextFileRead::Status;
+    TempDir dir;
+    WriteBytes(dir.File("plain.cfg"), "a\r\nb");
+    WriteBytes(dir.File("empty.cfg"), "");
+    WriteBytes(dir.File("afile"), "x");
+    const struct {
+        std::string path;
+        Status status;
+        std::string text;
+    } cases[] = {
+        {dir.File("plain.cfg"), Status::Read, "a\nb"},
+        {dir.File("empty.cfg"), Status::Read, ""},
+        {dir.File("none.cfg"), Status::Missing, ""},
+        {dir.File("no/such/folder.cfg"), Status::Missing, ""},
+        {dir.File("afile/under.cfg"), Status::Missing, ""},  // a file where a folder should be
+    };
+    for (const auto& c : cases) {
+        const TextFileRead read = ReadTextFile(c.path);
+        EXPECT_EQ(read, (TextFileRead{c.status, c.text, ""})) << c.path;
+    }
+    for (testing::UnreadableKind kind : testing::UnreadableKinds()) {
+        const std::string path = dir.File(std::string("unreadable ") + KindName(kind));
+        MakeUnreadable(kind, path);
+        const TextFileRead read = ReadTextFile(path);
+        EXPECT_EQ(read.status, Status::Unreadable) << KindName(kind);
+        EXPECT_EQ(read.failure.rfind("Couldn't read: " + path + " (", 0), 0u) << read.failure;
+        // The plain form reads nothing and leaves the text alone.
+        std::string text = "untouched";
+        EXPECT_FALSE(ReadTextFile(path, text)) << KindName(kind);
+        EXPECT_EQ(text, "untouched");
+    }
 }
 
 TEST(TextFile, ReplaceAndAppend) {

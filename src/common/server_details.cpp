@@ -36,6 +36,9 @@ CConDets::CConDets(std::string& serversText, int startIndex, UserDialogs& dialog
     m_records = std::move(list.records);
     m_selected = list.favourite >= 0 ? list.favourite : startIndex;
     if (m_selected < 0 || m_selected >= static_cast<int>(m_records.size())) m_selected = -1;
+    // With no record to show, the Address field (an IP-address entry) reads
+    // as the unset address.
+    m_fields.address = kUnsetAddress;
     ShowSelected();
 }
 
@@ -65,6 +68,8 @@ bool CConDets::EnterNewName(const std::string& name) {
     }
     ServerRecord record = m_fields;
     record.name = name;
+    // An empty Address field reads as the unset address.
+    if (record.address.empty()) record.address = kUnsetAddress;
     m_records.push_back(std::move(record));
     m_selected = static_cast<int>(m_records.size()) - 1;
     ShowSelected();

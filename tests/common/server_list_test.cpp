@@ -1,5 +1,6 @@
 #include "common/server_list.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -10,6 +11,7 @@
 #include "common/text_file.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
+#include "support/unreadable_file.h"
 
 namespace tavrin {
 namespace {
@@ -20,6 +22,8 @@ using testing::ScriptedDialogs;
 using testing::TempDir;
 using testing::WriteBytes;
 using Field = CConDets::Field;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 // A program directory with a Configs folder and a Server tab loaded from it.
 class ServerTab : public ::testing::Test {
@@ -58,6 +62,32 @@ TEST_F(ServerTab, MissingConfigsFolderIsLoggedAndTheDefaultStillUsed) {
     EXPECT_EQ(server.ServersText(), kDefaultServerList);
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_NE(log.lines[0].find("servers.cfg"), std::string::npos);
+}
+
+// servers.cfg holds the user's servers and passwords: one that is there but
+// cannot be read is never replaced by the default line.
+TEST(ServerTabUnreadableFile, IsLeftAloneAndReportedWhileTheDefaultIsUsed) {
+    for (testing::UnreadableKind kind : testing::UnreadableKinds()) {
+        TempDir dir;
+        ASSERT_TRUE(MakeDirectory(dir.Path() + "Configs"));
+        const std::string path = ServerListPath(dir.Path());
+        MakeUnreadable(kind, path);
+        RecordingLog log;
+        ScriptedDialogs dialogs;
+        CServer server{log, dialogs};
+        server.Load(dir.Path());
+        EXPECT_EQ(server.ServersText(), kDefaultServerList) << KindName(kind);
+        EXPECT_TRUE(LeftAlone(kind, path)) << KindName(kind);
+        EXPECT_THAT(dialogs.messages, ElementsAre(HasSubstr("Couldn't read: " + path)))
+            << KindName(kind);
+        EXPECT_EQ(log.lines, dialogs.messages);
+
+        // Closing Server Details without a change writes nothing either.
+        CConDets dlg = server.OpenDetails();
+        server.AcceptDetails(dlg);
+        EXPECT_TRUE(LeftAlone(kind, path)) << KindName(kind);
+        EXPECT_EQ(server.LoginDetails().name, "New Connection");
+    }
 }
 
 TEST_F(ServerTab, ShowsTheFavouriteFromACrLfFileAndLeavesTheFileAlone) {
@@ -184,6 +214,21 @@ TEST_F(ServerTab, EmptyFileGivesNoRecordAndNoLogin) {
     server.AcceptDetails(dlg);
     EXPECT_EQ(ReadBytes(CfgPath()), "*FAV*Home,9.9.9.9,40000,,\r\n");
     EXPECT_EQ(server.LoginDetails().name, "Home");
+}
+
+// The Address field of an empty list reads as the unset address, and so does
+// the server first added to it.
+TEST(ServerDetails, AServerAddedToAnEmptyListHasTheUnsetAddress) {
+    for (const char* text : {"", "broken line\n"}) {
+        std::string servers = text;
+        ScriptedDialogs dialogs;
+        CConDets dlg(servers, 0, dialogs);
+        EXPECT_EQ(dlg.FieldText(Field::Address), "0.0.0.0") << text;
+        ASSERT_TRUE(dlg.EnterNewName("Home"));
+        EXPECT_EQ(dlg.Records()[0], (ServerRecord{"Home", "0.0.0.0", "", "", ""})) << text;
+        dlg.Ok();
+        EXPECT_EQ(servers, "*FAV*Home,0.0.0.0,,,\n") << text;
+    }
 }
 
 TEST(ServerDetails, DeleteServer) {

@@ -75,6 +75,10 @@ bool CBannedWords::Storable(const std::string& text) {
 
 bool CBannedWords::EditWord(int row, const std::string& text) {
     if (!IsWordRow(row) || !Storable(text)) return false;
+    if (IsBlankWord(text)) {
+        m_dialogs.ShowMessage(kBlankWordText);
+        return false;
+    }
     m_words[static_cast<size_t>(row)].word = text;
     return true;
 }

@@ -55,7 +55,8 @@ class CBannedWords {
     void SetWarningTick(int row, bool ticked);
 
     // In-place edits. A text that would break the record (a backslash or a
-    // line break) is refused with a message and the cell keeps its text.
+    // line break) is refused with a message and the cell keeps its text, and
+    // so is a blank word, which would match every chat line.
     bool EditWord(int row, const std::string& text);
     bool EditWarning(int row, const std::string& text);
 
@@ -78,6 +79,9 @@ class CBannedWords {
         "A word or warning cannot contain a backslash (\\) or a line break: the ChatBot "
         "setup stores its fields between backslashes, one record per line. The text "
         "was not changed.";
+    static constexpr const char* kBlankWordText =
+        "A banned word cannot be empty or only blanks: it would be found in every chat "
+        "line. The word was not changed.";
 
   private:
     bool Storable(const std::string& text);

@@ -65,6 +65,13 @@ std::string_view PenaltyText(int index) {
     return kPenaltyTexts[static_cast<size_t>(index - 1)];
 }
 
+bool IsBlankWord(std::string_view word) {
+    return std::all_of(word.begin(), word.end(), [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' ||
+               c == '\xa0';
+    });
+}
+
 ChatBotConfig ParseChatBotConfig(std::string_view text) {
     const std::string rest = EraseAll(text, "[WORDS]\n");
     size_t pos = 0;
@@ -98,14 +105,48 @@ std::string ChatBotConfigPath(const std::string& programDir) {
     return programDir + std::string(kChatBotConfigFile);
 }
 
-ChatBotConfig LoadChatBotConfig(const std::string& programDir) {
+namespace {
+
+// Loads the file; `log` and `dialogs` (either may be null) hear of what was
+// not used.
+ChatBotConfig LoadConfig(const std::string& programDir, EventSink* log, UserDialogs* dialogs) {
     const std::string path = ChatBotConfigPath(programDir);
-    std::string text;
-    if (!ReadTextFile(path, text)) {
-        text = kDefaultChatBotConfig;
-        WriteTextFile(path, text, WriteMode::Replace);
+    TextFileRead read = ReadTextFile(path);
+    if (read.status == TextFileRead::Status::Unreadable) {
+        const std::string notice = UnreadableConfigNotice(read.failure);
+        if (log) log->LogEvent(notice);
+        if (dialogs) dialogs->ShowMessage(notice);
+        return ParseChatBotConfig(kDefaultChatBotConfig);
     }
-    return ParseChatBotConfig(text);
+    if (read.status == TextFileRead::Status::Missing) {
+        read.text = kDefaultChatBotConfig;
+        std::string failure;
+        if (!WriteTextFile(path, read.text, WriteMode::Replace, &failure) && log)
+            log->LogEvent(failure);
+    }
+    ChatBotConfig config = ParseChatBotConfig(read.text);
+    std::vector<std::string> words;
+    for (size_t i = 0; i < config.words.size(); ++i) {
+        if (!IsBlankWord(RecordField(config.words[i], 2))) {
+            words.push_back(std::move(config.words[i]));
+        } else if (log) {
+            log->LogEvent("ChatBot: banned word " + IntToText(static_cast<int32_t>(i + 1)) +
+                          " of " + path + " is blank and was skipped");
+        }
+    }
+    config.words = std::move(words);
+    return config;
+}
+
+}  // namespace
+
+ChatBotConfig LoadChatBotConfig(const std::string& programDir, EventSink& log,
+                                UserDialogs& dialogs) {
+    return LoadConfig(programDir, &log, &dialogs);
+}
+
+ChatBotConfig LoadChatBotConfig(const std::string& programDir) {
+    return LoadConfig(programDir, nullptr, nullptr);
 }
 
 bool SaveChatBotConfig(const std::string& programDir, const ChatBotConfig& config,

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/event_log.h"
+#include "common/host.h"
+
 namespace tavrin {
 
 // The six penalty texts; a penalty index (1..6) is the position in this list plus one.
@@ -51,6 +54,11 @@ std::string WithFoundCount(std::string_view record, int count);
 // Penalty text of an index 1..6; empty for any other index.
 std::string_view PenaltyText(int index);
 
+// A word that is empty or only blanks (ASCII white space or the Windows-1252
+// no-break space) is never a banned word: the matcher would find it in every
+// chat line, or in every line holding a blank, and warn everyone who chats.
+bool IsBlankWord(std::string_view word);
+
 struct ChatBotConfig {
     std::vector<std::string> words;     // banned-word records, in match order
     std::vector<std::string> warnings;  // warning records
@@ -64,8 +72,16 @@ std::string FormatChatBotConfig(const ChatBotConfig& config);
 
 std::string ChatBotConfigPath(const std::string& programDir);
 
-// Reads the file. A missing or unreadable file is replaced by the default
-// text, written back at once.
+// Reads the file. A missing file is replaced by the default text, written
+// back at once. A file that is there but cannot be read is left alone: the
+// default text is used in memory, the user is told (a message and an
+// event-log line), and only the user's own save (OK of the Banned Words
+// dialog) writes the file. Word records with a blank word (a blank line, for
+// one) are skipped, each with an event-log line.
+ChatBotConfig LoadChatBotConfig(const std::string& programDir, EventSink& log,
+                                UserDialogs& dialogs);
+// The same without anyone to tell: an unreadable file is still left alone and
+// blank words are still skipped, silently.
 ChatBotConfig LoadChatBotConfig(const std::string& programDir);
 
 // Replaces the file. `failure` receives a description when it cannot be written.

@@ -202,5 +202,27 @@ TEST_F(BannedWordsTest, TextsThatWouldSplitARecordAreRefused) {
     EXPECT_EQ(edited.warnings[2], "0\\NO SWEARING\\");
 }
 
+// A blank word would be found in every chat line, so the ChatBot would warn
+// everyone who chats.
+TEST_F(BannedWordsTest, BlankWordsAreRefusedWithAMessage) {
+    const struct {
+        std::string word;
+        bool accepted;
+    } cases[] = {
+        {"", false}, {" ", false}, {"  \t ", false}, {"\xa0", false},
+        {" a ", true}, {".", true},
+    };
+    for (const auto& c : cases) {
+        testing::ScriptedDialogs dialogs;
+        CBannedWords dialog{SampleConfig(), dialogs};
+        EXPECT_EQ(dialog.EditWord(0, c.word), c.accepted) << '"' << c.word << '"';
+        EXPECT_EQ(dialog.Words()[0].word, c.accepted ? c.word : "bad") << '"' << c.word << '"';
+        EXPECT_EQ(dialogs.messages,
+                  c.accepted ? std::vector<std::string>{}
+                             : std::vector<std::string>{CBannedWords::kBlankWordText})
+            << '"' << c.word << '"';
+    }
+}
+
 }  // namespace
 }  // namespace tavrin

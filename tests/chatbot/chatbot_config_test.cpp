@@ -1,12 +1,18 @@
 #include "chatbot/chatbot_config.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "common/text_file.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
+#include "support/unreadable_file.h"
 
 namespace tavrin {
 namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 struct FieldCase {
     std::string record;
@@ -129,6 +135,62 @@ TEST_F(ChatBotConfigFileTest, SavedFileLoadsBackTheSame) {
     ASSERT_TRUE(SaveChatBotConfig(dir.Path(), config, &failure)) << failure;
     EXPECT_EQ(FileText(), FormatChatBotConfig(config));
     EXPECT_EQ(LoadChatBotConfig(dir.Path()), config);
+}
+
+TEST(ChatBotConfigWordTest, BlankWords) {
+    const std::pair<std::string, bool> cases[] = {
+        {"", true},     {" ", true},     {"\t \xa0", true}, {"\r\n\v\f", true},
+        {"a", false},   {" a ", false},  {"_", false},        {"\x96", false},
+    };
+    for (const auto& [word, blank] : cases) EXPECT_EQ(IsBlankWord(word), blank) << '"' << word << '"';
+}
+
+// A blank line in the file used to become an empty banned word, which matched
+// every chat line.
+TEST_F(ChatBotConfigFileTest, BlankWordsAreSkippedEachWithALogLine) {
+    testing::WriteBytes(dir.Path() + "Configs/chatbot.cfg",
+                        "[WORDS]\r\n"
+                        "\r\n"
+                        "0\\bad\\DONT\\[1 PPts]\\0\\\r\n"
+                        "1\\ \\DONT\\[1 PPts]\\0\\\r\n"
+                        "0\\\\DONT\\Monitor Only\\0\\\r\n"
+                        "[WARNINGS]\r\n1\\DONT\\\r\n[DEFAULT]\r\n3");
+    testing::RecordingLog log;
+    testing::ScriptedDialogs dialogs;
+    const ChatBotConfig config = LoadChatBotConfig(dir.Path(), log, dialogs);
+    EXPECT_EQ(config, (ChatBotConfig{{"0\\bad\\DONT\\[1 PPts]\\0\\"}, {"1\\DONT\\"}, 3}));
+    const std::string path = dir.Path() + "Configs/chatbot.cfg";
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
+                             "ChatBot: banned word 1 of " + path + " is blank and was skipped",
+                             "ChatBot: banned word 3 of " + path + " is blank and was skipped",
+                             "ChatBot: banned word 4 of " + path + " is blank and was skipped",
+                         }));
+    EXPECT_TRUE(dialogs.messages.empty());
+    // Without anyone to tell, they are skipped all the same.
+    EXPECT_EQ(LoadChatBotConfig(dir.Path()), config);
+}
+
+// The file holds the user's words and warnings: one that is there but cannot
+// be read is never replaced by the defaults.
+TEST(ChatBotConfigUnreadableTest, IsLeftAloneAndReportedWhileTheDefaultsAreUsed) {
+    for (testing::UnreadableKind kind : testing::UnreadableKinds()) {
+        testing::TempDir dir;
+        ASSERT_TRUE(MakeDirectory(dir.Path() + "Configs"));
+        const std::string path = ChatBotConfigPath(dir.Path());
+        MakeUnreadable(kind, path);
+        testing::RecordingLog log;
+        testing::ScriptedDialogs dialogs;
+        EXPECT_EQ(LoadChatBotConfig(dir.Path(), log, dialogs),
+                  ParseChatBotConfig(kDefaultChatBotConfig))
+            << KindName(kind);
+        EXPECT_TRUE(LeftAlone(kind, path)) << KindName(kind);
+        EXPECT_THAT(dialogs.messages, ElementsAre(HasSubstr("Couldn't read: " + path)))
+            << KindName(kind);
+        EXPECT_EQ(log.lines, dialogs.messages);
+        // Loaded without anyone to tell, it is left alone all the same.
+        EXPECT_EQ(LoadChatBotConfig(dir.Path()), ParseChatBotConfig(kDefaultChatBotConfig));
+        EXPECT_TRUE(LeftAlone(kind, path)) << KindName(kind);
+    }
 }
 
 TEST(ChatBotConfigNoFolderTest, LoadWithoutConfigsFolderStillGivesDefaults) {

@@ -103,7 +103,12 @@ bool CRatSocket::OnReceive(int error) {
         m_events.RatSocketError(kConnectionAborted, kOriginReceive);
         return false;
     }
-    if (r.status == FrameReader::Status::Frame && !m_fIgnore) m_events.RatFrameReceived(r.text);
+    if (r.status == FrameReader::Status::Frame) {
+        if (m_fIgnore)
+            m_events.RatFrameIgnored(r.text);
+        else
+            m_events.RatFrameReceived(r.text);
+    }
     return true;
 }
 

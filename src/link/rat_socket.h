@@ -23,6 +23,9 @@ class RatSocketEvents {
   public:
     virtual ~RatSocketEvents() = default;
     virtual void RatFrameReceived(const std::string& text) = 0;
+    // A complete reply taken while replies are ignored: it is not routed,
+    // but it still answers the command it was sent for.
+    virtual void RatFrameIgnored(const std::string& text) = 0;
     virtual void RatTcpStackFull(int error, int origin) = 0;
     virtual void RatSendNotCompleted(int error, int origin) = 0;
     virtual void RatSocketError(int error, int origin) = 0;

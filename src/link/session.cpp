@@ -22,6 +22,21 @@ bool SessionModels::IsWeaponChangeReply(const std::string& text) {
            text.find("OK - All weap") != std::string::npos;
 }
 
+namespace {
+bool Has(const std::string& text, const char* marker) {
+    return text.find(marker) != std::string::npos;
+}
+}  // namespace
+
+bool SessionModels::IsGameSettingsReply(const std::string& t) { return Has(t, "AutoBalanceOnRecycle"); }
+bool SessionModels::IsSettingChangeReply(const std::string& t) { return Has(t, "OK - Setting"); }
+bool SessionModels::IsWeaponsListReply(const std::string& t) { return Has(t, "WPN_Remmington"); }
+bool SessionModels::IsMissionAddedReply(const std::string& t) { return Has(t, "Entry Added"); }
+bool SessionModels::IsMissionRemovedReply(const std::string& t) { return Has(t, "Mission Removed"); }
+bool SessionModels::IsNextMissionSetReply(const std::string& t) { return Has(t, "Next Mission Set"); }
+bool SessionModels::IsCyclingReply(const std::string& t) { return Has(t, "Server is cycling"); }
+bool SessionModels::IsChatSentReply(const std::string& t) { return Has(t, "Chat sent."); }
+
 RatSession::RatSession(SessionHost& host, SessionModels& models, EventSink& log,
                        UserDialogs& dialogs, const Clock& clock)
     : m_host(host), m_models(models), m_log(log), m_dialogs(dialogs), m_clock(clock) {
@@ -78,7 +93,17 @@ void RatSession::Then(std::function<void()> step) {
         step();
 }
 
+void RatSession::EndLink() {
+    m_linkOpen = false;
+    m_awaiting.Clear();
+    // The end of a connection ends its status request: no time-out can undo
+    // a logout or a close later on.
+    m_fRequestingStatus = false;
+    m_host.StopTimer(TimerId::RequestTimeout);
+}
+
 void RatSession::CloseWorkerThen(std::function<void()> then) {
+    EndLink();
     if (m_host.HasWorker()) m_host.PostCloseRequest();
     m_waiting = true;
     m_host.WaitForWorkers([this, then = std::move(then)] {
@@ -128,36 +153,49 @@ void RatSession::OnConnectRequest() {
         Log("User Login Request: " + d.address + ":" + d.port);
         SetField(Field::Connection, "Connecting to " + d.record);
     }
+    m_awaiting.Clear();
+    m_unpairedReplies = 0;
+    m_linkOpen = true;
     m_host.StartWorker(d, TextToInt(d.port));
 }
 
 void RatSession::OnRatConnected() {
+    if (!m_linkOpen) return;
     if (Defer([this] { OnRatConnected(); })) return;
     if (m_fMainWndIsClosing) return;
     SetField(Field::Connection, "Socket Connected");
 }
 
 void RatSession::OnRatFrameReceived(const std::string& text) {
+    if (!m_linkOpen) return;  // a frame read before its connection was ended
     if (Defer([this, text] { OnRatFrameReceived(text); })) return;
-    if (m_fChatScanning) return;
-    m_host.StopTimer(TimerId::StatusPoll);
-    if (!m_fEncryptCodeReceived) {
-        SendLoginDetails(text);
-        m_fEncryptCodeReceived = true;
-        return;
-    }
-    if (!m_fRATConnected) {
+    if (m_fRATConnected) {
+        // A reply is paired with its command first, even when it is then
+        // dropped, so that the next reply still finds its own command.
+        if (!RouteReply(text, m_fChatScanning).acted) return;
+    } else {
+        if (m_fChatScanning) return;
+        m_host.StopTimer(TimerId::StatusPoll);
+        if (!m_fEncryptCodeReceived) {
+            SendLoginDetails(text);
+            m_fEncryptCodeReceived = true;
+            return;
+        }
         if (text.compare(0, 4, "User") == 0)
             OnLoginRejected();
         else
             OnLoginAccepted();
-    } else {
-        RouteReply(text);
     }
     Then([this] {
         if (ControlOn(Control::AutoRefreshTicked))
             m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
     });
+}
+
+void RatSession::OnRatFrameIgnored(const std::string& text) {
+    if (!m_linkOpen) return;
+    if (Defer([this, text] { OnRatFrameIgnored(text); })) return;
+    if (m_fRATConnected) RouteReply(text, true);
 }
 
 void RatSession::SendLoginDetails(const std::string& greeting) {
@@ -168,6 +206,7 @@ void RatSession::SendLoginDetails(const std::string& greeting) {
         // the attempt ends here and the server sees the connection close.
         Log("TavrinRat: login not sent: " + r.error);
         if (!greeting.empty()) m_dialogs.ShowMessage("Login not sent: " + r.error);
+        EndLink();
         m_host.PostCloseRequest();
         return;
     }
@@ -254,7 +293,7 @@ void RatSession::OnRatSocketClosed(int code) {
     }
     m_fRATConnected = false;
     m_fEncryptCodeReceived = false;
-    m_chatSendsPending = 0;
+    EndLink();
     if (m_host.HasWorker()) CloseWorkerThen([] {});
     Then([this, code] {
         if (code > 0 && code < 10060 && !m_fAutoRecon) {
@@ -350,7 +389,14 @@ void RatSession::OnAutoReconTick() {
 
 void RatSession::SendRatCommand(const std::string& text) {
     if (!m_fGameMode || !m_fRATConnected) {
-        if (kDiagnostics) Log("Error: SendRatCommand(" + text + ") when not connected");
+        if (kDiagnostics)
+            Log("Error: SendRatCommand(" + LoggableCommand(text) + ") when not connected");
+        return;
+    }
+    // A name or text from the game with a line break or another control
+    // byte in it could end the command early or smuggle in another one.
+    if (HasControlBytes(text)) {
+        Log("Command not sent (it holds control bytes): " + LoggableCommand(text));
         return;
     }
     std::optional<std::string> frame = EncodeCommandFrame(text);
@@ -362,11 +408,11 @@ void RatSession::SendRatCommand(const std::string& text) {
     // goes straight to the new command.
     SetField(Field::RatResponse, "");
     SetField(Field::RatCommand, text);
-    if (text.compare(0, 10, "chat send ") == 0) ++m_chatSendsPending;
     if (text == "get gamestate") {
         m_fRequestingStatus = true;
         m_host.StartTimer(TimerId::RequestTimeout, TimerPeriod(TimerId::RequestTimeout));
     }
+    m_awaiting.Sent(text, m_ignoring);
     m_host.SendFrame(std::move(*frame));
     m_models.OnCommandSent(text);
 }
@@ -375,7 +421,7 @@ void RatSession::OnCommandRequest(const std::string& text) {
     if (Defer([this, text] { OnCommandRequest(text); })) return;
     SetField(Field::RatCommand, text);
     if (m_fGameMode && m_fRATConnected) SendRatCommand(text);
-    Log(text);
+    Log(LoggableCommand(text));
 }
 
 std::string RatSession::NextPollCommand() {
@@ -477,7 +523,7 @@ void RatSession::ReleasePaced() {
         if (p.bulk) {
             SetField(Field::RatCommand, p.command.text);
             if (m_fGameMode && m_fRATConnected) {
-                Log(p.command.text);
+                Log(LoggableCommand(p.command.text));
                 SendRatCommand(p.command.text);
             }
         } else if (p.command.route == PacedCommand::Route::Direct) {

@@ -9,6 +9,7 @@
 #include "common/clock.h"
 #include "common/event_log.h"
 #include "common/host.h"
+#include "link/reply_router.h"
 #include "link/session_types.h"
 
 namespace tavrin {
@@ -65,12 +66,21 @@ class SessionModels {
         name.clear();
         file.clear();
     }
+    // Each reply's markers, read only for replies to the commands they answer.
     virtual bool IsPlayerListReply(const std::string& text);
     virtual TeamCounts ParsePlayerList(const std::string&) { return {}; }
     virtual bool IsActionResultReply(const std::string&) { return false; }
     // Parses the game settings; returns the server name they hold.
     virtual std::string ParseGameSettings(const std::string&) { return {}; }
+    virtual bool IsGameSettingsReply(const std::string& text);
+    virtual bool IsSettingChangeReply(const std::string& text);
     virtual bool IsWeaponChangeReply(const std::string& text);
+    virtual bool IsWeaponsListReply(const std::string& text);
+    virtual bool IsMissionAddedReply(const std::string& text);
+    virtual bool IsMissionRemovedReply(const std::string& text);
+    virtual bool IsNextMissionSetReply(const std::string& text);
+    virtual bool IsCyclingReply(const std::string& text);
+    virtual bool IsChatSentReply(const std::string& text);
     virtual void ParseWeaponsList(const std::string&) {}
     virtual void ProcessChatReply(const std::string&) {}
     // Every command frame that goes out to the game server, as sent.
@@ -93,6 +103,9 @@ class RatSession final : public CommandSink {
     void OnLogoutRequest();
     void OnRatConnected();
     void OnRatFrameReceived(const std::string& text);
+    // A reply the socket took and dropped (a bulk send): it still answers
+    // its command.
+    void OnRatFrameIgnored(const std::string& text);
     void OnRatSocketClosed(int code);
     void OnRatSocketError(int code, int origin);
     void OnRatTcpStackFull(int error, int origin);
@@ -142,7 +155,17 @@ class RatSession final : public CommandSink {
         bool bulk = false;
     };
 
-    int RouteReply(const std::string& text);
+    struct RouteContext;
+    struct RouteRule;
+    static const std::vector<RouteRule>& Rules();
+    static std::string_view RefusalText(const RouteContext& c);
+    const RouteRule* FindRule(const RouteContext& c);
+    // Pairs the reply with its command and, unless it is to be dropped,
+    // carries out what it means.
+    RouteResult RouteReply(const std::string& text, bool drop = false);
+    void LogUnpairedReply(ReplyKind kind, const std::string& text);
+    // The connection's worker is asked to end: its later events are stale.
+    void EndLink();
     void UpdateMissionInfo(int list, const std::string& text);
     void UpdatePlayerCounts(const std::string& text);
     void SendLoginDetails(const std::string& greeting);
@@ -180,9 +203,14 @@ class RatSession final : public CommandSink {
     bool m_pacerWaiting = false;
     bool m_ignoring = false;
 
-    // "chat send" commands not yet confirmed; only these make "Chat sent."
-    // a confirmation, so chat that merely quotes it is read as chat.
-    int m_chatSendsPending = 0;
+    // Commands sent and not yet answered, oldest first.
+    ReplyPairing m_awaiting;
+    // Replies that answered nothing on this connection.
+    static constexpr long kUnpairedRepliesLogged = 20;
+    long m_unpairedReplies = 0;
+    // A worker runs that the session has not asked to end: only its events
+    // count. Events of a connection being closed never reach the next one.
+    bool m_linkOpen = false;
 
     bool m_waiting = false;
     std::deque<std::function<void()>> m_after;

@@ -52,10 +52,12 @@ class FakeStream final : public NonBlockingStream {
 class Recorder final : public RatSocketEvents {
   public:
     void RatFrameReceived(const std::string& text) override { events.push_back("frame:" + text); }
+    void RatFrameIgnored(const std::string& text) override { ignored.push_back(text); }
     void RatTcpStackFull(int e, int o) override { Add("full", e, o); }
     void RatSendNotCompleted(int e, int o) override { Add("partial", e, o); }
     void RatSocketError(int e, int o) override { Add("error", e, o); }
     std::vector<std::string> events;
+    std::vector<std::string> ignored;
 
   private:
     void Add(const char* what, int e, int o) {
@@ -153,6 +155,8 @@ TEST_F(SocketFixture, IgnoredRepliesAreConsumedInStep) {
     stream.incoming = Reply("OK - Setting a") + Reply("OK - Setting b");
     ReceiveAll();
     EXPECT_TRUE(events.events.empty());
+    // Still reported apart, so the main thread can pair them with their commands.
+    EXPECT_EQ(events.ignored, (std::vector<std::string>{"OK - Setting a", "OK - Setting b"}));
     socket.m_fIgnore = false;
     stream.incoming = Reply("after");
     ReceiveAll();

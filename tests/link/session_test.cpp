@@ -71,13 +71,25 @@ struct SessionFixture : ::testing::Test {
     // Connects, answers the greeting and accepts the login; the six first
     // commands have all gone out.
     void LogIn() {
+        host.sent.clear();
         session.OnConnectRequest();
         session.OnRatConnected();
         session.OnRatFrameReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
         session.OnRatFrameReceived("Welcome admin");
         host.Advance(2000);
+        // The six first commands are answered, so no later reply pairs with them.
+        for (const std::string& command : host.Commands())
+            session.OnRatFrameReceived(command == "chat get"        ? ""
+                                       : command == "get gamestate" ? "Current State = Game"
+                                                                    : "ERROR");
         host.sent.clear();
         log.lines.clear();
+        models.chats.clear();
+    }
+    // Sends a command as the main window does, then forgets what went out.
+    void Send(const std::string& command) {
+        session.SendRatCommand(command);
+        host.sent.clear();
     }
     // The worker ends and reports the close, as the shell does.
     void ServerCloses(int code) {
@@ -172,7 +184,6 @@ TEST_F(SessionFixture, CleanCloseWhileLoggedInReturnsToIdle) {
 
 TEST_F(SessionFixture, ResetWhileLoggedInStartsTheCountdownAndReconnects) {
     LogIn();
-    session.OnRatFrameReceived(std::string("Current State = Game"));
     ServerCloses(10054);
     EXPECT_EQ(F(Field::Connection), "Connection Interrupted");
     EXPECT_EQ(F(Field::ServerMode), "winsock 10054");
@@ -444,6 +455,7 @@ TEST_F(SessionFixture, IgnoredRepliesDuringChatScanning) {
 // The reply router
 
 struct RouteCase {
+    const char* command;  // the command the reply answers
     const char* reply;
     const char* response;  // Rat Response field afterwards
     std::vector<std::string> sent;
@@ -452,30 +464,45 @@ struct RouteCase {
 
 TEST_F(SessionFixture, RouterTestsInOrder) {
     const RouteCase cases[] = {
-        {"Current State = Game\nDeaths PING ERROR", "", {}, nullptr},
-        {"USAGE: player punt id\nERROR",
+        {"get gamestate", "Current State = Game\nDeaths PING ERROR", "", {}, nullptr},
+        {"player punt 3",
+         "USAGE: player punt id\nERROR",
          "RAT syntax error",
          {},
          "Rat Reply: USAGE: player punt id\nERROR"},
-        {"ERROR: no player 9\nDeaths PING", "ERROR: no player 9\nDeaths PING", {}, nullptr},
-        {"OK - Weap 3 set", "OK - Weap 3 set", {"weapon list"}, "Rat Reply: Weapons data"},
-        {"OK - All weap always", "OK - All weap always", {"weapon list"}, nullptr},
-        {"OK - Setting changed", "OK - Setting changed", {}, "Rat Reply: OK - Setting changed"},
-        {"<CURRENT MISSION>\nEntry Added", "Mission List Updated", {}, "New mission:Night Raid"},
-        {"Entry Added", "Mission Added", {"mission list"}, "Rat Reply: Entry Added"},
-        {"Mission Removed", "Mission Removed", {"mission list"}, nullptr},
-        {"Next Mission Set to 3", "Next Mission Set to 3", {"mission list"}, nullptr},
-        {"Server is cycling", "Server is cycling", {}, "Rat Reply: Server is cycling"},
-        {"Chat sent.", "Game Chat Updated", {}, nullptr},  // no "chat send" is owed: chat
-        {"Name Deaths PING", "Player List Updated", {}, nullptr},
-        {"Player Punted", "Player Punted", {"player list"}, "Rat Reply: Player Punted"},
-        {"AutoBalanceOnRecycle = 1", "Game Settings Updated", {}, nullptr},
-        {"1. WPN_Remmington ALWAYS", "Weapons List Updated", {}, "Rat Reply: Weapons data"},
-        {"", "Game Chat Updated", {}, nullptr},
-        {"Bob: hi", "Game Chat Updated", {}, nullptr},
+        {"player list", "ERROR: no player 9\nDeaths PING", "ERROR: no player 9\nDeaths PING", {},
+         nullptr},
+        {"weapon set 3 always", "OK - Weap 3 set", "OK - Weap 3 set", {"weapon list"},
+         "Rat Reply: Weapons data"},
+        {"weapon set all always", "OK - All weap always", "OK - All weap always", {"weapon list"},
+         nullptr},
+        {"set a 1", "OK - Setting changed", "OK - Setting changed", {},
+         "Rat Reply: OK - Setting changed"},
+        {"mission list", "<CURRENT MISSION>\nEntry Added", "Mission List Updated", {},
+         "New mission:Night Raid"},
+        {"mission add raid.mis", "Entry Added", "Mission Added", {"mission list"},
+         "Rat Reply: Entry Added"},
+        {"mission remove 2", "Mission Removed", "Mission Removed", {"mission list"}, nullptr},
+        {"mission setnext 3", "Next Mission Set to 3", "Next Mission Set to 3", {"mission list"},
+         nullptr},
+        {"mission cycle", "Server is cycling", "Server is cycling", {},
+         "Rat Reply: Server is cycling"},
+        {"chat get", "Chat sent.", "Game Chat Updated", {}, nullptr},  // chat, not a confirmation
+        {"player list", "Name Deaths PING", "Player List Updated", {}, nullptr},
+        {"player punt 3", "Player Punted", "Player Punted", {"player list"},
+         "Rat Reply: Player Punted"},
+        {"get gamesettings", "AutoBalanceOnRecycle = 1", "Game Settings Updated", {}, nullptr},
+        {"weapon list", "1. WPN_Remmington ALWAYS", "Weapons List Updated", {},
+         "Rat Reply: Weapons data"},
+        {"chat get", "", "Game Chat Updated", {}, nullptr},
+        {"chat get", "Bob: hi", "Game Chat Updated", {}, nullptr},
+        // A command the console does not know: every marker, in order.
+        {"cmd TOD 12", "OK - Setting TOD", "OK - Setting TOD", {}, nullptr},
+        {"cmd TOD 12", "Bob: hi", "Game Chat Updated", {}, nullptr},
     };
     for (const auto& c : cases) {
         LogIn();
+        Send(c.command);
         session.SetField(Field::RatResponse, "");
         session.OnRatFrameReceived(c.reply);
         EXPECT_EQ(F(Field::RatResponse), c.response) << c.reply;
@@ -489,8 +516,7 @@ TEST_F(SessionFixture, RouterTestsInOrder) {
 
 TEST_F(SessionFixture, ChatSentConfirmsOnlyASentChatLine) {
     LogIn();
-    session.SendRatCommand("chat send hello");
-    host.sent.clear();
+    Send("chat send hello");
     session.OnRatFrameReceived("Chat sent.");
     EXPECT_EQ(host.Commands(), std::vector<std::string>{"chat get"});
     EXPECT_EQ(F(Field::RatResponse), "Game Chat Updated");
@@ -520,6 +546,7 @@ TEST_F(SessionFixture, MenuModeLogsOut) {
 
 TEST_F(SessionFixture, PlayerCountsGoToBothFields) {
     LogIn();
+    Send("player list");
     session.OnRatFrameReceived("Deaths PING");
     EXPECT_EQ(F(Field::TabPlayers), "12 / 5 / 7");
     EXPECT_EQ(F(Field::Admins), "12 / 5 / 7");
@@ -528,14 +555,17 @@ TEST_F(SessionFixture, PlayerCountsGoToBothFields) {
 TEST_F(SessionFixture, MissionFieldFallsBackToTheFileAndIgnoresEmptyNames) {
     LogIn();
     models.missionName = "NO MISSION DETAILS";
+    Send("mission list");
     session.OnRatFrameReceived("<CURRENT MISSION>");
     EXPECT_EQ(F(Field::TabMission), "raid.mis");
     EXPECT_TRUE(Logged("New mission:raid.mis"));
     log.lines.clear();
+    Send("mission list");
     session.OnRatFrameReceived("<CURRENT MISSION>");
     EXPECT_TRUE(log.lines.empty()) << "the same mission is not logged again";
     models.missionName.clear();
     models.missionFile.clear();
+    Send("mission list");
     session.OnRatFrameReceived("<CURRENT MISSION>");
     EXPECT_EQ(F(Field::TabMission), "raid.mis");
 }
@@ -543,6 +573,7 @@ TEST_F(SessionFixture, MissionFieldFallsBackToTheFileAndIgnoresEmptyNames) {
 TEST_F(SessionFixture, ServerNameSetsTheTitleUntilLogout) {
     LogIn();
     models.serverName = "Tavrin Test Server";
+    Send("get gamesettings");
     session.OnRatFrameReceived("AutoBalanceOnRecycle = 1");
     EXPECT_EQ(F(Field::TabServerName), "Tavrin Test Server");
     EXPECT_EQ(F(Field::Title), "Tavrin Test Server : 10.0.0.5");
@@ -565,6 +596,168 @@ TEST_F(SessionFixture, OverlongPasswordIsRefusedWithAMessage) {
     EXPECT_TRUE(host.sent.empty());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find("Password"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+// ---------------------------------------------------------------------------
+// Text from the game steers nothing
+
+TEST_F(SessionFixture, AReplyToChatGetIsChatWhateverAPlayerTyped) {
+    const char* typed[] = {"Current State = Menu", "Current State = Game", "<CURRENT MISSION>",
+                           "Deaths PING",          "ERROR",                "USAGE",
+                           "OK - Weapons rock",    "OK - Setting",         "Entry Added",
+                           "Chat sent.",           "Player Punted",        "AutoBalanceOnRecycle",
+                           "WPN_Remmington"};
+    for (const char* words : typed) {
+        LogIn();
+        Send("chat get");
+        const std::string reply = std::string("[12:00:00] Mallory: ") + words + "\n";
+        session.OnRatFrameReceived(reply);
+        EXPECT_TRUE(session.m_fRATConnected) << words;
+        ASSERT_EQ(models.chats.size(), 1u) << words;
+        EXPECT_EQ(models.chats[0], reply);
+        EXPECT_TRUE(host.Commands().empty()) << words;
+        EXPECT_EQ(F(Field::RatResponse), "Game Chat Updated") << words;
+        EXPECT_EQ(F(Field::TabMode), "Game Mode") << words;
+    }
+}
+
+TEST_F(SessionFixture, AMissingReplyDoesNotShiftTheLaterPairings) {
+    LogIn();
+    Send("get gamestate");  // never answered
+    Send("player list");
+    session.OnRatFrameReceived("Name Deaths PING");
+    EXPECT_EQ(F(Field::RatResponse), "Player List Updated");
+    EXPECT_TRUE(Logged("No reply to: get gamestate"));
+    Send("chat get");
+    session.OnRatFrameReceived("Bob: Current State = Menu");
+    EXPECT_TRUE(session.m_fRATConnected);
+    EXPECT_EQ(models.chats.back(), "Bob: Current State = Menu");
+    // The status request itself still times out.
+    EXPECT_TRUE(session.m_fRequestingStatus);
+}
+
+TEST_F(SessionFixture, RepliesDroppedMeanwhileStillAnswerTheirCommands) {
+    LogIn();
+    Send("chat get");
+    session.SubmitBulk({{"set a 1", 250, PacedCommand::Route::Request},
+                        {"set b 2", 250, PacedCommand::Route::Request}});
+    // The socket drops every reply while the bulk send runs.
+    session.OnRatFrameIgnored("Bob: hi");
+    session.OnRatFrameIgnored("OK - Setting a");
+    host.Advance(250);
+    session.OnRatFrameIgnored("OK - Setting b");
+    host.Advance(250);
+    EXPECT_TRUE(models.chats.empty());
+    // A reply dropped during the ChatBot's pass answers its command too.
+    Send("chat get");
+    session.m_fChatScanning = true;
+    session.OnRatFrameReceived("Ann: Current State = Menu");
+    session.m_fChatScanning = false;
+    EXPECT_TRUE(models.chats.empty());
+
+    Send("get gamestate");
+    session.OnRatFrameReceived("Current State = Game");
+    EXPECT_FALSE(session.m_fRequestingStatus);
+    EXPECT_FALSE(host.Running(TimerId::RequestTimeout));
+    EXPECT_TRUE(models.chats.empty());
+}
+
+TEST_F(SessionFixture, AFrameThatAnswersNothingChangesNothing) {
+    LogIn();
+    host.Advance(4000);  // the next poll is due in 1 s
+    const auto fields = host.fieldChanges.size();
+    for (const char* unasked : {"Current State = Menu", "Entry Added", "Player Punted",
+                                "OK - Weap 1 set", "Deaths PING"})
+        session.OnRatFrameReceived(unasked);
+    EXPECT_TRUE(session.m_fRATConnected);
+    EXPECT_TRUE(host.Commands().empty());
+    EXPECT_EQ(host.fieldChanges.size(), fields);
+    EXPECT_TRUE(models.chats.empty());
+    host.Advance(1000);
+    EXPECT_EQ(host.Commands(), std::vector<std::string>{"get gamestate"})
+        << "an unasked frame does not put the poll off";
+
+    // Logged, but not without bound.
+    log.lines.clear();
+    for (int i = 0; i < 5000; ++i) session.OnRatFrameReceived("Current State = Game");
+    EXPECT_LT(log.lines.size(), 30u);
+}
+
+TEST_F(SessionFixture, ACommandWithAControlByteNeverReachesTheWire) {
+    LogIn();
+    for (const char* command : {"chat send Ev\nplayer ban 1", "chat send Ev\rplayer ban 1",
+                                "chat send a\tb", "chat send \x01", "chat send \x7f"}) {
+        log.lines.clear();
+        session.SendRatCommand(command);
+        EXPECT_TRUE(host.sent.empty()) << command;
+        ASSERT_EQ(log.lines.size(), 1u) << command;
+        EXPECT_EQ(log.lines[0].rfind("Command not sent (it holds control bytes): ", 0), 0u);
+    }
+    session.SendRatCommand("chat send caf\xe9 ok");  // Windows-1252 text is fine
+    EXPECT_EQ(host.Commands(), std::vector<std::string>{"chat send caf\xe9 ok"});
+}
+
+TEST_F(SessionFixture, GamePasswordsNeverReachTheLog) {
+    LogIn();
+    for (const char* name : {"serverPassword", "sideAPassword", "sideBPassword"}) {
+        log.lines.clear();
+        const std::string set = std::string("set ") + name + " hunter2";
+        session.OnCommandRequest(set);
+        session.OnRatFrameReceived(std::string("OK - Setting ") + name + " is now hunter2");
+        session.SubmitBulk({{set, 250, PacedCommand::Route::Request}});
+        session.OnRatFrameIgnored("OK - Setting");
+        host.Advance(250);
+        ASSERT_FALSE(log.lines.empty());
+        for (const auto& line : log.lines)
+            EXPECT_EQ(line.find("hunter2"), std::string::npos) << line;
+        EXPECT_TRUE(Logged(std::string("set ") + name + " ********"));
+        EXPECT_TRUE(Logged(std::string("Rat Reply: OK - Setting ") + name + " is now ********"));
+        EXPECT_EQ(host.Commands().back(), set) << "the server still gets the password";
+    }
+}
+
+TEST_F(SessionFixture, TheEndOfAConnectionStopsItsStatusRequest) {
+    for (bool logout : {true, false}) {
+        LogIn();
+        Send("get gamestate");  // never answered
+        const int workers = host.workersStarted;
+        if (logout)
+            session.OnLogoutRequest();
+        else
+            ServerCloses(0);
+        host.Advance(30000);
+        EXPECT_FALSE(Logged("Tavrinrat: closing socket due to request timeout")) << logout;
+        EXPECT_FALSE(session.m_fAutoRecon) << logout;
+        EXPECT_EQ(host.workersStarted, workers) << logout;
+        EXPECT_EQ(F(Field::Connection), "Not Connected") << logout;
+    }
+}
+
+TEST_F(SessionFixture, EventsOfAnEndedConnectionNeverReachTheNext) {
+    LogIn();
+    Send("get gamestate");
+    host.workerEndsOnClose = false;
+    // Menu mode logs out; a reply read with it in the same piece still arrives.
+    session.OnRatFrameReceived("Current State = Menu");
+    session.OnRatFrameReceived("Player Punted");
+    session.OnRatSocketClosed(0);
+    host.EndWorker();
+    EXPECT_TRUE(host.sent.empty());
+    EXPECT_FALSE(Logged("Login Attempt Rejected"));
+    EXPECT_NE(F(Field::RatCommand), "Sending details");
+    EXPECT_NE(F(Field::Connection), "Login Rejected");
+    EXPECT_TRUE(Logged("User Logged out"));
+
+    // The next connection starts clean: its greeting is its own.
+    session.OnConnectRequest();
+    session.OnRatFrameReceived("code");
+    EXPECT_EQ(F(Field::RatCommand), "Sending details");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QMetaObject>
 #include <QSocketNotifier>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 
 #include "link/socket_errors.h"
@@ -23,8 +24,18 @@ namespace {
 
 // The socket-library number of a failed address lookup.
 constexpr int kHostNotFoundCode = 11001;
+// Reads per readable notification: a server that streams without a pause
+// must not keep the worker from its requests (a close above all).
+constexpr int kMaxReadsPerWake = 64;
 
 }  // namespace
+
+struct CRATThread::Handoff {
+    std::mutex mutex;
+    std::condition_variable handled;
+    bool done = false;
+    bool abandoned = false;
+};
 
 CRATThread::CRATThread(std::string host, int port, QObject* receiver, RatThreadEvents& events)
     : m_host(std::move(host)), m_port(port), m_receiver(receiver), m_events(events) {
@@ -33,6 +44,9 @@ CRATThread::CRATThread(std::string host, int port, QObject* receiver, RatThreadE
 }
 
 CRATThread::~CRATThread() {
+    // The worker may be waiting for the main thread to take an event; that
+    // wait ends here, so the thread can always be joined.
+    Abandon();
     m_thread.quit();
     m_thread.wait();
     if (m_fd >= 0) ::close(m_fd);
@@ -46,6 +60,7 @@ void CRATThread::Start() {
 }
 
 void CRATThread::PostCloseRequest() {
+    m_closeRequested = true;
     QMetaObject::invokeMethod(
         this,
         [this] {
@@ -81,8 +96,41 @@ void CRATThread::PostIgnore(bool ignore) {
 }
 
 void CRATThread::Deliver(std::function<void()> call) {
+    auto handoff = std::make_shared<Handoff>();
+    {
+        std::lock_guard lock(m_handoffMutex);
+        if (m_abandoned) return;
+        m_handoff = handoff;
+    }
+    QMetaObject::invokeMethod(
+        m_receiver,
+        [this, handoff, call = std::move(call)] {
+            {
+                std::lock_guard lock(handoff->mutex);
+                if (handoff->abandoned) return;  // the worker no longer waits
+            }
+            if (m_events.IsCurrentWorker(this)) call();
+            {
+                std::lock_guard lock(handoff->mutex);
+                handoff->done = true;
+            }
+            handoff->handled.notify_one();
+        },
+        Qt::QueuedConnection);
     // The worker waits until the main thread has handled the event.
-    QMetaObject::invokeMethod(m_receiver, std::move(call), Qt::BlockingQueuedConnection);
+    std::unique_lock lock(handoff->mutex);
+    handoff->handled.wait(lock, [&] { return handoff->done || handoff->abandoned; });
+}
+
+void CRATThread::Abandon() {
+    std::lock_guard lock(m_handoffMutex);
+    m_abandoned = true;
+    if (!m_handoff) return;
+    {
+        std::lock_guard handoffLock(m_handoff->mutex);
+        m_handoff->abandoned = true;
+    }
+    m_handoff->handled.notify_one();
 }
 
 void CRATThread::InitInstance() {
@@ -159,9 +207,10 @@ void CRATThread::HandleReadable() {
         if (m_ended) return;
     }
     m_readNotifier->setEnabled(false);
-    // Let more of the frame arrive so that it is read in fewer pieces.
-    QThread::msleep(50);
-    for (;;) {
+    // Reads as soon as bytes are there: the frame reader joins a frame that
+    // arrives in pieces. A bounded number of reads per notification lets the
+    // thread's requests in between.
+    for (int reads = 0; reads < kMaxReadsPerWake && !m_closeRequested; ++reads) {
         if (!m_socket->OnReceive(0)) {
             // End of stream, a failed read or a broken frame: the peer's close.
             OnClose(m_socket->m_lastErrorCode);
@@ -225,6 +274,10 @@ long CRATThread::Recv(char* data, size_t count, int& error) {
 
 void CRATThread::RatFrameReceived(const std::string& text) {
     Deliver([this, &text] { m_events.RatFrameReceived(text); });
+}
+
+void CRATThread::RatFrameIgnored(const std::string& text) {
+    Deliver([this, &text] { m_events.RatFrameIgnored(text); });
 }
 
 void CRATThread::RatTcpStackFull(int error, int origin) {

@@ -4,6 +4,7 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,9 +20,13 @@ namespace tavrin {
 class RatThreadEvents {
   public:
     virtual ~RatThreadEvents() = default;
+    // Only the current worker's events are delivered: those of a worker that
+    // a newer one has replaced are stale.
+    virtual bool IsCurrentWorker(const class CRATThread* worker) const = 0;
     virtual void RatConnected() = 0;
     virtual void RatSocketError(int code, int origin) = 0;
     virtual void RatFrameReceived(const std::string& text) = 0;
+    virtual void RatFrameIgnored(const std::string& text) = 0;
     virtual void RatSocketClosed(int code) = 0;
     virtual void RatTcpStackFull(int error, int origin) = 0;
     virtual void RatSendNotCompleted(int error, int origin) = 0;
@@ -69,11 +74,18 @@ class CRATThread final : public QObject, private NonBlockingStream, private RatS
     long Recv(char* data, size_t count, int& error) override;
     // RatSocketEvents: delivered synchronously to the main thread.
     void RatFrameReceived(const std::string& text) override;
+    void RatFrameIgnored(const std::string& text) override;
     void RatTcpStackFull(int error, int origin) override;
     void RatSendNotCompleted(int error, int origin) override;
     void RatSocketError(int error, int origin) override;
 
+    // Runs `call` on the main thread and waits until it has run, unless the
+    // worker is abandoned meanwhile (the program is closing).
     void Deliver(std::function<void()> call);
+    // Ends every wait for the main thread, now and later; main thread only.
+    void Abandon();
+
+    struct Handoff;
 
     std::string m_host;
     int m_port;
@@ -87,6 +99,12 @@ class CRATThread final : public QObject, private NonBlockingStream, private RatS
     std::unique_ptr<CRatSocket> m_socket;
     bool m_connecting = false;
     bool m_ended = false;
+    // Set from the main thread: the read loop gives way to the close request.
+    std::atomic<bool> m_closeRequested{false};
+
+    std::mutex m_handoffMutex;
+    std::shared_ptr<Handoff> m_handoff;
+    bool m_abandoned = false;  // guarded by m_handoffMutex
 
     mutable std::mutex m_snapshotMutex;
     RatSocketSnapshot m_snapshot;

@@ -112,6 +112,9 @@ void QtSessionHost::RatSocketError(int code, int origin) {
 void QtSessionHost::RatFrameReceived(const std::string& text) {
     if (m_session) m_session->OnRatFrameReceived(text);
 }
+void QtSessionHost::RatFrameIgnored(const std::string& text) {
+    if (m_session) m_session->OnRatFrameIgnored(text);
+}
 void QtSessionHost::RatSocketClosed(int code) {
     if (m_session) m_session->OnRatSocketClosed(code);
 }

@@ -46,9 +46,11 @@ class QtSessionHost final : public QObject, public SessionHost, private RatThrea
     void WaitForWorkersInPlace(int ms);
 
   private:
+    bool IsCurrentWorker(const CRATThread* worker) const override { return worker == m_current; }
     void RatConnected() override;
     void RatSocketError(int code, int origin) override;
     void RatFrameReceived(const std::string& text) override;
+    void RatFrameIgnored(const std::string& text) override;
     void RatSocketClosed(int code) override;
     void RatTcpStackFull(int error, int origin) override;
     void RatSendNotCompleted(int error, int origin) override;

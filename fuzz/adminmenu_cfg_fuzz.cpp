@@ -1,5 +1,5 @@
 // adminmenu.cfg as it may lie on disk, through the admin popup menu and the
-// editor's load and OK.
+// editor's load, an edit of the first row and OK.
 
 #include <cstdint>
 #include <cstdlib>
@@ -27,7 +27,10 @@ void CheckLevel(const tavrin::MenuLevel& level, int depth, int lines) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tavrin;
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string all(reinterpret_cast<const char*>(data), size);
+    // After a NUL byte: what the user types into the first row's cells.
+    const size_t nul = all.find('\0');
+    const std::string text = all.substr(0, nul);
     tavrin::testing::SilentDialogs dialogs;
 
     if (std::optional<std::string> entries = AdminMenuEntries(text)) {
@@ -50,6 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The editor's OK, read back, gives the complete rows again, in order.
     CAdminMenu editor(dialogs);
     editor.LoadRows(text);
+    if (nul != std::string::npos && !editor.Rows().empty()) {
+        const std::string typed = all.substr(nul + 1);
+        editor.EditCell(0, CAdminMenu::Column::Text, typed);
+        editor.EditCell(0, CAdminMenu::Column::Command, typed.substr(0, typed.size() / 2));
+    }
     const std::string saved = editor.Ok();
     Check(saved.rfind(std::string(kAdminMenuFormatLine) + "\n", 0) == 0);
     std::vector<AdminMenuRow> kept;

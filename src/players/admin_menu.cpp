@@ -22,6 +22,23 @@ constexpr std::array<Heading, 6> kHeadings{{
     {"Zero", "[ZERO]\n"},
 }};
 
+// A heading without its line feed, "[PUNT]" and the like.
+std::string_view HeadingText(const Heading& h) {
+    return h.line.substr(0, h.line.size() - 1);
+}
+
+constexpr const char* kLineBreakRefused =
+    "A command or message cannot hold a line break: each menu entry is one line of the "
+    "file. The cell was not changed.";
+constexpr const char* kBackslashRefused =
+    "A command cannot hold a backslash: it separates the command from its message in the "
+    "file. The cell was not changed.";
+std::string HeadingRefused(std::string_view heading) {
+    return "A command or message cannot hold the heading text " + std::string(heading) +
+           ": the six headings are removed from the file wherever they stand. The cell was "
+           "not changed.";
+}
+
 // Removes every occurrence of `what` in one pass over `text`.
 std::string RemoveAll(std::string_view text, std::string_view what) {
     std::string out;
@@ -88,12 +105,34 @@ std::string AdminMenuPath(const std::string& programDir) {
     return programDir + "Configs" + kPathSeparator + "adminmenu.cfg";
 }
 
+namespace {
+
+std::string LoadMenu(const std::string& programDir, EventSink& log, UserDialogs* dialogs) {
+    TextFileRead read = ReadTextFile(AdminMenuPath(programDir));
+    switch (read.status) {
+        case TextFileRead::Status::Read:
+            return std::move(read.text);
+        case TextFileRead::Status::Unreadable: {
+            const std::string notice = UnreadableConfigNotice(read.failure);
+            log.LogEvent(notice);
+            if (dialogs) dialogs->ShowMessage(notice);
+            return DefaultAdminMenu();
+        }
+        case TextFileRead::Status::Missing:
+            break;
+    }
+    SaveAdminMenu(programDir, DefaultAdminMenu(), log);
+    return DefaultAdminMenu();
+}
+
+}  // namespace
+
+std::string LoadAdminMenu(const std::string& programDir, EventSink& log, UserDialogs& dialogs) {
+    return LoadMenu(programDir, log, &dialogs);
+}
+
 std::string LoadAdminMenu(const std::string& programDir, EventSink& log) {
-    std::string text;
-    if (ReadTextFile(AdminMenuPath(programDir), text)) return text;
-    text = DefaultAdminMenu();
-    SaveAdminMenu(programDir, text, log);
-    return text;
+    return LoadMenu(programDir, log, nullptr);
 }
 
 bool SaveAdminMenu(const std::string& programDir, const std::string& text, EventSink& log) {
@@ -189,7 +228,23 @@ void CAdminMenu::RightClickRow(int row) {
 }
 
 bool CAdminMenu::EditCell(int row, Column column, const std::string& text) {
-    if (!ValidRow(row) || text.find_first_of("\r\n") != std::string::npos) return false;
+    if (!ValidRow(row)) return false;
+    if (text.find_first_of("\r\n") != std::string::npos) {
+        m_dialogs.ShowMessage(kLineBreakRefused);
+        return false;
+    }
+    // The kind ends at the entry's first backslash; one inside it would move
+    // the rest of the kind into the message when the file is read back.
+    if (column == Column::Command && text.find('\\') != std::string::npos) {
+        m_dialogs.ShowMessage(kBackslashRefused);
+        return false;
+    }
+    for (const Heading& h : kHeadings) {
+        if (text.find(HeadingText(h)) != std::string::npos) {
+            m_dialogs.ShowMessage(HeadingRefused(HeadingText(h)));
+            return false;
+        }
+    }
     (column == Column::Command ? m_rows[row].command : m_rows[row].text) = text;
     return true;
 }

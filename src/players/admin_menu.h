@@ -22,7 +22,12 @@ const std::string& DefaultAdminMenu();
 std::string AdminMenuPath(const std::string& programDir);
 
 // Reads Configs/adminmenu.cfg; a missing file gives the default menu, which
-// is written out at once (a failure to write is logged).
+// is written out at once (a failure to write is logged). A file that is there
+// but cannot be read is left alone: the default menu is used in memory, the
+// user is told (a message and an event-log line), and only the user's own
+// save (OK of the editor) writes the file.
+std::string LoadAdminMenu(const std::string& programDir, EventSink& log, UserDialogs& dialogs);
+// The same with the event log as the only one to tell.
 std::string LoadAdminMenu(const std::string& programDir, EventSink& log);
 
 // Replaces Configs/adminmenu.cfg (after the editor's OK); a failure is logged.
@@ -78,8 +83,11 @@ class CAdminMenu {
     // selects nothing. Right click: selects without repainting.
     void ClickRow(int row);
     void RightClickRow(int row);
-    // An in-place edit; false (cell unchanged) for a line break, which would
-    // split the entry in the file.
+    // An in-place edit. Refused with a message (false, cell unchanged): a
+    // line break, which would split the entry in the file; a heading text
+    // such as "[PUNT]", which reading removes wherever it stands and which at
+    // the end of a message would join the next entry to it; and a backslash
+    // in a Command, which would end the kind early when read back.
     bool EditCell(int row, Column column, const std::string& text);
     void SetTicked(int row, bool ticked);
 

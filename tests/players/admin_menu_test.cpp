@@ -1,5 +1,6 @@
 #include "players/admin_menu.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,6 +10,7 @@
 #include "common/text_file.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
+#include "support/unreadable_file.h"
 
 namespace tavrin {
 namespace {
@@ -16,6 +18,8 @@ namespace {
 using testing::RecordingLog;
 using testing::ScriptedDialogs;
 using testing::TempDir;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 const std::string kFormat = std::string(kAdminMenuFormatLine) + "\n";
 
@@ -81,6 +85,29 @@ TEST(AdminMenuFile, UnwritableFolderIsLogged) {
     EXPECT_EQ(LoadAdminMenu(dir.Path(), log), DefaultAdminMenu());
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_NE(log.lines[0].find("adminmenu.cfg"), std::string::npos);
+}
+
+// The file holds the user's own menu: one that is there but cannot be read is
+// never replaced by the default.
+TEST(AdminMenuFile, UnreadableFileIsLeftAloneAndReported) {
+    for (testing::UnreadableKind kind : testing::UnreadableKinds()) {
+        TempDir dir;
+        ASSERT_TRUE(MakeDirectory(dir.Path() + "Configs"));
+        const std::string path = AdminMenuPath(dir.Path());
+        MakeUnreadable(kind, path);
+        RecordingLog log;
+        ScriptedDialogs dialogs;
+        EXPECT_EQ(LoadAdminMenu(dir.Path(), log, dialogs), DefaultAdminMenu()) << KindName(kind);
+        EXPECT_TRUE(LeftAlone(kind, path)) << KindName(kind);
+        EXPECT_THAT(dialogs.messages, ElementsAre(HasSubstr("Couldn't read: " + path)))
+            << KindName(kind);
+        EXPECT_EQ(log.lines, dialogs.messages);
+        // With the event log as the only one to tell, it is left alone too.
+        log.lines.clear();
+        EXPECT_EQ(LoadAdminMenu(dir.Path(), log), DefaultAdminMenu());
+        EXPECT_TRUE(LeftAlone(kind, path)) << KindName(kind);
+        EXPECT_THAT(log.lines, ElementsAre(HasSubstr("Couldn't read: " + path)));
+    }
 }
 
 TEST(AdminMenuPopup, DefaultMenuHasSixSubmenusInFileOrder) {
@@ -302,6 +329,52 @@ TEST(AdminMenuEditor, EditRefusesLineBreaks) {
     EXPECT_FALSE(editor.EditCell(1, CAdminMenu::Column::Text, "no such row"));
     EXPECT_TRUE(editor.EditCell(0, CAdminMenu::Column::Text, "b"));
     EXPECT_EQ(editor.Ok(), kFormat + "[WARN]\nWarn\\b\n");
+}
+
+// Reading removes a heading wherever it stands, so a message ending in one
+// would swallow the next entry; the editor refuses any cell holding one. What
+// the editor accepts reads back as it was.
+TEST(AdminMenuEditor, EditRefusesHeadingTextsWithAMessage) {
+    const struct {
+        CAdminMenu::Column column;
+        std::string text;
+        bool accepted;
+    } cases[] = {
+        {CAdminMenu::Column::Text, "SEE RULE [PUNT]", false},
+        {CAdminMenu::Column::Text, "[WARN] FIRST", false},
+        {CAdminMenu::Column::Text, "A[BAN]B", false},
+        {CAdminMenu::Column::Text, "[KILL]", false},
+        {CAdminMenu::Column::Text, "[SWAP]", false},
+        {CAdminMenu::Column::Command, "[ZERO]", false},
+        {CAdminMenu::Column::Command, "Punt[PUNT]", false},
+        // A backslash ends the kind: only the message may hold one.
+        {CAdminMenu::Column::Command, "Warn\\Sub", false},
+        {CAdminMenu::Column::Text, "Sub\\MESSAGE", true},
+        // Only the six upper-case headings, whole.
+        {CAdminMenu::Column::Text, "SEE RULE [Punt]", true},
+        {CAdminMenu::Column::Text, "SEE RULE [PUNT", true},
+        {CAdminMenu::Column::Text, "[MUTE]", true},
+    };
+    for (const auto& c : cases) {
+        ScriptedDialogs dialogs;
+        CAdminMenu editor(dialogs);
+        editor.LoadRows(kFormat + "Warn\\a\nPunt\\b\n");
+        EXPECT_EQ(editor.EditCell(0, c.column, c.text), c.accepted) << c.text;
+        EXPECT_EQ(dialogs.messages.size(), c.accepted ? 0u : 1u) << c.text;
+        // What OK writes reads back as the same two entries.
+        CAdminMenu reread(dialogs);
+        reread.LoadRows(editor.Ok());
+        EXPECT_EQ(reread.Rows(), editor.Rows()) << c.text;
+        EXPECT_EQ(reread.Rows().size(), 2u) << c.text;
+    }
+}
+
+TEST(AdminMenuEditor, LineBreaksAreRefusedWithAMessage) {
+    ScriptedDialogs dialogs;
+    CAdminMenu editor(dialogs);
+    editor.LoadRows(kFormat + "Warn\\a\n");
+    EXPECT_FALSE(editor.EditCell(0, CAdminMenu::Column::Text, "two\nlines"));
+    EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 }  // namespace

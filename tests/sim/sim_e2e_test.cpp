@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/sim_client.h"
@@ -252,6 +254,186 @@ TEST(SimE2eStart, StartOptionsSwitchFaultsOnAndTheDefaultAccountLogsIn) {
     ASSERT_TRUE(verdict);
     EXPECT_THAT(*verdict, Not(StartsWith("User")));
     EXPECT_THAT(client.Command("get gamestate"), HasSubstr("Current State = Menu"));
+}
+
+TEST_F(SimE2e, PushIgnoreAndBigReply) {
+    EXPECT_EQ(m_sim.Control("push too early"), "error: no admin logged in");
+    LogIn(m_client);
+    ASSERT_EQ(m_sim.Control(R"(push Chat sent.\r\n\x01)"), "ok push (13 bytes)");
+    const auto pushed = m_client.ReadFrame();
+    ASSERT_EQ(pushed.kind, RatClient::Kind::Frame);
+    EXPECT_EQ(pushed.text, "Chat sent.\r\n\x01");
+    EXPECT_TRUE(m_sim.WaitForLine(R"(push: Chat sent.\x0D\x0A\x01)"));
+
+    ASSERT_EQ(m_sim.Control("ignore"), "ok ignore 1");
+    ASSERT_TRUE(m_client.SendCommand("player list"));
+    EXPECT_THAT(m_client.Command("get gamestate"), HasSubstr("Current State = Game"))
+        << "the player list got no reply";
+    EXPECT_TRUE(m_sim.WaitForLine("ignore: command dropped"));
+
+    ASSERT_EQ(m_sim.Control("bigreply 60000"), "ok bigreply 60000");
+    const std::string big = m_client.Command("chat send hi");
+    EXPECT_EQ(big.size(), 60000u);
+    EXPECT_THAT(big, StartsWith("Chat sent.\n..."));
+    ASSERT_EQ(m_sim.Control("bigreply 0"), "ok bigreply 0");
+    EXPECT_EQ(m_client.Command("chat send hi"), "Chat sent.");
+}
+
+TEST_F(SimE2e, HostileBytesPassWholeBothWays) {
+    LogIn(m_client);
+    ASSERT_THAT(m_sim.Control(R"(say Mal\tlory hi\r\nAdmin: fake)"),
+                StartsWith(R"(ok say Mal\x09lory (id )"));
+    EXPECT_THAT(m_client.Command("chat get"), HasSubstr("Mal\tlory: hi\r\nAdmin: fake\r\n"));
+    EXPECT_THAT(m_client.Command("player list"), HasSubstr("\nMal\tlory\t"));
+    // What an admin sends arrives as it was sent, and the log shows each byte.
+    EXPECT_EQ(m_client.Command("chat send a\rb\\c"), "Chat sent.");
+    EXPECT_TRUE(m_sim.WaitForLine(R"(cmd: chat send a\x0Db\\c)"));
+}
+
+TEST_F(SimE2e, FloodStreamsUnaskedFramesUntilItStops) {
+    LogIn(m_client);
+    ASSERT_EQ(m_sim.Control("flood 1000"), "ok flood 1000");
+    for (int i = 1; i <= 1000; ++i) {
+        const auto r = m_client.ReadFrame();
+        ASSERT_EQ(r.kind, RatClient::Kind::Frame) << i;
+        ASSERT_EQ(r.text, "flood " + std::to_string(i));
+    }
+    EXPECT_EQ(m_client.ReadFrame(200ms).kind, RatClient::Kind::Timeout) << "a counted flood ends";
+    EXPECT_TRUE(m_sim.WaitForLine("flood: 1000 frames sent"));
+
+    // Big frames keep what is on its way after "flood off" short to read.
+    ASSERT_EQ(m_sim.Control("bigreply 20000"), "ok bigreply 20000");
+    ASSERT_EQ(m_sim.Control("flood on Chat sent."), "ok flood on");
+    for (int i = 0; i < 50; ++i) ASSERT_THAT(m_client.ReadFrame().text, StartsWith("Chat sent.\n"));
+    ASSERT_EQ(m_sim.Control("flood off"), "ok flood off");
+    for (int drained = 0; m_client.ReadFrame(300ms).kind == RatClient::Kind::Frame; ++drained)
+        ASSERT_LT(drained, 100000) << "the flood goes on after flood off";
+    ASSERT_EQ(m_sim.Control("bigreply 0"), "ok bigreply 0");
+    EXPECT_THAT(m_client.Command("player list"), HasSubstr("PING"));
+}
+
+// The limits that keep one client from holding the sim, made small.
+class SimE2eLimits : public ::testing::Test {
+  protected:
+    void Start(std::vector<std::string> limits) {
+        limits.insert(limits.end(), {"--control-port", "0", "--tick-ms", "0"});
+        m_sim = std::make_unique<SimProcess>(TAVRIN_SIM_PATH, limits);
+        ASSERT_GT(m_sim->Port(), 0);
+        ASSERT_GT(m_sim->ControlPort(), 0);
+    }
+    void LogIn(RatClient& client) {
+        ASSERT_EQ(client.Connect(m_sim->Port()), 0);
+        LogInConnected(client);
+    }
+    // Logs in a client that is connected already, once its turn comes.
+    void LogInConnected(RatClient& client) {
+        const auto verdict = client.Login("username", "pinecode");
+        ASSERT_TRUE(verdict);
+        ASSERT_THAT(*verdict, Not(StartsWith("User")));
+    }
+    // Connects `client` and waits until the sim has put it in line.
+    void Wait(RatClient& client) {
+        const size_t from = m_sim->LineCount();
+        ASSERT_EQ(client.Connect(m_sim->Port()), 0);
+        ASSERT_TRUE(m_sim->FindLine("waits: another admin is connected", from));
+    }
+
+    std::unique_ptr<SimProcess> m_sim;
+};
+
+TEST_F(SimE2eLimits, AConnectionThatDoesNotLogInInTimeIsClosed) {
+    Start({"--login-timeout-ms", "200"});
+    RatClient silent;
+    ASSERT_EQ(silent.Connect(m_sim->Port()), 0);
+    EXPECT_EQ(silent.ReadFrame().kind, RatClient::Kind::Frame) << "the greeting";
+    EXPECT_EQ(silent.ReadFrame().kind, RatClient::Kind::Closed);
+    EXPECT_TRUE(m_sim->WaitForLine("login timeout after 200 ms, closing connection"));
+
+    RatClient admin;
+    LogIn(admin);
+    std::this_thread::sleep_for(400ms);
+    EXPECT_THAT(admin.Command("get gamestate"), HasSubstr("Current State"))
+        << "a logged-in admin is past the login time";
+}
+
+TEST_F(SimE2eLimits, TheWaitingLineIsBounded) {
+    for (int limit : {0, 2}) {
+        SCOPED_TRACE("--max-waiting " + std::to_string(limit));
+        Start({"--max-waiting", std::to_string(limit)});
+        RatClient admin;
+        LogIn(admin);
+        std::vector<RatClient> line(static_cast<size_t>(limit));
+        for (auto& client : line) Wait(client);
+        RatClient late;
+        ASSERT_EQ(late.Connect(m_sim->Port()), 0);
+        EXPECT_EQ(late.ReadFrame().kind, RatClient::Kind::Closed);
+        EXPECT_TRUE(
+            m_sim->WaitForLine("refused: " + std::to_string(limit) + " connections wait already"));
+        EXPECT_THAT(m_sim->Control("status"),
+                    HasSubstr("logged in, waiting " + std::to_string(limit)));
+        if (limit > 0) {
+            admin.Close();
+            LogInConnected(line[0]);  // those in line still get their turn
+        }
+    }
+}
+
+TEST_F(SimE2eLimits, ASilentAdminYieldsTheSlotOnlyToAWaitingOne) {
+    Start({"--idle-timeout-ms", "400"});
+    RatClient first, second, third;
+    LogIn(first);
+    std::this_thread::sleep_for(600ms);
+    EXPECT_THAT(m_sim->Control("status"), HasSubstr("connection logged in"))
+        << "with nobody waiting a silent admin stays";
+    // One who comes to a silent admin gets the slot at once.
+    ASSERT_EQ(second.Connect(m_sim->Port()), 0);
+    EXPECT_EQ(first.ReadFrame().kind, RatClient::Kind::Closed);
+    EXPECT_TRUE(m_sim->WaitForLine("admin silent for 400 ms while another connection waits"));
+    LogInConnected(second);
+
+    // An admin who keeps talking keeps the slot; once silent, it yields.
+    Wait(third);
+    for (int i = 0; i < 6; ++i) {
+        std::this_thread::sleep_for(100ms);
+        ASSERT_THAT(second.Command("get gamestate"), HasSubstr("Current State")) << i;
+    }
+    EXPECT_EQ(second.ReadFrame().kind, RatClient::Kind::Closed);
+    LogInConnected(third);
+}
+
+TEST_F(SimE2eLimits, AnAdminThatDoesNotReadIsDropped) {
+    Start({"--max-output-bytes", "65536"});
+    RatClient lazy;
+    LogIn(lazy);
+    ASSERT_EQ(m_sim->Control("bigreply 60000"), "ok bigreply 60000");
+    // Commands whose replies are never read fill the system's buffers, then
+    // the sim's queue.
+    for (int i = 0; i < 5000 && lazy.SendCommand("player list"); ++i)
+        if (i % 100 == 99 && m_sim->FindLine("does not read", 0, 0ms)) break;
+    EXPECT_TRUE(m_sim->WaitForLine("output queue above 65536 bytes: the admin does not read"));
+    EXPECT_THAT(m_sim->Control("status"), HasSubstr("connection none"));
+    RatClient next;
+    LogIn(next);
+}
+
+TEST_F(SimE2eLimits, AFloodWaitsForAClientThatDoesNotRead) {
+    Start({"--max-output-bytes", "65536"});
+    RatClient admin;
+    LogIn(admin);
+    // Frames near the bound: a flood that did not wait for the socket would
+    // pass it at once.
+    ASSERT_EQ(m_sim->Control("bigreply 60000"), "ok bigreply 60000");
+    ASSERT_EQ(m_sim->Control("flood on"), "ok flood on");
+    ASSERT_TRUE(m_sim->WaitForLine("flood: streaming unasked frames"));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_THAT(m_sim->Control("status"), HasSubstr("connection logged in"));
+    EXPECT_FALSE(m_sim->FindLine("does not read", 0, 0ms));
+    for (int i = 1; i <= 100; ++i) {
+        const auto r = admin.ReadFrame();
+        ASSERT_EQ(r.kind, RatClient::Kind::Frame) << i;
+        ASSERT_EQ(r.text.size(), 60000u);
+        ASSERT_THAT(r.text, StartsWith("flood " + std::to_string(i) + "\n"));
+    }
 }
 
 }  // namespace

@@ -149,6 +149,86 @@ TEST_F(SimSessionTest, StallSilencesOnlyTheGameStateRequest) {
     EXPECT_EQ(Texts(m_session.Feed(*EncodeCommandFrame("player list"))).size(), 1u);
 }
 
+TEST_F(SimSessionTest, CommandsAreLoggedSoEveryByteShows) {
+    OpenAndLogIn();
+    const struct {
+        std::string command;
+        std::string logged;
+    } cases[] = {
+        {"chat send tab\there", R"(cmd: chat send tab\x09here)"},
+        {"chat send \x1B[2J\x7F", R"(cmd: chat send \x1B[2J\x7F)"},
+        // A backslash is doubled, so typed text never passes for a control byte.
+        {R"(chat send c:\x0D)", R"(cmd: chat send c:\\x0D)"},
+    };
+    for (const auto& c : cases) {
+        const SessionOutput out = m_session.Feed(*EncodeCommandFrame(c.command));
+        ASSERT_FALSE(out.log.empty());
+        EXPECT_EQ(out.log[0], c.logged);
+    }
+}
+
+TEST_F(SimSessionTest, IgnoreDropsTheNextCommandsWhateverTheyAre) {
+    OpenAndLogIn();
+    m_faults.ignore = 2;
+    const size_t chatLines = m_game.ChatLines().size();
+    const std::string before = m_game.ChatLines().back();
+    for (const char* command : {"chat send dropped", "player list"}) {
+        const SessionOutput out = m_session.Feed(*EncodeCommandFrame(command));
+        EXPECT_TRUE(out.frames.empty()) << command;
+        EXPECT_TRUE(Logged(out, std::string("cmd: ") + command));
+        EXPECT_TRUE(Logged(out, "ignore"));
+    }
+    EXPECT_EQ(m_faults.ignore, 0);
+    EXPECT_EQ(m_game.ChatLines().back(), before) << "a dropped command is not carried out";
+    EXPECT_EQ(m_game.ChatLines().size(), chatLines);
+    EXPECT_EQ(Texts(m_session.Feed(*EncodeCommandFrame("chat send kept"))),
+              std::vector<std::string>{"Chat sent."});
+}
+
+TEST_F(SimSessionTest, BigReplyPadsEveryReplyAfterTheLogin) {
+    m_faults.bigReply = 3000;
+    const auto verdict = Texts(OpenAndLogIn());
+    ASSERT_EQ(verdict.size(), 1u);
+    EXPECT_EQ(verdict[0], "Welcome admin, login accepted") << "the login is never padded";
+    const struct {
+        size_t bigReply;
+        const char* command;
+        std::string begins;  // the reply as the game gave it, then the padding line
+        size_t size;
+    } cases[] = {
+        {3000, "chat send hi", "Chat sent.\n.", 3000},
+        {3000, "player list", "NAME\t", 3000},
+        {70000, "get gamestate", "Server Name = ", kMaxReplyText},
+        {5, "chat send hi", "Chat sent.", 10},  // a longer reply stays as it is
+        {0, "chat send hi", "Chat sent.", 10},
+    };
+    for (const auto& c : cases) {
+        m_faults.bigReply = c.bigReply;
+        const auto texts = Texts(m_session.Feed(*EncodeCommandFrame(c.command)));
+        ASSERT_EQ(texts.size(), 1u) << c.command;
+        EXPECT_EQ(texts[0].size(), c.size) << c.command << " padded to " << c.bigReply;
+        EXPECT_THAT(texts[0], StartsWith(c.begins)) << c.command;
+        if (c.size > 10) {
+            const std::string padding = texts[0].substr(texts[0].rfind('\n') + 1);
+            EXPECT_EQ(padding.find_first_not_of('.'), std::string::npos) << c.command;
+            EXPECT_GT(padding.size(), 1000u) << c.command;
+        }
+    }
+    m_faults.bigReply = 100;
+    EXPECT_EQ(Texts(m_session.Push("x")), std::vector<std::string>{"x\n" + std::string(98, '.')});
+}
+
+TEST_F(SimSessionTest, PushSendsAnyBytesUnaskedOnlyAfterTheLogin) {
+    Open();
+    EXPECT_TRUE(m_session.Push("too early").frames.empty());
+    m_session.Feed(LoginFrame("admin", "secret"));
+    const std::string text = "Current State = Game\r\n\t\x01\xFF";
+    const SessionOutput out = m_session.Push(text);
+    EXPECT_EQ(Texts(out), std::vector<std::string>{text});
+    EXPECT_TRUE(Logged(out, R"(push: Current State = Game\x0D\x0A\x09\x01)"));
+    EXPECT_EQ(m_session.UnaskedFrame(text), out.frames[0]);
+}
+
 TEST_F(SimSessionTest, ABrokenHeaderEndsTheConnection) {
     const std::string broken = BadHeaderFrame();
     {

@@ -278,12 +278,12 @@ SimPlayer& SimGame::AddPlayer(std::string name) {
 }
 
 std::optional<int> SimGame::Say(std::string_view name, std::string_view text) {
-    // A name with a blank, a colon or a control byte would not read back as
-    // one speaker or one player-list field.
+    // A colon or a bracket in the name would make the line's speaker another
+    // one, or a team marker. Any other byte is a player's to choose, line
+    // breaks and control bytes included: this is how a test plays a hostile
+    // player, so neither name nor text is cleaned.
     const bool speakable =
-        !name.empty() && name != m_host.name && std::none_of(name.begin(), name.end(), [](char c) {
-            return c == ' ' || c == ':' || c == '[' || static_cast<unsigned char>(c) < 0x20;
-        });
+        !name.empty() && name != m_host.name && name.find_first_of(":[") == std::string_view::npos;
     if (!speakable || m_banned.count(std::string(name))) return std::nullopt;
     auto it = std::find_if(m_players.begin(), m_players.end(),
                            [&](const SimPlayer& p) { return p.name == name; });
@@ -295,7 +295,7 @@ std::optional<int> SimGame::Say(std::string_view name, std::string_view text) {
 }
 
 void SimGame::AddChatLine(std::string line) {
-    m_chat.push_back(OneLine(line));
+    m_chat.push_back(std::move(line));
     if (m_chat.size() > kChatLinesKept) m_chat.erase(m_chat.begin());
 }
 
@@ -346,7 +346,7 @@ std::string SimGame::Execute(std::string_view command) {
         if (Is(words[1], "send")) {
             const std::string_view text = RestAfterWords(command, 2);
             if (Trim(text).empty()) return "USAGE: chat send <text>";
-            AddChatLine("Admin: " + std::string(text));
+            AddChatLine("Admin: " + OneLine(text));
             return "Chat sent.";
         }
     }

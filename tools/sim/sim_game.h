@@ -62,9 +62,10 @@ class SimGame {
     // A fresh greeting code for a new connection: printable, 40 characters.
     std::string MakeGreeting();
 
-    // Player `name` says `text` in the game chat; a new player of that name
-    // joins first when there is none. The player's id, or nothing when the
-    // name is banned, cannot be a chat speaker or the game is full.
+    // Player `name` says `text` in the game chat, byte for byte; a new player
+    // of that name joins first when there is none. The player's id, or
+    // nothing when the name is banned, cannot be a chat speaker (empty, the
+    // host's, or holding ':' or '[') or the game is full.
     std::optional<int> Say(std::string_view name, std::string_view text);
 
     void SetMenuMode(bool on) { m_menu = on; }

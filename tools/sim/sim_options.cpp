@@ -18,6 +18,16 @@ std::string_view UsageText() {
            "  --stall --menu --reject --split --coalesce\n"
            "                      start with that fault switched on\n"
            "  --refuse N          refuse connections for the first N seconds\n"
+           "  --login-timeout-ms N\n"
+           "                      close a connection not logged in after N ms\n"
+           "                      (default 10000; 0 never)\n"
+           "  --idle-timeout-ms N close an admin silent for N ms when another waits\n"
+           "                      (default 60000; 0 never)\n"
+           "  --max-waiting N     connections that may wait for the admin slot\n"
+           "                      (default 8; later ones are closed at once)\n"
+           "  --max-output-bytes N\n"
+           "                      unsent bytes a client may leave before it is dropped\n"
+           "                      (default 1048576)\n"
            "  --help              this text\n";
 }
 
@@ -61,6 +71,16 @@ OptionsResult ParseOptions(std::span<const std::string> args) {
             const auto n = number(86400000);
             if (!n) return fail(a + " needs a whole number");
             (a == "--tick-ms" ? o.tickMs : o.refuseSeconds) = *n;
+        } else if (a == "--login-timeout-ms" || a == "--idle-timeout-ms" || a == "--max-waiting") {
+            const auto n = number(86400000);
+            if (!n) return fail(a + " needs a whole number");
+            (a == "--login-timeout-ms"  ? o.loginTimeoutMs
+             : a == "--idle-timeout-ms" ? o.idleTimeoutMs
+                                        : o.maxWaiting) = *n;
+        } else if (a == "--max-output-bytes") {
+            const auto n = number(999999999);
+            if (!n || *n == 0) return fail(a + " needs a number of bytes above 0");
+            o.maxOutputBytes = *n;
         } else if (a == "--seed") {
             const std::string* v = value();
             if (!v || v->empty() || v->size() > 10 ||

@@ -18,6 +18,11 @@ struct SimOptions {
     int controlPort = -1;  // -1: no control port; 0: one the system picks
     int tickMs = 1000;     // 0: the game stands still
     int refuseSeconds = 0;
+    // Limits that keep one silent or slow client from holding the sim.
+    int loginTimeoutMs = 10000;    // a connection not logged in by then is closed; 0: never
+    int idleTimeoutMs = 60000;     // a silent admin yields to a waiting one; 0: never
+    int maxWaiting = 8;            // connections waiting for the slot; later ones are closed
+    int maxOutputBytes = 1 << 20;  // unsent bytes a client may leave before it is dropped
     bool menu = false;
     FaultState faults;
 };

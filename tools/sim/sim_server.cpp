@@ -12,9 +12,9 @@ namespace {
 constexpr int kHoldMs = 500;       // how long coalescing gathers frames
 constexpr int kPieceDelayMs = 15;  // pause between the pieces of a split frame
 constexpr size_t kMaxControlLine = 1024;
-// A connection that has not logged in by then is closed, so a silent client
-// cannot hold the one admin slot for ever.
-constexpr int kLoginTimeoutMs = 30000;
+// A flood round fills the output queue up to this many bytes (never past the
+// client's bound) and the next round waits for the socket to take them.
+constexpr qint64 kFloodMark = 64 * 1024;
 
 QByteArray Bytes(std::string_view s) {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
@@ -56,12 +56,18 @@ SimServer::SimServer(SimOptions options, uint32_t seed)
     connect(&m_holdTimer, &QTimer::timeout, this, &SimServer::FlushHeld);
     m_pieceTimer.setSingleShot(true);
     connect(&m_pieceTimer, &QTimer::timeout, this, &SimServer::SendNextPiece);
+    // A connection that has not logged in in time is closed, so a silent
+    // client cannot hold the one admin slot for ever.
     m_loginTimer.setSingleShot(true);
     connect(&m_loginTimer, &QTimer::timeout, this, [this] {
-        if (!m_conn || !m_session || m_session->LoggedIn()) return;
-        Log("login timeout, closing connection");
-        DropPendingOutput();
-        m_conn->disconnectFromHost();
+        if (!m_session || m_session->LoggedIn()) return;
+        EndConnection("login timeout after " + std::to_string(m_options.loginTimeoutMs) +
+                      " ms, closing connection");
+    });
+    m_idleTimer.setSingleShot(true);
+    connect(&m_idleTimer, &QTimer::timeout, this, [this] {
+        m_idle = true;
+        YieldIfIdle();
     });
 }
 
@@ -96,7 +102,11 @@ bool SimServer::Start(std::string& error) {
     std::string users;
     for (const auto& a : m_options.accounts) users += (users.empty() ? "" : ", ") + a.user;
     Log("tavrinrat-sim listening on " + m_options.bind + ":" + std::to_string(m_port) +
-        "; accounts: " + users + "; tick " + std::to_string(m_options.tickMs) + " ms; " +
+        "; accounts: " + users + "; tick " + std::to_string(m_options.tickMs) +
+        " ms; login timeout " + std::to_string(m_options.loginTimeoutMs) + " ms, idle timeout " +
+        std::to_string(m_options.idleTimeoutMs) + " ms, waiting at most " +
+        std::to_string(m_options.maxWaiting) + ", output at most " +
+        std::to_string(m_options.maxOutputBytes) + " bytes; " +
         StatusText(m_faults, m_game, false, false, m_options.refuseSeconds));
 
     m_stdin = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
@@ -110,12 +120,23 @@ void SimServer::HandleNewConnection() {
     while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
         const std::string peer = socket->peerAddress().toString().toStdString() + ":" +
                                  std::to_string(socket->peerPort());
+        // Without an admin connected one of the line (maybe this one) takes
+        // the slot at once; the others wait.
+        const size_t waitingAfter = m_waiting.size() + (m_conn ? 1 : 0);
+        if (waitingAfter > static_cast<size_t>(m_options.maxWaiting)) {
+            Log("connection from " + peer + " refused: " + std::to_string(m_waiting.size()) +
+                " connections wait already");
+            socket->disconnectFromHost();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QTcpSocket::disconnected, this,
                 [this, socket] { HandleConnectionEnded(socket); });
         m_waiting.push_back(socket);
         Log("connection from " + peer + (m_conn ? " waits: another admin is connected" : ""));
     }
     ActivateNext();
+    YieldIfIdle();
 }
 
 void SimServer::ActivateNext() {
@@ -125,9 +146,13 @@ void SimServer::ActivateNext() {
     // Small segments must leave as they are written for the split fault.
     m_conn->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(m_conn, &QTcpSocket::readyRead, this, &SimServer::HandleReadyRead);
+    connect(m_conn, &QTcpSocket::bytesWritten, this, &SimServer::FillFlood);
     m_closeWhenSent = false;
+    m_idle = false;
+    m_floodSent = 0;
     m_session = std::make_unique<SimSession>(m_game, m_options.accounts, m_faults);
-    m_loginTimer.start(kLoginTimeoutMs);
+    if (m_options.loginTimeoutMs > 0) m_loginTimer.start(m_options.loginTimeoutMs);
+    if (m_options.idleTimeoutMs > 0) m_idleTimer.start(m_options.idleTimeoutMs);
     Apply(m_session->Start());
     if (m_conn && m_conn->bytesAvailable() > 0) HandleReadyRead();
 }
@@ -135,6 +160,9 @@ void SimServer::ActivateNext() {
 void SimServer::HandleReadyRead() {
     if (!m_conn || !m_session) return;
     const QByteArray data = m_conn->readAll();
+    if (data.isEmpty()) return;
+    m_idle = false;
+    if (m_options.idleTimeoutMs > 0) m_idleTimer.start(m_options.idleTimeoutMs);
     Apply(m_session->Feed(std::string_view(data.constData(), static_cast<size_t>(data.size()))));
 }
 
@@ -145,6 +173,7 @@ void SimServer::Apply(const SessionOutput& out) {
         m_closeWhenSent = true;
         CloseIfSent();
     }
+    FillFlood();  // a login just now starts a flood that was switched on
 }
 
 void SimServer::Send(const std::string& frame) {
@@ -152,9 +181,10 @@ void SimServer::Send(const std::string& frame) {
     if (m_faults.coalesce || !m_held.isEmpty()) {
         m_held += Bytes(frame);
         if (!m_holdTimer.isActive()) m_holdTimer.start(kHoldMs);
-        return;
+    } else {
+        Emit(Bytes(frame));
     }
-    Emit(Bytes(frame));
+    CheckOutputBound();
 }
 
 void SimServer::FlushHeld() {
@@ -167,7 +197,10 @@ void SimServer::Emit(const QByteArray& bytes) {
     if (!m_conn) return;
     // Once pieces are queued, later bytes queue behind them to keep the order.
     if (m_faults.split || !m_pieces.empty()) {
-        for (auto& piece : SplitIntoPieces(bytes)) m_pieces.push_back(std::move(piece));
+        for (auto& piece : SplitIntoPieces(bytes)) {
+            m_pieceBytes += piece.size();
+            m_pieces.push_back(std::move(piece));
+        }
         if (!m_pieceTimer.isActive()) SendNextPiece();
         return;
     }
@@ -176,9 +209,12 @@ void SimServer::Emit(const QByteArray& bytes) {
 
 void SimServer::SendNextPiece() {
     if (!m_conn || m_pieces.empty()) return;
-    m_conn->write(m_pieces.front());
-    m_conn->flush();
+    const QByteArray piece = std::move(m_pieces.front());
     m_pieces.pop_front();
+    m_pieceBytes -= piece.size();
+    m_conn->write(piece);
+    m_conn->flush();
+    if (!m_conn) return;  // the flush found the connection gone
     if (!m_pieces.empty())
         m_pieceTimer.start(kPieceDelayMs);
     else
@@ -193,8 +229,72 @@ void SimServer::CloseIfSent() {
 void SimServer::DropPendingOutput() {
     m_held.clear();
     m_pieces.clear();
+    m_pieceBytes = 0;
     m_holdTimer.stop();
     m_pieceTimer.stop();
+}
+
+qint64 SimServer::PendingOutput() const {
+    return (m_conn ? m_conn->bytesToWrite() : 0) + m_held.size() + m_pieceBytes;
+}
+
+void SimServer::CheckOutputBound() {
+    const qint64 bound = m_options.maxOutputBytes;
+    if (!m_conn || PendingOutput() <= bound) return;
+    m_conn->flush();  // judge by what the system would not take
+    if (!m_conn || PendingOutput() <= bound) return;
+    EndConnection("output queue above " + std::to_string(bound) +
+                  " bytes: the admin does not read, dropping connection");
+}
+
+void SimServer::EndConnection(const std::string& reason) {
+    if (!m_conn) return;
+    Log(reason);
+    DropPendingOutput();
+    // Bytes the client has not taken would hold a clean close open for ever.
+    if (m_conn->bytesToWrite() > 0)
+        m_conn->abort();
+    else
+        m_conn->disconnectFromHost();
+}
+
+void SimServer::YieldIfIdle() {
+    if (!m_idle || !m_session || !m_session->LoggedIn() || m_waiting.empty()) return;
+    EndConnection("admin silent for " + std::to_string(m_options.idleTimeoutMs) +
+                  " ms while another connection waits, closing connection");
+}
+
+void SimServer::FillFlood() {
+    if (m_filling || m_faults.flood == 0 || !m_conn || !m_session || !m_session->LoggedIn()) return;
+    m_filling = true;
+    // One round at a time: the next comes when the socket has taken bytes,
+    // so control lines are still read while the flood runs. A round neither
+    // takes the queue past the bound nor writes more than the mark, unless a
+    // single frame is bigger.
+    const qint64 mark = std::min<qint64>(kFloodMark, m_options.maxOutputBytes);
+    qint64 round = 0;
+    while (m_conn && m_session && m_faults.flood != 0) {
+        const std::string frame = m_session->UnaskedFrame(
+            m_faults.floodText.empty() ? "flood " + std::to_string(m_floodSent + 1)
+                                       : m_faults.floodText);
+        const qint64 size = static_cast<qint64>(frame.size());
+        const qint64 pending = PendingOutput();
+        if ((round > 0 || pending > 0) && std::max(round, pending) + size > mark) break;
+        if (++m_floodSent == 1) Log("flood: streaming unasked frames");
+        if (m_faults.flood > 0) --m_faults.flood;
+        round += size;
+        Send(frame);
+        if (m_faults.flood == 0) LogFloodEnd();
+    }
+    m_filling = false;
+    // A round the socket took whole leaves no write to announce the next.
+    if (m_conn && m_faults.flood != 0 && PendingOutput() == 0)
+        QTimer::singleShot(0, this, &SimServer::FillFlood);
+}
+
+void SimServer::LogFloodEnd() {
+    if (m_floodSent > 0) Log("flood: " + std::to_string(m_floodSent) + " frames sent");
+    m_floodSent = 0;
 }
 
 void SimServer::HandleConnectionEnded(QTcpSocket* socket) {
@@ -205,11 +305,15 @@ void SimServer::HandleConnectionEnded(QTcpSocket* socket) {
         return;
     }
     Log("connection closed");
+    LogFloodEnd();
     m_conn = nullptr;
     m_session.reset();
     m_loginTimer.stop();
+    m_idleTimer.stop();
     DropPendingOutput();
-    ActivateNext();
+    // The next in line is let in from the event loop, so a caller that was
+    // still sending to the old connection finds none.
+    QTimer::singleShot(0, this, &SimServer::ActivateNext);
 }
 
 void SimServer::HandleStdin() {
@@ -257,6 +361,14 @@ void SimServer::HandleControlReadyRead(QTcpSocket* client) {
         if (reply.empty()) continue;
         Log("control: " + reply);
         client->write(Bytes(reply + "\n"));
+        if (client->bytesToWrite() > m_options.maxOutputBytes) {
+            client->flush();
+            if (client->bytesToWrite() > m_options.maxOutputBytes) {
+                Log("control: the client does not read its replies, control client dropped");
+                client->abort();
+                return;
+            }
+        }
     }
 }
 
@@ -266,6 +378,8 @@ std::string SimServer::RunControl(std::string_view line) {
                                  r.action == ControlAction::Reset ||
                                  r.action == ControlAction::BadHeader;
     if (needsConnection && !m_conn) return "error: no connection";
+    if (r.action == ControlAction::Push && !(m_session && m_session->LoggedIn()))
+        return "error: no admin logged in";
     switch (r.action) {
         case ControlAction::None:
             break;
@@ -291,11 +405,19 @@ std::string SimServer::RunControl(std::string_view line) {
         case ControlAction::Refuse:
             Refuse(r.seconds);
             break;
+        case ControlAction::Push:
+            Apply(m_session->Push(r.text));
+            break;
+        case ControlAction::Flood:
+            // A new flood counts its frames from 1.
+            LogFloodEnd();
+            FillFlood();
+            break;
         case ControlAction::Status: {
             const int left =
                 m_refuseTimer.isActive() ? (m_refuseTimer.remainingTime() + 999) / 1000 : 0;
             r.reply = StatusText(m_faults, m_game, m_conn != nullptr,
-                                 m_session && m_session->LoggedIn(), left);
+                                 m_session && m_session->LoggedIn(), left, m_waiting.size());
             break;
         }
     }

@@ -21,9 +21,12 @@
 namespace tavrin::sim {
 
 // The network side of the sim: the RAT listener with one admin connection at
-// a time (later ones wait in line), the control channel on standard input
-// and on an optional control port, the game clock, and the transmission
-// faults (split, coalesce, close, reset, refuse, bad header). Every decision
+// a time (later ones wait in line, up to a limit), the control channel on
+// standard input and on an optional control port, the game clock, and the
+// transmission faults (split, coalesce, close, reset, refuse, bad header,
+// flood). It also keeps one client from holding the sim: a connection that
+// does not log in in time, an admin that stays silent while another waits,
+// and a client that does not read what it is sent are closed. Every decision
 // about bytes and replies is the session's; this class only moves them.
 class SimServer : public QObject {
   public:
@@ -45,6 +48,12 @@ class SimServer : public QObject {
     void FlushHeld();
     void CloseIfSent();
     void DropPendingOutput();
+    qint64 PendingOutput() const;
+    void CheckOutputBound();
+    void EndConnection(const std::string& reason);
+    void YieldIfIdle();
+    void FillFlood();
+    void LogFloodEnd();
 
     void HandleControlConnection();
     void HandleControlReadyRead(QTcpSocket* client);
@@ -65,13 +74,18 @@ class SimServer : public QObject {
     QTimer m_holdTimer;
     QTimer m_pieceTimer;
     QTimer m_loginTimer;
+    QTimer m_idleTimer;
 
     QTcpSocket* m_conn = nullptr;
     std::unique_ptr<SimSession> m_session;
     std::deque<QTcpSocket*> m_waiting;
     QByteArray m_held;                // frames gathered while coalescing
     std::deque<QByteArray> m_pieces;  // pieces still to send while splitting
+    qint64 m_pieceBytes = 0;          // their size in all
     bool m_closeWhenSent = false;
+    bool m_idle = false;     // the admin has been silent for the idle time
+    bool m_filling = false;  // a flood round is under way
+    long m_floodSent = 0;    // unasked frames of the current flood
 
     std::unique_ptr<QSocketNotifier> m_stdin;
     std::string m_stdinLine;

@@ -4,11 +4,10 @@
 #include <cstdint>
 
 #include "link/login_block.h"
+#include "sim/sim_text.h"
 
 namespace tavrin::sim {
 namespace {
-
-constexpr size_t kMaxFrame = 0xFFFF;
 
 size_t TotalLength(std::string_view header) {
     return static_cast<uint8_t>(header[4]) + 256u * static_cast<uint8_t>(header[5]);
@@ -22,28 +21,10 @@ bool SameBlock(std::string_view a, const LoginBlock& b) {
     return diff == 0;
 }
 
-// Control bytes from outside are shown as \xNN, so a command cannot break
-// the one-line-per-event log that tests and people read.
-std::string Printable(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (char c : text) {
-        const auto b = static_cast<uint8_t>(c);
-        if (b >= 0x20 && b != 0x7F) {
-            out += c;
-        } else {
-            out += "\\x";
-            out += kHex[b >> 4];
-            out += kHex[b & 15];
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 std::string EncodeReplyFrame(std::string_view text) {
-    text = text.substr(0, kMaxFrame - kFrameHeaderSize - 1);
+    text = text.substr(0, kMaxReplyText);
     const uint32_t total = static_cast<uint32_t>(text.size() + kFrameHeaderSize + 1);
     std::string frame(kFrameMagic, 4);
     for (int i = 0; i < 4; ++i) frame.push_back(static_cast<char>((total >> (8 * i)) & 0xFF));
@@ -58,7 +39,7 @@ std::string BadHeaderFrame() {
     return frame;
 }
 
-SimSession::SimSession(SimGame& game, std::span<const Account> accounts, const FaultState& faults)
+SimSession::SimSession(SimGame& game, std::span<const Account> accounts, FaultState& faults)
     : m_game(game), m_accounts(accounts), m_faults(faults) {}
 
 SessionOutput SimSession::Start() {
@@ -145,12 +126,38 @@ void SimSession::TakeCommandBytes(std::string_view bytes, SessionOutput& out) {
 }
 
 void SimSession::Answer(const std::string& command, SessionOutput& out) {
-    out.log.push_back("cmd: " + Printable(command));
+    // Escaped, so a command cannot break the one-line-per-event log that
+    // tests and people read, and a test sees every control byte it carried.
+    out.log.push_back("cmd: " + Escape(command));
+    if (m_faults.ignore > 0) {
+        --m_faults.ignore;
+        out.log.push_back("ignore: command dropped, no reply");
+        return;
+    }
     if (m_faults.stall && command == "get gamestate") {
         out.log.push_back("stall: no reply to get gamestate");
         return;
     }
-    out.frames.push_back(EncodeReplyFrame(m_game.Execute(command)));
+    out.frames.push_back(ReplyFrame(m_game.Execute(command)));
+}
+
+SessionOutput SimSession::Push(std::string_view text) {
+    SessionOutput out;
+    if (!LoggedIn()) return out;
+    out.frames.push_back(ReplyFrame(text));
+    out.log.push_back("push: " + Escape(text));
+    return out;
+}
+
+std::string SimSession::ReplyFrame(std::string_view text) const {
+    const size_t size = std::min(m_faults.bigReply, kMaxReplyText);
+    if (size <= text.size()) return EncodeReplyFrame(text);
+    // The padding is a line of its own, so the reply's last value stays as it
+    // was and its markers are still found.
+    std::string padded(text);
+    if (!padded.empty() && padded.back() != '\n') padded += '\n';
+    padded.resize(size, '.');
+    return EncodeReplyFrame(padded);
 }
 
 }  // namespace tavrin::sim

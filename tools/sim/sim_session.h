@@ -21,7 +21,14 @@ struct FaultState {
     bool reject = false;    // every login is rejected
     bool split = false;     // frames leave in small, delayed pieces
     bool coalesce = false;  // frames are held and leave several in one write
+    int ignore = 0;         // the next this many commands are dropped unanswered
+    size_t bigReply = 0;    // replies after the login are padded to this many bytes
+    int flood = 0;          // unasked frames still to stream; -1 without end
+    std::string floodText;  // their text; empty: "flood <n>", counting from 1
 };
+
+// The longest text a reply frame carries: the console reads 16 bits of length.
+inline constexpr size_t kMaxReplyText = 0xFFFF - kFrameHeaderSize - 1;
 
 // A reply frame: the command header with the total length, the text and a
 // zero byte. The console reads the length from two bytes, so a text is cut
@@ -45,12 +52,19 @@ struct SessionOutput {
 // the game. The server around it only moves bytes.
 class SimSession {
   public:
-    SimSession(SimGame& game, std::span<const Account> accounts, const FaultState& faults);
+    // `faults` is shared with the control channel; the session uses up the
+    // ignore count.
+    SimSession(SimGame& game, std::span<const Account> accounts, FaultState& faults);
 
     // The greeting that opens the connection.
     SessionOutput Start();
     // Bytes from the admin, in any split.
     SessionOutput Feed(std::string_view bytes);
+
+    // One reply frame that answers no command; only after the login.
+    SessionOutput Push(std::string_view text);
+    // The frame Push would send, without its log line, for a stream of them.
+    std::string UnaskedFrame(std::string_view text) const { return ReplyFrame(text); }
 
     bool LoggedIn() const { return m_phase == Phase::Commands; }
     const std::string& Greeting() const { return m_greeting; }
@@ -63,10 +77,11 @@ class SimSession {
     void Answer(const std::string& command, SessionOutput& out);
     const Account* MatchAccount(std::string_view block) const;
     void Broken(SessionOutput& out);
+    std::string ReplyFrame(std::string_view text) const;
 
     SimGame& m_game;
     std::span<const Account> m_accounts;
-    const FaultState& m_faults;
+    FaultState& m_faults;
     Phase m_phase = Phase::Greeting;
     std::string m_greeting;
     std::string m_loginBytes;

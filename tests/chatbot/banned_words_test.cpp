@@ -209,17 +209,16 @@ TEST_F(BannedWordsTest, BlankWordsAreRefusedWithAMessage) {
         std::string word;
         bool accepted;
     } cases[] = {
-        {"", false}, {" ", false}, {"  \t ", false}, {"\xa0", false},
-        {" a ", true}, {".", true},
+        {"", false}, {" ", false}, {"  \t ", false}, {"\xa0", false}, {" a ", true}, {".", true},
     };
     for (const auto& c : cases) {
         testing::ScriptedDialogs dialogs;
         CBannedWords dialog{SampleConfig(), dialogs};
         EXPECT_EQ(dialog.EditWord(0, c.word), c.accepted) << '"' << c.word << '"';
         EXPECT_EQ(dialog.Words()[0].word, c.accepted ? c.word : "bad") << '"' << c.word << '"';
-        EXPECT_EQ(dialogs.messages,
-                  c.accepted ? std::vector<std::string>{}
-                             : std::vector<std::string>{CBannedWords::kBlankWordText})
+        EXPECT_EQ(dialogs.messages, c.accepted
+                                        ? std::vector<std::string>{}
+                                        : std::vector<std::string>{CBannedWords::kBlankWordText})
             << '"' << c.word << '"';
     }
 }

@@ -139,10 +139,11 @@ TEST_F(ChatBotConfigFileTest, SavedFileLoadsBackTheSame) {
 
 TEST(ChatBotConfigWordTest, BlankWords) {
     const std::pair<std::string, bool> cases[] = {
-        {"", true},     {" ", true},     {"\t \xa0", true}, {"\r\n\v\f", true},
-        {"a", false},   {" a ", false},  {"_", false},        {"\x96", false},
+        {"", true},   {" ", true},    {"\t \xa0", true}, {"\r\n\v\f", true},
+        {"a", false}, {" a ", false}, {"_", false},      {"\x96", false},
     };
-    for (const auto& [word, blank] : cases) EXPECT_EQ(IsBlankWord(word), blank) << '"' << word << '"';
+    for (const auto& [word, blank] : cases)
+        EXPECT_EQ(IsBlankWord(word), blank) << '"' << word << '"';
 }
 
 // A blank line in the file used to become an empty banned word, which matched

@@ -15,11 +15,11 @@
 namespace tavrin {
 namespace {
 
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using testing::RecordingLog;
 using testing::ScriptedDialogs;
 using testing::TempDir;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 const std::string kFormat = std::string(kAdminMenuFormatLine) + "\n";
 

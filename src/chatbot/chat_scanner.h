@@ -15,9 +15,10 @@ namespace tavrin {
 // The line buffer is cut back to this many lines after every reply.
 inline constexpr size_t kMaxChatLines = 45;
 
-// The speaker of a chat line: the text before the first ": ", or before the
-// first ":[" in a team message (one that holds "]: " and ":["). nullopt for a
-// line without ": ", which is no chat line.
+// The speaker of a chat line: the text before its first separator, which is
+// the first ": ", or the first ":[" when that comes earlier in a team message
+// (one that holds "]: "). nullopt for a line without ": ", which is no chat
+// line. What follows the speaker is the player's, ":" sequences and all.
 std::optional<std::string> SpeakerName(std::string_view line);
 
 struct ChatCatch {
@@ -32,11 +33,42 @@ class BannedWordMatcher {
     explicit BannedWordMatcher(const std::vector<std::string>& wordRecords);
 
     // The first banned word, in list order, that the line holds. Case-insensitive;
-    // the speaker's name and the characters ! ? # @ , ' * do not count.
+    // the speaker's name at the head of the line and the characters
+    // ! ? # @ , ' * do not count.
     std::optional<ChatCatch> Match(std::string_view line) const;
 
   private:
     std::vector<std::string> m_searchTexts;
+};
+
+// The lines the console itself said in the game chat. The game echoes each
+// "chat send" text into the chat, and a warning that quotes the word would
+// otherwise be caught again and answered with a warning of its own, without
+// end.
+//
+// A chat line is an echo only when the whole line equals a remembered text,
+// either as the game's own line "Admin: " + text or bare, as a game that
+// echoes without a speaker would show it. Every player's line begins with the
+// player's name and ": ", so a player who quotes a warning ("Bob: <warning>"),
+// or adds a word before or after it, never makes an echo. A player could make
+// one only by being called "Admin" and repeating, word for word, a line the
+// console has just said; and each remembered text excuses one line at most,
+// so the repeat or the echo, whichever comes second, is matched as usual.
+// Blanks at the end do not count: they hold no word, and a game may trim them.
+class OwnChatLines {
+  public:
+    // Texts of this many recent "chat send" commands are kept; older ones go.
+    static constexpr size_t kRemembered = 32;
+
+    // Every command sent to the game server; only "chat send " ones are kept.
+    void CommandSent(std::string_view command);
+    // Whether the line is the echo of a remembered text, which is then forgotten.
+    bool TakeEcho(std::string_view line);
+
+    size_t Size() const { return m_texts.size(); }
+
+  private:
+    std::deque<std::string> m_texts;
 };
 
 // Which lines of a reply are new: S and N of one step.

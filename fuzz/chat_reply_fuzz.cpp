@@ -18,14 +18,19 @@ class Silent final : public EventSink, public CommandSink, public UserDialogs, p
   public:
     void LogEvent(const std::string&) override {}
     void SubmitCommands(std::vector<PacedCommand> batch) override {
-        for (const auto& c : batch)
+        for (auto& c : batch) {
             if (c.text.size() > 247 && c.route == PacedCommand::Route::Request) std::abort();
+            sent.push_back(std::move(c.text));
+        }
     }
     void ShowMessage(const std::string&) override {}
     bool AskYesNo(const std::string&) override { return true; }
     std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
     std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
     void AppendChatLog(const std::string&, const std::string&) override {}
+
+    // Commands the session would have sent, in order.
+    std::vector<std::string> sent;
 };
 
 std::vector<std::string> SplitAt(std::string_view text, char separator) {
@@ -82,8 +87,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 Check(caught->word < config.words.size() && SpeakerName(line) == caught->speaker);
         }
         if (auto menu = bot.MenuForChatRow(0)) bot.WarnSpeaker(menu->speaker, menu->warnings[0]);
-        bot.OnClockTick(true);
-        for (const auto& row : bot.Shamed().Rows()) Check(row.puntPts <= 3 || !row.ticked);
+        for (const auto& text : bot.OnClockTick(true))
+            Check(text.starts_with("Punt ") || text.starts_with("Warning "));
+        for (const auto& row : bot.Shamed().Rows())
+            Check((row.puntPts <= 3 || !row.ticked) && !(row.replayed && row.ticked));
+        // The session reports every command it sends; the next replies may
+        // hold their echoes.
+        for (const auto& command : host.sent) bot.OnCommandSent(command);
+        host.sent.clear();
     }
     return 0;
 }

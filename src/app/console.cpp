@@ -218,12 +218,19 @@ void Console::ProcessChatReply(const std::string& text) {
     m_chatBot.ProcessChatReply(text);
 }
 
+void Console::OnCommandSent(const std::string& text) {
+    m_chatBot.OnCommandSent(text);
+}
+
 bool Console::ChatBotRunning() {
     return m_chatBot.IsOn();
 }
 
 void Console::RunSanctionsPass(CommandSink&) {
-    m_chatBot.OnClockTick(m_session->m_fRATConnected);
+    // Shown once the pass has handed over its commands, so the first command
+    // sent does not overwrite at once what the pass is doing.
+    for (const auto& text : m_chatBot.OnClockTick(m_session->m_fRATConnected))
+        m_session->SetField(Field::RatCommand, text);
 }
 
 void Console::SubmitCommands(std::vector<PacedCommand> batch) {

@@ -95,6 +95,7 @@ class Console final : private SessionModels, private CommandSink {
     bool IsWeaponChangeReply(const std::string& text) override;
     void ParseWeaponsList(const std::string& text) override;
     void ProcessChatReply(const std::string& text) override;
+    void OnCommandSent(const std::string& text) override;
     bool ChatBotRunning() override;
     void RunSanctionsPass(CommandSink& sink) override;
     // CommandSink: the tabs' commands go to the session's pacer.

@@ -74,6 +74,9 @@ void CChatBot::ProcessChatReply(const std::string& reply) {
 }
 
 int CChatBot::MatchLine(const std::string& line, const BannedWordMatcher& matcher) {
+    // The console's own lines are never caught. A replayed log is not what
+    // the console just said, so it neither uses nor uses up what it said.
+    if (!m_fLogScan && m_ownLines.TakeEcho(line)) return kImageClean;
     const auto caught = matcher.Match(line);
     if (!caught) return kImageClean;
     std::string& record = m_config.words[caught->word];
@@ -159,8 +162,9 @@ void CChatBot::WarnSpeaker(const std::string& speaker, const std::string& warnin
     PostCommand("chat send " + speaker + " " + " > " + warning);
 }
 
-void CChatBot::OnClockTick(bool ratConnected) {
-    if (m_on && ratConnected) m_shamed.RunSanctionsPass();
+std::vector<std::string> CChatBot::OnClockTick(bool ratConnected) {
+    if (!m_on || !ratConnected) return {};
+    return m_shamed.RunSanctionsPass();
 }
 
 }  // namespace tavrin

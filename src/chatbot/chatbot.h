@@ -109,8 +109,14 @@ class CChatBot {
 
     CShamed& Shamed() { return m_shamed; }
     const CShamed& Shamed() const { return m_shamed; }
-    // Each clock tick: the sanctions pass, while on and connected.
-    void OnClockTick(bool ratConnected);
+    // Each clock tick: the sanctions pass, while on and connected. Returns the
+    // texts the main window's "Rat Command" field is to show, in order.
+    [[nodiscard]] std::vector<std::string> OnClockTick(bool ratConnected);
+
+    // Every command the session sends to the game server: the texts of
+    // "chat send" commands are kept, so that their echoes in the chat are
+    // not matched.
+    void OnCommandSent(const std::string& command) { m_ownLines.CommandSent(command); }
 
   private:
     int MatchLine(const std::string& line, const BannedWordMatcher& matcher);
@@ -123,6 +129,7 @@ class CChatBot {
     ChatLogSink& m_chatLog;
     ChatBotConfig m_config;
     ChatLineTracker m_tracker;
+    OwnChatLines m_ownLines;
     std::deque<ChatRow> m_rows;
     ScanData m_scan;
     CShamed m_shamed;

@@ -12,10 +12,11 @@ void CShamed::RecordCatch(const std::string& player, int puntPoints, const std::
                           const std::string& word, bool logScan) {
     // Warn-only, unknown and (in a replay) monitor-only words add nothing.
     const int add = std::max(puntPoints, 0);
-    auto row = std::find_if(m_rows.begin(), m_rows.end(),
-                            [&](const Row& r) { return r.player == player; });
+    auto row = std::find_if(m_rows.begin(), m_rows.end(), [&](const Row& r) {
+        return r.player == player && r.replayed == logScan;
+    });
     if (row == m_rows.end()) {
-        m_rows.insert(m_rows.begin(), Row{player, add, warning, word, !logScan});
+        m_rows.insert(m_rows.begin(), Row{player, add, warning, word, !logScan, logScan});
         return;
     }
     if (!logScan) row->ticked = true;
@@ -24,8 +25,9 @@ void CShamed::RecordCatch(const std::string& player, int puntPoints, const std::
     row->puntPts = row->puntPts > INT_MAX - add ? INT_MAX : row->puntPts + add;
 }
 
-void CShamed::RunSanctionsPass() {
+std::vector<std::string> CShamed::RunSanctionsPass() {
     std::vector<PacedCommand> batch;
+    std::vector<std::string> shown;
     auto send = [&](std::string text) {
         batch.push_back({std::move(text), 0, PacedCommand::Route::Direct});
     };
@@ -34,9 +36,7 @@ void CShamed::RunSanctionsPass() {
     auto pause = [&](int ms) {
         if (!batch.empty()) batch.back().pauseAfterMs += ms;
     };
-    auto show = [&](const std::string& text) {
-        if (showRatCommand) showRatCommand(text);
-    };
+    auto show = [&](std::string text) { shown.push_back(std::move(text)); };
 
     for (size_t i = 0; i < m_rows.size();) {
         if (!m_rows[i].ticked) {
@@ -75,6 +75,7 @@ void CShamed::RunSanctionsPass() {
         pause(kPauseAfterRowMs);
     }
     if (!batch.empty()) m_commands.SubmitCommands(std::move(batch));
+    return shown;
 }
 
 void CShamed::ZeroList() {

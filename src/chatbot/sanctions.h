@@ -23,6 +23,11 @@ class CShamed {
         std::string lastWarning;
         std::string lastCatch;  // the banned word
         bool ticked = false;    // awaiting a warning or a punt
+        // Listed by a chat log replay. Such a row only shows who would have
+        // been caught: it is never ticked, and live catches of the same
+        // player go to a row of their own, so replayed points are never
+        // sanctioned.
+        bool replayed = false;
         bool operator==(const Row&) const = default;
     };
 
@@ -37,15 +42,17 @@ class CShamed {
     // Newest player on top.
     const std::vector<Row>& Rows() const { return m_rows; }
 
-    // One catch reported by the chat scanner. A catch replayed from a chat log is
-    // listed but never ticked, so it is never sanctioned.
+    // One catch reported by the chat scanner. A catch replayed from a chat log
+    // goes to the player's replayed row, a live one to the player's live row.
     void RecordCatch(const std::string& player, int puntPoints, const std::string& warning,
                      const std::string& word, bool logScan);
 
     // Works through the ticked rows: over kPuntAbove points the player is
     // punted, otherwise warned in the game chat. Run once a second while the
-    // ChatBot is on and the game server connected.
-    void RunSanctionsPass();
+    // ChatBot is on and the game server connected. Returns what the main
+    // window's "Rat Command" field is to show, in order, one text per punt
+    // or warning ("Punt <name> [<word>]", "Warning <name> <warning> <word>").
+    [[nodiscard]] std::vector<std::string> RunSanctionsPass();
 
     // Buttons of the window.
     void ZeroList();
@@ -53,9 +60,6 @@ class CShamed {
     void Show() { m_visible = true; }
     void Ok() { m_visible = false; }
     bool Visible() const { return m_visible; }
-
-    // Shows what the pass is doing in the main window's "Rat Command" field.
-    std::function<void(const std::string& text)> showRatCommand;
 
   private:
     EventSink& m_log;

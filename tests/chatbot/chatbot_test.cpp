@@ -221,9 +221,62 @@ TEST_F(ChatBotTest, ClockTickRunsTheSanctionsPassOnlyWhenOnAndConnected) {
         bot.Shamed().RecordCatch("Bob", 1, "NO BAD WORDS", "bad", false);
         commands.commands.clear();
         bot.SetOn(on);
-        bot.OnClockTick(connected);
+        const std::vector<std::string> shown = bot.OnClockTick(connected);
         EXPECT_EQ(commands.commands.size(), runs ? 1u : 0u) << on << connected;
+        // What the pass does reaches the "Rat Command" field through its result.
+        EXPECT_EQ(shown, runs ? std::vector<std::string>{"Warning Bob NO BAD WORDS bad"}
+                              : std::vector<std::string>{})
+            << on << connected;
     }
+}
+
+// The game echoes every "chat send" line as "Admin: " + text. The warning
+// "NO BAD WORDS" holds the banned word "bad"; were its echo caught, "Admin"
+// would be warned each second, and each warning caught again.
+TEST_F(ChatBotTest, TheConsolesOwnChatLinesAreNeverCaught) {
+    std::vector<std::string> chat{"Ann: hi"};
+    auto reply = [&chat] {
+        std::string text;
+        for (const auto& line : chat) text += line + "\r\n";
+        return text;
+    };
+    bot.SetOn(true);
+    bot.ProcessChatReply(reply());
+    chat.push_back("Bob: you are bad");
+    bot.ProcessChatReply(reply());
+    size_t sent = 0;
+    for (int tick = 0; tick < 5; ++tick) {
+        (void)bot.OnClockTick(true);
+        // What the session does with each command it sends, and what the game does.
+        for (; sent < commands.commands.size(); ++sent) {
+            const std::string& command = commands.commands[sent].text;
+            bot.OnCommandSent(command);
+            if (command.rfind("chat send ", 0) == 0) chat.push_back("Admin: " + command.substr(10));
+        }
+        bot.ProcessChatReply(reply());
+    }
+    EXPECT_EQ(commands.Texts(), std::vector<std::string>{"chat send Bob  Warning NO BAD WORDS "});
+    ASSERT_EQ(bot.Shamed().Rows().size(), 1u);
+    EXPECT_EQ(bot.Shamed().Rows()[0].player, "Bob");
+    EXPECT_EQ(bot.ChatRows().front(),
+              (ChatRow{kImageClean, "[14:05:09] ", "Admin: Bob  Warning NO BAD WORDS "}));
+    EXPECT_EQ(FoundCount(bot.Config().words[0]), 1);
+}
+
+// Only the echo itself is excused: a player who quotes the console's line,
+// or repeats its echo, is matched like any other line.
+TEST_F(ChatBotTest, APlayerCannotHideAWordBehindTheConsolesLine) {
+    Prime();
+    bot.OnCommandSent("chat send Warning Bob NO BAD WORDS ");
+    bot.ProcessChatReply(
+        "Ann: hi\r\n"
+        "Bob: Warning Bob NO BAD WORDS \r\n"
+        "Admin: Warning Bob NO BAD WORDS  bad\r\n"
+        "Admin: Warning Bob NO BAD WORDS \r\n"
+        "Admin: Warning Bob NO BAD WORDS \r\n");
+    EXPECT_EQ(Images(), (std::vector<int>{kImageCaught, kImageClean, kImageCaught, kImageCaught,
+                                          kImageShown}));
+    EXPECT_EQ(FoundCount(bot.Config().words[0]), 3);
 }
 
 TEST_F(ChatBotTest, BannedWordsDialogOkReplacesAndSavesTheSetup) {
@@ -271,16 +324,48 @@ TEST_F(ScanChatlogTest, ReplaysALogWithoutSanctioningOrLogging) {
     // Listed (monitor-only too), never ticked.
     const auto& rows = bot.Shamed().Rows();
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (CShamed::Row{"Cy", 4, "BYE", "boom", false}));
-    EXPECT_EQ(rows[1], (CShamed::Row{"Bob", 1, "NO BAD WORDS", "bad", false}));
-    EXPECT_EQ(rows[2], (CShamed::Row{"Ann", 0, "NO SPYING", "spy", false}));
+    EXPECT_EQ(rows[0], (CShamed::Row{"Cy", 4, "BYE", "boom", false, true}));
+    EXPECT_EQ(rows[1], (CShamed::Row{"Bob", 1, "NO BAD WORDS", "bad", false, true}));
+    EXPECT_EQ(rows[2], (CShamed::Row{"Ann", 0, "NO SPYING", "spy", false, true}));
 
     bot.SetOn(true);
-    bot.OnClockTick(true);
+    EXPECT_TRUE(bot.OnClockTick(true).empty());
     EXPECT_TRUE(commands.commands.empty());
     // A live reply afterwards is logged: the first batch was used up by the replay.
     bot.ProcessChatReply("Zed: hi\r\n");
     EXPECT_EQ(chatLog.blocks.size(), 1u);
+}
+
+TEST_F(ScanChatlogTest, ReplayedPointsNeverTurnALaterLiveCatchIntoAPunt) {
+    // Three replayed catches of a one-point word: Bob would have had 3 points.
+    dialogs.fileAnswers = {
+        WriteLog("[10:00:00] Ann: hi\n"
+                 "[10:00:01] Bob: bad one\n"
+                 "[10:00:02] Bob: bad two\n"
+                 "[10:00:03] Bob: bad three\n")};
+    bot.ScanChatlog();
+    ASSERT_EQ(bot.Shamed().Rows().size(), 1u);
+    EXPECT_EQ(bot.Shamed().Rows()[0].puntPts, 3);
+
+    // One live catch is one point: a warning, not a punt.
+    bot.SetOn(true);
+    bot.ProcessChatReply("Bob: bad live\r\n");
+    EXPECT_EQ(bot.OnClockTick(true), std::vector<std::string>{"Warning Bob NO BAD WORDS bad"});
+    EXPECT_EQ(commands.Texts(), std::vector<std::string>{"chat send Bob  Warning NO BAD WORDS "});
+}
+
+TEST_F(ScanChatlogTest, AReplayNeitherExcusesNorUsesUpTheConsolesLines) {
+    bot.OnCommandSent("chat send NO BAD WORDS");
+    dialogs.fileAnswers = {
+        WriteLog("[10:00:00] Ann: hi\n"
+                 "[10:00:01] Admin: NO BAD WORDS\n")};
+    bot.ScanChatlog();
+    EXPECT_EQ(Images().front(), kImageCaught);
+    bot.Reset();
+    bot.SetOn(true);
+    bot.ProcessChatReply("Ann: hi\r\n");
+    bot.ProcessChatReply("Ann: hi\r\nAdmin: NO BAD WORDS\r\n");
+    EXPECT_EQ(Images().front(), kImageClean);
 }
 
 TEST_F(ScanChatlogTest, CancelRestoresTheOnOffState) {

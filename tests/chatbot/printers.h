@@ -19,7 +19,8 @@ inline void PrintTo(const ChatRow& r, std::ostream* os) {
 
 inline void PrintTo(const CShamed::Row& r, std::ostream* os) {
     *os << "{\"" << r.player << "\", " << r.puntPts << ", \"" << r.lastWarning << "\", \""
-        << r.lastCatch << "\", " << (r.ticked ? "ticked" : "unticked") << "}";
+        << r.lastCatch << "\", " << (r.ticked ? "ticked" : "unticked")
+        << (r.replayed ? ", replayed" : "") << "}";
 }
 
 inline void PrintTo(const CBannedWords::WordRow& r, std::ostream* os) {

@@ -16,8 +16,9 @@ using Route = PacedCommand::Route;
 
 class SanctionsTest : public ::testing::Test {
   protected:
-    SanctionsTest() {
-        shamed.showRatCommand = [this](const std::string& text) { ratCommand.push_back(text); };
+    // One pass; what it has the "Rat Command" field show is kept.
+    void Pass() {
+        for (auto& text : shamed.RunSanctionsPass()) ratCommand.push_back(std::move(text));
     }
 
     testing::RecordingLog log;
@@ -39,7 +40,7 @@ TEST_F(SanctionsTest, CatchesAddPointsToOneRowPerPlayer) {
                                                {"Ann", 0, "W2", "odd", true},
                                                {"Bob", 3, "W3", "worse", true}}));
     // One warning per player, with the last catch's text, top row first.
-    shamed.RunSanctionsPass();
+    Pass();
     EXPECT_EQ(commands.Texts(),
               (std::vector<std::string>{"chat send bob  Warning W4 ", "chat send Warning Ann W2 ",
                                         "chat send Bob  Warning W3 "}));
@@ -47,15 +48,37 @@ TEST_F(SanctionsTest, CatchesAddPointsToOneRowPerPlayer) {
 
 TEST_F(SanctionsTest, ReplayedCatchesAreListedUntickedAndLeaveTicksAlone) {
     shamed.RecordCatch("Bob", kMonitorOnly, "W", "spy", true);
-    EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 0, "W", "spy", false}}));
+    EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 0, "W", "spy", false, true}}));
     shamed.RecordCatch("Bob", 1, "W", "bad", false);
     shamed.RecordCatch("Bob", 4, "W2", "boom", true);
-    EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 5, "W2", "boom", true}}));
+    EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 1, "W", "bad", true, false},
+                                               {"Bob", 4, "W2", "boom", false, true}}));
+}
+
+// Replayed catches show who would have been caught; what a live pass warns
+// or punts for comes from live catches alone, whatever order the two come in.
+TEST_F(SanctionsTest, ReplayedPointsNeverReachALivePass) {
+    shamed.RecordCatch("Bob", 3, "OLD", "old", true);
+    shamed.RecordCatch("Bob", 1, "W", "bad", false);
+    shamed.RecordCatch("Bob", 4, "OLD2", "older", true);
+    Pass();
+    EXPECT_EQ(commands.Texts(), std::vector<std::string>{"chat send Bob  Warning W "});
+    EXPECT_EQ(ratCommand, std::vector<std::string>{"Warning Bob W bad"});
+    EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 1, "W", "bad", false, false},
+                                               {"Bob", 7, "OLD2", "older", false, true}}));
+    // The live row punts on its own points and leaves the replayed row listed.
+    shamed.RecordCatch("Bob", 3, "W3", "worse", false);
+    Pass();
+    EXPECT_EQ(commands.Texts().back(), "chat send Bob punted");
+    EXPECT_EQ(ratCommand.back(), "Punt Bob [worse]");
+    EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 7, "OLD2", "older", false, true}}));
+    shamed.ZeroList();
+    EXPECT_EQ(shamed.Rows()[0].puntPts, 0);
 }
 
 TEST_F(SanctionsTest, PuntAboveThreePoints) {
     shamed.RecordCatch("Bob", 4, "BYE", "boom", false);
-    shamed.RunSanctionsPass();
+    Pass();
     EXPECT_TRUE(shamed.Rows().empty());
     EXPECT_EQ(commands.commands,
               (std::vector<PacedCommand>{{"player punt 7", 0, Route::Direct},
@@ -70,7 +93,7 @@ TEST_F(SanctionsTest, ThreePointsWarnFourPunt) {
         commands.commands.clear();
         shamed.ClearList();
         shamed.RecordCatch("Bob", points, "W", "w", false);
-        shamed.RunSanctionsPass();
+        Pass();
         ASSERT_FALSE(commands.commands.empty()) << points;
         EXPECT_EQ(commands.commands[0].text.rfind(start, 0), 0u) << points;
     }
@@ -79,9 +102,9 @@ TEST_F(SanctionsTest, ThreePointsWarnFourPunt) {
 TEST_F(SanctionsTest, WarningsAlternateTheirWording) {
     shamed.RecordCatch("Bob", 1, "NO SWEARING", "bad", false);
     shamed.RecordCatch("Ann", 0, "BE NICE", "meh", false);
-    shamed.RunSanctionsPass();
+    Pass();
     shamed.RecordCatch("Bob", 1, "NO SWEARING", "bad", false);
-    shamed.RunSanctionsPass();
+    Pass();
     EXPECT_EQ(commands.commands, (std::vector<PacedCommand>{
                                      {"chat send Ann  Warning BE NICE ", 450, Route::Direct},
                                      {"chat send Warning Bob NO SWEARING ", 450, Route::Direct},
@@ -90,7 +113,9 @@ TEST_F(SanctionsTest, WarningsAlternateTheirWording) {
     EXPECT_EQ(log.lines, (std::vector<std::string>{"ChatBot Warning Ann BE NICE meh",
                                                    "ChatBot Warning Bob NO SWEARING bad",
                                                    "ChatBot Warning Bob NO SWEARING bad"}));
-    EXPECT_EQ(ratCommand.front(), "Warning Ann BE NICE meh");
+    EXPECT_EQ(ratCommand,
+              (std::vector<std::string>{"Warning Ann BE NICE meh", "Warning Bob NO SWEARING bad",
+                                        "Warning Bob NO SWEARING bad"}));
     for (const auto& row : shamed.Rows()) EXPECT_FALSE(row.ticked) << row.player;
     EXPECT_EQ(shamed.Rows().size(), 2u);
 }
@@ -99,20 +124,22 @@ TEST_F(SanctionsTest, PuntWithoutAnIdIsAbortedAndTheRowDropped) {
     shamed.RecordCatch("Bob", 1, "W", "bad", false);
     shamed.RecordCatch("bob", 4, "BYE", "boom", false);  // not in the player list as written
     shamed.RecordCatch("Zed", 4, "BYE", "boom", false);
-    shamed.RunSanctionsPass();
+    Pass();
     EXPECT_EQ(log.lines, (std::vector<std::string>{"ChatBot Punt Aborted - No ID for player: Zed",
                                                    "ChatBot Punt Aborted - No ID for player: bob",
                                                    "ChatBot Warning Bob W bad"}));
     // Rows deleted during the pass do not end it early.
     EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 1, "W", "bad", false}}));
     EXPECT_EQ(commands.Texts(), std::vector<std::string>{"chat send Bob  Warning W "});
+    // An aborted punt shows nothing: no command names the player.
+    EXPECT_EQ(ratCommand, std::vector<std::string>{"Warning Bob W bad"});
 }
 
 TEST_F(SanctionsTest, PausesFollowTheCommandTheyComeAfter) {
     shamed.RecordCatch("Ann", 0, "W", "a", false);
     shamed.RecordCatch("Zed", 9, "W", "z", false);
     shamed.RecordCatch("Bob", 9, "W", "b", false);
-    shamed.RunSanctionsPass();
+    Pass();
     // Bob punted, Zed aborted (100 + 250 after Bob's chat line), Ann warned.
     EXPECT_EQ(commands.commands,
               (std::vector<PacedCommand>{{"player punt 7", 0, Route::Direct},
@@ -124,13 +151,13 @@ TEST_F(SanctionsTest, ZeroListTurnsAPuntIntoAWarning) {
     shamed.RecordCatch("Bob", 5, "W", "bad", false);
     shamed.ZeroList();
     EXPECT_EQ(shamed.Rows(), (std::vector<Row>{{"Bob", 0, "W", "bad", true}}));
-    shamed.RunSanctionsPass();
+    Pass();
     EXPECT_EQ(commands.Texts(), std::vector<std::string>{"chat send Bob  Warning W "});
 }
 
 TEST_F(SanctionsTest, UntickedRowsWaitAndClearListEmpties) {
     shamed.RecordCatch("Bob", 2, "W", "bad", true);
-    shamed.RunSanctionsPass();
+    Pass();
     EXPECT_TRUE(commands.commands.empty());
     EXPECT_TRUE(log.lines.empty());
     shamed.ClearList();

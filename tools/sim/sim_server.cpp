@@ -363,6 +363,7 @@ void SimServer::HandleControlReadyRead(QTcpSocket* client) {
         client->write(Bytes(reply + "\n"));
         if (client->bytesToWrite() > m_options.maxOutputBytes) {
             client->flush();
+            if (client->state() != QAbstractSocket::ConnectedState) return;  // `line` is gone
             if (client->bytesToWrite() > m_options.maxOutputBytes) {
                 Log("control: the client does not read its replies, control client dropped");
                 client->abort();

@@ -53,7 +53,7 @@ void Console::DeferredStartup() {
     InitConfigDirectory();
     m_server.Load(m_programDir);
     m_chatBot.LoadConfiguration();
-    m_adminMenu = LoadAdminMenu(m_programDir, m_log);
+    m_adminMenu = LoadAdminMenu(m_programDir, m_log, m_dialogs);
     // The client role: no Admin Port; the Admins field names the console.
     m_fRatMode = true;
     m_session->SetField(Field::Admins, "TavrinRat");

@@ -13,13 +13,14 @@ CChatBot::CChatBot(std::string programDir, const Clock& clock, EventSink& log,
                    PlayerIdLookup findPlayerId)
     : m_programDir(std::move(programDir)),
       m_clock(clock),
+      m_log(log),
       m_commands(commands),
       m_dialogs(dialogs),
       m_chatLog(chatLog),
       m_shamed(log, commands, std::move(findPlayerId)) {}
 
 void CChatBot::LoadConfiguration() {
-    m_config = LoadChatBotConfig(m_programDir);
+    m_config = LoadChatBotConfig(m_programDir, m_log, m_dialogs);
 }
 
 bool CChatBot::SaveConfiguration() {

@@ -124,6 +124,7 @@ class CChatBot {
 
     std::string m_programDir;
     const Clock& m_clock;
+    EventSink& m_log;
     CommandSink& m_commands;
     UserDialogs& m_dialogs;
     ChatLogSink& m_chatLog;

@@ -170,3 +170,25 @@ TEST_F(ConsoleFixture, StateDumpLabelsWithAndWithoutAWorker) {
 
 }  // namespace
 }  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+TEST_F(ConsoleFixture, ConfigurationFilesThatCannotBeReadAreReportedAndLeftAlone) {
+    // A folder where the file should be cannot be read, even by root.
+    for (const char* file : {"servers.cfg", "chatbot.cfg", "adminmenu.cfg"})
+        std::filesystem::create_directories(dir.File(std::string("Configs/") + file + "/kept"));
+    Start();
+    for (const char* file : {"servers.cfg", "chatbot.cfg", "adminmenu.cfg"}) {
+        EXPECT_TRUE(std::filesystem::exists(dir.File(std::string("Configs/") + file + "/kept")))
+            << file;
+        const auto told = [file](const std::string& text) {
+            return text.find(file) != std::string::npos;
+        };
+        EXPECT_TRUE(std::any_of(dialogs.messages.begin(), dialogs.messages.end(), told)) << file;
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), told)) << file;
+    }
+}
+
+}  // namespace
+}  // namespace tavrin

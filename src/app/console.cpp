@@ -16,19 +16,21 @@ Console::Console(std::string programDir, SessionHost& host, UserDialogs& dialogs
       m_clock(clock),
       m_workerInfo(std::move(workerInfo)),
       m_log(m_programDir, clock),
-      m_server(m_log, dialogs),
-      m_actions(m_players, *this, dialogs),
-      m_missions(*this, dialogs),
-      m_chatBot(m_programDir, clock, m_log, *this, dialogs, m_chatLog,
+      m_server(m_log, m_dialogs),
+      m_actions(m_players, *this, m_dialogs),
+      m_missions(*this, m_dialogs),
+      m_chatBot(m_programDir, clock, m_log, *this, m_dialogs, m_chatLog,
                 [this](const std::string& name) { return m_players.FindPlayerIdByName(name); }),
-      m_settings(m_programDir, *this, dialogs),
+      m_settings(m_programDir, *this, m_dialogs),
       m_session(std::make_unique<RatSession>(host, static_cast<SessionModels&>(*this), m_log,
-                                             dialogs, clock)) {}
+                                             m_dialogs, clock)) {
+    m_dialogs.Attach(*m_session);
+}
 
 Console::~Console() = default;
 
 void Console::Initialise() {
-    m_session->SetField(Field::Title, m_session->m_strVersionTitle);
+    m_session->SetField(Field::Title, m_session->State().m_strVersionTitle);
     m_fRatMode = true;
     m_host.StartTimer(TimerId::Startup, TimerPeriod(TimerId::Startup));
 }
@@ -72,7 +74,7 @@ void Console::InitConfigDirectory() {
     const bool made = !existed && MakeDirectory(configDir);
     m_log.LogEvent(std::string(kSeparatorEquals));
     m_log.LogEvent("Program Started" + suffix);
-    m_log.LogEvent(m_session->m_strVersionTitle);
+    m_log.LogEvent(m_session->State().m_strVersionTitle);
     m_log.LogEvent(std::string(kSeparatorEquals));
     if (made)
         m_log.LogEvent("New Config dir: " + configDir);
@@ -112,7 +114,7 @@ void Console::ApplySettingsFile(std::string_view applied) {
 }
 
 std::string Console::SystemVariables() const {
-    const RatSession& s = *m_session;
+    const SessionState& s = m_session->State();
     auto flag = [](bool b) { return std::string(b ? "true" : "false"); };
     std::string t;
     auto line = [&t](const char* label, const std::string& value) {
@@ -229,7 +231,7 @@ bool Console::ChatBotRunning() {
 void Console::RunSanctionsPass(CommandSink&) {
     // Shown once the pass has handed over its commands, so the first command
     // sent does not overwrite at once what the pass is doing.
-    for (const auto& text : m_chatBot.OnClockTick(m_session->m_fRATConnected))
+    for (const auto& text : m_chatBot.OnClockTick(m_session->State().m_fRATConnected))
         m_session->SetField(Field::RatCommand, text);
 }
 

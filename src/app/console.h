@@ -8,6 +8,7 @@
 #include "common/event_log.h"
 #include "common/host.h"
 #include "common/server_list.h"
+#include "link/question_gate.h"
 #include "link/rat_socket.h"
 #include "link/session.h"
 #include "missions/missions.h"
@@ -103,7 +104,8 @@ class Console final : private SessionModels, private CommandSink {
 
     std::string m_programDir;
     SessionHost& m_host;
-    UserDialogs& m_dialogs;
+    // Every question of the console: connection events wait while one is open.
+    QuestionGate m_dialogs;
     const Clock& m_clock;
     std::function<WorkerInfo()> m_workerInfo;
 

@@ -347,6 +347,7 @@ RouteResult RatSession::RouteReply(const std::string& text, bool drop) {
     m_host.StopTimer(TimerId::StatusPoll);
     rule->act(*this, context);
     result.acted = true;
+    m_host.ReplyRouted(result, text);
     return result;
 }
 

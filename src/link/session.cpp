@@ -80,10 +80,44 @@ void RatSession::ResetGameStateFields() {
 // ---------------------------------------------------------------------------
 // Waiting for the worker without blocking the thread
 
+class RatSession::EventScope {
+  public:
+    explicit EventScope(RatSession& s) : m_s(s) { ++m_s.m_eventDepth; }
+    ~EventScope() {
+        if (--m_s.m_eventDepth == 0) m_s.ReplayDeferred();
+    }
+    EventScope(const EventScope&) = delete;
+    EventScope& operator=(const EventScope&) = delete;
+
+  private:
+    RatSession& m_s;
+};
+
 bool RatSession::Defer(std::function<void()> event) {
-    if (!m_waiting) return false;
+    if (!m_waiting && m_holds == 0) return false;
     m_deferred.push_back(std::move(event));
     return true;
+}
+
+void RatSession::HoldEvents() {
+    ++m_holds;
+}
+
+void RatSession::ReleaseEvents() {
+    if (m_holds > 0) --m_holds;
+    // Inside an event the rest of it runs first; the held events follow it.
+    if (m_eventDepth == 0) ReplayDeferred();
+}
+
+void RatSession::ReplayDeferred() {
+    if (m_replaying) return;
+    m_replaying = true;
+    while (!m_waiting && m_holds == 0 && !m_deferred.empty()) {
+        auto event = std::move(m_deferred.front());
+        m_deferred.pop_front();
+        event();
+    }
+    m_replaying = false;
 }
 
 void RatSession::Then(std::function<void()> step) {
@@ -129,11 +163,7 @@ void RatSession::RunAfterSteps() {
             }
         }
     }
-    while (!m_waiting && !m_deferred.empty()) {
-        auto event = std::move(m_deferred.front());
-        m_deferred.pop_front();
-        event();
-    }
+    ReplayDeferred();
 }
 
 // ---------------------------------------------------------------------------
@@ -141,6 +171,7 @@ void RatSession::RunAfterSteps() {
 
 void RatSession::OnConnectRequest() {
     if (Defer([this] { OnConnectRequest(); })) return;
+    EventScope scope(*this);
     m_models.OnConnectStarting();
     m_connecting = m_models.CurrentLoginDetails();
     const LoginDetails& d = m_connecting;
@@ -162,6 +193,7 @@ void RatSession::OnConnectRequest() {
 void RatSession::OnRatConnected() {
     if (!m_linkOpen) return;
     if (Defer([this] { OnRatConnected(); })) return;
+    EventScope scope(*this);
     if (m_fMainWndIsClosing) return;
     SetField(Field::Connection, "Socket Connected");
 }
@@ -169,6 +201,7 @@ void RatSession::OnRatConnected() {
 void RatSession::OnRatFrameReceived(const std::string& text) {
     if (!m_linkOpen) return;  // a frame read before its connection was ended
     if (Defer([this, text] { OnRatFrameReceived(text); })) return;
+    EventScope scope(*this);
     if (m_fRATConnected) {
         // A reply is paired with its command first, even when it is then
         // dropped, so that the next reply still finds its own command.
@@ -195,6 +228,7 @@ void RatSession::OnRatFrameReceived(const std::string& text) {
 void RatSession::OnRatFrameIgnored(const std::string& text) {
     if (!m_linkOpen) return;
     if (Defer([this, text] { OnRatFrameIgnored(text); })) return;
+    EventScope scope(*this);
     if (m_fRATConnected) RouteReply(text, true);
 }
 
@@ -248,6 +282,7 @@ void RatSession::OnLoginRejected() {
 
 void RatSession::OnLogoutRequest() {
     if (Defer([this] { OnLogoutRequest(); })) return;
+    EventScope scope(*this);
     if (m_fRATConnected) {
         CloseWorkerThen([this] {
             m_fRATConnected = false;
@@ -285,6 +320,7 @@ void RatSession::SetClosing() {
 
 void RatSession::OnRatSocketClosed(int code) {
     if (Defer([this, code] { OnRatSocketClosed(code); })) return;
+    EventScope scope(*this);
     if (m_fMainWndIsClosing) return;
     m_host.StopTimer(TimerId::StatusPoll);
     if (m_fEncryptCodeReceived && !m_fRATConnected) {
@@ -334,6 +370,7 @@ void RatSession::OnRatSocketClosed(int code) {
 
 void RatSession::OnRatSocketError(int code, int origin) {
     if (Defer([this, code, origin] { OnRatSocketError(code, origin); })) return;
+    EventScope scope(*this);
     if (m_fMainWndIsClosing) return;
     std::string prefix;
     if (kDiagnostics && origin > 0) prefix = OriginName(origin) + ":";
@@ -419,6 +456,7 @@ void RatSession::SendRatCommand(const std::string& text) {
 
 void RatSession::OnCommandRequest(const std::string& text) {
     if (Defer([this, text] { OnCommandRequest(text); })) return;
+    EventScope scope(*this);
     SetField(Field::RatCommand, text);
     if (m_fGameMode && m_fRATConnected) SendRatCommand(text);
     Log(LoggableCommand(text));
@@ -432,6 +470,7 @@ std::string RatSession::NextPollCommand() {
 
 void RatSession::OnAutoRefreshToggled(bool ticked) {
     if (Defer([this, ticked] { OnAutoRefreshToggled(ticked); })) return;
+    EventScope scope(*this);
     SetControl(Control::AutoRefreshTicked, ticked);
     if (ticked)
         m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
@@ -473,6 +512,7 @@ void RatSession::OnClockTick() {
 
 void RatSession::OnTimer(TimerId id) {
     if (Defer([this, id] { OnTimer(id); })) return;
+    EventScope scope(*this);
     switch (id) {
         case TimerId::StatusPoll:
             OnStatusPollTick();

@@ -42,6 +42,9 @@ class SessionHost {
     virtual void SetIgnoreReplies(bool ignore) = 0;
     virtual void FieldChanged(Field field, const std::string& text) = 0;
     virtual void ControlChanged(Control control, bool on) = 0;
+    // A reply after login was paired and routed: what it was, and its text.
+    // The tabs refresh on it; the manager relays by its class.
+    virtual void ReplyRouted(const RouteResult& result, const std::string& text) = 0;
 };
 
 // Player counts of one player list: total, team 1, team 2.
@@ -90,10 +93,24 @@ class SessionModels {
     virtual void RunSanctionsPass(CommandSink&) {}
 };
 
+// The session's state, by the names the state dump shows.
+struct SessionState {
+    bool m_fEncryptCodeReceived = false;
+    bool m_fRATConnected = false;
+    bool m_fGameMode = true;
+    bool m_fAutoRecon = false;
+    int m_ConnAttempts = 0;
+    int m_nAutoReconCountdown = kAutoReconSeconds;
+    bool m_fMainWndIsClosing = false;
+    bool m_fRequestingStatus = false;
+    bool m_fChatScanning = false;
+    std::string m_strVersionTitle = "TavrinRAT 0.95 beta";
+};
+
 // The connection to the game server as the main window runs it: connect,
 // greeting and login, the logged-in state, commands and polling, reply
 // routing, logout, and reconnection after a loss. It decides; the host acts.
-class RatSession final : public CommandSink {
+class RatSession final : public CommandSink, private SessionState {
   public:
     RatSession(SessionHost& host, SessionModels& models, EventSink& log, UserDialogs& dialogs,
                const Clock& clock);
@@ -133,17 +150,14 @@ class RatSession final : public CommandSink {
     void ResetStatusFields();
     void ResetGameStateFields();
 
-    // Session state, by the names the state dump shows.
-    bool m_fEncryptCodeReceived = false;
-    bool m_fRATConnected = false;
-    bool m_fGameMode = true;
-    bool m_fAutoRecon = false;
-    int m_ConnAttempts = 0;
-    int m_nAutoReconCountdown = kAutoReconSeconds;
-    bool m_fMainWndIsClosing = false;
-    bool m_fRequestingStatus = false;
-    bool m_fChatScanning = false;
-    std::string m_strVersionTitle = "TavrinRAT 0.95 beta";
+    // The session's state, read-only from outside.
+    const SessionState& State() const { return *this; }
+
+    // A question is open: connection events wait, in order, until the last
+    // one is answered, so that a box's own event loop never runs one in the
+    // middle of another.
+    void HoldEvents();
+    void ReleaseEvents();
 
     const std::vector<std::string>& StatusPollList() const { return m_pollList; }
     bool PacerBusy() const { return m_pacerWaiting || !m_paced.empty(); }
@@ -212,7 +226,15 @@ class RatSession final : public CommandSink {
     // count. Events of a connection being closed never reach the next one.
     bool m_linkOpen = false;
 
+    // Runs at the start of each event: replays what waited when the
+    // outermost event ends.
+    class EventScope;
+    void ReplayDeferred();
+
     bool m_waiting = false;
+    int m_holds = 0;
+    int m_eventDepth = 0;
+    bool m_replaying = false;
     std::deque<std::function<void()>> m_after;
     std::deque<std::function<void()>> m_deferred;
 };

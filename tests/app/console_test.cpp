@@ -111,7 +111,7 @@ TEST_F(ConsoleFixture, CloseLogsTheClosingLinesThenLogsOut) {
         "[09:05:03] -------------------------------------------------",
     };
     EXPECT_EQ(lines, expected);
-    EXPECT_TRUE(console->Session().m_fMainWndIsClosing);
+    EXPECT_TRUE(console->Session().State().m_fMainWndIsClosing);
 }
 
 TEST_F(ConsoleFixture, StateDumpLabelsWithAndWithoutAWorker) {

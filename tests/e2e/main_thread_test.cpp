@@ -90,7 +90,7 @@ class MainThread : public ::testing::Test {
         // Logged in, and the first six commands through.
         ASSERT_TRUE(RunUntil(
             [&] {
-                return Session().m_fRATConnected && !Session().PacerBusy() &&
+                return Session().State().m_fRATConnected && !Session().PacerBusy() &&
                        m_sim.FindLine("cmd: get gamesettings", 0, 0ms);
             },
             20s))

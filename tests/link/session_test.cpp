@@ -22,6 +22,7 @@ class FakeModels final : public SessionModels {
     void OnConnectStarting() override { ++connectResets; }
     bool ChatBotRunning() override { return chatBot; }
     void RunSanctionsPass(CommandSink& sink) override {
+        if (duringPass) duringPass();
         if (!sanctions.empty()) sink.SubmitCommands(std::exchange(sanctions, {}));
     }
     int ClassifyMissionReply(const std::string& text) override {
@@ -43,6 +44,7 @@ class FakeModels final : public SessionModels {
     int connectResets = 0;
     bool chatBot = false;
     std::vector<PacedCommand> sanctions;
+    std::function<void()> duringPass;  // e.g. a reply that arrives meanwhile
     std::string missionName = "Night Raid";
     std::string missionFile = "raid.mis";
     std::string serverName;
@@ -113,12 +115,12 @@ TEST_F(SessionFixture, LoginAnswersTheGreetingAndSendsTheSixCommandsPaced) {
     auto block = BuildLoginBlock("admin", "secret", "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
     EXPECT_EQ(host.sent[0].frame, EncodeLoginFrame(block.block));
     EXPECT_EQ(F(Field::RatCommand), "Sending details");
-    EXPECT_TRUE(session.m_fEncryptCodeReceived);
+    EXPECT_TRUE(session.State().m_fEncryptCodeReceived);
     EXPECT_FALSE(host.Running(TimerId::StatusPoll));
 
     host.sent.clear();
     session.OnRatFrameReceived("Welcome to the server");
-    EXPECT_TRUE(session.m_fRATConnected);
+    EXPECT_TRUE(session.State().m_fRATConnected);
     EXPECT_EQ(F(Field::Connection), "Connected");
     EXPECT_EQ(F(Field::ServerMode), "Updating");
     EXPECT_EQ(F(Field::TabConnectionStarted), " 09:05:00,07-03-26");
@@ -141,8 +143,8 @@ TEST_F(SessionFixture, RejectionByVerdictAndANewGreetingAfterIt) {
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Login Rejected"});
     EXPECT_EQ(F(Field::Connection), "Not Connected");
     EXPECT_EQ(F(Field::ServerMode), "Server Mode");
-    EXPECT_FALSE(session.m_fEncryptCodeReceived);
-    EXPECT_FALSE(session.m_fRATConnected);
+    EXPECT_FALSE(session.State().m_fEncryptCodeReceived);
+    EXPECT_FALSE(session.State().m_fRATConnected);
 
     // A further frame on the same connection is a new greeting.
     host.sent.clear();
@@ -157,7 +159,7 @@ TEST_F(SessionFixture, VerdictIsARejectionOnlyWhenItBeginsWithUser) {
         s.OnConnectRequest();
         s.OnRatFrameReceived("code");
         s.OnRatFrameReceived(verdict);
-        EXPECT_TRUE(s.m_fRATConnected) << verdict;
+        EXPECT_TRUE(s.State().m_fRATConnected) << verdict;
     }
 }
 
@@ -167,7 +169,7 @@ TEST_F(SessionFixture, ServerClosingAfterTheLoginFrameIsARejection) {
     ServerCloses(0);
     EXPECT_EQ(F(Field::Connection), "Login Rejected");
     EXPECT_TRUE(Logged("Login Attempt Rejected"));
-    EXPECT_FALSE(session.m_fAutoRecon);
+    EXPECT_FALSE(session.State().m_fAutoRecon);
     EXPECT_TRUE(session.ControlOn(Control::LoginButtonsEnabled));
 }
 
@@ -175,7 +177,7 @@ TEST_F(SessionFixture, CleanCloseWhileLoggedInReturnsToIdle) {
     LogIn();
     ServerCloses(0);
     EXPECT_EQ(F(Field::Connection), "Not Connected");
-    EXPECT_FALSE(session.m_fAutoRecon);
+    EXPECT_FALSE(session.State().m_fAutoRecon);
     EXPECT_FALSE(host.Running(TimerId::AutoRecon));
     EXPECT_FALSE(session.ControlOn(Control::AutoRefreshTicked));
     EXPECT_TRUE(session.ControlOn(Control::LoginButtonsEnabled));
@@ -211,12 +213,12 @@ TEST_F(SessionFixture, ResetWhileLoggedInStartsTheCountdownAndReconnects) {
     EXPECT_EQ(host.workersStarted, 2);
     EXPECT_TRUE(Logged("Auto Login Request: 10.0.0.5:40000 [0/5]"));
     EXPECT_EQ(F(Field::Connection), "Reconnecting to Home");
-    EXPECT_EQ(session.m_nAutoReconCountdown, 20);
+    EXPECT_EQ(session.State().m_nAutoReconCountdown, 20);
 
     session.OnRatFrameReceived("code");
     session.OnRatFrameReceived("Welcome");
     EXPECT_TRUE(Logged("AutoRecon OK"));
-    EXPECT_FALSE(session.m_fAutoRecon);
+    EXPECT_FALSE(session.State().m_fAutoRecon);
 }
 
 TEST_F(SessionFixture, RefusedReconnectsCountUntilAutoReconGivesUp) {
@@ -237,8 +239,8 @@ TEST_F(SessionFixture, RefusedReconnectsCountUntilAutoReconGivesUp) {
     session.OnRatSocketError(10061, kOriginConnect);
     EXPECT_EQ(F(Field::Connection), "Failed to reconnect");
     EXPECT_TRUE(Logged("TavrinRat: AutoRecon has failed after 5 attempts:"));
-    EXPECT_FALSE(session.m_fAutoRecon);
-    EXPECT_EQ(session.m_ConnAttempts, 0);
+    EXPECT_FALSE(session.State().m_fAutoRecon);
+    EXPECT_EQ(session.State().m_ConnAttempts, 0);
     EXPECT_TRUE(session.ControlOn(Control::LoginButtonsEnabled));
 }
 
@@ -246,7 +248,7 @@ TEST_F(SessionFixture, ErrorOutsideTheSocketRangeStaysIdle) {
     session.OnConnectRequest();
     session.OnRatSocketError(11001, kOriginThreadInit);
     EXPECT_EQ(F(Field::Connection), "Connection Error");
-    EXPECT_FALSE(session.m_fAutoRecon);
+    EXPECT_FALSE(session.State().m_fAutoRecon);
     EXPECT_FALSE(host.Running(TimerId::AutoRecon));
 }
 
@@ -254,7 +256,7 @@ TEST_F(SessionFixture, UnansweredGameStateTimesOutAfterTenSeconds) {
     LogIn();
     session.OnAutoRefreshToggled(false);  // no poll renews the request
     session.SendRatCommand("get gamestate");
-    EXPECT_TRUE(session.m_fRequestingStatus);
+    EXPECT_TRUE(session.State().m_fRequestingStatus);
     // Other replies do not count as an answer.
     session.OnRatFrameReceived("Bob: hello");
     host.Advance(9999);
@@ -263,8 +265,8 @@ TEST_F(SessionFixture, UnansweredGameStateTimesOutAfterTenSeconds) {
     EXPECT_EQ(F(Field::Connection), "Status request timeout");
     EXPECT_EQ(F(Field::ServerMode), "Internal error W505");
     EXPECT_TRUE(Logged("Tavrinrat: closing socket due to request timeout"));
-    EXPECT_FALSE(session.m_fRequestingStatus);
-    EXPECT_TRUE(session.m_fAutoRecon);
+    EXPECT_FALSE(session.State().m_fRequestingStatus);
+    EXPECT_TRUE(session.State().m_fAutoRecon);
     EXPECT_EQ(host.closeRequests, 1);
 }
 
@@ -273,7 +275,7 @@ TEST_F(SessionFixture, AnsweredGameStateLeavesTheConnectionAlone) {
     session.SendRatCommand("get gamestate");
     host.Advance(3000);
     session.OnRatFrameReceived("Current State = Game");
-    EXPECT_FALSE(session.m_fRequestingStatus);
+    EXPECT_FALSE(session.State().m_fRequestingStatus);
     EXPECT_FALSE(host.Running(TimerId::RequestTimeout));
     EXPECT_EQ(F(Field::ServerMode), "Server Status = Game Mode");
 }
@@ -287,7 +289,7 @@ TEST_F(SessionFixture, LogoutDuringTheCountdownCancelsItAndKeepsTheRemainder) {
     EXPECT_TRUE(Logged("User cancelled AutoRecon"));
     EXPECT_EQ(log.lines.back(), std::string(kSeparatorDashes));
     EXPECT_EQ(F(Field::Connection), "Not Connected");
-    EXPECT_EQ(session.m_nAutoReconCountdown, 15);
+    EXPECT_EQ(session.State().m_nAutoReconCountdown, 15);
 }
 
 TEST_F(SessionFixture, LogoutWaitsForTheWorkerBeforeItsLaterSteps) {
@@ -295,13 +297,13 @@ TEST_F(SessionFixture, LogoutWaitsForTheWorkerBeforeItsLaterSteps) {
     host.workerEndsOnClose = false;
     session.OnLogoutRequest();
     EXPECT_EQ(host.closeRequests, 1);
-    EXPECT_TRUE(session.m_fRATConnected) << "the flags change once the worker has ended";
+    EXPECT_TRUE(session.State().m_fRATConnected) << "the flags change once the worker has ended";
     // The worker's close arrives while the session waits: it is held back
     // until the worker has ended and the logout has finished.
     session.OnRatSocketClosed(0);
-    EXPECT_TRUE(session.m_fRATConnected);
+    EXPECT_TRUE(session.State().m_fRATConnected);
     host.EndWorker();
-    EXPECT_FALSE(session.m_fRATConnected);
+    EXPECT_FALSE(session.State().m_fRATConnected);
     const std::vector<std::string> expected = {"User Logged out", std::string(kSeparatorDashes)};
     EXPECT_EQ(log.lines, expected);
     EXPECT_EQ(F(Field::Connection), "Not Connected");
@@ -313,7 +315,7 @@ TEST_F(SessionFixture, LogoutWhileConnectingEndsTheAttempt) {
     session.OnRatFrameReceived("code");
     session.OnLogoutRequest();
     EXPECT_EQ(host.closeRequests, 1);
-    EXPECT_FALSE(session.m_fEncryptCodeReceived);
+    EXPECT_FALSE(session.State().m_fEncryptCodeReceived);
     session.OnRatSocketClosed(0);
     EXPECT_FALSE(Logged("Login Attempt Rejected"));
     EXPECT_EQ(F(Field::Connection), "Not Connected");
@@ -327,7 +329,7 @@ TEST_F(SessionFixture, EventsWhileClosingChangeNothing) {
     session.OnRatSocketError(10054, kOriginReceive);
     session.OnRatConnected();
     EXPECT_EQ(host.fieldChanges.size(), fields);
-    EXPECT_FALSE(session.m_fAutoRecon);
+    EXPECT_FALSE(session.State().m_fAutoRecon);
 }
 
 TEST_F(SessionFixture, PollRotationContinuesAcrossConnections) {
@@ -401,7 +403,7 @@ TEST_F(SessionFixture, SanctionsPassOnTheClockTickIsPaced) {
     session.OnTimer(TimerId::Clock);
     EXPECT_EQ(F(Field::Clock), "09:05:03");
     EXPECT_EQ(host.Commands(), std::vector<std::string>{"chat send Bob: no swearing"});
-    EXPECT_FALSE(session.m_fChatScanning) << "replies keep flowing during the pauses";
+    EXPECT_FALSE(session.State().m_fChatScanning) << "replies keep flowing during the pauses";
     host.Advance(999);
     EXPECT_EQ(host.Commands().size(), 1u);
     host.Advance(1);
@@ -446,9 +448,11 @@ TEST_F(SessionFixture, BatchesQueueBehindEachOther) {
 
 TEST_F(SessionFixture, IgnoredRepliesDuringChatScanning) {
     LogIn();
-    session.m_fChatScanning = true;
-    session.OnRatFrameReceived("Current State = Menu");
-    EXPECT_TRUE(session.m_fRATConnected);
+    Send("get gamestate");
+    models.chatBot = true;
+    models.duringPass = [this] { session.OnRatFrameReceived("Current State = Menu"); };
+    session.OnTimer(TimerId::Clock);
+    EXPECT_TRUE(session.State().m_fRATConnected);
 }
 
 // ---------------------------------------------------------------------------
@@ -510,7 +514,7 @@ TEST_F(SessionFixture, RouterTestsInOrder) {
         if (c.logged) {
             EXPECT_TRUE(Logged(c.logged)) << c.reply;
         }
-        EXPECT_TRUE(session.m_fRATConnected) << c.reply;
+        EXPECT_TRUE(session.State().m_fRATConnected) << c.reply;
     }
 }
 
@@ -537,9 +541,9 @@ TEST_F(SessionFixture, MenuModeLogsOut) {
                                                "User Logged out", std::string(kSeparatorDashes),
                                                "Rat Reply: Current State = Menu"};
     EXPECT_EQ(log.lines, expected);
-    EXPECT_FALSE(session.m_fRATConnected);
-    EXPECT_TRUE(session.m_fGameMode);
-    EXPECT_FALSE(session.m_fRequestingStatus);
+    EXPECT_FALSE(session.State().m_fRATConnected);
+    EXPECT_TRUE(session.State().m_fGameMode);
+    EXPECT_FALSE(session.State().m_fRequestingStatus);
     EXPECT_EQ(F(Field::ServerMode), "Server Mode");
     EXPECT_EQ(F(Field::TabMode), "Menu Mode");
 }
@@ -618,7 +622,7 @@ TEST_F(SessionFixture, AReplyToChatGetIsChatWhateverAPlayerTyped) {
         Send("chat get");
         const std::string reply = std::string("[12:00:00] Mallory: ") + words + "\n";
         session.OnRatFrameReceived(reply);
-        EXPECT_TRUE(session.m_fRATConnected) << words;
+        EXPECT_TRUE(session.State().m_fRATConnected) << words;
         ASSERT_EQ(models.chats.size(), 1u) << words;
         EXPECT_EQ(models.chats[0], reply);
         EXPECT_TRUE(host.Commands().empty()) << words;
@@ -636,10 +640,10 @@ TEST_F(SessionFixture, AMissingReplyDoesNotShiftTheLaterPairings) {
     EXPECT_TRUE(Logged("No reply to: get gamestate"));
     Send("chat get");
     session.OnRatFrameReceived("Bob: Current State = Menu");
-    EXPECT_TRUE(session.m_fRATConnected);
+    EXPECT_TRUE(session.State().m_fRATConnected);
     EXPECT_EQ(models.chats.back(), "Bob: Current State = Menu");
     // The status request itself still times out.
-    EXPECT_TRUE(session.m_fRequestingStatus);
+    EXPECT_TRUE(session.State().m_fRequestingStatus);
 }
 
 TEST_F(SessionFixture, RepliesDroppedMeanwhileStillAnswerTheirCommands) {
@@ -656,14 +660,15 @@ TEST_F(SessionFixture, RepliesDroppedMeanwhileStillAnswerTheirCommands) {
     EXPECT_TRUE(models.chats.empty());
     // A reply dropped during the ChatBot's pass answers its command too.
     Send("chat get");
-    session.m_fChatScanning = true;
-    session.OnRatFrameReceived("Ann: Current State = Menu");
-    session.m_fChatScanning = false;
+    models.chatBot = true;
+    models.duringPass = [this] { session.OnRatFrameReceived("Ann: Current State = Menu"); };
+    session.OnTimer(TimerId::Clock);
+    models.duringPass = nullptr;
     EXPECT_TRUE(models.chats.empty());
 
     Send("get gamestate");
     session.OnRatFrameReceived("Current State = Game");
-    EXPECT_FALSE(session.m_fRequestingStatus);
+    EXPECT_FALSE(session.State().m_fRequestingStatus);
     EXPECT_FALSE(host.Running(TimerId::RequestTimeout));
     EXPECT_TRUE(models.chats.empty());
 }
@@ -675,7 +680,7 @@ TEST_F(SessionFixture, AFrameThatAnswersNothingChangesNothing) {
     for (const char* unasked : {"Current State = Menu", "Entry Added", "Player Punted",
                                 "OK - Weap 1 set", "Deaths PING"})
         session.OnRatFrameReceived(unasked);
-    EXPECT_TRUE(session.m_fRATConnected);
+    EXPECT_TRUE(session.State().m_fRATConnected);
     EXPECT_TRUE(host.Commands().empty());
     EXPECT_EQ(host.fieldChanges.size(), fields);
     EXPECT_TRUE(models.chats.empty());
@@ -733,7 +738,7 @@ TEST_F(SessionFixture, TheEndOfAConnectionStopsItsStatusRequest) {
             ServerCloses(0);
         host.Advance(30000);
         EXPECT_FALSE(Logged("Tavrinrat: closing socket due to request timeout")) << logout;
-        EXPECT_FALSE(session.m_fAutoRecon) << logout;
+        EXPECT_FALSE(session.State().m_fAutoRecon) << logout;
         EXPECT_EQ(host.workersStarted, workers) << logout;
         EXPECT_EQ(F(Field::Connection), "Not Connected") << logout;
     }
@@ -758,6 +763,67 @@ TEST_F(SessionFixture, EventsOfAnEndedConnectionNeverReachTheNext) {
     session.OnConnectRequest();
     session.OnRatFrameReceived("code");
     EXPECT_EQ(F(Field::RatCommand), "Sending details");
+}
+
+}  // namespace
+}  // namespace tavrin
+
+#include "link/question_gate.h"
+
+namespace tavrin {
+namespace {
+
+// A box whose event loop delivers a connection event while it is open.
+class BoxThatLetsEventsIn final : public UserDialogs {
+  public:
+    std::function<void()> whileOpen;
+    void ShowMessage(const std::string&) override { Open(); }
+    bool AskYesNo(const std::string&) override {
+        Open();
+        return true;
+    }
+    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
+    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
+
+  private:
+    void Open() {
+        if (auto f = std::exchange(whileOpen, nullptr)) f();
+    }
+};
+
+TEST_F(SessionFixture, AReplyArrivingWhileABoxIsOpenWaitsForTheEventThatAsked) {
+    BoxThatLetsEventsIn box;
+    QuestionGate gate(box);
+    RatSession s{host, models, log, gate, clock};
+    gate.Attach(s);
+    host.session = &s;
+
+    s.OnConnectRequest();
+    s.OnRatFrameReceived("code-one");
+    host.sent.clear();
+    // The rejection's box is open when the server greets again.
+    box.whileOpen = [&] {
+        s.OnRatFrameReceived("code-two");
+        EXPECT_TRUE(host.sent.empty()) << "nothing runs inside the box";
+    };
+    s.OnRatFrameReceived("User name or password wrong");
+    // The rejection finished first (fields reset), then the greeting ran.
+    ASSERT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(host.sent[0].frame.size(), 73u);
+    EXPECT_EQ(s.FieldText(Field::RatCommand), "Sending details");
+    EXPECT_TRUE(s.State().m_fEncryptCodeReceived);
+
+    // A question asked by a gesture, outside any event: held events run as
+    // soon as it is answered.
+    s.OnRatFrameReceived("Welcome");
+    host.Advance(2000);
+    s.SendRatCommand("player list");
+    box.whileOpen = [&] {
+        s.OnRatFrameReceived("Name Deaths PING");
+        EXPECT_NE(s.FieldText(Field::RatResponse), "Player List Updated");
+    };
+    EXPECT_TRUE(gate.AskYesNo("Punt Bob?"));
+    EXPECT_EQ(s.FieldText(Field::RatResponse), "Player List Updated");
 }
 
 }  // namespace

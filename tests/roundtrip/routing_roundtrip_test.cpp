@@ -145,7 +145,7 @@ struct LinkRoundTrip : ::testing::TestWithParam<uint32_t> {
         Receive(server.Start().frames);
         Pump();
         ASSERT_TRUE(server.LoggedIn());
-        ASSERT_TRUE(session.m_fRATConnected);
+        ASSERT_TRUE(session.State().m_fRATConnected);
         // The first commands leave 250 ms apart.
         for (int i = 0; i < 8; ++i) {
             host.Advance(250);
@@ -291,7 +291,7 @@ TEST_P(LinkRoundTrip, EveryReplyOfTheCommandTableReachesTheModelOfItsKind) {
         if (command.rfind("cmd ", 0) == 0) {
             EXPECT_EQ(models.chat.KnownText(), knownChat) << "a time answer changed the chat";
         }
-        EXPECT_TRUE(session.m_fRATConnected);
+        EXPECT_TRUE(session.State().m_fRATConnected);
         EXPECT_EQ(session.FieldText(Field::TabMode), "Game Mode");
     }
 }
@@ -353,7 +353,7 @@ TEST_P(LinkRoundTrip, StatusPollingKeepsTheServerTabEqualToTheGame) {
     EXPECT_EQ(session.FieldText(Field::TabPlayers), CountsText(game));
     EXPECT_EQ(session.FieldText(Field::Admins), CountsText(game));
     EXPECT_FALSE(host.Running(TimerId::RequestTimeout));
-    EXPECT_TRUE(session.m_fRATConnected);
+    EXPECT_TRUE(session.State().m_fRATConnected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, LinkRoundTrip, ::testing::ValuesIn(roundtrip::kSeeds),

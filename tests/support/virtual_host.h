@@ -62,6 +62,7 @@ class VirtualHost final : public SessionHost {
         fieldChanges.push_back(std::string(kFieldNames[static_cast<size_t>(f)]) + ": " + text);
     }
     void ControlChanged(Control, bool) override {}
+    void ReplyRouted(const RouteResult& r, const std::string&) override { routed.push_back(r); }
 
     // Moves virtual time forward, firing timers (and bounded waits) in order.
     void Advance(long ms) {
@@ -120,6 +121,7 @@ class VirtualHost final : public SessionHost {
     std::vector<Sent> sent;
     std::vector<std::pair<long, std::string>> ignoreChanges;
     std::vector<std::string> fieldChanges;
+    std::vector<RouteResult> routed;
 
   private:
     void SetNow(long ms) {

@@ -102,6 +102,8 @@ void QtSessionHost::ControlChanged(Control control, bool on) {
     if (onControlChanged) onControlChanged(control, on);
 }
 
+void QtSessionHost::ReplyRouted(const RouteResult&, const std::string&) {}
+
 // Events from the workers go to the session as they come.
 void QtSessionHost::RatConnected() {
     if (m_session) m_session->OnRatConnected();

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "chatbot/chat_text.h"
-#include "chatbot/chatbot_config.h"
 
 namespace tavrin {
 
@@ -16,7 +15,6 @@ constexpr size_t kSmallBuffer = 40;
 constexpr double kShrunkShare = 0.8;
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::string_view kIgnoredMarks = "!?#@,'*";
 
 // Where the longest tail of `known` that `reply` holds begins, among the
 // tails that start right after a line end of `known` and are not empty;
@@ -55,31 +53,6 @@ std::optional<std::string> SpeakerName(std::string_view line) {
     const size_t team = line.find(":[");
     if (team < end && line.find("]: ") != std::string_view::npos) end = team;
     return std::string(line.substr(0, end));
-}
-
-BannedWordMatcher::BannedWordMatcher(const std::vector<std::string>& wordRecords) {
-    m_searchTexts.reserve(wordRecords.size());
-    for (const auto& record : wordRecords) {
-        std::string word = LowerCase1252(RecordField(record, 2));
-        m_searchTexts.push_back(IsWholeWord(record) ? " " + word + " " : word);
-    }
-}
-
-std::optional<ChatCatch> BannedWordMatcher::Match(std::string_view line) const {
-    auto speaker = SpeakerName(line);
-    if (!speaker) return std::nullopt;
-    // Only the name that heads the line is left out. Deleting the name
-    // wherever it occurs would let a player named "o" say "noob" unseen.
-    // The ": " after the name leaves a blank before the first word and the
-    // appended blank follows the last, so whole words match at both ends.
-    std::string copy(line.substr(speaker->size()));
-    std::erase_if(copy, [](char c) { return kIgnoredMarks.find(c) != std::string_view::npos; });
-    copy += ' ';
-    copy = LowerCase1252(copy);
-    for (size_t i = 0; i < m_searchTexts.size(); ++i)
-        if (copy.find(m_searchTexts[i]) != std::string::npos)
-            return ChatCatch{i, std::move(*speaker)};
-    return std::nullopt;
 }
 
 NewLines ChatLineTracker::TakeReply(const std::string& reply) {

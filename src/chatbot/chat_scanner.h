@@ -1,7 +1,8 @@
 #pragma once
 
 // Chat scanning without a tab: telling new chat lines from the overlapping
-// "chat get" replies, and matching a chat line against the banned words.
+// "chat get" replies, and matching a chat line against the banned words
+// (BannedWordMatcher).
 
 #include <cstddef>
 #include <deque>
@@ -9,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "chatbot/banned_word_matcher.h"
 
 namespace tavrin {
 
@@ -20,26 +23,6 @@ inline constexpr size_t kMaxChatLines = 45;
 // (one that holds "]: "). nullopt for a line without ": ", which is no chat
 // line. What follows the speaker is the player's, ":" sequences and all.
 std::optional<std::string> SpeakerName(std::string_view line);
-
-struct ChatCatch {
-    size_t word = 0;  // position of the banned-word record in the list
-    std::string speaker;
-};
-
-// Matches chat lines against one banned-word list; the search texts are made
-// once, so a reply's lines are matched without re-reading the records.
-class BannedWordMatcher {
-  public:
-    explicit BannedWordMatcher(const std::vector<std::string>& wordRecords);
-
-    // The first banned word, in list order, that the line holds. Case-insensitive;
-    // the speaker's name at the head of the line and the characters
-    // ! ? # @ , ' * do not count.
-    std::optional<ChatCatch> Match(std::string_view line) const;
-
-  private:
-    std::vector<std::string> m_searchTexts;
-};
 
 // The lines the console itself said in the game chat. The game echoes each
 // "chat send" text into the chat, and a warning that quotes the word would

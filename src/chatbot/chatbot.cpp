@@ -21,6 +21,7 @@ CChatBot::CChatBot(std::string programDir, const Clock& clock, EventSink& log,
 
 void CChatBot::LoadConfiguration() {
     m_config = LoadChatBotConfig(m_programDir, m_log, m_dialogs);
+    m_matcherStale = true;
 }
 
 bool CChatBot::SaveConfiguration() {
@@ -32,6 +33,7 @@ bool CChatBot::SaveConfiguration() {
 
 void CChatBot::AcceptBannedWords(const ChatBotConfig& edited) {
     m_config = edited;
+    m_matcherStale = true;
     SaveConfiguration();
 }
 
@@ -50,8 +52,9 @@ void CChatBot::ProcessChatReply(const std::string& reply) {
     m_scan.linesToScan = added.first > -1 && added.match ? IntToText(post - added.first) : "None";
 
     if (added.first > -1) {
-        std::optional<BannedWordMatcher> matcher;
-        if (m_on && added.match) matcher.emplace(m_config.words);
+        // Every line of a reply is matched against the list as it stood when
+        // the reply came.
+        const BannedWordMatcher* matcher = m_on && added.match ? &Matcher() : nullptr;
         std::string batch;
         for (int i = added.first; i < post; ++i) {
             const std::string& line = lines[static_cast<size_t>(i)];
@@ -86,11 +89,22 @@ int CChatBot::MatchLine(const std::string& line, const BannedWordMatcher& matche
     const std::string warning = RecordField(record, 3);
     const std::string word = RecordField(record, 2);
     record = WithFoundCount(record, found < INT_MAX ? found + 1 : found);
+    // A record that lacked the backslash after its word gains it with the
+    // count, and so a word; the next reply looks for that word.
+    if (RecordField(record, 2) != word) m_matcherStale = true;
     // Monitor-only words are only counted, except in a replay, which lists who
     // would have been caught.
     if (points != kMonitorOnly || m_fLogScan)
         m_shamed.RecordCatch(caught->speaker, points, warning, word, m_fLogScan);
     return kImageCaught;
+}
+
+const BannedWordMatcher& CChatBot::Matcher() {
+    if (m_matcherStale) {
+        m_matcher = BannedWordMatcher(m_config.words);
+        m_matcherStale = false;
+    }
+    return m_matcher;
 }
 
 void CChatBot::PostCommand(const std::string& command) {

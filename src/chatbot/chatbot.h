@@ -120,6 +120,9 @@ class CChatBot {
 
   private:
     int MatchLine(const std::string& line, const BannedWordMatcher& matcher);
+    // The matcher of the current word list, built when first needed after
+    // the list changed.
+    const BannedWordMatcher& Matcher();
     void PostCommand(const std::string& command);
 
     std::string m_programDir;
@@ -129,6 +132,8 @@ class CChatBot {
     UserDialogs& m_dialogs;
     ChatLogSink& m_chatLog;
     ChatBotConfig m_config;
+    BannedWordMatcher m_matcher;
+    bool m_matcherStale = true;  // the word list changed since m_matcher was built
     ChatLineTracker m_tracker;
     OwnChatLines m_ownLines;
     std::deque<ChatRow> m_rows;

@@ -61,41 +61,50 @@ void FrameReader::Reset() {
     m_nRecvDataLen = kFrameHeaderSize;
     m_nBytesRecv = 0;
     m_bReadDataLength = true;
+    m_textEnded = false;
     m_body.clear();
 }
 
 FrameReader::Result FrameReader::Feed(std::string_view data) {
     Result r;
-    for (;;) {
-        if (m_bReadDataLength) {
-            size_t take = std::min(Wanted(), data.size() - r.used);
-            std::memcpy(m_header.data() + m_nBytesRecv, data.data() + r.used, take);
-            m_nBytesRecv += take;
-            r.used += take;
-            if (m_nBytesRecv < m_nRecvDataLen) return r;
-            const size_t total = m_header[4] + 256u * m_header[5];
-            if (total < kFrameHeaderSize) {
-                r.status = Status::Broken;
-                return r;
-            }
-            m_bReadDataLength = false;
-            m_nRecvDataLen = total - kFrameHeaderSize;
-            m_nBytesRecv = 0;
-            m_body.clear();
-            m_body.reserve(m_nRecvDataLen);
-        }
-        size_t take = std::min(Wanted(), data.size() - r.used);
-        m_body.append(data.data() + r.used, take);
+    if (m_bReadDataLength) {
+        size_t take = std::min(Wanted(), data.size());
+        if (take > 0) std::memcpy(m_header.data() + m_nBytesRecv, data.data(), take);
         m_nBytesRecv += take;
-        r.used += take;
+        r.used = take;
         if (m_nBytesRecv < m_nRecvDataLen) return r;
-        // The text ends at the body's first zero; a body without one is whole.
-        size_t end = m_body.find('\0');
-        r.text = m_body.substr(0, end);
-        r.status = Status::Frame;
-        Reset();
-        return r;
+        const size_t total = m_header[4] + 256u * m_header[5];
+        if (total < kFrameHeaderSize) {
+            r.status = Status::Broken;
+            return r;
+        }
+        m_bReadDataLength = false;
+        m_nRecvDataLen = total - kFrameHeaderSize;
+        m_nBytesRecv = 0;
     }
+    const size_t take = std::min(Wanted(), data.size() - r.used);
+    const char* from = data.data() + r.used;
+    r.used += take;
+    // The text ends at the body's first zero; a body without one is whole.
+    // Only the text is kept, and each of its bytes is copied once: straight
+    // into the result when the whole body came in one piece, else into the
+    // body, which is then handed over as it is.
+    const char* zero =
+        take > 0 && !m_textEnded ? static_cast<const char*>(std::memchr(from, 0, take)) : nullptr;
+    const size_t textBytes = m_textEnded ? 0 : zero ? static_cast<size_t>(zero - from) : take;
+    if (m_nBytesRecv == 0 && take == m_nRecvDataLen) {
+        if (textBytes > 0) r.text.assign(from, textBytes);
+    } else {
+        if (m_body.empty()) m_body.reserve(m_nRecvDataLen);
+        m_body.append(from, textBytes);
+        m_textEnded = m_textEnded || zero != nullptr;
+        m_nBytesRecv += take;
+        if (m_nBytesRecv < m_nRecvDataLen) return r;
+        r.text = std::move(m_body);
+    }
+    r.status = Status::Frame;
+    Reset();
+    return r;
 }
 
 }  // namespace tavrin

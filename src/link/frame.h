@@ -75,7 +75,9 @@ class FrameReader {
     size_t m_nBytesRecv = 0;
     bool m_bReadDataLength = true;
     std::array<uint8_t, kFrameHeaderSize> m_header{};
+    // The text of a body that comes in pieces, and whether its zero has come.
     std::string m_body;
+    bool m_textEnded = false;
 };
 
 }  // namespace tavrin

@@ -87,6 +87,51 @@ TEST(FrameReader, SplitAndCoalescedFramesComeOutWhole) {
         EXPECT_EQ(ReadAll(stream, piece), expected) << "pieces of " << piece;
 }
 
+// Two reads, cut at every byte of the stream: the header, the text, the zero
+// and what follows it may each arrive in either read, or across both.
+TEST(FrameReader, TextEndsAtTheFirstZeroWhereverTheStreamIsCut) {
+    const std::pair<std::string, std::string> bodies[] = {
+        {std::string("ab\0cd\0e", 8), "ab"},
+        {std::string("\0abc", 4), ""},
+        {std::string("abc\0", 4), "abc"},
+        {"abcdef", "abcdef"},
+        {"", ""},
+    };
+    for (const auto& [body, text] : bodies) {
+        const std::string stream = ReplyFrame(body) + ReplyFrame("next");
+        for (size_t cut = 0; cut <= stream.size(); ++cut) {
+            FrameReader reader;
+            std::vector<std::string> texts;
+            for (std::string_view piece :
+                 {std::string_view(stream).substr(0, cut), std::string_view(stream).substr(cut)})
+                while (!piece.empty()) {
+                    auto r = reader.Feed(piece);
+                    piece.remove_prefix(r.used);
+                    if (r.status == FrameReader::Status::Frame) texts.push_back(r.text);
+                }
+            EXPECT_EQ(texts, (std::vector<std::string>{text, "next"})) << "cut at " << cut;
+        }
+    }
+}
+
+// Half a body in: the reader tells how much of the phase it holds.
+TEST(FrameReader, ReportsTheBodyPhaseHalfWay) {
+    FrameReader reader;
+    const std::string frame = ReplyFrame(std::string("ab\0cdef", 7));
+    auto r = reader.Feed(std::string_view(frame).substr(0, 12));
+    EXPECT_EQ(r.status, FrameReader::Status::NeedMore);
+    EXPECT_EQ(r.used, 12u);
+    EXPECT_FALSE(reader.ReadingHeader());
+    EXPECT_EQ(reader.PhaseLength(), 7u);
+    EXPECT_EQ(reader.BytesReceived(), 4u);
+    EXPECT_EQ(reader.Wanted(), 3u);
+    r = reader.Feed(std::string_view(frame).substr(12));
+    EXPECT_EQ(r.status, FrameReader::Status::Frame);
+    EXPECT_EQ(r.text, "ab");
+    EXPECT_TRUE(reader.ReadingHeader());
+    EXPECT_EQ(reader.Wanted(), 8u);
+}
+
 TEST(FrameReader, LengthComesFromBytesFourAndFiveOnly) {
     std::string body(280, 'a');
     std::string frame = ReplyFrame(body, 0x7F, 0xFF);  // bytes 6 and 7 are ignored

@@ -114,12 +114,13 @@ std::string CodeToName(std::string_view code) {
 std::vector<std::string_view> SplitPlayerListFields(std::string_view reply) {
     std::vector<std::string_view> fields;
     fields.reserve(std::min(kMaxPlayerListFields, reply.size() / 2 + 1));
+    // One pass over the bytes: a tab or a line feed ends a field.
     size_t start = 0;
-    while (fields.size() < kMaxPlayerListFields) {
-        size_t end = reply.find_first_of("\t\n", start);
-        if (end == std::string_view::npos) break;
-        fields.push_back(TrimBlanks(reply.substr(start, end - start)));
-        start = end + 1;
+    for (size_t i = 0; i < reply.size() && fields.size() < kMaxPlayerListFields; ++i) {
+        const char c = reply[i];
+        if (c != '\t' && c != '\n') continue;
+        fields.push_back(TrimBlanks(reply.substr(start, i - start)));
+        start = i + 1;
     }
     return fields;
 }

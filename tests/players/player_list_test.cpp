@@ -76,6 +76,10 @@ TEST(PlayerListFields, SplitTrimAndCap) {
         {" a\r\t", {"a\r"}},  // only blanks are trimmed
         {"no separator", {}},
         {"", {}},
+        {"\t", {""}},
+        {"\n\t\n", {"", "", ""}},
+        {" \t   \n", {"", ""}},
+        {"a\nb\tc\nd", {"a", "b", "c"}},
     };
     for (const auto& [reply, fields] : cases)
         EXPECT_EQ(SplitPlayerListFields(reply), fields) << reply;

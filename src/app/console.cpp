@@ -9,13 +9,14 @@
 namespace tavrin {
 
 Console::Console(std::string programDir, SessionHost& host, UserDialogs& dialogs,
-                 const Clock& clock, std::function<WorkerInfo()> workerInfo)
+                 const Clock& clock, const WorkerInfoSource& workers, ConsoleObserver& observer)
     : m_programDir(std::move(programDir)),
       m_host(host),
       m_dialogs(dialogs),
       m_clock(clock),
-      m_workerInfo(std::move(workerInfo)),
-      m_log(m_programDir, clock),
+      m_workers(workers),
+      m_observer(observer),
+      m_log(m_programDir, clock, observer),
       m_server(m_log, m_dialogs),
       m_actions(m_players, *this, m_dialogs),
       m_missions(*this, m_dialogs),
@@ -62,7 +63,7 @@ void Console::DeferredStartup() {
     m_sysInfo.Update(true);
     m_host.StartTimer(TimerId::Clock, TimerPeriod(TimerId::Clock));
     m_started = true;
-    if (onStarted) onStarted();
+    m_observer.Started();
 }
 
 void Console::InitConfigDirectory() {
@@ -86,7 +87,7 @@ void Console::OnClockTick() {
     m_session->OnTimer(TimerId::Clock);
     m_sysInfo.Update(false);
     if (m_fAutoSysUpdate) m_infoText = DumpSystemVariables();
-    if (onClockTick) onClockTick();
+    m_observer.ClockTicked();
 }
 
 bool Console::Login() {
@@ -136,7 +137,7 @@ std::string Console::SystemVariables() const {
     line("m_fRequestingStatus...... = ", flag(s.m_fRequestingStatus));
     t += "------------------------------------------\n";
     t += "THREAD\n";
-    const WorkerInfo w = m_workerInfo ? m_workerInfo() : WorkerInfo{};
+    const WorkerInfo w = m_workers.CurrentWorkerInfo();
     line("nRATThreadCount.......... = ", IntToText(w.threadCount));
     line("m_pRATThread............. = ", std::to_string(w.reference));
     if (w.present)

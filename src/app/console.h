@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -10,6 +9,7 @@
 #include "common/server_list.h"
 #include "link/question_gate.h"
 #include "link/rat_socket.h"
+#include "link/worker_info.h"
 #include "link/session.h"
 #include "missions/missions.h"
 #include "monitor/system_info.h"
@@ -19,13 +19,14 @@
 
 namespace tavrin {
 
-// What the state dump shows of the connection worker.
-struct WorkerInfo {
-    int threadCount = 0;   // live workers in the process
-    bool present = false;  // a current worker exists
-    unsigned long long reference = 0;
-    unsigned long long threadId = 0;
-    RatSocketSnapshot socket;
+// What the console tells the window or the headless runner around it, beside
+// every log line.
+class ConsoleObserver : public LogObserver {
+  public:
+    // The deferred start-up has run.
+    virtual void Started() = 0;
+    // A clock tick has been handled (the state dump may have changed).
+    virtual void ClockTicked() = 0;
 };
 
 // The main window without its widgets: the session with every tab's model,
@@ -35,7 +36,7 @@ class Console final : private SessionModels, private CommandSink {
   public:
     // `programDir` ends with the path separator.
     Console(std::string programDir, SessionHost& host, UserDialogs& dialogs, const Clock& clock,
-            std::function<WorkerInfo()> workerInfo);
+            const WorkerInfoSource& workers, ConsoleObserver& observer);
     ~Console() override;
 
     // Window initialisation: title, client role, the start-up timer.
@@ -58,9 +59,6 @@ class Console final : private SessionModels, private CommandSink {
     const std::string& InfoText() const { return m_infoText; }
 
     bool Started() const { return m_started; }
-    // Called once the deferred start-up has run, and after every clock tick.
-    std::function<void()> onStarted;
-    std::function<void()> onClockTick;
     bool m_fRatMode = false;
     bool m_fAddingMissionList = false;
     const std::string& ProgramDir() const { return m_programDir; }
@@ -107,7 +105,8 @@ class Console final : private SessionModels, private CommandSink {
     // Every question of the console: connection events wait while one is open.
     QuestionGate m_dialogs;
     const Clock& m_clock;
-    std::function<WorkerInfo()> m_workerInfo;
+    const WorkerInfoSource& m_workers;
+    ConsoleObserver& m_observer;
 
     EventLog m_log;
     EventLogChatLog m_chatLog{m_log};

@@ -20,8 +20,8 @@ std::string_view BlockStamp(std::string_view block) {
 
 }  // namespace
 
-EventLog::EventLog(std::string programDir, const Clock& clock)
-    : m_programDir(std::move(programDir)), m_clock(clock) {}
+EventLog::EventLog(std::string programDir, const Clock& clock, LogObserver& observer)
+    : m_programDir(std::move(programDir)), m_clock(clock), m_observer(observer) {}
 
 std::string EventLog::DayDirectory(const std::string& date) const {
     return m_programDir + date;
@@ -39,8 +39,7 @@ void EventLog::Append(const std::string& date, const char* file, const std::stri
     MakeDirectory(DayDirectory(date));
     std::string failure;
     const std::string path = DayDirectory(date) + kPathSeparator + file;
-    if (!WriteTextFile(path, text, WriteMode::Append, &failure) && onWriteFailure)
-        onWriteFailure(failure);
+    if (!WriteTextFile(path, text, WriteMode::Append, &failure)) m_observer.LogWriteFailed(failure);
 }
 
 void EventLog::LogEvent(const std::string& text) {
@@ -48,7 +47,7 @@ void EventLog::LogEvent(const std::string& text) {
     GetDateTimeTexts(m_clock, date, time);
     const std::string line = "[" + time + "] " + LogLineText(text) + "\n";
     Append(date, "adminlog.txt", line);
-    if (onEventLine) onEventLine(line);
+    m_observer.EventLineWritten(line);
 }
 
 void EventLog::AppendChatLog(const std::string& date, const std::string& text) {
@@ -76,7 +75,7 @@ void EventLog::AppendChatLog(const std::string& date, const std::string& text) {
     if (open) out += LogLineText(line) + '\n';
     if (out.empty()) return;
     Append(date, "chatlog.txt", out);
-    if (onChatText) onChatText(out);
+    m_observer.ChatTextWritten(out);
 }
 
 }  // namespace tavrin

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +19,18 @@ class EventSink {
     virtual void LogEvent(const std::string& text) = 0;
 };
 
+// Who hears of everything the logs write: the live viewers, the headless
+// console's output.
+class LogObserver {
+  public:
+    virtual ~LogObserver() = default;
+    // A line or block just written, as written.
+    virtual void EventLineWritten(const std::string& line) = 0;
+    virtual void ChatTextWritten(const std::string& block) = 0;
+    // A log file could not be written (the log cannot hold that).
+    virtual void LogWriteFailed(const std::string& failure) = 0;
+};
+
 // The day's event log (adminlog.txt) and chat log (chatlog.txt), each in the
 // folder DD-MM-YY under the program directory. Every line is on disk when the
 // call returns; the day is taken at each call, so writing follows midnight.
@@ -31,7 +42,7 @@ class EventSink {
 class EventLog final : public EventSink {
   public:
     // `programDir` ends with the path separator.
-    EventLog(std::string programDir, const Clock& clock);
+    EventLog(std::string programDir, const Clock& clock, LogObserver& observer);
 
     // Appends "[HH:MM:SS] text" to today's event log, as one line.
     void LogEvent(const std::string& text) override;
@@ -49,17 +60,12 @@ class EventLog final : public EventSink {
     const std::string& ProgramDir() const { return m_programDir; }
     const Clock& GetClock() const { return m_clock; }
 
-    // Live viewers: called with each line or block just written, as written.
-    std::function<void(const std::string& line)> onEventLine;
-    std::function<void(const std::string& block)> onChatText;
-    // Called when a log file could not be written (the log cannot hold that).
-    std::function<void(const std::string& failure)> onWriteFailure;
-
   private:
     void Append(const std::string& date, const char* file, const std::string& text);
 
     std::string m_programDir;
     const Clock& m_clock;
+    LogObserver& m_observer;
 };
 
 }  // namespace tavrin

@@ -18,7 +18,7 @@ using testing::TempDir;
 using testing::VirtualHost;
 
 // The console in virtual time, with its program folder in a temporary folder.
-struct ConsoleFixture : ::testing::Test {
+struct ConsoleFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
     TempDir dir;
     ManualClock clock{{2026, 3, 7, 9, 5, 3}};
     VirtualHost host;
@@ -26,15 +26,22 @@ struct ConsoleFixture : ::testing::Test {
     WorkerInfo worker;
     std::unique_ptr<Console> console;
     std::vector<std::string> lines;
+    int started = 0;
+    int clockTicks = 0;
+
+    WorkerInfo CurrentWorkerInfo() const override { return worker; }
+    void EventLineWritten(const std::string& l) override {
+        lines.push_back(l.substr(0, l.size() - 1));
+    }
+    void ChatTextWritten(const std::string&) override {}
+    void LogWriteFailed(const std::string&) override {}
+    void Started() override { ++started; }
+    void ClockTicked() override { ++clockTicks; }
 
     void Start() {
-        console =
-            std::make_unique<Console>(dir.Path(), host, dialogs, clock, [this] { return worker; });
+        console = std::make_unique<Console>(dir.Path(), host, dialogs, clock, *this, *this);
         host.session = &console->Session();
         host.clock = &clock;
-        console->Log().onEventLine = [this](const std::string& l) {
-            lines.push_back(l.substr(0, l.size() - 1));
-        };
         console->Initialise();
         // Timers go through the console, as the real host sends them.
         host.Advance(0);

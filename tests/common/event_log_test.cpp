@@ -10,6 +10,14 @@
 namespace tavrin {
 namespace {
 
+// What the log hands its observer, kept.
+struct LiveLog final : LogObserver {
+    void EventLineWritten(const std::string& line) override { lines += line; }
+    void ChatTextWritten(const std::string& block) override { chat += block; }
+    void LogWriteFailed(const std::string& f) override { failure = f; }
+    std::string lines, chat, failure;
+};
+
 TEST(DateTimeTexts, TwoDigitFieldsFromOneReading) {
     ManualClock clock({2026, 3, 7, 9, 5, 3});
     std::string date, time;
@@ -25,19 +33,19 @@ TEST(DateTimeTexts, TwoDigitFieldsFromOneReading) {
 TEST(EventLog, LineGoesToTheDayFolder) {
     testing::TempDir dir;
     ManualClock clock({2026, 3, 7, 9, 5, 3});
-    EventLog log(dir.Path(), clock);
-    std::string live;
-    log.onEventLine = [&](const std::string& line) { live += line; };
+    LiveLog live;
+    EventLog log(dir.Path(), clock, live);
     log.LogEvent("Login Rejected");
     EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/adminlog.txt")),
               "[09:05:03] Login Rejected\r\n");
-    EXPECT_EQ(live, "[09:05:03] Login Rejected\n");
+    EXPECT_EQ(live.lines, "[09:05:03] Login Rejected\n");
 }
 
 TEST(EventLog, MidnightStartsANewDayFolder) {
     testing::TempDir dir;
     ManualClock clock({2026, 3, 7, 23, 59, 59});
-    EventLog log(dir.Path(), clock);
+    LiveLog live;
+    EventLog log(dir.Path(), clock, live);
     log.LogEvent("before");
     clock.Set({2026, 3, 8, 0, 0, 0});
     log.LogEvent("after");
@@ -48,7 +56,8 @@ TEST(EventLog, MidnightStartsANewDayFolder) {
 TEST(EventLog, ChatBlockIsAppendedUnchangedToTheGivenDay) {
     testing::TempDir dir;
     ManualClock clock({2026, 3, 8, 0, 0, 1});
-    EventLog log(dir.Path(), clock);
+    LiveLog live;
+    EventLog log(dir.Path(), clock, live);
     log.AppendChatLog("07-03-26", "[23:59:58] Bob: hi\n");
     log.AppendChatLog("07-03-26", "[23:59:59] Ann: yo\n");
     EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/chatlog.txt")),
@@ -60,13 +69,12 @@ TEST(EventLog, ChatBlockIsAppendedUnchangedToTheGivenDay) {
 TEST(EventLog, ControlBytesFromTheServerNeverBreakALine) {
     testing::TempDir dir;
     ManualClock clock({2026, 3, 7, 9, 5, 3});
-    EventLog log(dir.Path(), clock);
-    std::string live;
-    log.onEventLine = [&](const std::string& line) { live += line; };
+    LiveLog live;
+    EventLog log(dir.Path(), clock, live);
     log.LogEvent("Rat Reply: x\r\n[00:00:00] User Logged out\rz\x1b");
     const std::string line = "[09:05:03] Rat Reply: x\\r\\n[00:00:00] User Logged out\\rz\\x1B";
     EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/adminlog.txt")), line + "\r\n");
-    EXPECT_EQ(live, line + "\n");
+    EXPECT_EQ(live.lines, line + "\n");
 }
 
 TEST(EventLog, ChatLinesAreEscapedEachOnItsOwnLine) {
@@ -89,11 +97,10 @@ TEST(EventLog, ChatLinesAreEscapedEachOnItsOwnLine) {
     for (const auto& c : cases) {
         testing::TempDir dir;
         ManualClock clock({2026, 3, 7, 9, 5, 3});
-        EventLog log(dir.Path(), clock);
-        std::string live;
-        log.onChatText = [&](const std::string& block) { live += block; };
+        LiveLog live;
+    EventLog log(dir.Path(), clock, live);
         log.AppendChatLog("07-03-26", c.block);
-        EXPECT_EQ(live, c.written) << c.name;
+        EXPECT_EQ(live.chat, c.written) << c.name;
         std::string disk;
         for (char ch : c.written) disk += ch == '\n' ? "\r\n" : std::string(1, ch);
         EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/chatlog.txt")), disk) << c.name;
@@ -104,7 +111,8 @@ TEST(EventLog, ChatLinesAreEscapedEachOnItsOwnLine) {
 TEST(EventLog, AnEventLineKeepsAtMost4096BytesOfText) {
     testing::TempDir dir;
     ManualClock clock({2026, 3, 7, 9, 5, 3});
-    EventLog log(dir.Path(), clock);
+    LiveLog live;
+    EventLog log(dir.Path(), clock, live);
     log.LogEvent(std::string(61440, 'x'));
     log.AppendChatLog("07-03-26", "[09:05:03] " + std::string(61440, 'y') + "\n");
     EXPECT_EQ(testing::ReadBytes(dir.File("07-03-26/adminlog.txt")),
@@ -116,11 +124,10 @@ TEST(EventLog, AnEventLineKeepsAtMost4096BytesOfText) {
 TEST(EventLog, UnwritableFolderIsReportedNotThrown) {
     testing::TempDir dir;
     ManualClock clock;
-    EventLog log(dir.Path() + "no/such/place/", clock);
-    std::string failure;
-    log.onWriteFailure = [&](const std::string& f) { failure = f; };
+    LiveLog live;
+    EventLog log(dir.Path() + "no/such/place/", clock, live);
     log.LogEvent("x");
-    EXPECT_NE(failure.find("adminlog.txt"), std::string::npos);
+    EXPECT_NE(live.failure.find("adminlog.txt"), std::string::npos);
 }
 
 TEST(EventLog, SeparatorsAre49Characters) {

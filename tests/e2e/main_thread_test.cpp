@@ -75,17 +75,10 @@ class MainThread : public ::testing::Test {
             << "[WORDS]\r\n1\\blorp\\Keep it clean\\[0 PPts] - Warn Only\\0\\\r\n"
                "[WARNINGS]\r\n1\\Keep it clean\\\r\n[DEFAULT]\r\n2";
 
-        m_console = std::make_unique<Console>(m_dir.Path(), m_host, m_dialogs, m_clock,
-                                              std::function<WorkerInfo()>());
+        m_console = std::make_unique<Console>(m_dir.Path(), m_host, m_dialogs, m_clock, m_host,
+                                              m_window);
         m_host.Attach(m_console->Session());
-        m_host.onTimer = [this](TimerId id) {
-            m_console->OnTimer(id);
-            return true;
-        };
-        m_console->onStarted = [this] {
-            m_console->ChatBot().SetOn(true);
-            m_console->Login();
-        };
+        m_window.console = m_console.get();
         m_console->Initialise();
         // Logged in, and the first six commands through.
         ASSERT_TRUE(RunUntil(
@@ -134,11 +127,30 @@ class MainThread : public ::testing::Test {
         return out;
     }
 
+    // What the window would do: timers to the console, and at start-up the
+    // ChatBot on and Login.
+    struct Window final : SessionHostListener, ConsoleObserver {
+        Console* console = nullptr;
+        void TimerFired(TimerId id) override { console->OnTimer(id); }
+        void FieldChanged(Field, const std::string&) override {}
+        void ControlChanged(Control, bool) override {}
+        void ReplyRouted(const RouteResult&, const std::string&) override {}
+        void EventLineWritten(const std::string&) override {}
+        void ChatTextWritten(const std::string&) override {}
+        void LogWriteFailed(const std::string&) override {}
+        void Started() override {
+            console->ChatBot().SetOn(true);
+            console->Login();
+        }
+        void ClockTicked() override {}
+    };
+
     SimProcess m_sim;
     TempDir m_dir;
     SystemClock m_clock;
     ScriptedDialogs m_dialogs;
-    QtSessionHost m_host;
+    Window m_window;
+    QtSessionHost m_host{m_window};
     std::unique_ptr<Console> m_console;
 };
 

@@ -12,6 +12,7 @@
 #include <iostream>
 
 #include "app/console.h"
+#include "common/log_text.h"
 #include "link/qt/session_host.h"
 
 namespace tavrin {
@@ -68,6 +69,62 @@ bool ParseOptions(int argc, char** argv, Options& o) {
 
 }  // namespace
 
+// The console without a window: status fields and log lines go to standard
+// output, message boxes take their default answer.
+class HeadlessRunner final : public SessionHostListener, public ConsoleObserver {
+  public:
+    HeadlessRunner(const std::string& dir, const Options& options)
+        : m_options(options),
+          m_host(*this),
+          m_console(dir, m_host, m_dialogs, m_clock, m_host, *this) {
+        m_host.Attach(m_console.Session());
+        if (options.dump) m_console.m_fAutoSysUpdate = true;
+    }
+
+    Console& GetConsole() { return m_console; }
+    QtSessionHost& Host() { return m_host; }
+    int Status() const { return m_status; }
+
+  private:
+    // SessionHostListener
+    void TimerFired(TimerId id) override { m_console.OnTimer(id); }
+    void FieldChanged(Field f, const std::string& text) override {
+        // Many fields show what the server sent: one line each, whatever it holds.
+        PrintLine(std::string(kFieldNames[static_cast<size_t>(f)]) + ": " +
+                  EscapeControlBytes(text));
+    }
+    void ControlChanged(Control c, bool on) override {
+        if (c == Control::LoginButtonsEnabled) m_console.Server().SetLoginEnabled(on);
+    }
+    void ReplyRouted(const RouteResult&, const std::string&) override {}
+
+    // ConsoleObserver
+    void EventLineWritten(const std::string& line) override {
+        PrintLine(line.substr(0, line.size() - 1));
+    }
+    void ChatTextWritten(const std::string&) override {}
+    void LogWriteFailed(const std::string& failure) override {
+        std::cerr << "tavrinrat: " << failure << "\n";
+    }
+    void Started() override {
+        if (m_options.chatbot) m_console.ChatBot().SetOn(true);
+        if (!m_console.Login()) {
+            m_status = 2;
+            QCoreApplication::exit(2);
+        }
+    }
+    void ClockTicked() override {
+        if (m_options.dump) PrintLine(m_console.InfoText());
+    }
+
+    const Options& m_options;
+    SystemClock m_clock;
+    HeadlessDialogs m_dialogs;
+    QtSessionHost m_host;
+    Console m_console;
+    int m_status = 0;
+};
+
 int RunHeadless(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     Options options;
@@ -81,50 +138,8 @@ int RunHeadless(int argc, char** argv) {
     dir = QDir(QString::fromStdString(dir)).absolutePath().toStdString();
     if (dir.back() != '/') dir += '/';
 
-    SystemClock clock;
-    HeadlessDialogs dialogs;
-    QtSessionHost host;
-    Console console(dir, host, dialogs, clock, [&host] {
-        WorkerInfo w;
-        w.threadCount = CRATThread::Count();
-        if (const CRATThread* t = host.CurrentWorker()) {
-            w.present = true;
-            w.reference = reinterpret_cast<unsigned long long>(t);
-            w.threadId = t->ThreadId();
-            w.socket = t->Snapshot();
-        }
-        return w;
-    });
-    host.Attach(console.Session());
-    host.onTimer = [&console](TimerId id) {
-        console.OnTimer(id);
-        return true;
-    };
-    host.onFieldChanged = [](Field f, const std::string& text) {
-        PrintLine(std::string(kFieldNames[static_cast<size_t>(f)]) + ": " + text);
-    };
-    host.onControlChanged = [&console](Control c, bool on) {
-        if (c == Control::LoginButtonsEnabled) console.Server().SetLoginEnabled(on);
-    };
-    console.Log().onEventLine = [](const std::string& line) {
-        PrintLine(line.substr(0, line.size() - 1));
-    };
-    console.Log().onWriteFailure = [](const std::string& failure) {
-        std::cerr << "tavrinrat: " << failure << "\n";
-    };
-
-    int status = 0;
-    console.onStarted = [&] {
-        if (options.chatbot) console.ChatBot().SetOn(true);
-        if (!console.Login()) {
-            status = 2;
-            QCoreApplication::exit(2);
-        }
-    };
-    if (options.dump) console.m_fAutoSysUpdate = true;
-    console.onClockTick = [&console, &options] {
-        if (options.dump) PrintLine(console.InfoText());
-    };
+    HeadlessRunner runner(dir, options);
+    Console& console = runner.GetConsole();
 
     // Signals reach the event loop through a socket pair.
     ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe);
@@ -138,7 +153,7 @@ int RunHeadless(int argc, char** argv) {
         }
         // Closing as Cancel does: the closing lines, logout, then exit.
         console.Close(false);
-        host.WaitForWorkersInPlace(1000);
+        runner.Host().WaitForWorkersInPlace(1000);
         QCoreApplication::exit(0);
     });
     struct sigaction sa {};
@@ -149,7 +164,7 @@ int RunHeadless(int argc, char** argv) {
 
     console.Initialise();
     const int rc = app.exec();
-    return status ? status : rc;
+    return runner.Status() ? runner.Status() : rc;
 }
 
 }  // namespace tavrin

@@ -9,7 +9,7 @@ namespace {
 constexpr int kWorkerWaitMs = 1000;
 }
 
-QtSessionHost::QtSessionHost() {
+QtSessionHost::QtSessionHost(SessionHostListener& listener) : m_listener(listener) {
     m_waitBound.setSingleShot(true);
     connect(&m_waitBound, &QTimer::timeout, this, &QtSessionHost::ReleaseWaits);
 }
@@ -23,10 +23,7 @@ void QtSessionHost::StartTimer(TimerId id, int periodMs) {
         // A coarse timer may fire up to 5 % early, which would cut the pauses
         // between paced commands short on the wire.
         timer->setTimerType(Qt::PreciseTimer);
-        connect(timer.get(), &QTimer::timeout, this, [this, id] {
-            if (onTimer && onTimer(id)) return;
-            if (m_session) m_session->OnTimer(id);
-        });
+        connect(timer.get(), &QTimer::timeout, this, [this, id] { m_listener.TimerFired(id); });
     }
     timer->start(periodMs);
 }
@@ -95,14 +92,28 @@ void QtSessionHost::SetIgnoreReplies(bool ignore) {
 }
 
 void QtSessionHost::FieldChanged(Field field, const std::string& text) {
-    if (onFieldChanged) onFieldChanged(field, text);
+    m_listener.FieldChanged(field, text);
 }
 
 void QtSessionHost::ControlChanged(Control control, bool on) {
-    if (onControlChanged) onControlChanged(control, on);
+    m_listener.ControlChanged(control, on);
 }
 
-void QtSessionHost::ReplyRouted(const RouteResult&, const std::string&) {}
+void QtSessionHost::ReplyRouted(const RouteResult& result, const std::string& text) {
+    m_listener.ReplyRouted(result, text);
+}
+
+WorkerInfo QtSessionHost::CurrentWorkerInfo() const {
+    WorkerInfo w;
+    w.threadCount = CRATThread::Count();
+    if (m_current) {
+        w.present = true;
+        w.reference = reinterpret_cast<unsigned long long>(m_current);
+        w.threadId = m_current->ThreadId();
+        w.socket = m_current->Snapshot();
+    }
+    return w;
+}
 
 // Events from the workers go to the session as they come.
 void QtSessionHost::RatConnected() {

@@ -9,24 +9,34 @@
 
 #include "link/qt/rat_thread.h"
 #include "link/session.h"
+#include "link/worker_info.h"
 
 namespace tavrin {
 
+// What the host reports to the program around it.
+class SessionHostListener {
+  public:
+    virtual ~SessionHostListener() = default;
+    // Every timer tick; the program hands the session's own on to it.
+    virtual void TimerFired(TimerId id) = 0;
+    virtual void FieldChanged(Field field, const std::string& text) = 0;
+    virtual void ControlChanged(Control control, bool on) = 0;
+    virtual void ReplyRouted(const RouteResult& result, const std::string& text) = 0;
+};
+
 // Runs a RatSession for real: Qt timers by number, one CRATThread per
 // connection attempt, and the bounded wait for workers without blocking.
-class QtSessionHost final : public QObject, public SessionHost, private RatThreadEvents {
+class QtSessionHost final : public QObject,
+                            public SessionHost,
+                            public WorkerInfoSource,
+                            private RatThreadEvents {
     Q_OBJECT
   public:
-    QtSessionHost();
+    explicit QtSessionHost(SessionHostListener& listener);
     ~QtSessionHost() override;
 
-    // The session that gets the timer ticks and the workers' events.
+    // The session that gets the workers' events (it is made after its host).
     void Attach(RatSession& session) { m_session = &session; }
-    // Timers the session does not handle (clock, start-up) go here first;
-    // return true to take the tick.
-    std::function<bool(TimerId)> onTimer;
-    std::function<void(Field, const std::string&)> onFieldChanged;
-    std::function<void(Control, bool)> onControlChanged;
 
     void StartTimer(TimerId id, int periodMs) override;
     void StopTimer(TimerId id) override;
@@ -43,6 +53,7 @@ class QtSessionHost final : public QObject, public SessionHost, private RatThrea
     // Workers still alive (the current one and any that are ending).
     int LiveWorkers() const { return static_cast<int>(m_workers.size()); }
     const CRATThread* CurrentWorker() const { return m_current; }
+    WorkerInfo CurrentWorkerInfo() const override;
     // Shutdown: waits in place (bounded) for the workers to end.
     void WaitForWorkersInPlace(int ms);
 
@@ -59,6 +70,7 @@ class QtSessionHost final : public QObject, public SessionHost, private RatThrea
     void WorkerEnded(CRATThread* worker);
     void ReleaseWaits();
 
+    SessionHostListener& m_listener;
     RatSession* m_session = nullptr;
     std::map<TimerId, std::unique_ptr<QTimer>> m_timers;
     std::vector<std::unique_ptr<CRATThread>> m_workers;

@@ -1,6 +1,7 @@
 // Feeds arbitrary "chat get" replies to the ChatBot. The first line of the
 // input names the banned words ("|" between them); the rest is a series of
-// replies separated by zero bytes.
+// replies separated by zero bytes. Every line is also matched by both layouts
+// of the one-pass matcher and by the word-by-word search, which must agree.
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "chatbot/chatbot.h"
+#include "chatbot/reference_word_matcher.h"
 
 namespace {
 
@@ -75,6 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bot.AcceptBannedWords(config);
     bot.SetOn(true);
     const BannedWordMatcher matcher(config.words);
+    const BannedWordMatcher trieMatcher(config.words, 0);
+    const testing::ReferenceWordMatcher reference(config.words);
+    auto same = [](const std::optional<ChatCatch>& a, const std::optional<ChatCatch>& b) {
+        return a.has_value() == b.has_value() &&
+               (!a || (a->word == b->word && a->speaker == b->speaker));
+    };
 
     for (const auto& reply : SplitAt(replies, '\0')) {
         bot.ProcessChatReply(reply);
@@ -85,6 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const auto caught = matcher.Match(line);
             if (caught)
                 Check(caught->word < config.words.size() && SpeakerName(line) == caught->speaker);
+            const auto expected = reference.Match(line);
+            Check(same(caught, expected) && same(trieMatcher.Match(line), expected));
         }
         if (auto menu = bot.MenuForChatRow(0)) bot.WarnSpeaker(menu->speaker, menu->warnings[0]);
         for (const auto& text : bot.OnClockTick(true))

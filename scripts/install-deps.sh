@@ -3,6 +3,8 @@
 # Usage: install-deps.sh [--fuzz]   (--fuzz adds clang for the fuzz targets)
 set -euo pipefail
 
+# qt6-base-dev brings Qt Widgets, Qt Test and the offscreen platform plugin the
+# view tests run on.
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev)
 if [[ "${1:-}" == "--fuzz" ]]; then

@@ -1,9 +1,11 @@
 #include "app/console.h"
 
+#include "chatbot/chat_text.h"
 #include "common/text_file.h"
 #include "common/value_text.h"
 #include "missions/mission_reply.h"
 #include "players/admin_menu.h"
+#include "settings/game_settings.h"
 #include "settings/weapons_list.h"
 
 namespace tavrin {
@@ -211,6 +213,31 @@ std::string Console::ParseGameSettings(const std::string& text) {
 
 bool Console::IsWeaponChangeReply(const std::string& text) {
     return IsWeaponsResultReply(text);
+}
+
+bool Console::IsGameSettingsReply(const std::string& text) {
+    return tavrin::IsGameSettingsReply(text);
+}
+bool Console::IsSettingChangeReply(const std::string& text) {
+    return tavrin::IsSettingChangeReply(text);
+}
+bool Console::IsWeaponsListReply(const std::string& text) {
+    return IsWeaponListReply(text);
+}
+bool Console::IsMissionAddedReply(const std::string& text) {
+    return tavrin::IsMissionAddedReply(text);
+}
+bool Console::IsMissionRemovedReply(const std::string& text) {
+    return tavrin::IsMissionRemovedReply(text);
+}
+bool Console::IsNextMissionSetReply(const std::string& text) {
+    return tavrin::IsNextMissionSetReply(text);
+}
+bool Console::IsCyclingReply(const std::string& text) {
+    return tavrin::IsCyclingReply(text);
+}
+bool Console::IsChatSentReply(const std::string& text) {
+    return tavrin::IsChatSentReply(text);
 }
 
 void Console::ParseWeaponsList(const std::string& text) {

@@ -9,8 +9,8 @@
 #include "common/server_list.h"
 #include "link/question_gate.h"
 #include "link/rat_socket.h"
-#include "link/worker_info.h"
 #include "link/session.h"
+#include "link/worker_info.h"
 #include "missions/missions.h"
 #include "monitor/system_info.h"
 #include "players/admin_actions.h"
@@ -90,8 +90,16 @@ class Console final : private SessionModels, private CommandSink {
     bool IsPlayerListReply(const std::string& text) override;
     TeamCounts ParsePlayerList(const std::string& text) override;
     bool IsActionResultReply(const std::string& text) override;
+    bool IsGameSettingsReply(const std::string& text) override;
     std::string ParseGameSettings(const std::string& text) override;
+    bool IsSettingChangeReply(const std::string& text) override;
     bool IsWeaponChangeReply(const std::string& text) override;
+    bool IsWeaponsListReply(const std::string& text) override;
+    bool IsMissionAddedReply(const std::string& text) override;
+    bool IsMissionRemovedReply(const std::string& text) override;
+    bool IsNextMissionSetReply(const std::string& text) override;
+    bool IsCyclingReply(const std::string& text) override;
+    bool IsChatSentReply(const std::string& text) override;
     void ParseWeaponsList(const std::string& text) override;
     void ProcessChatReply(const std::string& text) override;
     void OnCommandSent(const std::string& text) override;

@@ -40,4 +40,9 @@ std::string EraseAll(std::string_view text, std::string_view what);
 // capitals (and the ligature) of that page; every other byte stays.
 std::string LowerCase1252(std::string_view text);
 
+// The reply router's test for the answer to a "chat send".
+inline bool IsChatSentReply(std::string_view reply) {
+    return reply.find("Chat sent.") != std::string_view::npos;
+}
+
 }  // namespace tavrin

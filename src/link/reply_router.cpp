@@ -52,10 +52,18 @@ constexpr CommandAnswer kCommandAnswers[] = {
 
 constexpr std::string_view kMask = "********";
 
-bool IsMenuModeReply(std::string_view text) { return Has(text, "Current State = Menu"); }
-bool IsGameModeReply(std::string_view text) { return Has(text, "Current State = Game"); }
-bool IsSyntaxErrorReply(std::string_view text) { return Has(text, "USAGE"); }
-bool IsErrorReply(std::string_view text) { return Has(text, "ERROR"); }
+bool IsMenuModeReply(std::string_view text) {
+    return Has(text, "Current State = Menu");
+}
+bool IsGameModeReply(std::string_view text) {
+    return Has(text, "Current State = Game");
+}
+bool IsSyntaxErrorReply(std::string_view text) {
+    return Has(text, "USAGE");
+}
+bool IsErrorReply(std::string_view text) {
+    return Has(text, "ERROR");
+}
 
 // The first line of a reply: the server's own words in a list whose later
 // lines hold names that players chose.
@@ -73,20 +81,34 @@ Answer ExpectedAnswer(std::string_view command) {
 
 const char* ReplyKindName(ReplyKind kind) {
     switch (kind) {
-        case ReplyKind::GameState: return "game state";
-        case ReplyKind::PlayerList: return "player list";
-        case ReplyKind::MissionList: return "mission list";
-        case ReplyKind::MissionChange: return "mission change";
-        case ReplyKind::Chat: return "chat";
-        case ReplyKind::ChatConfirmation: return "chat confirmation";
-        case ReplyKind::GameSettings: return "game settings";
-        case ReplyKind::SettingChanged: return "setting changed";
-        case ReplyKind::Weapons: return "weapons";
-        case ReplyKind::WeaponChanged: return "weapon changed";
-        case ReplyKind::ActionResult: return "action result";
-        case ReplyKind::ServerRefusal: return "server refusal";
-        case ReplyKind::Unanswered: return "unanswered";
-        case ReplyKind::Unknown: return "unknown";
+        case ReplyKind::GameState:
+            return "game state";
+        case ReplyKind::PlayerList:
+            return "player list";
+        case ReplyKind::MissionList:
+            return "mission list";
+        case ReplyKind::MissionChange:
+            return "mission change";
+        case ReplyKind::Chat:
+            return "chat";
+        case ReplyKind::ChatConfirmation:
+            return "chat confirmation";
+        case ReplyKind::GameSettings:
+            return "game settings";
+        case ReplyKind::SettingChanged:
+            return "setting changed";
+        case ReplyKind::Weapons:
+            return "weapons";
+        case ReplyKind::WeaponChanged:
+            return "weapon changed";
+        case ReplyKind::ActionResult:
+            return "action result";
+        case ReplyKind::ServerRefusal:
+            return "server refusal";
+        case ReplyKind::Unanswered:
+            return "unanswered";
+        case ReplyKind::Unknown:
+            return "unknown";
     }
     return "unknown";
 }
@@ -94,16 +116,22 @@ const char* ReplyKindName(ReplyKind kind) {
 ReplyClass ClassOfKind(ReplyKind kind) {
     switch (kind) {
         case ReplyKind::PlayerList:
-        case ReplyKind::ActionResult: return kReplyPlayers;
+        case ReplyKind::ActionResult:
+            return kReplyPlayers;
         case ReplyKind::MissionList:
-        case ReplyKind::MissionChange: return kReplyMissions;
+        case ReplyKind::MissionChange:
+            return kReplyMissions;
         case ReplyKind::GameSettings:
-        case ReplyKind::SettingChanged: return kReplySettings;
+        case ReplyKind::SettingChanged:
+            return kReplySettings;
         case ReplyKind::Chat:
-        case ReplyKind::ChatConfirmation: return kReplyChat;
+        case ReplyKind::ChatConfirmation:
+            return kReplyChat;
         case ReplyKind::Weapons:
-        case ReplyKind::WeaponChanged: return kReplyWeapons;
-        default: return kReplyNone;
+        case ReplyKind::WeaponChanged:
+            return kReplyWeapons;
+        default:
+            return kReplyNone;
     }
 }
 
@@ -122,8 +150,8 @@ std::string SecretOfCommand(std::string_view command) {
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     constexpr std::string_view kSuffix = "password";
-    if (name.size() < kSuffix.size() || name.compare(name.size() - kSuffix.size(), kSuffix.size(),
-                                                     kSuffix) != 0)
+    if (name.size() < kSuffix.size() ||
+        name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
         return {};
     return std::string(rest.substr(blank + 1));
 }

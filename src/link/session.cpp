@@ -13,30 +13,6 @@ std::string AttemptsText(int attempts) {
 
 }  // namespace
 
-bool SessionModels::IsPlayerListReply(const std::string& text) {
-    return text.find("Deaths") != std::string::npos && text.find("PING") != std::string::npos;
-}
-
-bool SessionModels::IsWeaponChangeReply(const std::string& text) {
-    return text.find("OK - Weap") != std::string::npos ||
-           text.find("OK - All weap") != std::string::npos;
-}
-
-namespace {
-bool Has(const std::string& text, const char* marker) {
-    return text.find(marker) != std::string::npos;
-}
-}  // namespace
-
-bool SessionModels::IsGameSettingsReply(const std::string& t) { return Has(t, "AutoBalanceOnRecycle"); }
-bool SessionModels::IsSettingChangeReply(const std::string& t) { return Has(t, "OK - Setting"); }
-bool SessionModels::IsWeaponsListReply(const std::string& t) { return Has(t, "WPN_Remmington"); }
-bool SessionModels::IsMissionAddedReply(const std::string& t) { return Has(t, "Entry Added"); }
-bool SessionModels::IsMissionRemovedReply(const std::string& t) { return Has(t, "Mission Removed"); }
-bool SessionModels::IsNextMissionSetReply(const std::string& t) { return Has(t, "Next Mission Set"); }
-bool SessionModels::IsCyclingReply(const std::string& t) { return Has(t, "Server is cycling"); }
-bool SessionModels::IsChatSentReply(const std::string& t) { return Has(t, "Chat sent."); }
-
 RatSession::RatSession(SessionHost& host, SessionModels& models, EventSink& log,
                        UserDialogs& dialogs, const Clock& clock)
     : m_host(host), m_models(models), m_log(log), m_dialogs(dialogs), m_clock(clock) {

@@ -55,42 +55,41 @@ struct TeamCounts {
 };
 
 // What the session asks of the tabs' models. Each reply kind is recognised
-// and parsed by its own model; the defaults let a test supply only a few.
+// and parsed by its own model.
 class SessionModels {
   public:
     virtual ~SessionModels() = default;
-    virtual LoginDetails CurrentLoginDetails() { return {}; }
+    virtual LoginDetails CurrentLoginDetails() = 0;
     // A new connection starts: mission lists and catalogue emptied, ChatBot reset.
-    virtual void OnConnectStarting() {}
+    virtual void OnConnectStarting() = 0;
     // 0 when the reply is no mission list, otherwise the list it fills.
-    virtual int ClassifyMissionReply(const std::string&) { return 0; }
+    virtual int ClassifyMissionReply(const std::string& text) = 0;
     // Parses a mission list; gives the current mission's name and file.
-    virtual void ParseMissionReply(int, const std::string&, std::string& name, std::string& file) {
-        name.clear();
-        file.clear();
-    }
-    // Each reply's markers, read only for replies to the commands they answer.
-    virtual bool IsPlayerListReply(const std::string& text);
-    virtual TeamCounts ParsePlayerList(const std::string&) { return {}; }
-    virtual bool IsActionResultReply(const std::string&) { return false; }
+    virtual void ParseMissionReply(int list, const std::string& text, std::string& name,
+                                   std::string& file) = 0;
+    // Each reply's markers, kept by the model that parses that reply; the
+    // router reads them only for replies to the commands they answer.
+    virtual bool IsPlayerListReply(const std::string& text) = 0;
+    virtual TeamCounts ParsePlayerList(const std::string& text) = 0;
+    virtual bool IsActionResultReply(const std::string& text) = 0;
+    virtual bool IsGameSettingsReply(const std::string& text) = 0;
     // Parses the game settings; returns the server name they hold.
-    virtual std::string ParseGameSettings(const std::string&) { return {}; }
-    virtual bool IsGameSettingsReply(const std::string& text);
-    virtual bool IsSettingChangeReply(const std::string& text);
-    virtual bool IsWeaponChangeReply(const std::string& text);
-    virtual bool IsWeaponsListReply(const std::string& text);
-    virtual bool IsMissionAddedReply(const std::string& text);
-    virtual bool IsMissionRemovedReply(const std::string& text);
-    virtual bool IsNextMissionSetReply(const std::string& text);
-    virtual bool IsCyclingReply(const std::string& text);
-    virtual bool IsChatSentReply(const std::string& text);
-    virtual void ParseWeaponsList(const std::string&) {}
-    virtual void ProcessChatReply(const std::string&) {}
+    virtual std::string ParseGameSettings(const std::string& text) = 0;
+    virtual bool IsSettingChangeReply(const std::string& text) = 0;
+    virtual bool IsWeaponChangeReply(const std::string& text) = 0;
+    virtual bool IsWeaponsListReply(const std::string& text) = 0;
+    virtual void ParseWeaponsList(const std::string& text) = 0;
+    virtual bool IsMissionAddedReply(const std::string& text) = 0;
+    virtual bool IsMissionRemovedReply(const std::string& text) = 0;
+    virtual bool IsNextMissionSetReply(const std::string& text) = 0;
+    virtual bool IsCyclingReply(const std::string& text) = 0;
+    virtual bool IsChatSentReply(const std::string& text) = 0;
+    virtual void ProcessChatReply(const std::string& text) = 0;
     // Every command frame that goes out to the game server, as sent.
-    virtual void OnCommandSent(const std::string&) {}
-    virtual bool ChatBotRunning() { return false; }
+    virtual void OnCommandSent(const std::string& text) = 0;
+    virtual bool ChatBotRunning() = 0;
     // The ChatBot's sanctions pass; it hands its commands to the session.
-    virtual void RunSanctionsPass(CommandSink&) {}
+    virtual void RunSanctionsPass(CommandSink& sink) = 0;
 };
 
 // The session's state, by the names the state dump shows.

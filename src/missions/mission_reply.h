@@ -15,6 +15,20 @@ enum class MissionList { None = 0, Cycle = 1, Available = 2 };
 // substring tests on the whole reply.
 MissionList ClassifyMissionReply(std::string_view reply);
 
+// The reply router's tests for the answers to the cycle edits.
+inline bool IsMissionAddedReply(std::string_view reply) {
+    return reply.find("Entry Added") != std::string_view::npos;
+}
+inline bool IsMissionRemovedReply(std::string_view reply) {
+    return reply.find("Mission Removed") != std::string_view::npos;
+}
+inline bool IsNextMissionSetReply(std::string_view reply) {
+    return reply.find("Next Mission Set") != std::string_view::npos;
+}
+inline bool IsCyclingReply(std::string_view reply) {
+    return reply.find("Server is cycling") != std::string_view::npos;
+}
+
 // The lines of a mission reply that become rows, in order. The reply is cut at
 // line feeds; reading stops once no more than 5 characters are left from the
 // start of a line, which drops a short trailer. Blank lines give no row.

@@ -51,4 +51,9 @@ inline bool IsGameSettingsReply(std::string_view reply) {
     return reply.find("AutoBalanceOnRecycle") != std::string_view::npos;
 }
 
+// The reply router's test for the answer to a "set" command.
+inline bool IsSettingChangeReply(std::string_view reply) {
+    return reply.find("OK - Setting") != std::string_view::npos;
+}
+
 }  // namespace tavrin

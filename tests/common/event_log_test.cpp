@@ -98,7 +98,7 @@ TEST(EventLog, ChatLinesAreEscapedEachOnItsOwnLine) {
         testing::TempDir dir;
         ManualClock clock({2026, 3, 7, 9, 5, 3});
         LiveLog live;
-    EventLog log(dir.Path(), clock, live);
+        EventLog log(dir.Path(), clock, live);
         log.AppendChatLog("07-03-26", c.block);
         EXPECT_EQ(live.chat, c.written) << c.name;
         std::string disk;

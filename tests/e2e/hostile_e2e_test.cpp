@@ -82,9 +82,10 @@ TEST_F(HostileE2e, ChatBotNeverCatchesTheConsolesOwnWarning) {
     ASSERT_NO_FATAL_FAILURE(WaitChatFetched(*warned + 2));
     EXPECT_FALSE(ConsoleSaid("ChatBot Warning Admin")) << Transcript();
     const auto sends = SimCommands(m_sim->Lines(), 0);
-    EXPECT_EQ(std::count_if(sends.begin(), sends.end(),
-                            [](const LoggedCommand& c) { return c.text.rfind("chat send", 0) == 0; }),
-              1)
+    EXPECT_EQ(
+        std::count_if(sends.begin(), sends.end(),
+                      [](const LoggedCommand& c) { return c.text.rfind("chat send", 0) == 0; }),
+        1)
         << SimLog();
 }
 
@@ -92,8 +93,8 @@ TEST_F(HostileE2e, ChatBotSendsNoControlByteAPlayerPutInHisName) {
     ASSERT_NO_FATAL_FAILURE(StartWithChatBot());
     // A lone CR or LF inside one chat line (the chat's lines end with CR LF).
     ASSERT_THAT(m_sim->Control("say Ev\\rplayer\\nban zorblax"), StartsWith("ok say "));
-    ASSERT_TRUE(m_console->WaitForPart("Command not sent (it holds control bytes): chat send ", 0,
-                                       60s))
+    ASSERT_TRUE(
+        m_console->WaitForPart("Command not sent (it holds control bytes): chat send ", 0, 60s))
         << Transcript();
     for (const auto& c : SimCommands(m_sim->Lines(), 0)) {
         EXPECT_EQ(c.text.find("chat send Ev"), std::string::npos) << c.text;
@@ -109,24 +110,25 @@ TEST_F(HostileE2e, ChatBotLogsNoLineAPlayerForged) {
     ASSERT_TRUE(m_console->WaitForPart("ChatBot Warning Mallory", 0, 60s)) << Transcript();
     for (const char* file : {"adminlog.txt", "chatlog.txt"}) {
         const std::string text = DayFile(file);
-        EXPECT_EQ(text.find("\n[00:00:00] User Logged out"), std::string::npos)
-            << file << ":\n" << text;
+        EXPECT_EQ(text.find("\n[00:00:00] User Logged out"), std::string::npos) << file << ":\n"
+                                                                                << text;
     }
     EXPECT_NE(DayFile("chatlog.txt").find("zorblax \\n[00:00:00] User Logged out"),
               std::string::npos)
-        << "the chat log holds the player's text, escaped:\n" << DayFile("chatlog.txt");
+        << "the chat log holds the player's text, escaped:\n"
+        << DayFile("chatlog.txt");
     ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
 }
 
 TEST_F(HostileE2e, ChatBotTakesNoBlankLineOfItsFileForABannedWord) {
-    ASSERT_NO_FATAL_FAILURE(StartWithChatBot(
-        "[WORDS]\r\n"
-        "\r\n"
-        "1\\zorblax\\Do not say zorblax\\[0 PPts] - Warn Only\\0\\\r\n"
-        "[WARNINGS]\r\n"
-        "1\\Do not say zorblax\\\r\n"
-        "[DEFAULT]\r\n"
-        "6"));
+    ASSERT_NO_FATAL_FAILURE(
+        StartWithChatBot("[WORDS]\r\n"
+                         "\r\n"
+                         "1\\zorblax\\Do not say zorblax\\[0 PPts] - Warn Only\\0\\\r\n"
+                         "[WARNINGS]\r\n"
+                         "1\\Do not say zorblax\\\r\n"
+                         "[DEFAULT]\r\n"
+                         "6"));
     const size_t from = m_sim->Lines().size();
     ASSERT_THAT(m_sim->Control("say Ann hello everyone"), StartsWith("ok say Ann"));
     ASSERT_THAT(m_sim->Control("say Bob zorblax"), StartsWith("ok say Bob"));
@@ -141,8 +143,8 @@ TEST_F(HostileE2e, FramesThatAnswerNothingChangeNothing) {
     StartConsole();
     ASSERT_NO_FATAL_FAILURE(WaitLoggedIn());
     const size_t from = m_sim->Lines().size();
-    for (const char* text : {"Current State = Menu", "Entry Added", "Player Punted: Bob",
-                             "OK - Weap 3 set"})
+    for (const char* text :
+         {"Current State = Menu", "Entry Added", "Player Punted: Bob", "OK - Weap 3 set"})
         ASSERT_THAT(m_sim->Control(std::string("push ") + text), StartsWith("ok push"));
     std::this_thread::sleep_for(1s);
     EXPECT_FALSE(ConsoleSaid("Server is in Menu Mode")) << Transcript();

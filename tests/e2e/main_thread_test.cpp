@@ -75,8 +75,8 @@ class MainThread : public ::testing::Test {
             << "[WORDS]\r\n1\\blorp\\Keep it clean\\[0 PPts] - Warn Only\\0\\\r\n"
                "[WARNINGS]\r\n1\\Keep it clean\\\r\n[DEFAULT]\r\n2";
 
-        m_console = std::make_unique<Console>(m_dir.Path(), m_host, m_dialogs, m_clock, m_host,
-                                              m_window);
+        m_console =
+            std::make_unique<Console>(m_dir.Path(), m_host, m_dialogs, m_clock, m_host, m_window);
         m_host.Attach(m_console->Session());
         m_window.console = m_console.get();
         m_console->Initialise();

@@ -39,6 +39,27 @@ class FakeModels final : public SessionModels {
     std::string ParseGameSettings(const std::string&) override { return serverName; }
     void ParseWeaponsList(const std::string&) override { ++weaponLists; }
     void ProcessChatReply(const std::string& text) override { chats.push_back(text); }
+    void OnCommandSent(const std::string&) override {}
+    // The markers of the models, as the game server's replies carry them.
+    bool IsPlayerListReply(const std::string& t) override {
+        return Has(t, "Deaths") && Has(t, "PING");
+    }
+    bool IsGameSettingsReply(const std::string& t) override {
+        return Has(t, "AutoBalanceOnRecycle");
+    }
+    bool IsSettingChangeReply(const std::string& t) override { return Has(t, "OK - Setting"); }
+    bool IsWeaponChangeReply(const std::string& t) override {
+        return Has(t, "OK - Weap") || Has(t, "OK - All weap");
+    }
+    bool IsWeaponsListReply(const std::string& t) override { return Has(t, "WPN_Remmington"); }
+    bool IsMissionAddedReply(const std::string& t) override { return Has(t, "Entry Added"); }
+    bool IsMissionRemovedReply(const std::string& t) override { return Has(t, "Mission Removed"); }
+    bool IsNextMissionSetReply(const std::string& t) override { return Has(t, "Next Mission Set"); }
+    bool IsCyclingReply(const std::string& t) override { return Has(t, "Server is cycling"); }
+    bool IsChatSentReply(const std::string& t) override { return Has(t, "Chat sent."); }
+    static bool Has(const std::string& t, const char* marker) {
+        return t.find(marker) != std::string::npos;
+    }
 
     LoginDetails details{"Home", "10.0.0.5", "40000", "admin", "secret"};
     int connectResets = 0;
@@ -474,29 +495,59 @@ TEST_F(SessionFixture, RouterTestsInOrder) {
          "RAT syntax error",
          {},
          "Rat Reply: USAGE: player punt id\nERROR"},
-        {"player list", "ERROR: no player 9\nDeaths PING", "ERROR: no player 9\nDeaths PING", {},
+        {"player list",
+         "ERROR: no player 9\nDeaths PING",
+         "ERROR: no player 9\nDeaths PING",
+         {},
          nullptr},
-        {"weapon set 3 always", "OK - Weap 3 set", "OK - Weap 3 set", {"weapon list"},
+        {"weapon set 3 always",
+         "OK - Weap 3 set",
+         "OK - Weap 3 set",
+         {"weapon list"},
          "Rat Reply: Weapons data"},
-        {"weapon set all always", "OK - All weap always", "OK - All weap always", {"weapon list"},
+        {"weapon set all always",
+         "OK - All weap always",
+         "OK - All weap always",
+         {"weapon list"},
          nullptr},
-        {"set a 1", "OK - Setting changed", "OK - Setting changed", {},
+        {"set a 1",
+         "OK - Setting changed",
+         "OK - Setting changed",
+         {},
          "Rat Reply: OK - Setting changed"},
-        {"mission list", "<CURRENT MISSION>\nEntry Added", "Mission List Updated", {},
+        {"mission list",
+         "<CURRENT MISSION>\nEntry Added",
+         "Mission List Updated",
+         {},
          "New mission:Night Raid"},
-        {"mission add raid.mis", "Entry Added", "Mission Added", {"mission list"},
+        {"mission add raid.mis",
+         "Entry Added",
+         "Mission Added",
+         {"mission list"},
          "Rat Reply: Entry Added"},
         {"mission remove 2", "Mission Removed", "Mission Removed", {"mission list"}, nullptr},
-        {"mission setnext 3", "Next Mission Set to 3", "Next Mission Set to 3", {"mission list"},
+        {"mission setnext 3",
+         "Next Mission Set to 3",
+         "Next Mission Set to 3",
+         {"mission list"},
          nullptr},
-        {"mission cycle", "Server is cycling", "Server is cycling", {},
+        {"mission cycle",
+         "Server is cycling",
+         "Server is cycling",
+         {},
          "Rat Reply: Server is cycling"},
         {"chat get", "Chat sent.", "Game Chat Updated", {}, nullptr},  // chat, not a confirmation
         {"player list", "Name Deaths PING", "Player List Updated", {}, nullptr},
-        {"player punt 3", "Player Punted", "Player Punted", {"player list"},
+        {"player punt 3",
+         "Player Punted",
+         "Player Punted",
+         {"player list"},
          "Rat Reply: Player Punted"},
         {"get gamesettings", "AutoBalanceOnRecycle = 1", "Game Settings Updated", {}, nullptr},
-        {"weapon list", "1. WPN_Remmington ALWAYS", "Weapons List Updated", {},
+        {"weapon list",
+         "1. WPN_Remmington ALWAYS",
+         "Weapons List Updated",
+         {},
          "Rat Reply: Weapons data"},
         {"chat get", "", "Game Chat Updated", {}, nullptr},
         {"chat get", "Bob: hi", "Game Chat Updated", {}, nullptr},
@@ -612,10 +663,18 @@ namespace {
 // Text from the game steers nothing
 
 TEST_F(SessionFixture, AReplyToChatGetIsChatWhateverAPlayerTyped) {
-    const char* typed[] = {"Current State = Menu", "Current State = Game", "<CURRENT MISSION>",
-                           "Deaths PING",          "ERROR",                "USAGE",
-                           "OK - Weapons rock",    "OK - Setting",         "Entry Added",
-                           "Chat sent.",           "Player Punted",        "AutoBalanceOnRecycle",
+    const char* typed[] = {"Current State = Menu",
+                           "Current State = Game",
+                           "<CURRENT MISSION>",
+                           "Deaths PING",
+                           "ERROR",
+                           "USAGE",
+                           "OK - Weapons rock",
+                           "OK - Setting",
+                           "Entry Added",
+                           "Chat sent.",
+                           "Player Punted",
+                           "AutoBalanceOnRecycle",
                            "WPN_Remmington"};
     for (const char* words : typed) {
         LogIn();
@@ -677,8 +736,8 @@ TEST_F(SessionFixture, AFrameThatAnswersNothingChangesNothing) {
     LogIn();
     host.Advance(4000);  // the next poll is due in 1 s
     const auto fields = host.fieldChanges.size();
-    for (const char* unasked : {"Current State = Menu", "Entry Added", "Player Punted",
-                                "OK - Weap 1 set", "Deaths PING"})
+    for (const char* unasked :
+         {"Current State = Menu", "Entry Added", "Player Punted", "OK - Weap 1 set", "Deaths PING"})
         session.OnRatFrameReceived(unasked);
     EXPECT_TRUE(session.State().m_fRATConnected);
     EXPECT_TRUE(host.Commands().empty());

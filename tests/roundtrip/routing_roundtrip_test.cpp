@@ -13,13 +13,17 @@
 #include <vector>
 
 #include "chatbot/chat_scanner.h"
+#include "chatbot/chat_text.h"
 #include "link/frame.h"
 #include "link/session.h"
+#include "missions/mission_reply.h"
 #include "missions/missions.h"
 #include "players/admin_actions.h"
 #include "players/player_list.h"
 #include "roundtrip/roundtrip_support.h"
+#include "settings/game_settings.h"
 #include "settings/settings_tab.h"
+#include "settings/weapons_list.h"
 #include "sim/sim_game.h"
 #include "sim/sim_session.h"
 #include "support/fakes.h"
@@ -71,6 +75,27 @@ class RoutedModels final : public SessionModels {
     bool IsWeaponChangeReply(const std::string& text) override {
         return IsWeaponsResultReply(text);
     }
+    bool IsGameSettingsReply(const std::string& t) override {
+        return tavrin::IsGameSettingsReply(t);
+    }
+    bool IsSettingChangeReply(const std::string& t) override {
+        return tavrin::IsSettingChangeReply(t);
+    }
+    bool IsWeaponsListReply(const std::string& t) override { return IsWeaponListReply(t); }
+    bool IsMissionAddedReply(const std::string& t) override {
+        return tavrin::IsMissionAddedReply(t);
+    }
+    bool IsMissionRemovedReply(const std::string& t) override {
+        return tavrin::IsMissionRemovedReply(t);
+    }
+    bool IsNextMissionSetReply(const std::string& t) override {
+        return tavrin::IsNextMissionSetReply(t);
+    }
+    bool IsCyclingReply(const std::string& t) override { return tavrin::IsCyclingReply(t); }
+    bool IsChatSentReply(const std::string& t) override { return tavrin::IsChatSentReply(t); }
+    void OnCommandSent(const std::string&) override {}
+    bool ChatBotRunning() override { return false; }
+    void RunSanctionsPass(CommandSink&) override {}
     void ParseWeaponsList(const std::string& text) override {
         parsed.push_back("weapons");
         settings.ParseWeaponList(text);

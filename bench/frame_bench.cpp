@@ -62,7 +62,7 @@ BENCHMARK(BM_MemcpySameBytes);
 void BM_BuildLoginBlock(benchmark::State& state) {
     for (auto _ : state) {
         auto r = tavrin::BuildLoginBlock("admin", "secret", "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
-        benchmark::DoNotOptimize(r.block.data());
+        benchmark::DoNotOptimize(r.value().data());
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/text_helpers.h"
+
 namespace tavrin {
 
 // One pattern, searched for in time linear in the text (Knuth-Morris-Pratt).
@@ -35,10 +37,6 @@ class TextSearch {
 // The text with every occurrence of `what` removed, found left to right
 // without overlap; an empty `what` removes nothing.
 std::string EraseAll(std::string_view text, std::string_view what);
-
-// Lower case in the Windows-1252 code page: ASCII letters and the accented
-// capitals (and the ligature) of that page; every other byte stays.
-std::string LowerCase1252(std::string_view text);
 
 // The reply router's test for the answer to a "chat send".
 inline bool IsChatSentReply(std::string_view reply) {

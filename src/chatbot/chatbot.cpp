@@ -108,11 +108,8 @@ const BannedWordMatcher& CChatBot::Matcher() {
 }
 
 void CChatBot::PostCommand(const std::string& command) {
-    if (command.size() > kMaxCommandLength) {
-        m_dialogs.ShowMessage("Not sent: the command is " +
-                              IntToText(static_cast<int32_t>(command.size())) +
-                              " characters long; at most " +
-                              IntToText(static_cast<int32_t>(kMaxCommandLength)) + " fit.");
+    if (command.size() > kMaxTabCommand) {
+        m_dialogs.ShowMessage(TabCommandTooLongMessage(command, command.size()));
         return;
     }
     m_commands.SubmitCommands({{command, kCommandPauseMs, PacedCommand::Route::Request}});

@@ -66,9 +66,6 @@ struct ChatRowMenu {
 
 class CChatBot {
   public:
-    // A command longer than this does not fit the tab's command buffer.
-    static constexpr size_t kMaxCommandLength = 127;
-    static constexpr int kCommandPauseMs = 250;
 
     CChatBot(std::string programDir, const Clock& clock, EventSink& log, CommandSink& commands,
              UserDialogs& dialogs, ChatLogSink& chatLog, PlayerIdLookup findPlayerId);

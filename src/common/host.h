@@ -1,13 +1,27 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavrin {
 
 // The pause after each command of a batch, so the server is not flooded.
 inline constexpr int kCommandPauseMs = 250;
+
+// A tab's command travels in a 128-byte buffer: 127 characters and a zero.
+// A longer command is refused whole, never cut.
+inline constexpr size_t kMaxTabCommand = 127;
+
+// The message for a tab's command that does not fit its buffer. `shown` is
+// what the person sees of it (a command that holds a password shows only its
+// start).
+inline std::string TabCommandTooLongMessage(std::string_view shown, size_t length) {
+    return "Command too long (" + std::to_string(length) + " characters, at most " +
+           std::to_string(kMaxTabCommand) + "); nothing was sent:\n" + std::string(shown);
+}
 
 // One command a model wants sent to the game server, with the pause the main
 // window keeps after it before the next command of the same batch goes out.

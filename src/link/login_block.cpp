@@ -12,26 +12,16 @@ std::string_view LoginCodeFromGreeting(std::string_view greeting) {
 
 LoginBlockResult BuildLoginBlock(std::string_view user, std::string_view password,
                                  std::string_view code) {
-    LoginBlockResult r;
-    if (user.size() > kMaxUserName) {
-        r.error = "User name is longer than " + std::to_string(kMaxUserName) + " bytes";
-        return r;
-    }
-    if (password.size() > kMaxPassword) {
-        r.error = "Password is longer than " + std::to_string(kMaxPassword) + " bytes";
-        return r;
-    }
-    LoginBlock& b = r.block;
-    b.fill(0);
+    if (user.size() > kMaxUserName)
+        return LoginBlockResult::Failure("User name is longer than " +
+                                         std::to_string(kMaxUserName) + " bytes");
+    if (password.size() > kMaxPassword)
+        return LoginBlockResult::Failure("Password is longer than " + std::to_string(kMaxPassword) +
+                                         " bytes");
+    LoginBlock b{};
     std::memcpy(b.data(), user.data(), user.size());
-    if (user == "SCOUT") {
-        r.ok = true;
-        return r;
-    }
-    if (code.empty()) {
-        r.error = "Empty login code from the server";
-        return r;
-    }
+    if (user == "SCOUT") return LoginBlockResult::Success(b);
+    if (code.empty()) return LoginBlockResult::Failure("Empty login code from the server");
     std::memcpy(b.data() + kMaxUserName, password.data(), password.size());
 
     const uint32_t L = static_cast<uint32_t>(code.size());
@@ -66,8 +56,7 @@ LoginBlockResult BuildLoginBlock(std::string_view user, std::string_view passwor
         R = (M * R + 1u) % 65536u;
         b[i] = static_cast<uint8_t>(b[i] + (R % 256u));
     }
-    r.ok = true;
-    return r;
+    return LoginBlockResult::Success(b);
 }
 
 }  // namespace tavrin

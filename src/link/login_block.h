@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/result.h"
 #include "link/frame.h"
 
 namespace tavrin {
@@ -12,11 +13,7 @@ inline constexpr size_t kMaxPassword = 33;
 // Only the first 32 characters of the greeting scramble the login.
 inline constexpr size_t kMaxLoginCode = 32;
 
-struct LoginBlockResult {
-    bool ok = false;
-    LoginBlock block{};
-    std::string error;  // why the login cannot be built, when !ok
-};
+using LoginBlockResult = Result<LoginBlock>;
 
 // The 65-byte login block: user name and password scrambled with the code
 // from the greeting. The user "SCOUT" sends its name unscrambled. A user name

@@ -211,17 +211,17 @@ void RatSession::OnRatFrameIgnored(const std::string& text) {
 void RatSession::SendLoginDetails(const std::string& greeting) {
     LoginBlockResult r =
         BuildLoginBlock(m_connecting.user, m_connecting.password, LoginCodeFromGreeting(greeting));
-    if (!r.ok) {
+    if (!r) {
         // Nothing that cannot be placed whole in the login block is sent:
         // the attempt ends here and the server sees the connection close.
-        Log("TavrinRat: login not sent: " + r.error);
-        if (!greeting.empty()) m_dialogs.ShowMessage("Login not sent: " + r.error);
+        Log("TavrinRat: login not sent: " + r.failure());
+        if (!greeting.empty()) m_dialogs.ShowMessage("Login not sent: " + r.failure());
         EndLink();
         m_host.PostCloseRequest();
         return;
     }
     SetField(Field::RatCommand, "Sending details");
-    m_host.SendFrame(EncodeLoginFrame(r.block));
+    m_host.SendFrame(EncodeLoginFrame(r.value()));
 }
 
 void RatSession::OnLoginAccepted() {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/text_file.h"
+#include "common/text_helpers.h"
 #include "common/value_text.h"
 
 namespace tavrin {
@@ -17,12 +18,9 @@ std::string ReadOr(const std::string& path) {
     return text;
 }
 
-std::string Trim(std::string s) {
-    const char* ws = " \t\r\n\"";
-    size_t b = s.find_first_not_of(ws);
-    if (b == std::string::npos) return {};
-    size_t e = s.find_last_not_of(ws);
-    return s.substr(b, e - b + 1);
+// Blanks, line ends and the quotes some of those files put round values.
+std::string TrimValue(std::string_view s) {
+    return std::string(Trim(s, " \t\r\n\""));
 }
 
 // The value after "key" and a separator (":" or "=") on the first line that starts with key.
@@ -33,8 +31,8 @@ std::string Field(const std::string& text, const std::string& key, char separato
         if (line.compare(0, key.size(), key) != 0) continue;
         size_t at = line.find(separator, key.size());
         if (at == std::string::npos) continue;
-        if (Trim(line.substr(key.size(), at - key.size())).size() != 0) continue;
-        return Trim(line.substr(at + 1));
+        if (TrimValue(line.substr(key.size(), at - key.size())).size() != 0) continue;
+        return TrimValue(line.substr(at + 1));
     }
     return {};
 }
@@ -59,7 +57,7 @@ SystemFacts CollectSystemFacts(const std::string& root) {
 
     // The kernel release "6.1.0-18-amd64": the name carries major.minor, the
     // build is the patch level.
-    const std::string kernel = Trim(ReadOr(root + "proc/sys/kernel/osrelease"));
+    const std::string kernel = TrimValue(ReadOr(root + "proc/sys/kernel/osrelease"));
     int major = 0, minor = 0, patch = 0;
     std::sscanf(kernel.c_str(), "%d.%d.%d", &major, &minor, &patch);
     f.osName =

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "common/text_helpers.h"
 #include "common/value_text.h"
 
 namespace tavrin {
@@ -13,26 +14,10 @@ constexpr std::array<std::string_view, 7> kActionResults = {
     "Player Zeroed", "Player Killed", "Player Swapped", "Player Punted",
     "Player punted", "Player Banned", "Player banned"};
 
-bool Contains(std::string_view text, std::string_view part) {
-    return text.find(part) != std::string_view::npos;
-}
-
-std::string ToLowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-std::string TooLongMessage(const std::string& command) {
-    return "Command too long (" + IntToText(static_cast<int32_t>(command.size())) +
-           " characters, at most 127); nothing was sent:\n" + command;
-}
-
 }  // namespace
 
 std::string ActionWord(std::string_view kind) {
-    std::string word = ToLowerAscii(" " + std::string(kind) + " ");
+    std::string word = LowerAscii(" " + std::string(kind) + " ");
     if (Contains(word, "warn")) return word;
     // Both tests look at the kind itself, so a kind with both words is zeroed.
     const bool swap = Contains(word, "swap");
@@ -73,7 +58,7 @@ bool IsActionResultReply(std::string_view reply) {
 }
 
 bool PostCommands(CommandSink& sink, std::string_view first, std::string_view second) {
-    if (first.size() > kMaxCommandLength || second.size() > kMaxCommandLength) return false;
+    if (first.size() > kMaxTabCommand || second.size() > kMaxTabCommand) return false;
     std::vector<PacedCommand> batch;
     for (std::string_view command : {first, second}) {
         if (!command.empty()) batch.push_back({std::string(command), kCommandPauseMs});
@@ -108,8 +93,8 @@ void AdminActions::OnPlayerRightClick(int row, const ChooseMenuLine& chooseMenuL
         return;
     }
     for (const std::string* command : {&action.first, &action.second}) {
-        if (command->size() > kMaxCommandLength) {
-            m_dialogs.ShowMessage(TooLongMessage(*command));
+        if (command->size() > kMaxTabCommand) {
+            m_dialogs.ShowMessage(TabCommandTooLongMessage(*command, command->size()));
             return;
         }
     }

@@ -11,7 +11,6 @@
 namespace tavrin {
 
 // A command must fit a 128-byte buffer with its closing zero byte.
-inline constexpr size_t kMaxCommandLength = 127;
 
 // The one or two commands an admin menu line makes for one player.
 struct AdminAction {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/host.h"
 #include "common/value_text.h"
 
 namespace tavrin {
@@ -72,9 +73,7 @@ std::string NormaliseVotePercent(std::string_view value) {
 }
 
 std::string SettingTooLongMessage(const SettingEntry& entry, size_t length) {
-    return "Command not sent: \"" + std::string(entry.prefix) + "...\" would be " +
-           std::to_string(length) + " characters long; the game server takes at most " +
-           std::to_string(kMaxTabCommand) + ".";
+    return TabCommandTooLongMessage(std::string(entry.prefix) + "...", length);
 }
 
 }  // namespace tavrin

@@ -9,9 +9,6 @@
 
 namespace tavrin {
 
-// A tab's command travels in a 128-byte buffer: 127 characters and a zero.
-inline constexpr size_t kMaxTabCommand = 127;
-
 using ServerSettingValues = std::array<std::string, kServerSettingsCount>;
 
 // The values of entries 0 to 27 in a "get gamesettings" reply of lines like

@@ -38,8 +38,8 @@ TEST(LoginBlock, GoldenBlocks) {
     };
     for (const auto& c : cases) {
         auto r = BuildLoginBlock(c.user, c.password, LoginCodeFromGreeting(c.greeting));
-        ASSERT_TRUE(r.ok) << c.user;
-        EXPECT_EQ(Hex(r.block), c.hex) << c.user;
+        ASSERT_TRUE(r.ok()) << c.user;
+        EXPECT_EQ(Hex(r.value()), c.hex) << c.user;
     }
 }
 
@@ -47,16 +47,16 @@ TEST(LoginBlock, ScoutIsSentPlainWhateverThePasswordAndCode) {
     for (const char* password : {"", "secret", "a-much-longer-password"}) {
         for (const char* code : {"", "k3Yc0de"}) {
             auto r = BuildLoginBlock("SCOUT", password, code);
-            ASSERT_TRUE(r.ok);
+            ASSERT_TRUE(r.ok());
             LoginBlock expected{};
             std::memcpy(expected.data(), "SCOUT", 5);
-            EXPECT_EQ(r.block, expected);
+            EXPECT_EQ(r.value(), expected);
         }
     }
     // Only the exact, case-sensitive name is plain.
     auto scout = BuildLoginBlock("Scout", "", "abc");
-    ASSERT_TRUE(scout.ok);
-    EXPECT_NE(scout.block[0], 'S');
+    ASSERT_TRUE(scout.ok());
+    EXPECT_NE(scout.value()[0], 'S');
 }
 
 TEST(LoginBlock, RefusesWhatCannotBePlaced) {
@@ -72,8 +72,8 @@ TEST(LoginBlock, RefusesWhatCannotBePlaced) {
     };
     for (const auto& c : cases) {
         auto r = BuildLoginBlock(c.user, c.password, c.code);
-        EXPECT_EQ(r.ok, c.ok) << c.user.size() << "/" << c.password.size() << "/" << c.code;
-        EXPECT_EQ(r.error.empty(), c.ok);
+        EXPECT_EQ(r.ok(), c.ok) << c.user.size() << "/" << c.password.size() << "/" << c.code;
+        EXPECT_EQ(r.failure().empty(), c.ok);
     }
 }
 
@@ -81,16 +81,16 @@ TEST(LoginBlock, HighBitCodeCharactersAreSigned) {
     // The same code with a byte above 127 must still give a full, stable block.
     auto a = BuildLoginBlock("admin", "pw", "\xE9\xFF\x80z");
     auto b = BuildLoginBlock("admin", "pw", "\xE9\xFF\x80z");
-    ASSERT_TRUE(a.ok);
-    EXPECT_EQ(a.block, b.block);
+    ASSERT_TRUE(a.ok());
+    EXPECT_EQ(a.value(), b.value());
 }
 
 TEST(LoginFrame, CarriesTheBlockAfterAFixedHeader) {
     auto r = BuildLoginBlock("username", "pinecode", "k3Yc0de");
-    std::string frame = EncodeLoginFrame(r.block);
+    std::string frame = EncodeLoginFrame(r.value());
     ASSERT_EQ(frame.size(), 73u);
     EXPECT_EQ(frame.substr(0, 8), std::string("\x00\x00\x0D\x0A\x49\x00\x00\x00", 8));
-    EXPECT_EQ(frame.substr(8), std::string(reinterpret_cast<const char*>(r.block.data()), 65));
+    EXPECT_EQ(frame.substr(8), std::string(reinterpret_cast<const char*>(r.value().data()), 65));
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ TEST_F(SessionFixture, LoginAnswersTheGreetingAndSendsTheSixCommandsPaced) {
     session.OnRatFrameReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345EXTRA");
     ASSERT_EQ(host.sent.size(), 1u);
     auto block = BuildLoginBlock("admin", "secret", "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
-    EXPECT_EQ(host.sent[0].frame, EncodeLoginFrame(block.block));
+    EXPECT_EQ(host.sent[0].frame, EncodeLoginFrame(block.value()));
     EXPECT_EQ(F(Field::RatCommand), "Sending details");
     EXPECT_TRUE(session.State().m_fEncryptCodeReceived);
     EXPECT_FALSE(host.Running(TimerId::StatusPoll));

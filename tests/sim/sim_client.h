@@ -178,7 +178,7 @@ class RatClient {
         const Read greeting = ReadFrame();
         if (greeting.kind != Kind::Frame) return std::nullopt;
         const auto block = BuildLoginBlock(user, password, LoginCodeFromGreeting(greeting.text));
-        if (!block.ok || !SendRaw(EncodeLoginFrame(block.block))) return std::nullopt;
+        if (!block.ok() || !SendRaw(EncodeLoginFrame(block.value()))) return std::nullopt;
         const Read verdict = ReadFrame();
         if (verdict.kind != Kind::Frame) return std::nullopt;
         return verdict.text;

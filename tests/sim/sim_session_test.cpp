@@ -38,8 +38,8 @@ class SimSessionTest : public ::testing::Test {
   protected:
     std::string LoginFrame(const std::string& user, const std::string& password) {
         const auto block = BuildLoginBlock(user, password, LoginCodeFromGreeting(m_greeting));
-        EXPECT_TRUE(block.ok);
-        return EncodeLoginFrame(block.block);
+        EXPECT_TRUE(block.ok());
+        return EncodeLoginFrame(block.value());
     }
     void Open() {
         const auto texts = Texts(m_session.Start());
@@ -81,7 +81,7 @@ TEST_F(SimSessionTest, LoginVerdicts) {
         SimSession session(m_game, m_accounts, m_faults);
         const auto greeting = Texts(session.Start());
         const auto block = BuildLoginBlock(c.user, c.password, LoginCodeFromGreeting(greeting[0]));
-        const SessionOutput out = session.Feed(EncodeLoginFrame(block.block));
+        const SessionOutput out = session.Feed(EncodeLoginFrame(block.value()));
         const auto verdict = Texts(out);
         ASSERT_EQ(verdict.size(), 1u);
         EXPECT_EQ(verdict[0].rfind("User", 0) != 0, c.accepted) << c.user << "/" << c.password;
@@ -241,7 +241,7 @@ TEST_F(SimSessionTest, ABrokenHeaderEndsTheConnection) {
     SimSession session(m_game, m_accounts, m_faults);
     const auto greeting = Texts(session.Start());
     const auto block = BuildLoginBlock("admin", "secret", LoginCodeFromGreeting(greeting[0]));
-    session.Feed(EncodeLoginFrame(block.block));
+    session.Feed(EncodeLoginFrame(block.value()));
     const SessionOutput out = session.Feed(broken + *EncodeCommandFrame("player list"));
     EXPECT_TRUE(out.close);
     EXPECT_TRUE(out.frames.empty()) << "nothing after a broken header is trusted";

@@ -110,7 +110,7 @@ const Account* SimSession::MatchAccount(std::string_view block) const {
     const std::string_view code = LoginCodeFromGreeting(m_greeting);
     for (const Account& a : m_accounts) {
         const LoginBlockResult expected = BuildLoginBlock(a.user, a.password, code);
-        if (expected.ok && SameBlock(block, expected.block)) return &a;
+        if (expected.ok() && SameBlock(block, expected.value())) return &a;
     }
     return nullptr;
 }

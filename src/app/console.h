@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "app/console_role.h"
+#include "app/tab_models.h"
 #include "chatbot/chatbot.h"
 #include "common/event_log.h"
 #include "common/host.h"
@@ -32,7 +34,7 @@ class ConsoleObserver : public LogObserver {
 // The main window without its widgets: the session with every tab's model,
 // the logs, start-up, the clock, the state dump and shutdown. The Qt window
 // and the headless runner only render it and forward what happens.
-class Console final : private SessionModels, private CommandSink {
+class Console final : private CommandSink {
   public:
     // `programDir` ends with the path separator.
     Console(std::string programDir, SessionHost& host, UserDialogs& dialogs, const Clock& clock,
@@ -59,7 +61,9 @@ class Console final : private SessionModels, private CommandSink {
     const std::string& InfoText() const { return m_infoText; }
 
     bool Started() const { return m_started; }
-    bool m_fRatMode = false;
+    // The role, set at start: the window enters the client role.
+    ConsoleRole Role() const { return m_role; }
+    bool RatMode() const { return m_role == ConsoleRole::Client; }
     bool m_fAddingMissionList = false;
     const std::string& ProgramDir() const { return m_programDir; }
 
@@ -81,30 +85,6 @@ class Console final : private SessionModels, private CommandSink {
     void InitConfigDirectory();
     void OnClockTick();
 
-    // SessionModels
-    LoginDetails CurrentLoginDetails() override;
-    void OnConnectStarting() override;
-    int ClassifyMissionReply(const std::string& text) override;
-    void ParseMissionReply(int list, const std::string& text, std::string& name,
-                           std::string& file) override;
-    bool IsPlayerListReply(const std::string& text) override;
-    TeamCounts ParsePlayerList(const std::string& text) override;
-    bool IsActionResultReply(const std::string& text) override;
-    bool IsGameSettingsReply(const std::string& text) override;
-    std::string ParseGameSettings(const std::string& text) override;
-    bool IsSettingChangeReply(const std::string& text) override;
-    bool IsWeaponChangeReply(const std::string& text) override;
-    bool IsWeaponsListReply(const std::string& text) override;
-    bool IsMissionAddedReply(const std::string& text) override;
-    bool IsMissionRemovedReply(const std::string& text) override;
-    bool IsNextMissionSetReply(const std::string& text) override;
-    bool IsCyclingReply(const std::string& text) override;
-    bool IsChatSentReply(const std::string& text) override;
-    void ParseWeaponsList(const std::string& text) override;
-    void ProcessChatReply(const std::string& text) override;
-    void OnCommandSent(const std::string& text) override;
-    bool ChatBotRunning() override;
-    void RunSanctionsPass(CommandSink& sink) override;
     // CommandSink: the tabs' commands go to the session's pacer.
     void SubmitCommands(std::vector<PacedCommand> batch) override;
 
@@ -126,8 +106,10 @@ class Console final : private SessionModels, private CommandSink {
     CChatBot m_chatBot;
     CSettings m_settings;
     CSysInfo m_sysInfo;
+    TabModels m_tabModels{m_server, m_players, m_missions, m_chatBot, m_settings};
     std::unique_ptr<RatSession> m_session;
     std::string m_infoText;
+    ConsoleRole m_role = ConsoleRole::None;
     bool m_started = false;
 };
 

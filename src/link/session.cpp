@@ -481,8 +481,11 @@ void RatSession::OnClockTick() {
     SetField(Field::Clock, time);
     if (m_models.ChatBotRunning() && m_fRATConnected) {
         m_fChatScanning = true;
-        m_models.RunSanctionsPass(*this);
+        const std::vector<std::string> shown = m_models.RunSanctionsPass(*this);
         m_fChatScanning = false;
+        // Shown once the pass has handed over its commands, so the first
+        // command sent does not overwrite at once what the pass did.
+        for (const auto& text : shown) SetField(Field::RatCommand, text);
     }
 }
 

@@ -88,8 +88,9 @@ class SessionModels {
     // Every command frame that goes out to the game server, as sent.
     virtual void OnCommandSent(const std::string& text) = 0;
     virtual bool ChatBotRunning() = 0;
-    // The ChatBot's sanctions pass; it hands its commands to the session.
-    virtual void RunSanctionsPass(CommandSink& sink) = 0;
+    // The ChatBot's sanctions pass; it hands its commands to the session and
+    // returns what the Rat Command field shows of it.
+    virtual std::vector<std::string> RunSanctionsPass(CommandSink& sink) = 0;
 };
 
 // The session's state, by the names the state dump shows.

@@ -69,7 +69,7 @@ TEST_F(ConsoleFixture, StartUpCreatesConfigsAndLogsItsLines) {
     EXPECT_TRUE(std::filesystem::exists(dir.File("Configs/adminmenu.cfg")));
     EXPECT_TRUE(std::filesystem::exists(dir.File("Configs/chatbot.cfg")));
     EXPECT_EQ(console->Session().FieldText(Field::Admins), "TavrinRat");
-    EXPECT_TRUE(console->m_fRatMode);
+    EXPECT_TRUE(console->RatMode());
     EXPECT_FALSE(console->Session().ControlOn(Control::AutoRefreshTicked));
     EXPECT_TRUE(host.Running(TimerId::Clock));
     EXPECT_FALSE(host.Running(TimerId::Startup));

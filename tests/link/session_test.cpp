@@ -21,9 +21,10 @@ class FakeModels final : public SessionModels {
     LoginDetails CurrentLoginDetails() override { return details; }
     void OnConnectStarting() override { ++connectResets; }
     bool ChatBotRunning() override { return chatBot; }
-    void RunSanctionsPass(CommandSink& sink) override {
+    std::vector<std::string> RunSanctionsPass(CommandSink& sink) override {
         if (duringPass) duringPass();
         if (!sanctions.empty()) sink.SubmitCommands(std::exchange(sanctions, {}));
+        return shownByPass;
     }
     int ClassifyMissionReply(const std::string& text) override {
         return text.find("<CURRENT MISSION>") != std::string::npos ? 1 : 0;
@@ -66,6 +67,7 @@ class FakeModels final : public SessionModels {
     bool chatBot = false;
     std::vector<PacedCommand> sanctions;
     std::function<void()> duringPass;  // e.g. a reply that arrives meanwhile
+    std::vector<std::string> shownByPass;
     std::string missionName = "Night Raid";
     std::string missionFile = "raid.mis";
     std::string serverName;
@@ -419,11 +421,13 @@ TEST_F(SessionFixture, SanctionsPassOnTheClockTickIsPaced) {
     models.chatBot = true;
     models.sanctions = {{"chat send Bob: no swearing", 1000, PacedCommand::Route::Direct},
                         {"player punt 3", 0, PacedCommand::Route::Direct}};
+    models.shownByPass = {"Warning Bob no swearing"};
     session.OnAutoRefreshToggled(false);
     host.Advance(1000);  // the clock timer belongs to the application; tick it here
     session.OnTimer(TimerId::Clock);
     EXPECT_EQ(F(Field::Clock), "09:05:03");
     EXPECT_EQ(host.Commands(), std::vector<std::string>{"chat send Bob: no swearing"});
+    EXPECT_EQ(F(Field::RatCommand), "Warning Bob no swearing") << "shown after its commands";
     EXPECT_FALSE(session.State().m_fChatScanning) << "replies keep flowing during the pauses";
     host.Advance(999);
     EXPECT_EQ(host.Commands().size(), 1u);

@@ -95,7 +95,7 @@ class RoutedModels final : public SessionModels {
     bool IsChatSentReply(const std::string& t) override { return tavrin::IsChatSentReply(t); }
     void OnCommandSent(const std::string&) override {}
     bool ChatBotRunning() override { return false; }
-    void RunSanctionsPass(CommandSink&) override {}
+    std::vector<std::string> RunSanctionsPass(CommandSink&) override { return {}; }
     void ParseWeaponsList(const std::string& text) override {
         parsed.push_back("weapons");
         settings.ParseWeaponList(text);

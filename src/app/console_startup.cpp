@@ -1,0 +1,48 @@
+// Start-up: the window's initialisation and the deferred start-up that
+// makes the Configs folder and lets every tab load its files.
+#include "app/console.h"
+#include "common/text_file.h"
+#include "players/admin_menu.h"
+
+namespace tavrin {
+
+void Console::Initialise() {
+    m_session->SetField(Field::Title, m_session->State().m_strVersionTitle);
+    m_role = ConsoleRole::Client;
+    m_host.StartTimer(TimerId::Startup, TimerPeriod(TimerId::Startup));
+}
+
+void Console::DeferredStartup() {
+    m_host.StopTimer(TimerId::Startup);
+    if (m_started) return;
+    InitConfigDirectory();
+    m_server.Load(m_programDir);
+    m_chatBot.LoadConfiguration();
+    m_adminMenu = LoadAdminMenu(m_programDir, m_log, m_dialogs);
+    // The client role: no Admin Port; the Admins field names the console.
+    m_role = ConsoleRole::Client;
+    m_session->SetField(Field::Admins, "TavrinRat");
+    m_sysInfo.Update(true);
+    m_host.StartTimer(TimerId::Clock, TimerPeriod(TimerId::Clock));
+    m_started = true;
+    m_observer.Started();
+}
+
+void Console::InitConfigDirectory() {
+    std::string suffix = RatMode() ? " - As TavrinRAT" : " - As TavrinMAN";
+    suffix += kDebugMode ? " debug" : " release";
+    if (kBetaCode) suffix += " beta";
+    const std::string configDir = m_programDir + "Configs";
+    const bool existed = DirectoryExists(configDir);
+    const bool made = !existed && MakeDirectory(configDir);
+    m_log.LogEvent(std::string(kSeparatorEquals));
+    m_log.LogEvent("Program Started" + suffix);
+    m_log.LogEvent(m_session->State().m_strVersionTitle);
+    m_log.LogEvent(std::string(kSeparatorEquals));
+    if (made)
+        m_log.LogEvent("New Config dir: " + configDir);
+    else
+        m_log.LogEvent("Config dir:" + configDir);
+}
+
+}  // namespace tavrin

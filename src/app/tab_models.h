@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "chatbot/chatbot.h"
+#include "common/server_list.h"
+#include "link/session.h"
+#include "missions/missions.h"
+#include "players/player_list.h"
+#include "settings/settings_tab.h"
+
+namespace tavrin {
+
+// What the session asks of the tabs, answered by the tabs' models: the
+// login details, each reply's markers and parse, the ChatBot's part.
+class TabModels final : public SessionModels {
+  public:
+    TabModels(CServer& server, PlayerList& players, CMissions& missions, CChatBot& chatBot,
+              CSettings& settings);
+
+    LoginDetails CurrentLoginDetails() override;
+    void OnConnectStarting() override;
+    int ClassifyMissionReply(const std::string& text) override;
+    void ParseMissionReply(int list, const std::string& text, std::string& name,
+                           std::string& file) override;
+    bool IsPlayerListReply(const std::string& text) override;
+    TeamCounts ParsePlayerList(const std::string& text) override;
+    bool IsActionResultReply(const std::string& text) override;
+    bool IsGameSettingsReply(const std::string& text) override;
+    std::string ParseGameSettings(const std::string& text) override;
+    bool IsSettingChangeReply(const std::string& text) override;
+    bool IsWeaponChangeReply(const std::string& text) override;
+    bool IsWeaponsListReply(const std::string& text) override;
+    bool IsMissionAddedReply(const std::string& text) override;
+    bool IsMissionRemovedReply(const std::string& text) override;
+    bool IsNextMissionSetReply(const std::string& text) override;
+    bool IsCyclingReply(const std::string& text) override;
+    bool IsChatSentReply(const std::string& text) override;
+    void ParseWeaponsList(const std::string& text) override;
+    void ProcessChatReply(const std::string& text) override;
+    void OnCommandSent(const std::string& text) override;
+    bool ChatBotRunning() override;
+    std::vector<std::string> RunSanctionsPass(CommandSink& sink) override;
+
+  private:
+    CServer& m_server;
+    PlayerList& m_players;
+    CMissions& m_missions;
+    CChatBot& m_chatBot;
+    CSettings& m_settings;
+};
+
+}  // namespace tavrin

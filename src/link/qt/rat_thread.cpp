@@ -1,20 +1,9 @@
 #include "link/qt/rat_thread.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QMetaObject>
 #include <QSocketNotifier>
-#include <cerrno>
 #include <condition_variable>
 #include <cstring>
-
-#include "link/socket_errors.h"
 
 namespace tavrin {
 
@@ -22,8 +11,6 @@ std::atomic<int> CRATThread::s_count{0};
 
 namespace {
 
-// The socket-library number of a failed address lookup.
-constexpr int kHostNotFoundCode = 11001;
 // Reads per readable notification: a server that streams without a pause
 // must not keep the worker from its requests (a close above all).
 constexpr int kMaxReadsPerWake = 64;
@@ -49,7 +36,7 @@ CRATThread::~CRATThread() {
     Abandon();
     m_thread.quit();
     m_thread.wait();
-    if (m_fd >= 0) ::close(m_fd);
+    m_stream.Close();
     --s_count;
 }
 
@@ -66,7 +53,7 @@ void CRATThread::PostCloseRequest() {
         [this] {
             if (m_socket && m_socket->m_fConnected) {
                 m_socket->m_fConnected = false;
-                ::shutdown(m_fd, SHUT_WR);
+                m_stream.ShutdownSend();
             }
             EndLoop();
         },
@@ -135,40 +122,24 @@ void CRATThread::Abandon() {
 
 void CRATThread::InitInstance() {
     m_threadId = reinterpret_cast<quintptr>(QThread::currentThreadId());
-    m_socket = std::make_unique<CRatSocket>(static_cast<NonBlockingStream&>(*this),
-                                            static_cast<RatSocketEvents&>(*this));
+    m_socket = std::make_unique<CRatSocket>(m_stream, static_cast<RatSocketEvents&>(*this));
 
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const std::string port = std::to_string(m_port);
-    if (m_port <= 0 || m_port > 65535 ||
-        ::getaddrinfo(m_host.c_str(), port.c_str(), &hints, &found) != 0 || !found) {
-        const int code = m_port <= 0 || m_port > 65535 ? kAddressNotAvailable : kHostNotFoundCode;
+    const PosixStream::ConnectStart start = m_stream.Connect(m_host, m_port);
+    if (start.state == PosixStream::Connecting::Failed) {
+        const int code = start.code;
         Deliver([this, code] { m_events.RatSocketError(code, kOriginThreadInit); });
         EndLoop();
         return;
     }
-    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    int rc = m_fd < 0 ? -1 : ::connect(m_fd, found->ai_addr, found->ai_addrlen);
-    int err = rc == 0 ? 0 : errno;
-    ::freeaddrinfo(found);
-
-    if (rc == 0) {
+    if (start.state == PosixStream::Connecting::Connected) {
         m_socket->m_fGameMode = true;
         m_socket->m_fIgnore = false;
-    } else if (err != EINPROGRESS) {
-        const int code = SocketErrorFromErrno(err);
-        Deliver([this, code] { m_events.RatSocketError(code, kOriginThreadInit); });
-        EndLoop();
-        return;
     }
-    m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
-    m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
+    m_readNotifier = new QSocketNotifier(m_stream.Handle(), QSocketNotifier::Read, this);
+    m_writeNotifier = new QSocketNotifier(m_stream.Handle(), QSocketNotifier::Write, this);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &CRATThread::HandleReadable);
     connect(m_writeNotifier, &QSocketNotifier::activated, this, &CRATThread::HandleWritable);
-    m_connecting = rc != 0;
+    m_connecting = start.state == PosixStream::Connecting::InProgress;
     if (!m_connecting) OnConnect(0);
     UpdateSnapshot();
 }
@@ -176,11 +147,9 @@ void CRATThread::InitInstance() {
 void CRATThread::HandleWritable() {
     if (m_connecting) {
         m_connecting = false;
-        int soError = 0;
-        socklen_t len = sizeof soError;
-        ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &soError, &len);
-        OnConnect(SocketErrorFromErrno(soError));
-        if (soError != 0) {
+        const int error = m_stream.ConnectResult();
+        OnConnect(error);
+        if (error != 0) {
             EndLoop();
             return;
         }
@@ -216,8 +185,7 @@ void CRATThread::HandleReadable() {
             OnClose(m_socket->m_lastErrorCode);
             return;
         }
-        int available = 0;
-        if (m_ended || ::ioctl(m_fd, FIONREAD, &available) != 0 || available <= 0) break;
+        if (m_ended || m_stream.Available() <= 0) break;
     }
     if (!m_ended) m_readNotifier->setEnabled(true);
     UpdateSnapshot();
@@ -239,7 +207,7 @@ void CRATThread::OnClose(int error) {
         m_socket->m_fConnected = false;
         m_socket->m_lastErrorCode = error;
     }
-    if (m_fd >= 0) ::shutdown(m_fd, SHUT_WR);
+    m_stream.ShutdownSend();
     EndLoop();
 }
 
@@ -249,27 +217,12 @@ void CRATThread::EndLoop() {
     delete m_readNotifier;
     delete m_writeNotifier;
     m_readNotifier = m_writeNotifier = nullptr;
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    m_stream.Close();
     UpdateSnapshot();
     const int last = m_socket ? m_socket->m_lastErrorCode : 0;
     const int code = last > 10000 ? last : 0;
     Deliver([this, code] { m_events.RatSocketClosed(code); });
     emit ended();
-}
-
-long CRATThread::Send(const char* data, size_t count, int& error) {
-    ssize_t n = ::send(m_fd, data, count, MSG_NOSIGNAL);
-    if (n < 0) error = SocketErrorFromErrno(errno);
-    return n;
-}
-
-long CRATThread::Recv(char* data, size_t count, int& error) {
-    ssize_t n = ::recv(m_fd, data, count, 0);
-    if (n < 0) error = SocketErrorFromErrno(errno);
-    return n;
 }
 
 void CRATThread::RatFrameReceived(const std::string& text) {

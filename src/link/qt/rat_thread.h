@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "link/qt/posix_stream.h"
 #include "link/rat_socket.h"
 
 class QSocketNotifier;
@@ -35,7 +36,7 @@ class RatThreadEvents {
 // One connection attempt to the game server on a thread of its own: a
 // non-blocking TCP socket, watched by socket notifiers in the thread's event
 // loop. It ends with its connection.
-class CRATThread final : public QObject, private NonBlockingStream, private RatSocketEvents {
+class CRATThread final : public QObject, private RatSocketEvents {
     Q_OBJECT
   public:
     // `receiver` lives on the main thread; events are delivered through it.
@@ -69,9 +70,6 @@ class CRATThread final : public QObject, private NonBlockingStream, private RatS
     void UpdateSnapshot();
     void WatchWrites();
 
-    // NonBlockingStream over the socket.
-    long Send(const char* data, size_t count, int& error) override;
-    long Recv(char* data, size_t count, int& error) override;
     // RatSocketEvents: delivered synchronously to the main thread.
     void RatFrameReceived(const std::string& text) override;
     void RatFrameIgnored(const std::string& text) override;
@@ -93,7 +91,7 @@ class CRATThread final : public QObject, private NonBlockingStream, private RatS
     RatThreadEvents& m_events;
 
     QThread m_thread;
-    int m_fd = -1;
+    PosixStream m_stream;
     QSocketNotifier* m_readNotifier = nullptr;
     QSocketNotifier* m_writeNotifier = nullptr;
     std::unique_ptr<CRatSocket> m_socket;

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "chatbot/chat_scanner.h"
-#include "chatbot/chat_text.h"
 #include "chatbot/chatbot_config.h"
+#include "common/text_helpers.h"
 
 namespace tavrin {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "chatbot/chat_scanner.h"
-#include "chatbot/chat_text.h"
 #include "chatbot/chatbot_config.h"
+#include "common/text_helpers.h"
 
 namespace tavrin::testing {
 

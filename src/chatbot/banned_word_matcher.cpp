@@ -45,7 +45,7 @@ BannedWordMatcher::BannedWordMatcher(const std::vector<std::string>& wordRecords
     // Byte classes of the search texts, then of every byte of a line, which
     // is read lower-cased.
     std::array<uint16_t, 256> classOfLower{};
-    m_classCount = 2;
+    m_classCount = kSkipClass + 1;
     for (const auto& [index, text] : texts)
         for (char c : text) {
             auto& cls = classOfLower[static_cast<unsigned char>(c)];
@@ -55,7 +55,7 @@ BannedWordMatcher::BannedWordMatcher(const std::vector<std::string>& wordRecords
         const char byte = static_cast<char>(b);
         const auto lower = static_cast<unsigned char>(LowerCase1252(std::string_view(&byte, 1))[0]);
         m_classOf[static_cast<size_t>(b)] =
-            IsIgnoredMark(static_cast<unsigned char>(b)) ? m_skipClass : classOfLower[lower];
+            IsIgnoredMark(static_cast<unsigned char>(b)) ? kSkipClass : classOfLower[lower];
     }
 
     // The trie as it is built: children kept sorted by class; `own` is the
@@ -141,7 +141,7 @@ BannedWordMatcher::BannedWordMatcher(const std::vector<std::string>& wordRecords
             for (uint32_t e = m_edgeBegin[s]; e < m_edgeBegin[s + 1]; ++e)
                 next[m_edges[e].cls] = static_cast<uint32_t>(m_edges[e].to * row);
         }
-        next[m_skipClass] = static_cast<uint32_t>(s * row);
+        next[kSkipClass] = static_cast<uint32_t>(s * row);
     }
 }
 
@@ -181,7 +181,7 @@ uint32_t BannedWordMatcher::FirstWordByTrie(std::string_view message) const {
     if (best == m_lowest) return best;
     for (char c : message) {
         const uint16_t cls = m_classOf[static_cast<unsigned char>(c)];
-        if (cls == m_skipClass) continue;
+        if (cls == kSkipClass) continue;
         state = TrieStep(state, cls);
         if (m_first[state] < best) {
             best = m_first[state];

@@ -24,10 +24,11 @@ struct ChatCatch {
 // the words, a match costs time in the length of the line.
 class BannedWordMatcher {
   public:
-    // Above this many cells the full transition table gives way to the trie
-    // with its fall-back links, which takes memory in the length of the words
-    // alone (a table cell per state and distinct byte). Ten thousand words of
-    // lower-case letters fit the table many times over.
+    // Above this many cells (16 MB) the full transition table, a cell per
+    // state and distinct byte, gives way to the trie with its fall-back
+    // links, whose memory follows the length of the words alone. Ten
+    // thousand random words of four to nine lower-case letters, half of
+    // them whole words, take 1.5 million cells.
     static constexpr size_t kMaxTableCells = size_t{1} << 22;
 
     // Matches nothing.
@@ -58,12 +59,13 @@ class BannedWordMatcher {
     uint32_t TrieStep(uint32_t state, uint16_t cls) const;
 
     // Byte classes: every byte a search text holds (after lower-casing) has a
-    // class of its own; class 0 stands for every other byte, and kSkipClass
-    // for the ignored characters, which leave the state as it is.
+    // class of its own; kOtherClass stands for every other byte, and
+    // kSkipClass for the ignored characters, which leave the state as it is.
+    // m_classOf gives the class of a byte of the line as it comes.
     static constexpr uint16_t kOtherClass = 0;
+    static constexpr uint16_t kSkipClass = 1;
     std::array<uint16_t, 256> m_classOf{};
-    uint16_t m_skipClass = 1;
-    uint16_t m_classCount = 2;
+    uint16_t m_classCount = kSkipClass + 1;
 
     // The trie, states numbered breadth first (0 is the root). State s has
     // the children m_edges[m_edgeBegin[s] .. m_edgeBegin[s + 1]), sorted by class.

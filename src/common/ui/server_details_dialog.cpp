@@ -1,0 +1,210 @@
+#include "common/ui/server_details_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QValidator>
+#include <QVBoxLayout>
+
+#include "common/address_entry.h"
+#include "common/ui/text_codec.h"
+
+namespace tavrin {
+namespace {
+
+// Lets into the Address field only what an IP-address entry takes.
+class AddressValidator final : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        const auto bytes = ToWire(input);
+        return bytes && AcceptsAddressEntry(*bytes) ? Acceptable : Invalid;
+    }
+};
+
+QLineEdit* NewField(const char* objectName, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(objectName));
+    return edit;
+}
+
+// Enter never closes the dialog: no button is a default one.
+QPushButton* NewButton(const QString& text, const char* objectName, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+}  // namespace
+
+ServerDetailsDialog::ServerDetailsDialog(CServer& server, QWidget* parent)
+    : QDialog(parent), m_server(server), m_details(server.OpenDetails()) {
+    setObjectName(QStringLiteral("serverDetailsDialog"));
+    setWindowTitle(QStringLiteral("Server Details"));
+
+    m_names = new QComboBox(this);
+    m_names->setObjectName(QStringLiteral("serverNameCombo"));
+    m_names->setEditable(true);
+    m_names->setInsertPolicy(QComboBox::NoInsert);
+    // A typed name is a new record, never completed into an existing one.
+    m_names->setCompleter(nullptr);
+    m_names->setMinimumContentsLength(24);
+    m_address = NewField("addressEdit", this);
+    m_address->setValidator(new AddressValidator(m_address));
+    m_address->setPlaceholderText(QStringLiteral("0.0.0.0"));
+    m_port = NewField("portEdit", this);
+    m_username = NewField("usernameEdit", this);
+    m_password = NewField("passwordEdit", this);
+    m_password->setEchoMode(QLineEdit::Password);
+    m_showPassword = new QCheckBox(QStringLiteral("Show"), this);
+    m_showPassword->setObjectName(QStringLiteral("showPasswordCheck"));
+
+    auto* passwordRow = new QHBoxLayout;
+    passwordRow->addWidget(m_password, 1);
+    passwordRow->addWidget(m_showPassword);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Server"), m_names);
+    form->addRow(QStringLiteral("Address"), m_address);
+    form->addRow(QStringLiteral("RAT Port"), m_port);
+    form->addRow(QStringLiteral("Username"), m_username);
+    form->addRow(QStringLiteral("Password"), passwordRow);
+
+    m_delete = NewButton(QStringLiteral("Delete Server"), "deleteServerButton", this);
+    QPushButton* ok = NewButton(QStringLiteral("OK"), "okButton", this);
+    QPushButton* cancel = NewButton(QStringLiteral("Cancel"), "cancelButton", this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_delete);
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+
+    connect(m_names, &QComboBox::activated, this, &ServerDetailsDialog::handleNameActivated);
+    connect(m_names->lineEdit(), &QLineEdit::editingFinished, this,
+            &ServerDetailsDialog::commitName);
+    connect(m_address, &QLineEdit::textEdited, this, &ServerDetailsDialog::handleAddressEdited);
+    connect(m_port, &QLineEdit::editingFinished, this,
+            [this] { commitField(CConDets::Field::Port, m_port); });
+    connect(m_username, &QLineEdit::editingFinished, this,
+            [this] { commitField(CConDets::Field::Username, m_username); });
+    connect(m_password, &QLineEdit::editingFinished, this,
+            [this] { commitField(CConDets::Field::Password, m_password); });
+    connect(m_showPassword, &QCheckBox::toggled, this, [this](bool shown) {
+        m_password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
+    connect(m_delete, &QPushButton::clicked, this, &ServerDetailsDialog::handleDeleteClicked);
+    connect(ok, &QPushButton::clicked, this, &ServerDetailsDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &ServerDetailsDialog::reject);
+
+    showDetails();
+}
+
+ServerDetailsDialog::~ServerDetailsDialog() {
+    // Fields losing their focus while the dialog goes must not reach it.
+    m_names->lineEdit()->disconnect(this);
+    for (QLineEdit* edit : {m_address, m_port, m_username, m_password}) edit->disconnect(this);
+}
+
+void ServerDetailsDialog::showDetails() {
+    const int selected = m_details.SelectedIndex();
+    {
+        const QSignalBlocker block(m_names);
+        m_names->clear();
+        for (const ServerRecord& r : m_details.Records()) m_names->addItem(FromWire(r.name));
+        m_names->setCurrentIndex(selected);
+        m_names->setEditText(selected >= 0 ? FromWire(m_details.Records()[selected].name)
+                                           : QString());
+    }
+    const ServerRecord& fields = m_details.Fields();
+    m_address->setText(FromWire(fields.address));
+    m_port->setText(FromWire(fields.port));
+    m_username->setText(FromWire(fields.username));
+    m_password->setText(FromWire(fields.password));
+    m_delete->setEnabled(m_details.CanDelete());
+}
+
+void ServerDetailsDialog::handleNameActivated(int index) {
+    m_details.ChooseRecord(index);
+    showDetails();
+}
+
+bool ServerDetailsDialog::commitName() {
+    const int selected = m_details.SelectedIndex();
+    const QString shown = selected >= 0 ? FromWire(m_details.Records()[selected].name) : QString();
+    const QString typed = m_names->currentText();
+    if (typed == shown) return true;
+    if (typed.isEmpty()) {
+        m_names->setEditText(shown);
+        return true;
+    }
+    const auto bytes = ToWire(typed);
+    if (!bytes) {
+        m_names->setEditText(shown);
+        showRefusal(NotEncodableMessage(typed));
+        return false;
+    }
+    if (!m_details.EnterNewName(*bytes)) {
+        m_names->setEditText(shown);
+        return false;
+    }
+    showDetails();
+    return true;
+}
+
+bool ServerDetailsDialog::commitField(CConDets::Field field, QLineEdit* edit) {
+    const QString typed = edit->text();
+    const auto bytes = ToWire(typed);
+    if (!bytes) {
+        edit->setText(FromWire(m_details.FieldText(field)));
+        showRefusal(NotEncodableMessage(typed));
+        return false;
+    }
+    const std::string value = field == CConDets::Field::Address ? AddressEntryValue(*bytes) : *bytes;
+    if (!m_details.EditField(field, value)) {
+        edit->setText(FromWire(m_details.FieldText(field)));
+        return false;
+    }
+    return true;
+}
+
+void ServerDetailsDialog::handleAddressEdited(const QString&) {
+    commitField(CConDets::Field::Address, m_address);
+}
+
+void ServerDetailsDialog::handleDeleteClicked() {
+    m_details.DeleteServer();
+    showDetails();
+}
+
+void ServerDetailsDialog::accept() {
+    if (!commitName()) return;
+    if (!commitField(CConDets::Field::Address, m_address) ||
+        !commitField(CConDets::Field::Port, m_port) ||
+        !commitField(CConDets::Field::Username, m_username) ||
+        !commitField(CConDets::Field::Password, m_password))
+        return;
+    m_server.AcceptDetails(m_details);
+    QDialog::accept();
+}
+
+void ServerDetailsDialog::showRefusal(const QString& text) {
+    // Shown without a nested event loop; the field already shows its old text.
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("notEncodableMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+}  // namespace tavrin

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDialog>
+
+#include "common/server_details.h"
+#include "common/server_list.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tavrin {
+
+// The Server Details dialog over CConDets: servers are chosen, added, edited
+// and deleted; OK hands the list back to the Server tab's CServer, which
+// saves servers.cfg when it changed. A new dialog is made for every opening,
+// so it always starts from the list as it is.
+class ServerDetailsDialog final : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit ServerDetailsDialog(CServer& server, QWidget* parent = nullptr);
+    ~ServerDetailsDialog() override;
+
+    const CConDets& Details() const { return m_details; }
+
+  public slots:
+    // Takes what is still being typed, as leaving the field would, then OK.
+    // A refused text keeps the dialog open.
+    void accept() override;
+
+  private:
+    // The records and the selected one's fields, from the core.
+    void showDetails();
+    void handleNameActivated(int index);
+    bool commitName();
+    bool commitField(CConDets::Field field, QLineEdit* edit);
+    void handleAddressEdited(const QString& text);
+    void handleDeleteClicked();
+    void showRefusal(const QString& text);
+
+    CServer& m_server;
+    CConDets m_details;
+    QComboBox* m_names = nullptr;
+    QLineEdit* m_address = nullptr;
+    QLineEdit* m_port = nullptr;
+    QLineEdit* m_username = nullptr;
+    QLineEdit* m_password = nullptr;
+    QCheckBox* m_showPassword = nullptr;
+    QPushButton* m_delete = nullptr;
+};
+
+}  // namespace tavrin

@@ -53,6 +53,12 @@ class Console final : private CommandSink {
     // OK or Cancel: the closing lines, then logout.
     void Close(bool ok);
 
+    // The canned replies of a DebugMode build, three Yes/No questions: the
+    // player list and the mission lists from the program folder's DebugData,
+    // and a status request left to time out. Start-up asks them only in a
+    // DebugMode build; a missing file is skipped without a word.
+    void LoadDebugData();
+
     // The state dump of the information window; empty unless AutoSysUpdate is on.
     std::string DumpSystemVariables() const;
     // The "System Variables" command: one dump whatever the flag says.

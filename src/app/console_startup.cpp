@@ -22,10 +22,25 @@ void Console::DeferredStartup() {
     // The client role: no Admin Port; the Admins field names the console.
     m_role = ConsoleRole::Client;
     m_session->SetField(Field::Admins, "TavrinRat");
+    if (kDebugMode) LoadDebugData();
     m_sysInfo.Update(true);
     m_host.StartTimer(TimerId::Clock, TimerPeriod(TimerId::Clock));
     m_started = true;
     m_observer.Started();
+}
+
+void Console::LoadDebugData() {
+    const std::string dir = m_programDir + "DebugData" + kPathSeparator;
+    std::string text;
+    if (m_dialogs.AskYesNo("Load Player List?") && ReadTextFile(dir + "playerlist.cfg", text))
+        m_session->LoadCannedPlayerList(text);
+    if (m_dialogs.AskYesNo("Load Mission List?")) {
+        for (const char* file : {"allmissions.cfg", "cyclelist.cfg"}) {
+            std::string list;
+            if (ReadTextFile(dir + file, list)) m_session->LoadCannedMissionReply(list);
+        }
+    }
+    if (m_dialogs.AskYesNo("Simulate request timeout")) m_session->SimulateRequestTimeout();
 }
 
 void Console::InitConfigDirectory() {

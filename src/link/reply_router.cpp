@@ -400,6 +400,20 @@ void RatSession::UpdateMissionInfo(int list, const std::string& text) {
     if (candidate != old) Log("New mission:" + candidate);
 }
 
+void RatSession::LoadCannedPlayerList(const std::string& text) {
+    UpdatePlayerCounts(text);
+}
+
+void RatSession::LoadCannedMissionReply(const std::string& text) {
+    if (const int list = m_models.ClassifyMissionReply(text); list != 0)
+        UpdateMissionInfo(list, text);
+}
+
+void RatSession::SimulateRequestTimeout() {
+    m_fRequestingStatus = true;
+    m_host.StartTimer(TimerId::RequestTimeout, TimerPeriod(TimerId::RequestTimeout));
+}
+
 void RatSession::UpdatePlayerCounts(const std::string& text) {
     const TeamCounts c = m_models.ParsePlayerList(text);
     const std::string counts =

@@ -14,10 +14,15 @@
 
 namespace tavrin {
 
-// Build flags: constants of a build. Either one switches on the diagnostic
-// log lines; DebugMode alone also enables the canned-reply loaders.
-inline constexpr bool kDebugMode = false;
-inline constexpr bool kBetaCode = true;
+// Build flags: constants of a build, set by the build options
+// TAVRIN_DEBUG_MODE (off) and TAVRIN_BETA_CODE (on). Either one switches on
+// the diagnostic log lines; DebugMode alone also enables the canned-reply
+// loaders.
+#if !defined(TAVRIN_DEBUG_MODE) || !defined(TAVRIN_BETA_CODE)
+#error "TAVRIN_DEBUG_MODE and TAVRIN_BETA_CODE come from the build (target tavrin_options)"
+#endif
+inline constexpr bool kDebugMode = TAVRIN_DEBUG_MODE != 0;
+inline constexpr bool kBetaCode = TAVRIN_BETA_CODE != 0;
 inline constexpr bool kDiagnostics = kDebugMode || kBetaCode;
 
 inline constexpr int kMaxConnAttempts = 5;
@@ -142,6 +147,13 @@ class RatSession final : public CommandSink, private SessionState {
     // until the last pause has passed.
     void SubmitBulk(std::vector<PacedCommand> batch);
     std::string NextPollCommand();
+
+    // The canned replies of a DebugMode build: a stored player list or
+    // mission list handled as the server's reply would be, and a status
+    // request left unanswered so that its time-out runs.
+    void LoadCannedPlayerList(const std::string& text);
+    void LoadCannedMissionReply(const std::string& text);
+    void SimulateRequestTimeout();
 
     // What the window shows.
     const std::string& FieldText(Field f) const { return m_fields[static_cast<size_t>(f)]; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "chatbot/chat_text.h"
+#include "common/config_file.h"
 #include "common/text_file.h"
 #include "common/value_text.h"
 
@@ -111,20 +112,8 @@ namespace {
 // not used.
 ChatBotConfig LoadConfig(const std::string& programDir, EventSink* log, UserDialogs* dialogs) {
     const std::string path = ChatBotConfigPath(programDir);
-    TextFileRead read = ReadTextFile(path);
-    if (read.status == TextFileRead::Status::Unreadable) {
-        const std::string notice = UnreadableConfigNotice(read.failure);
-        if (log) log->LogEvent(notice);
-        if (dialogs) dialogs->ShowMessage(notice);
-        return ParseChatBotConfig(kDefaultChatBotConfig);
-    }
-    if (read.status == TextFileRead::Status::Missing) {
-        read.text = kDefaultChatBotConfig;
-        std::string failure;
-        if (!WriteTextFile(path, read.text, WriteMode::Replace, &failure) && log)
-            log->LogEvent(failure);
-    }
-    ChatBotConfig config = ParseChatBotConfig(read.text);
+    ChatBotConfig config = ParseChatBotConfig(
+        LoadConfigText(path, kDefaultChatBotConfig, FileAccess::Shared, log, dialogs));
     std::vector<std::string> words;
     for (size_t i = 0; i < config.words.size(); ++i) {
         if (!IsBlankWord(RecordField(config.words[i], 2))) {

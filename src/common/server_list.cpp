@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "common/config_file.h"
 #include "common/server_details.h"
 #include "common/text_file.h"
 
@@ -86,22 +87,9 @@ std::string ServerListPath(const std::string& programDir) {
 }
 
 std::string LoadServerList(const std::string& programDir, EventSink& log, UserDialogs& dialogs) {
-    TextFileRead read = ReadTextFile(ServerListPath(programDir));
-    switch (read.status) {
-        case TextFileRead::Status::Read:
-            return std::move(read.text);
-        case TextFileRead::Status::Unreadable: {
-            const std::string notice = UnreadableConfigNotice(read.failure);
-            log.LogEvent(notice);
-            dialogs.ShowMessage(notice);
-            return std::string(kDefaultServerList);
-        }
-        case TextFileRead::Status::Missing:
-            break;
-    }
-    const std::string text(kDefaultServerList);
-    SaveServerList(programDir, text, log);
-    return text;
+    // The records hold passwords: a new file is readable by its owner only.
+    return LoadConfigText(ServerListPath(programDir), kDefaultServerList, FileAccess::OwnerOnly,
+                          &log, &dialogs);
 }
 
 bool SaveServerList(const std::string& programDir, const std::string& text, EventSink& log) {

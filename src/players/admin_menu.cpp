@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "common/config_file.h"
 #include "common/text_file.h"
 
 namespace tavrin {
@@ -108,21 +109,8 @@ std::string AdminMenuPath(const std::string& programDir) {
 namespace {
 
 std::string LoadMenu(const std::string& programDir, EventSink& log, UserDialogs* dialogs) {
-    TextFileRead read = ReadTextFile(AdminMenuPath(programDir));
-    switch (read.status) {
-        case TextFileRead::Status::Read:
-            return std::move(read.text);
-        case TextFileRead::Status::Unreadable: {
-            const std::string notice = UnreadableConfigNotice(read.failure);
-            log.LogEvent(notice);
-            if (dialogs) dialogs->ShowMessage(notice);
-            return DefaultAdminMenu();
-        }
-        case TextFileRead::Status::Missing:
-            break;
-    }
-    SaveAdminMenu(programDir, DefaultAdminMenu(), log);
-    return DefaultAdminMenu();
+    return LoadConfigText(AdminMenuPath(programDir), DefaultAdminMenu(), FileAccess::Shared, &log,
+                          dialogs);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <iostream>
 
 #include "app/console.h"
+#include "common/log_review.h"
 #include "common/log_text.h"
 #include "link/qt/session_host.h"
 
@@ -47,6 +48,9 @@ struct Options {
     std::string dir;
     bool chatbot = false;
     bool dump = false;
+    // Print what a review button shows and exit, without logging in.
+    bool reviewLog = false;
+    bool reviewChat = false;
 };
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -57,14 +61,49 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.chatbot = true;
         } else if (a == "--dump") {
             o.dump = true;
+        } else if (a == "--review-log") {
+            o.reviewLog = true;
+        } else if (a == "--review-chat") {
+            o.reviewChat = true;
         } else if (a == "--dir" && i + 1 < argc) {
             o.dir = argv[++i];
         } else {
-            std::cerr << "usage: tavrinrat --headless [--dir DIR] [--chatbot] [--dump]\n";
+            std::cerr << "usage: tavrinrat --headless [--dir DIR] [--chatbot] [--dump]\n"
+                         "       tavrinrat --headless [--dir DIR] [--review-log] [--review-chat]\n";
             return false;
         }
     }
     return true;
+}
+
+// The log reviews print what the viewer shows: its caption on a line of its
+// own, then the text. The continuation header a review may write is in that
+// text, so the lines are not printed again as they are written.
+class ReviewPrinter final : public LogObserver {
+  public:
+    void EventLineWritten(const std::string&) override {}
+    void ChatTextWritten(const std::string&) override {}
+    void LogWriteFailed(const std::string& failure) override {
+        std::cerr << "tavrinrat: " << failure << "\n";
+    }
+
+    static void Print(const LogReview& shown) {
+        PrintLine(shown.caption);
+        std::fwrite(shown.text.data(), 1, shown.text.size(), stdout);
+        if (!shown.text.empty() && shown.text.back() != '\n') std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+};
+
+// --review-log and --review-chat: no start-up and no login, so the running
+// since text of a continuation header is empty, as before a first login.
+int PrintReviews(const std::string& dir, const Options& options) {
+    SystemClock clock;
+    ReviewPrinter printer;
+    EventLog log(dir, clock, printer);
+    if (options.reviewLog) ReviewPrinter::Print(ReviewEventLog(log, ""));
+    if (options.reviewChat) ReviewPrinter::Print(ReviewChatLog(log));
+    return 0;
 }
 
 }  // namespace
@@ -137,6 +176,7 @@ int RunHeadless(int argc, char** argv) {
     }
     dir = QDir(QString::fromStdString(dir)).absolutePath().toStdString();
     if (dir.back() != '/') dir += '/';
+    if (options.reviewLog || options.reviewChat) return PrintReviews(dir, options);
 
     HeadlessRunner runner(dir, options);
     Console& console = runner.GetConsole();

@@ -83,6 +83,7 @@ class Console final : private CommandSink {
     CChatBot& ChatBot() { return m_chatBot; }
     CSettings& Settings() { return m_settings; }
     const CSysInfo& SystemInfo() const { return m_sysInfo; }
+    const PlayerCountHistory& CountHistory() const { return m_tabModels.CountHistory(); }
     // The settings file's Apply: the 28 commands go out in bulk.
     void ApplySettingsFile(std::string_view applied);
 
@@ -112,7 +113,7 @@ class Console final : private CommandSink {
     CChatBot m_chatBot;
     CSettings m_settings;
     CSysInfo m_sysInfo;
-    TabModels m_tabModels{m_server, m_players, m_missions, m_chatBot, m_settings};
+    TabModels m_tabModels{m_server, m_players, m_missions, m_chatBot, m_settings, m_clock};
     std::unique_ptr<RatSession> m_session;
     std::string m_infoText;
     ConsoleRole m_role = ConsoleRole::None;

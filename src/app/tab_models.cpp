@@ -9,12 +9,13 @@
 namespace tavrin {
 
 TabModels::TabModels(CServer& server, PlayerList& players, CMissions& missions, CChatBot& chatBot,
-                     CSettings& settings)
+                     CSettings& settings, const Clock& clock)
     : m_server(server),
       m_players(players),
       m_missions(missions),
       m_chatBot(chatBot),
-      m_settings(settings) {}
+      m_settings(settings),
+      m_clock(clock) {}
 
 LoginDetails TabModels::CurrentLoginDetails() {
     const ServerRecord& r = m_server.LoginDetails();
@@ -43,6 +44,7 @@ bool TabModels::IsPlayerListReply(const std::string& text) {
 
 TeamCounts TabModels::ParsePlayerList(const std::string& text) {
     const PlayerCounts c = m_players.ParsePlayerList(text);
+    m_playerCounts.Record(m_clock.Now(), c.total, c.team1, c.team2);
     return {c.total, c.team1, c.team2};
 }
 

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "app/player_count_history.h"
 #include "chatbot/chatbot.h"
+#include "common/clock.h"
 #include "common/server_list.h"
 #include "link/session.h"
 #include "missions/missions.h"
@@ -17,7 +19,10 @@ namespace tavrin {
 class TabModels final : public SessionModels {
   public:
     TabModels(CServer& server, PlayerList& players, CMissions& missions, CChatBot& chatBot,
-              CSettings& settings);
+              CSettings& settings, const Clock& clock);
+
+    // The counts of every player list of the last hour, for the Server tab's plot.
+    const PlayerCountHistory& CountHistory() const { return m_playerCounts; }
 
     LoginDetails CurrentLoginDetails() override;
     void OnConnectStarting() override;
@@ -49,6 +54,8 @@ class TabModels final : public SessionModels {
     CMissions& m_missions;
     CChatBot& m_chatBot;
     CSettings& m_settings;
+    const Clock& m_clock;
+    PlayerCountHistory m_playerCounts;
 };
 
 }  // namespace tavrin

@@ -1,0 +1,382 @@
+#include "app/ui/server_page.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <array>
+
+#include "common/ui/server_details_dialog.h"
+#include "common/ui/text_codec.h"
+
+namespace tavrin {
+namespace {
+
+constexpr int kPlotMargin = 6;
+constexpr int kLegendLine = 18;
+
+// One line of the plot and its legend entry.
+struct Series {
+    const char* name;
+    QPalette::ColorRole role;
+    qreal width;
+    Qt::PenStyle style;
+    int PlayerCountPoint::*count;
+};
+
+// Total in the text colour, the teams in two accent colours of the palette;
+// the dashes keep team 2 apart where a palette's two accents look alike.
+constexpr std::array<Series, 3> kSeries{{
+    {"Total", QPalette::Text, 2.0, Qt::SolidLine, &PlayerCountPoint::total},
+    {"Team 1", QPalette::Highlight, 1.5, Qt::SolidLine, &PlayerCountPoint::team1},
+    {"Team 2", QPalette::LinkVisited, 1.5, Qt::DashLine, &PlayerCountPoint::team2},
+}};
+
+// The top of the count axis: a multiple of 4 above the peak, so the middle
+// grid line falls on a whole count.
+int AxisTop(int peak) {
+    return std::max(4, (peak / 4 + 1) * 4);
+}
+
+QLineEdit* NewField(const char* objectName, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(objectName));
+    field->setReadOnly(true);
+    return field;
+}
+
+QPushButton* NewButton(const QString& text, const char* objectName, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    return button;
+}
+
+QGroupBox* NewGroup(const QString& title, const char* objectName, QWidget* parent) {
+    auto* group = new QGroupBox(title, parent);
+    group->setObjectName(QString::fromLatin1(objectName));
+    return group;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The plot
+
+PlayerCountPlot::PlayerCountPlot(const PlayerCountHistory& history, QWidget* parent)
+    : QWidget(parent), m_history(history) {
+    setObjectName(QStringLiteral("playerCountPlot"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setToolTip(QStringLiteral("Players in the game over the last hour of player lists"));
+}
+
+QSize PlayerCountPlot::sizeHint() const {
+    return {360, 180};
+}
+
+QSize PlayerCountPlot::minimumSizeHint() const {
+    const QFontMetrics fm(font());
+    return {fm.horizontalAdvance(QStringLiteral("00 -60 min -30 min latest")) + 4 * kPlotMargin,
+            6 * fm.height()};
+}
+
+void PlayerCountPlot::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPalette& pal = palette();
+    const QFontMetrics fm(font());
+    const QColor text = pal.color(QPalette::Text);
+    const QColor grid = pal.color(QPalette::Mid);
+    p.fillRect(rect(), pal.color(QPalette::Base));
+    p.setPen(grid);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+
+    // Legend along the top.
+    int x = kPlotMargin;
+    const int legendMiddle = kPlotMargin + fm.height() / 2;
+    for (const Series& s : kSeries) {
+        p.setPen(QPen(pal.color(s.role), s.width, s.style, Qt::FlatCap));
+        p.drawLine(x, legendMiddle, x + kLegendLine, legendMiddle);
+        x += kLegendLine + 4;
+        const QString name = QString::fromLatin1(s.name);
+        p.setPen(text);
+        p.drawText(x, kPlotMargin + fm.ascent(), name);
+        x += fm.horizontalAdvance(name) + 3 * kPlotMargin;
+    }
+
+    const std::vector<PlayerCountPoint> points = m_history.PlotPoints();
+    const int top = AxisTop(m_history.Peak());
+    const QString topLabel = QString::number(top);
+    const int labelWidth = fm.horizontalAdvance(topLabel);
+    const QRect plot(QPoint(kPlotMargin + labelWidth + 4, kPlotMargin + fm.height() + kPlotMargin),
+                     QPoint(width() - 1 - kPlotMargin - fm.horizontalAdvance(QLatin1Char('0')) / 2,
+                            height() - 1 - kPlotMargin - fm.height() - 2));
+    if (plot.width() < 10 || plot.height() < 10) return;
+
+    // Count grid and labels: 0, half and top.
+    for (int count : {0, top / 2, top}) {
+        const int y = plot.bottom() - count * plot.height() / top;
+        p.setPen(QPen(grid, 1, count == 0 ? Qt::SolidLine : Qt::DotLine));
+        p.drawLine(plot.left(), y, plot.right(), y);
+        const QString label = QString::number(count);
+        p.setPen(text);
+        p.drawText(QRect(kPlotMargin, y - fm.height() / 2, labelWidth, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, label);
+    }
+    // Time grid and labels: an hour ago, half an hour ago, the latest list.
+    const int timeY = plot.bottom() + 2;
+    p.setPen(QPen(grid, 1, Qt::DotLine));
+    p.drawLine(plot.center().x(), plot.top(), plot.center().x(), plot.bottom());
+    p.setPen(QPen(grid, 1));
+    p.drawLine(plot.left(), plot.top(), plot.left(), plot.bottom());
+    p.setPen(text);
+    const QRect timeRow(plot.left(), timeY, plot.width(), fm.height());
+    p.drawText(timeRow, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("-60 min"));
+    p.drawText(timeRow, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("-30 min"));
+    p.drawText(timeRow, Qt::AlignRight | Qt::AlignTop, QStringLiteral("latest"));
+
+    if (points.empty()) {
+        p.setPen(pal.color(QPalette::PlaceholderText));
+        p.drawText(plot, Qt::AlignCenter, QStringLiteral("No player list yet"));
+        return;
+    }
+    auto at = [&](const PlayerCountPoint& point, int count) {
+        return QPointF(plot.left() + point.x * plot.width(),
+                       plot.bottom() - static_cast<qreal>(count) * plot.height() / top);
+    };
+    p.setClipRect(plot.adjusted(-3, -3, 3, 3));
+    // Team lines first, so the total stays on top.
+    for (auto s = kSeries.rbegin(); s != kSeries.rend(); ++s) {
+        const QColor colour = pal.color(s->role);
+        QPainterPath path;
+        for (size_t i = 0; i < points.size(); ++i) {
+            const QPointF point = at(points[i], points[i].*(s->count));
+            const bool runStarts = i == 0 || points[i].breakBefore;
+            const bool runEnds = i + 1 == points.size() || points[i + 1].breakBefore;
+            if (runStarts)
+                path.moveTo(point);
+            else
+                path.lineTo(point);
+            // A reading with no neighbour to join is a dot.
+            if (runStarts && runEnds) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(colour);
+                p.drawEllipse(point, s->width + 1.5, s->width + 1.5);
+            }
+        }
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(colour, s->width, s->style, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPath(path);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The page
+
+ServerPage::ServerPage(Console& console, ConsoleSignals& consoleSignals, QWidget* parent)
+    : QWidget(parent), m_console(console) {
+    setObjectName(QStringLiteral("serverPage"));
+
+    // The chosen server's login details.
+    QGroupBox* serverGroup = NewGroup(QStringLiteral("Server"), "serverGroup", this);
+    m_record = NewField("recordField", serverGroup);
+    m_address = NewField("addressField", serverGroup);
+    m_port = NewField("portField", serverGroup);
+    m_username = NewField("usernameField", serverGroup);
+    m_password = NewField("passwordField", serverGroup);
+    m_password->setEchoMode(QLineEdit::Password);
+    m_showPassword = new QCheckBox(QStringLiteral("Show"), serverGroup);
+    m_showPassword->setObjectName(QStringLiteral("showPasswordCheck"));
+    auto* passwordRow = new QHBoxLayout;
+    passwordRow->addWidget(m_password, 1);
+    passwordRow->addWidget(m_showPassword);
+    m_login = NewButton(QStringLiteral("Login"), "loginButton", serverGroup);
+    m_logout = NewButton(QStringLiteral("Logout"), "logoutButton", serverGroup);
+    m_change = NewButton(QStringLiteral("Change"), "changeButton", serverGroup);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(m_login);
+    buttonRow->addWidget(m_logout);
+    buttonRow->addWidget(m_change);
+    buttonRow->addStretch(1);
+    auto* serverForm = new QFormLayout(serverGroup);
+    serverForm->addRow(QStringLiteral("Record"), m_record);
+    serverForm->addRow(QStringLiteral("Server IP address"), m_address);
+    serverForm->addRow(QStringLiteral("RAT port number"), m_port);
+    serverForm->addRow(QStringLiteral("Username"), m_username);
+    serverForm->addRow(QStringLiteral("Password"), passwordRow);
+    serverForm->addRow(buttonRow);
+
+    // What the game server reports.
+    QGroupBox* gameGroup = NewGroup(QStringLiteral("Game State"), "gameStateGroup", this);
+    m_mode = NewField("modeField", gameGroup);
+    m_serverName = NewField("serverNameField", gameGroup);
+    m_players = NewField("playersField", gameGroup);
+    m_players->setToolTip(QStringLiteral("Total / Team 1 / Team 2"));
+    m_mission = NewField("missionField", gameGroup);
+    m_connectionStarted = NewField("connectionStartedField", gameGroup);
+    auto* gameForm = new QFormLayout(gameGroup);
+    gameForm->addRow(QStringLiteral("Mode"), m_mode);
+    gameForm->addRow(QStringLiteral("Server Name"), m_serverName);
+    gameForm->addRow(QStringLiteral("Players"), m_players);
+    gameForm->addRow(QStringLiteral("Current Mission"), m_mission);
+    gameForm->addRow(QStringLiteral("Connection Started"), m_connectionStarted);
+
+    // The console's own machine.
+    QGroupBox* systemGroup =
+        NewGroup(QStringLiteral("System Information"), "systemInformationGroup", this);
+    m_operatingSystem = NewField("operatingSystemField", systemGroup);
+    m_cpus = NewField("cpusField", systemGroup);
+    m_physicalMemory = NewField("physicalMemoryField", systemGroup);
+    m_processMemory = NewField("processMemoryField", systemGroup);
+    auto* systemForm = new QFormLayout(systemGroup);
+    systemForm->addRow(QStringLiteral("Operating System"), m_operatingSystem);
+    systemForm->addRow(QStringLiteral("CPU's"), m_cpus);
+    systemForm->addRow(QStringLiteral("Physical Memory"), m_physicalMemory);
+    systemForm->addRow(QStringLiteral("Memory for TavrinRat"), m_processMemory);
+
+    QGroupBox* plotGroup =
+        NewGroup(QStringLiteral("Players, last hour"), "playerCountGroup", this);
+    m_plot = new PlayerCountPlot(console.CountHistory(), plotGroup);
+    auto* plotLayout = new QVBoxLayout(plotGroup);
+    plotLayout->addWidget(m_plot);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(serverGroup, 0, 0);
+    layout->addWidget(gameGroup, 1, 0);
+    layout->addWidget(systemGroup, 0, 1);
+    layout->addWidget(plotGroup, 1, 1);
+    layout->setRowStretch(1, 1);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(1, 1);
+
+    connect(m_login, &QPushButton::clicked, this, &ServerPage::login);
+    connect(m_logout, &QPushButton::clicked, this, &ServerPage::logout);
+    connect(m_change, &QPushButton::clicked, this, &ServerPage::changeServer);
+    connect(m_showPassword, &QCheckBox::toggled, this, [this](bool shown) {
+        m_password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
+    connect(&consoleSignals, &ConsoleSignals::fieldChanged, this, &ServerPage::handleFieldChanged);
+    connect(&consoleSignals, &ConsoleSignals::controlChanged, this, &ServerPage::handleControlChanged);
+    connect(&consoleSignals, &ConsoleSignals::replyRouted, this, &ServerPage::handleReplyRouted);
+    connect(&consoleSignals, &ConsoleSignals::clockTicked, this, &ServerPage::showSystemInfo);
+    connect(&consoleSignals, &ConsoleSignals::started, this, [this] {
+        showLoginDetails();
+        showSystemInfo();
+    });
+
+    // Whatever the console holds already (the page may be made after start-up).
+    showLoginDetails();
+    showLoginButtons();
+    showGameState();
+    showSystemInfo();
+}
+
+void ServerPage::login() {
+    m_console.Login();
+    showLoginButtons();
+}
+
+void ServerPage::logout() {
+    m_console.Logout();
+    showLoginButtons();
+}
+
+void ServerPage::changeServer() {
+    if (!m_console.Server().ChangeEnabled()) return;
+    auto* dialog = new ServerDetailsDialog(m_console.Server(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, &ServerPage::showLoginDetails);
+    dialog->open();
+}
+
+void ServerPage::handleFieldChanged(Field field, const QString& text) {
+    QLineEdit* shown = nullptr;
+    switch (field) {
+        case Field::TabMode:
+            shown = m_mode;
+            break;
+        case Field::TabServerName:
+            shown = m_serverName;
+            break;
+        case Field::TabPlayers:
+            shown = m_players;
+            break;
+        case Field::TabMission:
+            shown = m_mission;
+            break;
+        case Field::TabConnectionStarted:
+            shown = m_connectionStarted;
+            break;
+        default:
+            return;
+    }
+    shown->setText(text);
+    // A long name shows its start; the whole of it on hover.
+    shown->setCursorPosition(0);
+    shown->setToolTip(text);
+}
+
+void ServerPage::handleControlChanged(Control control, bool on) {
+    if (control != Control::LoginButtonsEnabled) return;
+    // The session disables Login and Change while it connects or reconnects
+    // and enables them when it gives up; the Server tab's model follows.
+    m_console.Server().SetLoginEnabled(on);
+    showLoginButtons();
+}
+
+void ServerPage::handleReplyRouted(ReplyKind kind) {
+    if (kind == ReplyKind::PlayerList) m_plot->update();
+}
+
+void ServerPage::showLoginDetails() {
+    const ServerRecord& d = m_console.Server().LoginDetails();
+    m_record->setText(FromWire(d.name));
+    m_address->setText(FromWire(d.address));
+    m_port->setText(FromWire(d.port));
+    m_username->setText(FromWire(d.username));
+    m_password->setText(FromWire(d.password));
+    for (QLineEdit* field : {m_record, m_address, m_port, m_username}) field->setCursorPosition(0);
+}
+
+void ServerPage::showLoginButtons() {
+    const CServer& server = m_console.Server();
+    m_login->setEnabled(server.LoginEnabled());
+    m_change->setEnabled(server.ChangeEnabled());
+}
+
+void ServerPage::showGameState() {
+    const RatSession& session = m_console.Session();
+    for (Field field : {Field::TabMode, Field::TabServerName, Field::TabPlayers, Field::TabMission,
+                        Field::TabConnectionStarted})
+        handleFieldChanged(field, FromWire(session.FieldText(field)));
+}
+
+void ServerPage::showSystemInfo() {
+    const CSysInfo& info = m_console.SystemInfo();
+    const std::pair<QLineEdit*, const std::string*> fields[] = {
+        {m_operatingSystem, &info.OperatingSystem()},
+        {m_cpus, &info.Processors()},
+        {m_physicalMemory, &info.PhysicalMemory()},
+        {m_processMemory, &info.ProcessMemory()},
+    };
+    for (const auto& [field, value] : fields) {
+        const QString text = FromWire(*value);
+        if (field->text() == text) continue;
+        field->setText(text);
+        field->setCursorPosition(0);
+        field->setToolTip(text);
+        // These facts are read once: the frame grows to show them whole.
+        if (field != m_processMemory) {
+            const QFontMetrics fm(field->font());
+            field->setMinimumWidth(fm.horizontalAdvance(text) + 3 * fm.averageCharWidth());
+        }
+    }
+}
+
+}  // namespace tavrin

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QWidget>
+
+#include "app/console.h"
+#include "app/player_count_history.h"
+#include "app/ui/console_signals.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tavrin {
+
+// The player counts of the last hour (total, team 1, team 2) as lines over
+// time, in the palette's colours.
+class PlayerCountPlot final : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit PlayerCountPlot(const PlayerCountHistory& history, QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    const PlayerCountHistory& m_history;
+};
+
+// The Server tab: the login details of the chosen server (the password as
+// dots unless shown), Login, Logout and Change (the Server Details dialog),
+// the game state, the System Information frame and the player-count plot.
+class ServerPage final : public QWidget {
+    Q_OBJECT
+
+  public:
+    ServerPage(Console& console, ConsoleSignals& consoleSignals, QWidget* parent = nullptr);
+
+  public slots:
+    void login();
+    void logout();
+    // Opens the Server Details dialog (window-modal, no nested event loop).
+    void changeServer();
+
+  private:
+    void handleFieldChanged(Field field, const QString& text);
+    void handleControlChanged(Control control, bool on);
+    void handleReplyRouted(ReplyKind kind);
+    void showLoginDetails();
+    void showLoginButtons();
+    void showGameState();
+    void showSystemInfo();
+
+    Console& m_console;
+    QLineEdit* m_record = nullptr;
+    QLineEdit* m_address = nullptr;
+    QLineEdit* m_port = nullptr;
+    QLineEdit* m_username = nullptr;
+    QLineEdit* m_password = nullptr;
+    QCheckBox* m_showPassword = nullptr;
+    QPushButton* m_login = nullptr;
+    QPushButton* m_logout = nullptr;
+    QPushButton* m_change = nullptr;
+    QLineEdit* m_mode = nullptr;
+    QLineEdit* m_serverName = nullptr;
+    QLineEdit* m_players = nullptr;
+    QLineEdit* m_mission = nullptr;
+    QLineEdit* m_connectionStarted = nullptr;
+    QLineEdit* m_operatingSystem = nullptr;
+    QLineEdit* m_cpus = nullptr;
+    QLineEdit* m_physicalMemory = nullptr;
+    QLineEdit* m_processMemory = nullptr;
+    PlayerCountPlot* m_plot = nullptr;
+};
+
+}  // namespace tavrin

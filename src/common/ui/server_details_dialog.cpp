@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -197,6 +198,16 @@ void ServerDetailsDialog::accept() {
         return;
     m_server.AcceptDetails(m_details);
     QDialog::accept();
+}
+
+void ServerDetailsDialog::keyPressEvent(QKeyEvent* event) {
+    // QDialog would click a default button, its own or one of a message box
+    // the same key has just opened.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void ServerDetailsDialog::showRefusal(const QString& text) {

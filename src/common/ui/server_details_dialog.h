@@ -30,6 +30,10 @@ class ServerDetailsDialog final : public QDialog {
     // A refused text keeps the dialog open.
     void accept() override;
 
+  protected:
+    // Enter and Return do nothing here, whatever has the focus.
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
     // The records and the selected one's fields, from the core.
     void showDetails();

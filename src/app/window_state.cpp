@@ -65,7 +65,9 @@ WindowState ParseWindowState(std::string_view text) {
 }
 
 std::string WindowStateText(const WindowState& s) {
-    auto line = [](const char* key, int v) { return std::string(key) + "=" + std::to_string(v) + "\n"; };
+    auto line = [](const char* key, int v) {
+        return std::string(key) + "=" + std::to_string(v) + "\n";
+    };
     return line("x", s.x) + line("y", s.y) + line("width", s.width) + line("height", s.height) +
            line("maximized", s.maximized ? 1 : 0) + line("tab", s.tab);
 }

@@ -1,12 +1,29 @@
-// The main window opens with its five tab pages, found by object name, and
-// closes.
+// The main window on the offscreen platform, over a real console in a
+// temporary program folder: its five tab pages found by object name, the
+// status fields, Auto Refresh, the menus, the keys, OK and Cancel, and the
+// place it remembers. The window against the simulator is window_sim_test.cpp.
 #include "app/ui/main_window.h"
 
-#include <QMainWindow>
+#include <QAction>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QtTest>
+#include <memory>
+
+#include "app/ui/status_field.h"
+#include "app/ui/widget_dialogs.h"
+#include "app/ui/window_app.h"
+#include "support/temp_dir.h"
 
 namespace {
+
+using tavrin::Field;
+using tavrin::testing::ReadBytes;
+using tavrin::testing::TempDir;
 
 struct ExpectedPage {
     const char* objectName;
@@ -16,8 +33,23 @@ struct ExpectedPage {
 // Written out here rather than read from the window, so a renamed or moved
 // page fails the test.
 constexpr ExpectedPage kPages[] = {
-    {"serverPage", "Server"},     {"playersPage", "Players"}, {"missionsPage", "Missions"},
-    {"settingsPage", "Settings"}, {"chatBotPage", "ChatBot"},
+    {"serverPage", " Server "},     {"playersPage", " Players "}, {"missionsPage", " Missions "},
+    {"settingsPage", " Settings "}, {"chatBotPage", " ChatBot "},
+};
+
+struct ExpectedField {
+    const char* objectName;
+    Field field;
+    const char* initial;
+};
+
+constexpr ExpectedField kFields[] = {
+    {"connectionField", Field::Connection, "Not Connected"},
+    {"serverModeField", Field::ServerMode, "Server Mode"},
+    {"ratCommandField", Field::RatCommand, "Rat Command"},
+    {"ratResponseField", Field::RatResponse, "Rat Response"},
+    {"adminsField", Field::Admins, "Admins 0 / 0"},
+    {"clockField", Field::Clock, "Clock"},
 };
 
 }  // namespace
@@ -25,16 +57,45 @@ constexpr ExpectedPage kPages[] = {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
+  private:
+    std::unique_ptr<TempDir> m_dir;
+    std::unique_ptr<tavrin::WindowApp> m_app;
+
+    tavrin::MainWindow& Window() { return m_app->Window(); }
+    template <typename T>
+    T* Find(const char* name) {
+        return Window().findChild<T*>(QString::fromLatin1(name));
+    }
+    QTabWidget* Tabs() { return Find<QTabWidget>("mainTabs"); }
+
+    // The deferred start-up has run: Configs is there and the clock runs.
+    bool StartAndWait(tavrin::WindowApp& app) {
+        QSignalSpy started(&app.Signals(), &tavrin::ConsoleSignals::started);
+        app.Start();
+        return started.wait(5000);
+    }
+
   private slots:
+    void init() {
+        m_dir = std::make_unique<TempDir>();
+        m_app = std::make_unique<tavrin::WindowApp>(m_dir->Path(), tavrin::WindowOptions{});
+        m_app->Dialogs().SetScripted(true);
+    }
+    void cleanup() {
+        m_app.reset();
+        m_dir.reset();
+    }
+
     void opensWithFivePagesAndCloses() {
-        tavrin::MainWindow window;
+        tavrin::MainWindow& window = Window();
         window.show();
         QVERIFY(window.isVisible());
         QCOMPARE(window.objectName(), QStringLiteral("mainWindow"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("TavrinRAT 0.95 beta"));
 
-        auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("mainTabs"));
+        auto* tabs = Tabs();
         QVERIFY(tabs != nullptr);
-        QCOMPARE(window.centralWidget(), tabs);
+        QVERIFY(window.centralWidget()->isAncestorOf(tabs));
         QCOMPARE(tabs->count(), 5);
         for (int i = 0; i < tabs->count(); ++i) {
             const QString name = QString::fromLatin1(kPages[i].objectName);
@@ -47,6 +108,207 @@ class MainWindowTest : public QObject {
 
         QVERIFY(window.close());
         QVERIFY(!window.isVisible());
+    }
+
+    void ctrlNumberKeysAndShowTabSwitchPages() {
+        tavrin::MainWindow& window = Window();
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        for (int i : {2, 4, 0, 3, 1}) {
+            QTest::keyClick(&window, static_cast<Qt::Key>(Qt::Key_1 + i), Qt::ControlModifier);
+            QCOMPARE(Tabs()->currentIndex(), i);
+        }
+        // No sixth page in the client role.
+        window.ShowTab(5);
+        QCOMPARE(Tabs()->currentIndex(), 1);
+        window.ShowTab(-1);
+        QCOMPARE(Tabs()->currentIndex(), 1);
+    }
+
+    void statusFieldsShowTheConsoleFieldsAsPlainText() {
+        tavrin::MainWindow& window = Window();
+        window.show();
+        for (const ExpectedField& f : kFields) {
+            auto* field = Find<tavrin::StatusField>(f.objectName);
+            QVERIFY2(field != nullptr, f.objectName);
+            QCOMPARE(field->text(), QString::fromLatin1(f.initial));
+            QCOMPARE(field->textFormat(), Qt::PlainText);
+        }
+        // What the console writes shows at once, decoded from Windows-1252.
+        tavrin::ConsoleSignals& signals_ = m_app->Signals();
+        static_cast<tavrin::SessionHostListener&>(signals_).FieldChanged(Field::RatResponse,
+                                                                         "<b>caf\xe9</b>");
+        QCOMPARE(Find<tavrin::StatusField>("ratResponseField")->text(),
+                 QStringLiteral("<b>caf\u00e9</b>"));
+        static_cast<tavrin::SessionHostListener&>(signals_).FieldChanged(Field::Title,
+                                                                         "TavrinSim 1.2.3.4");
+        QCOMPARE(window.windowTitle(), QStringLiteral("TavrinSim 1.2.3.4"));
+        QCOMPARE(Find<tavrin::StatusField>("connectionField")->property("connectionLook"),
+                 QVariant(QStringLiteral("offline")));
+    }
+
+    void autoRefreshFollowsTheSessionAndAClickGoesToIt() {
+        tavrin::MainWindow& window = Window();
+        window.show();
+        auto* box = Find<QCheckBox>("autoRefreshBox");
+        QVERIFY(box != nullptr);
+        QCOMPARE(box->text(), QStringLiteral("&Auto Refresh"));
+        QVERIFY(!box->isChecked());
+        QVERIFY(!box->isEnabled());
+
+        auto& listener = static_cast<tavrin::SessionHostListener&>(m_app->Signals());
+        listener.ControlChanged(tavrin::Control::AutoRefreshEnabled, true);
+        QVERIFY(box->isEnabled());
+        QTest::mouseClick(box, Qt::LeftButton);
+        QVERIFY(m_app->GetConsole().Session().ControlOn(tavrin::Control::AutoRefreshTicked));
+        QVERIFY(box->isChecked());
+        QTest::mouseClick(box, Qt::LeftButton);
+        QVERIFY(!m_app->GetConsole().Session().ControlOn(tavrin::Control::AutoRefreshTicked));
+        QVERIFY(!box->isChecked());
+    }
+
+    void enterIsAbsorbed() {
+        tavrin::MainWindow& window = Window();
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        for (const char* name : {"okButton", "cancelButton", "reviewEventLogButton"}) {
+            auto* button = Find<QPushButton>(name);
+            QVERIFY2(button != nullptr, name);
+            QVERIFY(!button->isDefault());
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Return);
+            QTest::keyClick(button, Qt::Key_Enter);
+        }
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.Closing());
+        QVERIFY(!Find<QWidget>("eventLogViewer")->isVisible());
+    }
+
+    void okClosesWithOkAndRemembersThePlaceAndPage() {
+        QVERIFY(StartAndWait(*m_app));
+        tavrin::MainWindow& window = Window();
+        QStringList lines;
+        connect(&m_app->Signals(), &tavrin::ConsoleSignals::eventLineWritten, this,
+                [&](const QString& l) { lines << l.mid(11); });
+        window.ShowTab(3);
+        window.resize(1000, 700);
+        QTest::mouseClick(Find<QPushButton>("okButton"), Qt::LeftButton);
+
+        QVERIFY(!window.isVisible());
+        QVERIFY(m_app->Finished());  // no connection: nothing to wait for
+        QCOMPARE(lines.mid(0, 3),
+                 (QStringList{QString(49, QLatin1Char('=')), QStringLiteral("Program Closing (OK)"),
+                              QString(49, QLatin1Char('='))}));
+        const std::string saved = ReadBytes(m_dir->File("Configs/window.cfg"));
+        QVERIFY2(saved.find("width=1000\r\nheight=700\r\n") != std::string::npos, saved.c_str());
+        QVERIFY2(saved.find("tab=3\r\n") != std::string::npos, saved.c_str());
+
+        // The next start opens there.
+        tavrin::WindowApp again(m_dir->Path(), {});
+        again.Dialogs().SetScripted(true);
+        QVERIFY(StartAndWait(again));
+        QCOMPARE(again.Window().findChild<QTabWidget*>(QStringLiteral("mainTabs"))->currentIndex(),
+                 3);
+        QCOMPARE(again.Window().size(), QSize(1000, 700));
+    }
+
+    void closeBoxIsCancel() {
+        QVERIFY(StartAndWait(*m_app));
+        QStringList lines;
+        connect(&m_app->Signals(), &tavrin::ConsoleSignals::eventLineWritten, this,
+                [&](const QString& l) { lines << l.mid(11); });
+        QVERIFY(Window().close());
+        QVERIFY(m_app->Finished());
+        QVERIFY(lines.contains(QStringLiteral("Program Closing (CANCEL)")));
+        QVERIFY(m_app->GetConsole().Session().State().m_fMainWndIsClosing);
+    }
+
+    void menusOpenAboutAndSystemVariables() {
+        QVERIFY(StartAndWait(*m_app));
+        tavrin::MainWindow& window = Window();
+        Find<QAction>("aboutAction")->trigger();
+        auto* about = Find<QMessageBox>("aboutBox");
+        QVERIFY(about != nullptr);
+        QVERIFY(about->isVisible());
+        QVERIFY(about->informativeText().contains(QStringLiteral("TavrinRAT 0.95 beta")));
+        QCOMPARE(Find<QAction>("aboutAction")->text(), QStringLiteral("About"));
+        about->button(QMessageBox::Ok)->click();
+
+        QAction* variables = Find<QAction>("systemVariablesAction");
+        QCOMPARE(variables->text(), QStringLiteral("System Variables"));
+        auto* info = Find<QWidget>("infoWindow");
+        QVERIFY(!info->isVisible());
+        variables->trigger();
+        QVERIFY(info->isVisible());
+        QVERIFY(info->findChild<QPlainTextEdit*>()->toPlainText().startsWith(
+            QStringLiteral("DebugMode................ = ")));
+        QVERIFY(!m_app->GetConsole().m_fAutoSysUpdate);  // restored after the one dump
+        window.close();
+        QVERIFY(!info->isVisible());
+    }
+
+    void reviewButtonsShowTheViewers() {
+        QVERIFY(StartAndWait(*m_app));
+        struct {
+            const char* button;
+            const char* text;
+            const char* viewer;
+        } const reviews[] = {
+            {"reviewEventLogButton", "Review Current &Event Log", "eventLogViewer"},
+            {"reviewChatLogButton", "Review Current &Chat Log", "chatLogViewer"},
+        };
+        for (const auto& r : reviews) {
+            auto* button = Find<QPushButton>(r.button);
+            QCOMPARE(button->text(), QString::fromLatin1(r.text));
+            auto* viewer = Find<QWidget>(r.viewer);
+            QVERIFY(!viewer->isVisible());
+            QTest::mouseClick(button, Qt::LeftButton);
+            QVERIFY(viewer->isVisible());
+        }
+        // The event viewer holds the start-up lines and takes new ones live.
+        auto* text = Find<QWidget>("eventLogViewer")->findChild<QPlainTextEdit*>();
+        QVERIFY(text->toPlainText().contains(QStringLiteral("Program Started")));
+        m_app->GetConsole().Log().LogEvent("a line while the viewer is open");
+        QVERIFY(text->toPlainText().endsWith(QStringLiteral("a line while the viewer is open")));
+    }
+
+    void dialogsTakeTheAnswersATestSets() {
+        tavrin::WidgetDialogs dialogs(&Window());
+        dialogs.AnswerNextYesNo(true);
+        dialogs.AnswerNextYesNo(false);
+        dialogs.AnswerNextFile(std::string("/tmp/settings.txt"));
+        QVERIFY(dialogs.AskYesNo("first?"));
+        QVERIFY(!dialogs.AskYesNo("second?"));
+        QCOMPARE(dialogs.AskOpenFileName("x.txt"), std::optional<std::string>("/tmp/settings.txt"));
+        dialogs.SetScripted(true);
+        dialogs.ShowMessage("a message");
+        QVERIFY(!dialogs.AskYesNo("third?"));
+        QCOMPARE(dialogs.AskSaveFileName("y.txt"), std::optional<std::string>());
+        QCOMPARE(dialogs.Asked(), (std::vector<std::string>{"first?", "second?", "x.txt",
+                                                            "a message", "third?", "y.txt"}));
+    }
+
+    void aRealQuestionBoxAnswersWithTheButtonClicked() {
+        tavrin::WidgetDialogs dialogs(&Window());
+        Window().show();
+        for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
+            bool clicked = false;
+            QTimer closer;
+            connect(&closer, &QTimer::timeout, this, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (box == nullptr || clicked) return;
+                QCOMPARE(box->objectName(), QStringLiteral("questionBox"));
+                QCOMPARE(box->text(), QStringLiteral("Punt \u2013 now?"));
+                clicked = true;
+                QTest::mouseClick(box->button(answer), Qt::LeftButton);
+            });
+            closer.start(10);
+            const bool yes = dialogs.AskYesNo("Punt \x96 now?");
+            QVERIFY(clicked);
+            QCOMPARE(yes, answer == QMessageBox::Yes);
+        }
     }
 };
 

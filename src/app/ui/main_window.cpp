@@ -1,7 +1,27 @@
 #include "app/ui/main_window.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QTabWidget>
-#include <array>
+#include <QVBoxLayout>
+
+#include "app/ui/app_icon.h"
+#include "app/ui/info_window.h"
+#include "app/ui/server_page.h"
+#include "app/ui/status_field.h"
+#include "common/ui/log_viewer.h"
+#include "common/ui/text_codec.h"
 
 namespace tavrin {
 namespace {
@@ -11,26 +31,312 @@ struct TabPage {
     const char* text;
 };
 
-constexpr std::array<TabPage, 5> kTabPages{{
-    {"serverPage", "Server"},
-    {"playersPage", "Players"},
-    {"missionsPage", "Missions"},
-    {"settingsPage", "Settings"},
-    {"chatBotPage", "ChatBot"},
+// The tab items carry a blank on each side.
+constexpr std::array<TabPage, kWindowTabs> kTabPages{{
+    {"serverPage", " Server "},
+    {"playersPage", " Players "},
+    {"missionsPage", " Missions "},
+    {"settingsPage", " Settings "},
+    {"chatBotPage", " ChatBot "},
 }};
+
+struct StatusFieldInfo {
+    Field field;
+    const char* objectName;
+    const char* caption;
+};
+
+// The six status fields, two to a row.
+constexpr std::array<StatusFieldInfo, 6> kStatusFields{{
+    {Field::Connection, "connectionField", "Connection"},
+    {Field::ServerMode, "serverModeField", "Server Mode"},
+    {Field::RatCommand, "ratCommandField", "Rat Command"},
+    {Field::RatResponse, "ratResponseField", "Rat Response"},
+    {Field::Admins, "adminsField", "Admins"},
+    {Field::Clock, "clockField", "Clock"},
+}};
+
+const char* LookName(ConnectionLook look) {
+    switch (look) {
+        case ConnectionLook::Connected:
+            return "connected";
+        case ConnectionLook::Reconnecting:
+            return "reconnecting";
+        case ConnectionLook::Offline:
+            break;
+    }
+    return "offline";
+}
 
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget* parent)
+    : QMainWindow(parent), m_console(console) {
     setObjectName(QStringLiteral("mainWindow"));
-    auto* tabs = new QTabWidget(this);
-    tabs->setObjectName(QStringLiteral("mainTabs"));
-    for (const TabPage& entry : kTabPages) {
-        auto* page = new QWidget(tabs);
+    setWindowIcon(AppIcon());
+    setWindowTitle(FromWire(console.Session().FieldText(Field::Title)));
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("mainTabs"));
+    m_tabs->setDocumentMode(false);
+    for (size_t i = 0; i < kTabPages.size(); ++i) {
+        const TabPage& entry = kTabPages[i];
+        QWidget* page = nullptr;
+        if (i == 0)
+            page = m_serverPage = new ServerPage(console, consoleSignals, m_tabs);
+        else
+            page = new QWidget(m_tabs);  // filled as its subsystem's page comes
         page->setObjectName(QString::fromLatin1(entry.objectName));
-        tabs->addTab(page, QString::fromLatin1(entry.text));
+        m_tabs->addTab(page, QString::fromLatin1(entry.text));
+        m_tabs->setTabToolTip(static_cast<int>(i), QStringLiteral("Ctrl+%1").arg(i + 1));
+        // Ctrl+1 .. Ctrl+5 switch pages.
+        auto* shortcut =
+            new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + i)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, i] { ShowTab(static_cast<int>(i)); });
     }
-    setCentralWidget(tabs);
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralArea"));
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(m_tabs, 1);
+    layout->addWidget(BuildStatusPanel());
+    layout->addWidget(BuildButtonRow());
+    setCentralWidget(central);
+
+    m_eventViewer = new LogViewer(
+        console.Log(), LogViewer::Kind::Event,
+        [&console] { return console.Server().ConnectionStarted(); }, this);
+    m_chatViewer = new LogViewer(console.Log(), LogViewer::Kind::Chat, this);
+    m_infoWindow = new InfoWindow(console, consoleSignals, this);
+    m_infoWindow->hide();
+
+    BuildMenus();
+
+    m_lookUpdate.setSingleShot(true);
+    m_lookUpdate.setInterval(0);
+    connect(&m_lookUpdate, &QTimer::timeout, this, &MainWindow::showConnectionLook);
+
+    connect(&consoleSignals, &ConsoleSignals::fieldChanged, this, &MainWindow::handleFieldChanged);
+    connect(&consoleSignals, &ConsoleSignals::controlChanged, this,
+            &MainWindow::handleControlChanged);
+    connect(&consoleSignals, &ConsoleSignals::clockTicked, &m_lookUpdate,
+            qOverload<>(&QTimer::start));
+    connect(&consoleSignals, &ConsoleSignals::logWriteFailed, this,
+            &MainWindow::handleLogWriteFailed);
+    connect(&consoleSignals, &ConsoleSignals::eventLineWritten, m_eventViewer,
+            &LogViewer::AppendLive);
+    connect(&consoleSignals, &ConsoleSignals::chatTextWritten, m_chatViewer,
+            &LogViewer::AppendLive);
+    connect(m_reviewEventLog, &QPushButton::clicked, m_eventViewer, &LogViewer::Review);
+    connect(m_reviewChatLog, &QPushButton::clicked, m_chatViewer, &LogViewer::Review);
+
+    resize(DefaultSize());
+    showConnectionLook();
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget* MainWindow::BuildStatusPanel() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("statusPanel"));
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    for (size_t i = 0; i < kStatusFields.size(); ++i) {
+        const StatusFieldInfo& info = kStatusFields[i];
+        const QString caption = QString::fromLatin1(info.caption);
+        auto* field = new StatusField(QString::fromLatin1(info.objectName), panel);
+        field->setAccessibleName(caption);
+        field->SetFieldText(FromWire(m_console.Session().FieldText(info.field)));
+        auto* label = new QLabel(caption, panel);
+        label->setBuddy(field);
+        const int row = static_cast<int>(i / 2);
+        const int column = static_cast<int>(i % 2) * 2;
+        grid->addWidget(label, row, column);
+        grid->addWidget(field, row, column + 1);
+        m_fields[i] = field;
+    }
+    return panel;
+}
+
+QWidget* MainWindow::BuildButtonRow() {
+    auto* row = new QWidget(this);
+    row->setObjectName(QStringLiteral("buttonRow"));
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    m_autoRefresh = new QCheckBox(QStringLiteral("&Auto Refresh"), row);
+    m_autoRefresh->setObjectName(QStringLiteral("autoRefreshBox"));
+    m_autoRefresh->setChecked(m_console.Session().ControlOn(Control::AutoRefreshTicked));
+    m_autoRefresh->setEnabled(m_console.Session().ControlOn(Control::AutoRefreshEnabled));
+    // A click is the person's gesture; the box then shows what the session says.
+    connect(m_autoRefresh, &QCheckBox::clicked, this,
+            [this](bool ticked) { m_console.Session().OnAutoRefreshToggled(ticked); });
+
+    auto button = [row](const QString& text, const char* name) {
+        auto* b = new QPushButton(text, row);
+        b->setObjectName(QString::fromLatin1(name));
+        // No button of the window acts on Enter.
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        return b;
+    };
+    m_reviewEventLog = button(QStringLiteral("Review Current &Event Log"), "reviewEventLogButton");
+    m_reviewChatLog = button(QStringLiteral("Review Current &Chat Log"), "reviewChatLogButton");
+    QPushButton* ok = button(QStringLiteral("OK"), "okButton");
+    QPushButton* cancel = button(QStringLiteral("Cancel"), "cancelButton");
+    connect(ok, &QPushButton::clicked, this, [this] { closeConsole(true); });
+    connect(cancel, &QPushButton::clicked, this, [this] { closeConsole(false); });
+
+    layout->addWidget(m_autoRefresh);
+    layout->addSpacing(12);
+    layout->addWidget(m_reviewEventLog);
+    layout->addWidget(m_reviewChatLog);
+    layout->addStretch(1);
+    layout->addWidget(ok);
+    layout->addWidget(cancel);
+    return row;
+}
+
+void MainWindow::BuildMenus() {
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("viewMenu"));
+    QAction* variables = view->addAction(QStringLiteral("System Variables"));
+    variables->setObjectName(QStringLiteral("systemVariablesAction"));
+    connect(variables, &QAction::triggered, this, &MainWindow::showSystemVariables);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("helpMenu"));
+    QAction* about = help->addAction(QStringLiteral("About"));
+    about->setObjectName(QStringLiteral("aboutAction"));
+    about->setMenuRole(QAction::AboutRole);
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+QSize MainWindow::DefaultSize() const {
+    return sizeHint().expandedTo(QSize(920, 640));
+}
+
+void MainWindow::ShowTab(int index) {
+    if (index < 0 || index >= m_tabs->count()) return;
+    m_tabs->setCurrentIndex(index);
+}
+
+WindowState MainWindow::CurrentState() const {
+    WindowState s;
+    s.placed = true;
+    s.maximized = isMaximized();
+    // A maximised window remembers the place it goes back to.
+    const QRect normal = s.maximized ? normalGeometry() : QRect(pos(), size());
+    s.x = normal.x();
+    s.y = normal.y();
+    s.width = std::clamp(normal.width(), kMinWindowSide, kMaxWindowSide);
+    s.height = std::clamp(normal.height(), kMinWindowSide, kMaxWindowSide);
+    s.tab = m_tabs->currentIndex();
+    return s;
+}
+
+void MainWindow::RestoreState(const WindowState& state) {
+    ShowTab(state.tab);
+    if (!state.placed) return;
+    resize(QSize(state.width, state.height).expandedTo(minimumSizeHint()));
+    // A place on a screen that is no longer there is forgotten.
+    if (QGuiApplication::screenAt(QPoint(state.x + 40, state.y + 20)) != nullptr)
+        move(state.x, state.y);
+    if (state.maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::closeConsole(bool ok) {
+    if (m_closing) return;
+    m_closing = true;
+    // Before the window goes, while its place is known.
+    if (m_remembersPlace && m_console.Started())
+        SaveWindowState(m_console.ProgramDir(), CurrentState(), m_console.Log());
+    m_console.Close(ok);
+    m_eventViewer->hide();
+    m_chatViewer->hide();
+    m_infoWindow->hide();
+    hide();
+    emit closed(ok);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The close box is Cancel.
+    closeConsole(false);
+    event->accept();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // Enter does nothing here, as the window's hidden default button did.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::showAbout() {
+    // Opened without an event loop of its own: replies keep coming meanwhile.
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("About TavrinRAT"),
+                                QStringLiteral("TavrinRAT"), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("aboutBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setIconPixmap(AppIcon().pixmap(64, 64));
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(
+        FromWire(m_console.Session().State().m_strVersionTitle) +
+        QStringLiteral("\nA console for administering a game server through its remote "
+                       "administration service.\nBuilt with Qt %1.")
+            .arg(QString::fromLatin1(QT_VERSION_STR)));
+    box->open();
+}
+
+void MainWindow::logIn() {
+    m_serverPage->login();
+}
+
+void MainWindow::showSystemVariables() {
+    m_infoWindow->ShowSystemVariables();
+}
+
+void MainWindow::handleFieldChanged(Field field, const QString& text) {
+    if (field == Field::Title) {
+        setWindowTitle(text);
+        return;
+    }
+    for (size_t i = 0; i < kStatusFields.size(); ++i)
+        if (kStatusFields[i].field == field) m_fields[i]->SetFieldText(text);
+    m_lookUpdate.start();
+}
+
+void MainWindow::handleControlChanged(Control control, bool on) {
+    if (control == Control::AutoRefreshTicked) m_autoRefresh->setChecked(on);
+    if (control == Control::AutoRefreshEnabled) m_autoRefresh->setEnabled(on);
+    m_lookUpdate.start();
+}
+
+void MainWindow::handleLogWriteFailed(const QString& failure) {
+    // The event log cannot hold this line: it stays in view instead.
+    statusBar()->showMessage(failure);
+}
+
+void MainWindow::showConnectionLook() {
+    const ConnectionLook look = LookOfConnection(m_console.Session().State());
+    StatusField* field = m_fields[0];
+    if (look == m_look && field->property("connectionLook").isValid()) return;
+    m_look = look;
+    field->setProperty("connectionLook", QString::fromLatin1(LookName(look)));
+    // The palette's own colours, so the look holds in light and dark themes:
+    // AutoRecon in the selection colours, a login in bold.
+    const bool reconnecting = look == ConnectionLook::Reconnecting;
+    field->setAutoFillBackground(reconnecting);
+    field->setBackgroundRole(reconnecting ? QPalette::Highlight : QPalette::Window);
+    field->setForegroundRole(reconnecting ? QPalette::HighlightedText : QPalette::WindowText);
+    QFont font = field->font();
+    font.setBold(look != ConnectionLook::Offline);
+    field->setFont(font);
+    field->update();
 }
 
 }  // namespace tavrin

@@ -1,17 +1,100 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QTimer>
+#include <array>
+
+#include "app/connection_look.h"
+#include "app/console.h"
+#include "app/ui/console_signals.h"
+#include "app/window_state.h"
+
+class QCheckBox;
+class QPushButton;
+class QTabWidget;
 
 namespace tavrin {
 
-// The console's window: one tab page per subsystem, in the order Server,
-// Players, Missions, Settings, ChatBot. The pages are empty for now; each
-// will render its model and hand gestures to the core.
+class InfoWindow;
+class LogViewer;
+class ServerPage;
+class StatusField;
+
+// The console's window: the five tab pages (Server, Players, Missions,
+// Settings, ChatBot), the status fields, Auto Refresh, the two log reviews,
+// OK and Cancel; View → System Variables and Help → About in its menu bar.
+// It owns the two log viewers and the information window.
+//
+// It renders the console's fields and controls as they change and hands each
+// gesture to the console; it decides nothing about the game server.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 
   public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Shows page `index` (0 .. 4); any other index does nothing.
+    void ShowTab(int index);
+
+    // Where the window is and which page it shows, as Configs/window.cfg keeps it.
+    WindowState CurrentState() const;
+    // Size, place and page of an earlier run; without a remembered place the
+    // window keeps its default size and the desktop places it.
+    void RestoreState(const WindowState& state);
+    // The size the window opens with when nothing is remembered.
+    QSize DefaultSize() const;
+
+    // Whether closing writes Configs/window.cfg (on unless told otherwise).
+    void SetRemembersPlace(bool on) { m_remembersPlace = on; }
+    bool Closing() const { return m_closing; }
+
+    LogViewer& EventLogViewer() const { return *m_eventViewer; }
+    LogViewer& ChatLogViewer() const { return *m_chatViewer; }
+    InfoWindow& Information() const { return *m_infoWindow; }
+
+  signals:
+    // OK or Cancel (the close box counts as Cancel) has closed the console:
+    // the closing lines are logged and the logout is under way.
+    void closed(bool ok);
+
+  public slots:
+    // OK (true) or Cancel (false).
+    void closeConsole(bool ok);
+    void showAbout();
+    void showSystemVariables();
+    // The Server page's Login, as its button does.
+    void logIn();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    QWidget* BuildStatusPanel();
+    QWidget* BuildButtonRow();
+    void BuildMenus();
+    void handleFieldChanged(Field field, const QString& text);
+    void handleControlChanged(Control control, bool on);
+    void handleLogWriteFailed(const QString& failure);
+    void showConnectionLook();
+
+    Console& m_console;
+    QTabWidget* m_tabs = nullptr;
+    ServerPage* m_serverPage = nullptr;
+    std::array<StatusField*, 6> m_fields{};
+    QCheckBox* m_autoRefresh = nullptr;
+    QPushButton* m_reviewEventLog = nullptr;
+    QPushButton* m_reviewChatLog = nullptr;
+    LogViewer* m_eventViewer = nullptr;
+    LogViewer* m_chatViewer = nullptr;
+    InfoWindow* m_infoWindow = nullptr;
+    // The look is taken from the session once an event has run to its end,
+    // when the session's flags agree with its fields.
+    QTimer m_lookUpdate;
+    ConnectionLook m_look = ConnectionLook::Offline;
+    bool m_remembersPlace = true;
+    bool m_closing = false;
 };
 
 }  // namespace tavrin

@@ -1,0 +1,170 @@
+#include "app/ui/screenshot_tour.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTabWidget>
+#include <cstdio>
+
+#include "app/ui/info_window.h"
+#include "app/ui/widget_dialogs.h"
+#include "app/ui/window_app.h"
+#include "common/ui/log_viewer.h"
+#include "common/ui/server_details_dialog.h"
+
+namespace tavrin {
+namespace {
+
+// The six commands that follow a login.
+constexpr int kFirstReplies = 6;
+constexpr int kStepMs = 250;
+constexpr int kDeadlineMs = 30000;
+
+QString Slug(QString text) {
+    return text.trimmed().toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
+}
+
+}  // namespace
+
+QPalette DarkPalette() {
+    QPalette p;
+    const QColor window(0x2b, 0x2d, 0x30), base(0x1e, 0x1f, 0x22), text(0xe6, 0xe6, 0xe6);
+    const QColor button(0x35, 0x37, 0x3b), highlight(0x3d, 0x7e, 0xc6);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(0x8c, 0x8c, 0x8c));
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, button);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, QColor(0xff, 0x6b, 0x6b));
+    p.setColor(QPalette::Light, QColor(0x4a, 0x4c, 0x50));
+    p.setColor(QPalette::Midlight, QColor(0x40, 0x42, 0x46));
+    p.setColor(QPalette::Mid, QColor(0x26, 0x27, 0x2a));
+    p.setColor(QPalette::Dark, QColor(0x18, 0x19, 0x1b));
+    p.setColor(QPalette::Shadow, Qt::black);
+    p.setColor(QPalette::Highlight, highlight);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(0x6c, 0xb4, 0xff));
+    p.setColor(QPalette::LinkVisited, QColor(0xd0, 0x8c, 0xff));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    return p;
+}
+
+ScreenshotTour::ScreenshotTour(WindowApp& app, const QString& dir) : m_app(app), m_dir(dir) {
+    QDir().mkpath(m_dir);
+    // One style for both variants, so the pictures differ only in palette.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    connect(&app.Signals(), &ConsoleSignals::replyRouted, this, &ScreenshotTour::handleReplyRouted);
+    m_stepTimer.setInterval(kStepMs);
+    connect(&m_stepTimer, &QTimer::timeout, this, &ScreenshotTour::RunNextStep);
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        std::fprintf(stderr, "screenshots: no first replies after %d s\n", kDeadlineMs / 1000);
+        m_ok = false;
+        Begin();
+    });
+    m_deadline.start(kDeadlineMs);
+}
+
+void ScreenshotTour::handleReplyRouted() {
+    if (++m_replies >= kFirstReplies && !m_begun) Begin();
+}
+
+void ScreenshotTour::Begin() {
+    if (!m_steps.empty()) return;
+    m_begun = m_replies >= kFirstReplies;
+    m_deadline.stop();
+    AddSteps(QStringLiteral("light"), QApplication::style()->standardPalette());
+    AddSteps(QStringLiteral("dark"), DarkPalette());
+    m_steps.push_back([this] {
+        std::printf("screenshots: %d pictures in %s\n", m_saved, qPrintable(m_dir));
+        std::fflush(stdout);
+        m_app.Window().closeConsole(false);
+    });
+    m_stepTimer.start();
+}
+
+void ScreenshotTour::RunNextStep() {
+    if (m_next >= m_steps.size()) {
+        m_stepTimer.stop();
+        return;
+    }
+    m_steps[m_next++]();
+}
+
+void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
+    MainWindow& window = m_app.Window();
+    m_steps.push_back([palette] { QApplication::setPalette(palette); });
+
+    auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("mainTabs"));
+    for (int i = 0; i < tabs->count(); ++i) {
+        m_steps.push_back([&window, i] { window.ShowTab(i); });
+        m_steps.push_back([this, &window, tabs, i, variant] {
+            Save(&window, QStringLiteral("main-%1-%2").arg(Slug(tabs->tabText(i)), variant));
+        });
+    }
+    m_steps.push_back([&window] { window.ShowTab(0); });
+
+    // A window shown in one step is laid out and painted by the next.
+    auto windowSteps = [this, variant](const QString& name, std::function<QWidget*()> open) {
+        auto shown = std::make_shared<QWidget*>(nullptr);
+        m_steps.push_back([shown, open] { *shown = open(); });
+        m_steps.push_back([this, shown, name, variant] {
+            if (*shown == nullptr) {
+                std::fprintf(stderr, "screenshots: %s did not open\n", qPrintable(name));
+                m_ok = false;
+                return;
+            }
+            Save(*shown, name + QLatin1Char('-') + variant);
+            (*shown)->close();
+        });
+    };
+    windowSteps(QStringLiteral("about"), [&window] {
+        window.showAbout();
+        return window.findChild<QMessageBox*>(QStringLiteral("aboutBox"));
+    });
+    windowSteps(QStringLiteral("system-variables"), [&window] {
+        window.showSystemVariables();
+        return static_cast<QWidget*>(&window.Information());
+    });
+    windowSteps(QStringLiteral("event-log"), [&window] {
+        window.EventLogViewer().Review();
+        return static_cast<QWidget*>(&window.EventLogViewer());
+    });
+    windowSteps(QStringLiteral("chat-log"), [&window] {
+        window.ChatLogViewer().Review();
+        return static_cast<QWidget*>(&window.ChatLogViewer());
+    });
+    windowSteps(QStringLiteral("server-details"), [this, &window] {
+        auto* dialog = new ServerDetailsDialog(m_app.GetConsole().Server(), &window);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->show();
+        return static_cast<QWidget*>(dialog);
+    });
+    windowSteps(QStringLiteral("question"), [&window] {
+        QMessageBox* box = WidgetDialogs::NewQuestionBox(
+            QStringLiteral("Punt player Sgt.Rock from the game?"), &window);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
+        return static_cast<QWidget*>(box);
+    });
+}
+
+void ScreenshotTour::Save(QWidget* widget, const QString& name) {
+    const QString path = m_dir + QLatin1Char('/') + name + QStringLiteral(".png");
+    if (widget->grab().save(path)) {
+        ++m_saved;
+        return;
+    }
+    std::fprintf(stderr, "screenshots: could not write %s\n", qPrintable(path));
+    m_ok = false;
+}
+
+}  // namespace tavrin

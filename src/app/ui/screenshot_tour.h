@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QPalette>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+namespace tavrin {
+
+class WindowApp;
+
+// `tavrinrat --screenshots DIR`: once the console has logged in and its
+// first replies are shown, pictures of the main window on each page and of
+// every other window and dialog, at their default sizes, in a light and a
+// dark palette, saved as DIR/<what>-<light|dark>.png; then the console closes.
+// Each step runs from a timer, so replies keep coming in between.
+class ScreenshotTour final : public QObject {
+    Q_OBJECT
+
+  public:
+    ScreenshotTour(WindowApp& app, const QString& dir);
+
+    // Every picture was saved, after the first replies had come.
+    bool Succeeded() const { return m_ok && m_begun; }
+
+  private:
+    void handleReplyRouted();
+    void Begin();
+    void RunNextStep();
+    void AddSteps(const QString& variant, const QPalette& palette);
+    void Save(QWidget* widget, const QString& name);
+
+    WindowApp& m_app;
+    QString m_dir;
+    int m_replies = 0;
+    bool m_begun = false;
+    bool m_ok = true;
+    int m_saved = 0;
+    std::vector<std::function<void()>> m_steps;
+    size_t m_next = 0;
+    QTimer m_stepTimer;
+    QTimer m_deadline;
+};
+
+// A dark palette like a desktop's dark theme, for the dark pictures.
+QPalette DarkPalette();
+
+}  // namespace tavrin

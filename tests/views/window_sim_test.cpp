@@ -1,0 +1,286 @@
+// The desktop console in this process against the real tavrinrat-sim: the
+// window's widgets, found by object name and clicked, on the offscreen
+// platform, with the real worker thread and socket.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "app/ui/status_field.h"
+#include "app/ui/window_app.h"
+#include "sim/sim_client.h"
+#include "support/temp_dir.h"
+
+namespace tavrin::testing {
+namespace {
+
+// One application object for every test of the program.
+class QtEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
+    void TearDown() override { m_app.reset(); }
+
+  private:
+    int m_argc = 1;
+    char m_name[16] = "test_window";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QApplication> m_app;
+};
+[[maybe_unused]] const auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// Runs the event loop until `done` holds or `timeout` has passed.
+bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    if (done()) return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done()) loop.quit();
+    });
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    poll.start(10);
+    limit.start(timeout);
+    loop.exec();
+    return done();
+}
+
+// Counts the calls the connection's worker hands to the main thread.
+class DeliveryCounter final : public QObject {
+  public:
+    int count = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MetaCall) ++count;
+        return false;
+    }
+};
+
+// A sim, and the desktop console in a program folder whose favourite record
+// is that sim.
+class WindowSim : public ::testing::Test {
+  protected:
+    WindowSim()
+        : m_sim(TAVRIN_SIM_PATH, {"--control-port", "0", "--tick-ms", "0", "--seed", "7", "--user",
+                                  "admin", "--password", "secret"}) {}
+
+    void SetUp() override {
+        ASSERT_GT(m_sim.Port(), 0);
+        ASSERT_GT(m_sim.ControlPort(), 0);
+        ::mkdir(m_dir.File("Configs").c_str(), 0700);
+        std::ofstream(m_dir.File("Configs/servers.cfg"), std::ios::binary)
+            << "*FAV*Sim,127.0.0.1," << m_sim.Port() << ",admin,secret\r\n";
+        m_app = std::make_unique<WindowApp>(m_dir.Path(), WindowOptions{});
+        m_app->Dialogs().SetScripted(true);
+        QObject::connect(&m_app->Signals(), &ConsoleSignals::eventLineWritten, &m_app->Window(),
+                         [this](const QString& line) { m_lines << line.mid(11); });
+        QObject::connect(&m_app->Signals(), &ConsoleSignals::replyRouted, &m_app->Window(),
+                         [this](ReplyKind, int replyClass) { m_routed.push_back(replyClass); });
+        m_app->Start();
+        ASSERT_TRUE(RunUntil([&] { return m_app->GetConsole().Started(); }, 10s));
+    }
+
+    void TearDown() override {
+        if (!m_app) return;
+        if (!m_app->Window().Closing()) m_app->Window().closeConsole(false);
+        RunUntil([&] { return m_app->Finished(); }, 5s);
+        m_app.reset();
+    }
+
+    template <typename T>
+    T* Find(const char* name) {
+        return m_app->Window().findChild<T*>(QString::fromLatin1(name));
+    }
+    QString Text(const char* field) { return Find<StatusField>(field)->text(); }
+    QString Look() {
+        return Find<StatusField>("connectionField")->property("connectionLook").toString();
+    }
+    void Click(const char* button) {
+        auto* b = Find<QPushButton>(button);
+        ASSERT_TRUE(b != nullptr) << button;
+        ASSERT_TRUE(b->isEnabled()) << button;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    qsizetype LineAt(const QString& line) { return m_lines.indexOf(line); }
+    std::string Lines() { return m_lines.join(QLatin1Char('\n')).toStdString(); }
+
+    // Login clicked; logged in, the first six replies shown.
+    void LogIn() {
+        Click("loginButton");
+        ASSERT_TRUE(RunUntil(
+            [&] {
+                return Text("connectionField") == QStringLiteral("Connected") &&
+                       m_routed.size() >= 6 && !m_app->GetConsole().Session().PacerBusy();
+            },
+            20s))
+            << Text("connectionField").toStdString() << "\n"
+            << Lines();
+    }
+
+    SimProcess m_sim;
+    TempDir m_dir;
+    std::unique_ptr<WindowApp> m_app;
+    QStringList m_lines;
+    std::vector<int> m_routed;
+};
+
+TEST_F(WindowSim, StartsUpWithItsLinesAndAClockThatTurns) {
+    const QString separator(49, QLatin1Char('='));
+    const qsizetype started = m_lines.indexOf(QRegularExpression(
+        QStringLiteral("^Program Started - As TavrinRAT (release|debug)( beta)?$")));
+    ASSERT_GE(started, 1) << Lines();
+    EXPECT_EQ(m_lines[started - 1], separator);
+    EXPECT_EQ(m_lines[started + 1], QStringLiteral("TavrinRAT 0.95 beta"));
+    EXPECT_EQ(m_lines[started + 2], separator);
+    EXPECT_EQ(m_lines[started + 3],
+              QStringLiteral("Config dir:") + QString::fromStdString(m_dir.File("Configs")));
+    EXPECT_EQ(m_app->Window().windowTitle(), QStringLiteral("TavrinRAT 0.95 beta"));
+    EXPECT_EQ(Text("adminsField"), QStringLiteral("TavrinRat"));
+    EXPECT_EQ(Look(), QStringLiteral("offline"));
+
+    // The clock shows the time, and a second later another.
+    const QRegularExpression time(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
+    ASSERT_TRUE(RunUntil([&] { return time.match(Text("clockField")).hasMatch(); }, 5s))
+        << Text("clockField").toStdString();
+    const QString first = Text("clockField");
+    ASSERT_TRUE(RunUntil([&] { return Text("clockField") != first; }, 5s));
+    EXPECT_TRUE(time.match(Text("clockField")).hasMatch());
+}
+
+TEST_F(WindowSim, LoginFillsTheStatusFieldsAndLogoutEmptiesThem) {
+    auto* autoRefresh = Find<QCheckBox>("autoRefreshBox");
+    EXPECT_FALSE(autoRefresh->isEnabled());
+    LogIn();
+    EXPECT_EQ(Look(), QStringLiteral("connected"));
+    EXPECT_EQ(Text("serverModeField"), QStringLiteral("Server Status = Game Mode"));
+    EXPECT_THAT(Text("adminsField").toStdString(),
+                ::testing::MatchesRegex("[0-9]+ / [0-9]+ / [0-9]+"));
+    EXPECT_NE(Text("adminsField"), QStringLiteral("0 / 0 / 0"));
+    EXPECT_EQ(Text("ratCommandField"), QStringLiteral("get gamesettings"));
+    EXPECT_EQ(Text("ratResponseField"), QStringLiteral("Game Settings Updated"));
+    EXPECT_TRUE(autoRefresh->isEnabled());
+    EXPECT_TRUE(autoRefresh->isChecked());
+    EXPECT_NE(LineAt(QStringLiteral("Logged In")), -1) << Lines();
+    EXPECT_TRUE(m_sim.FindLine("login: user admin accepted", 0, 0ms));
+
+    Click("logoutButton");
+    ASSERT_TRUE(
+        RunUntil([&] { return Text("connectionField") == QStringLiteral("Not Connected"); }, 5s));
+    EXPECT_EQ(Text("serverModeField"), QStringLiteral("Server Mode"));
+    EXPECT_EQ(Text("ratCommandField"), QStringLiteral("Rat Command"));
+    EXPECT_EQ(Text("ratResponseField"), QStringLiteral("Rat Reply"));
+    EXPECT_EQ(Look(), QStringLiteral("offline"));
+    EXPECT_FALSE(autoRefresh->isEnabled());
+    EXPECT_FALSE(autoRefresh->isChecked());
+    EXPECT_NE(LineAt(QStringLiteral("User Logged out")), -1) << Lines();
+    EXPECT_TRUE(Find<QPushButton>("loginButton")->isEnabled());
+}
+
+TEST_F(WindowSim, SlowResetShowsTheCountdownAndReconnects) {
+    LogIn();
+    ASSERT_THAT(m_sim.Control("reset"), ::testing::StartsWith("ok"));
+
+    // The countdown: the Connection field in its AutoRecon look.
+    ASSERT_TRUE(RunUntil(
+        [&] { return Text("ratResponseField").startsWith(QStringLiteral("AutoRecon in ")); }, 10s))
+        << Text("ratResponseField").toStdString();
+    EXPECT_EQ(Text("connectionField"), QStringLiteral("Connection Interrupted"));
+    EXPECT_EQ(Look(), QStringLiteral("reconnecting"));
+    auto* connection = Find<StatusField>("connectionField");
+    EXPECT_EQ(connection->backgroundRole(), QPalette::Highlight);
+    EXPECT_EQ(connection->foregroundRole(), QPalette::HighlightedText);
+    EXPECT_TRUE(connection->autoFillBackground());
+    EXPECT_THAT(Text("ratCommandField").toStdString(), ::testing::StartsWith("AutoRecon("));
+
+    // Twenty seconds on, logged in again.
+    ASSERT_TRUE(RunUntil([&] { return LineAt(QStringLiteral("AutoRecon OK")) != -1; }, 40s))
+        << Lines();
+    ASSERT_TRUE(RunUntil([&] { return Look() == QStringLiteral("connected"); }, 5s));
+    EXPECT_EQ(Text("connectionField"), QStringLiteral("Connected"));
+    EXPECT_FALSE(connection->autoFillBackground());
+    EXPECT_EQ(connection->backgroundRole(), QPalette::Window);
+    EXPECT_LT(LineAt(QStringLiteral("AutoRecon timer started")),
+              LineAt(QStringLiteral("AutoRecon OK")));
+}
+
+TEST_F(WindowSim, CloseBoxLogsCancelAndLogsOut) {
+    LogIn();
+    const size_t simFrom = m_sim.Lines().size();
+    ASSERT_TRUE(m_app->Window().close());
+    EXPECT_FALSE(m_app->Window().isVisible());
+    ASSERT_TRUE(RunUntil([&] { return m_app->Finished(); }, 5s));
+
+    const qsizetype closing = LineAt(QStringLiteral("Program Closing (CANCEL)"));
+    const qsizetype loggedOut = LineAt(QStringLiteral("User Logged out"));
+    ASSERT_NE(closing, -1) << Lines();
+    ASSERT_NE(loggedOut, -1) << Lines();
+    EXPECT_LT(closing, loggedOut);
+    EXPECT_EQ(m_lines[closing - 1], QString(49, QLatin1Char('=')));
+    EXPECT_EQ(m_lines[closing + 1], QString(49, QLatin1Char('=')));
+    EXPECT_EQ(m_app->Host().LiveWorkers(), 0);
+    // The sim saw its admin go.
+    EXPECT_TRUE(m_sim.FindLine("clos", simFrom, 5s)) << "no close in the sim's log";
+}
+
+TEST_F(WindowSim, AQuestionOpenWhileRepliesArriveHoldsThemUntilItIsAnswered) {
+    LogIn();
+    // No polls in between: only the three commands below are answered.
+    QTest::mouseClick(Find<QCheckBox>("autoRefreshBox"), Qt::LeftButton);
+    ASSERT_FALSE(m_app->GetConsole().Session().ControlOn(Control::AutoRefreshTicked));
+    m_app->Dialogs().SetScripted(false);
+    m_routed.clear();
+
+    DeliveryCounter deliveries;
+    m_app->Host().installEventFilter(&deliveries);
+    int deliveredBeforeAnswer = -1;
+    size_t routedBeforeAnswer = 99;
+    QString asked;
+
+    // A question comes up right after three commands went out; their replies
+    // reach the main thread while its box is open.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &closer, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || deliveredBeforeAnswer != -1 || deliveries.count < 3) return;
+        deliveredBeforeAnswer = deliveries.count;
+        routedBeforeAnswer = m_routed.size();
+        asked = box->text();
+        // The loader's two other questions are answered without a box.
+        m_app->Dialogs().AnswerNextYesNo(false);
+        m_app->Dialogs().AnswerNextYesNo(false);
+        QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+    });
+    closer.start(10);
+    QTimer::singleShot(0, &closer, [&] {
+        RatSession& session = m_app->GetConsole().Session();
+        session.SendRatCommand("player list");
+        session.SendRatCommand("mission list");
+        session.SendRatCommand("get gamestate");
+        m_app->GetConsole().LoadDebugData();
+    });
+
+    ASSERT_TRUE(RunUntil([&] { return m_routed.size() >= 3; }, 20s))
+        << m_routed.size() << " routed, " << deliveries.count << " delivered";
+    m_app->Host().removeEventFilter(&deliveries);
+    EXPECT_EQ(asked, QStringLiteral("Load Player List?"));
+    EXPECT_GE(deliveredBeforeAnswer, 3);
+    EXPECT_EQ(routedBeforeAnswer, 0u) << "a reply ran while the question was open";
+    // Then each in its turn.
+    EXPECT_EQ(m_routed, (std::vector<int>{kReplyPlayers, kReplyMissions, kReplyNone}));
+}
+
+}  // namespace
+}  // namespace tavrin::testing

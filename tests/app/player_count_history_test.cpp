@@ -11,7 +11,8 @@ LocalTime At(int hour, int minute, int second, int day = 7) {
 
 TEST(CalendarSeconds, CountsAcrossMidnightMonthAndLeapDay) {
     EXPECT_EQ(CalendarSeconds({1970, 1, 1, 0, 0, 0}), 0);
-    EXPECT_EQ(CalendarSeconds({2024, 2, 29, 23, 59, 59}) + 1, CalendarSeconds({2024, 3, 1, 0, 0, 0}));
+    EXPECT_EQ(CalendarSeconds({2024, 2, 29, 23, 59, 59}) + 1,
+              CalendarSeconds({2024, 3, 1, 0, 0, 0}));
     EXPECT_EQ(CalendarSeconds(At(0, 0, 0, 8)) - CalendarSeconds(At(23, 30, 0)), 1800);
     EXPECT_EQ(CalendarSeconds({2026, 1, 1, 0, 0, 0}) - CalendarSeconds({2025, 12, 31, 23, 0, 0}),
               3600);

@@ -240,8 +240,7 @@ ServerPage::ServerPage(Console& console, ConsoleSignals& consoleSignals, QWidget
     systemForm->addRow(QStringLiteral("Physical Memory"), m_physicalMemory);
     systemForm->addRow(QStringLiteral("Memory for TavrinRat"), m_processMemory);
 
-    QGroupBox* plotGroup =
-        NewGroup(QStringLiteral("Players, last hour"), "playerCountGroup", this);
+    QGroupBox* plotGroup = NewGroup(QStringLiteral("Players, last hour"), "playerCountGroup", this);
     m_plot = new PlayerCountPlot(console.CountHistory(), plotGroup);
     auto* plotLayout = new QVBoxLayout(plotGroup);
     plotLayout->addWidget(m_plot);
@@ -262,7 +261,8 @@ ServerPage::ServerPage(Console& console, ConsoleSignals& consoleSignals, QWidget
         m_password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
     });
     connect(&consoleSignals, &ConsoleSignals::fieldChanged, this, &ServerPage::handleFieldChanged);
-    connect(&consoleSignals, &ConsoleSignals::controlChanged, this, &ServerPage::handleControlChanged);
+    connect(&consoleSignals, &ConsoleSignals::controlChanged, this,
+            &ServerPage::handleControlChanged);
     connect(&consoleSignals, &ConsoleSignals::replyRouted, this, &ServerPage::handleReplyRouted);
     connect(&consoleSignals, &ConsoleSignals::clockTicked, this, &ServerPage::showSystemInfo);
     connect(&consoleSignals, &ConsoleSignals::started, this, [this] {

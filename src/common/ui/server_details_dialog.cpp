@@ -9,8 +9,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "common/address_entry.h"
 #include "common/ui/text_codec.h"
@@ -172,7 +172,8 @@ bool ServerDetailsDialog::commitField(CConDets::Field field, QLineEdit* edit) {
         showRefusal(NotEncodableMessage(typed));
         return false;
     }
-    const std::string value = field == CConDets::Field::Address ? AddressEntryValue(*bytes) : *bytes;
+    const std::string value =
+        field == CConDets::Field::Address ? AddressEntryValue(*bytes) : *bytes;
     if (!m_details.EditField(field, value)) {
         edit->setText(FromWire(m_details.FieldText(field)));
         return false;

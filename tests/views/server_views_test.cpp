@@ -322,6 +322,11 @@ class ServerPageTest : public QObject {
         QVERIFY(Text(page, "connectionStartedField").startsWith(QLatin1Char(' ')));
         QVERIFY(Find<tavrin::PlayerCountPlot>(page, "playerCountPlot") != nullptr);
         Screenshot(page, QStringLiteral("server-page"));
+        if (!qEnvironmentVariableIsEmpty("TAVRIN_SCREENSHOT_DIR")) {
+            page.resize(page.minimumSizeHint());
+            Screenshot(page, QStringLiteral("server-page-smallest"));
+            page.resize(page.sizeHint());
+        }
 
         QTest::mouseClick(Find<QPushButton>(page, "logoutButton"), Qt::LeftButton);
         QTRY_COMPARE(Text(page, "playersField"), QStringLiteral("0 / 0 / 0"));

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything, starts the simulated game
-# server on loopback and the console (without a window) logged in to it.
-# The console's status lines and event log print live; Ctrl-C ends both.
+# server on loopback and the desktop console logged in to it, in the demo
+# program folder build/run/. Without a display the console says so and runs
+# without a window, printing its status lines and event log live. Closing the
+# window (or Ctrl-C) ends both.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -20,6 +22,14 @@ echo "Simulated game server: address 127.0.0.1, RAT port $port, user admin, pass
 "$sim" --port "$port" --user admin --password secret >"$run_dir/sim.log" 2>&1 &
 sim_pid=$!
 trap 'kill "$sim_pid" 2>/dev/null || true' EXIT
-sleep 0.5
+# The console logs in once the sim listens: its first line names the port.
+for _ in $(seq 50); do
+    [[ -s "$run_dir/sim.log" ]] && break
+    kill -0 "$sim_pid" 2>/dev/null || { cat "$run_dir/sim.log" >&2; exit 1; }
+    sleep 0.1
+done
 echo "Console program folder: $run_dir (logs in its day folder); simulator log: $run_dir/sim.log"
-"$console" --headless --dir "$run_dir" --chatbot "$@"
+args=(--dir "$run_dir" --chatbot)
+# The console without a window logs in by itself.
+[[ " $* " == *" --headless "* ]] || args+=(--login)
+"$console" "${args[@]}" "$@"

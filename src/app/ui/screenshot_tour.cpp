@@ -20,6 +20,8 @@ namespace {
 // The six commands that follow a login.
 constexpr int kFirstReplies = 6;
 constexpr int kStepMs = 250;
+// The first replies come at once; new chat comes with the status poll's
+// "chat get", some 15 s after the login.
 constexpr int kDeadlineMs = 30000;
 
 QString Slug(QString text) {
@@ -62,19 +64,30 @@ ScreenshotTour::ScreenshotTour(WindowApp& app, const QString& dir) : m_app(app),
     // One style for both variants, so the pictures differ only in palette.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     connect(&app.Signals(), &ConsoleSignals::replyRouted, this, &ScreenshotTour::handleReplyRouted);
+    connect(&app.Signals(), &ConsoleSignals::chatTextWritten, this, [this] {
+        m_chatLogged = true;
+        BeginWhenReady();
+    });
     m_stepTimer.setInterval(kStepMs);
     connect(&m_stepTimer, &QTimer::timeout, this, &ScreenshotTour::RunNextStep);
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
-        std::fprintf(stderr, "screenshots: no first replies after %d s\n", kDeadlineMs / 1000);
-        m_ok = false;
+        if (m_replies < kFirstReplies) {
+            std::fprintf(stderr, "screenshots: no first replies after %d s\n", kDeadlineMs / 1000);
+            m_ok = false;
+        }
         Begin();
     });
     m_deadline.start(kDeadlineMs);
 }
 
 void ScreenshotTour::handleReplyRouted() {
-    if (++m_replies >= kFirstReplies && !m_begun) Begin();
+    ++m_replies;
+    BeginWhenReady();
+}
+
+void ScreenshotTour::BeginWhenReady() {
+    if (m_replies >= kFirstReplies && m_chatLogged) Begin();
 }
 
 void ScreenshotTour::Begin() {

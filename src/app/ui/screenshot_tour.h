@@ -13,11 +13,11 @@ namespace tavrin {
 
 class WindowApp;
 
-// `tavrinrat --screenshots DIR`: once the console has logged in and its
-// first replies are shown, pictures of the main window on each page and of
-// every other window and dialog, at their default sizes, in a light and a
-// dark palette, saved as DIR/<what>-<light|dark>.png; then the console closes.
-// Each step runs from a timer, so replies keep coming in between.
+// `tavrinrat --screenshots DIR`: once the console has logged in, its first
+// replies are shown and its chat log has lines (or a bound has passed), pictures of the main window
+// on each page and of every other window and dialog, at their default sizes, in a light and a dark
+// palette, saved as DIR/<what>-<light|dark>.png; then the console closes. Each step runs from a
+// timer, so replies keep coming in between.
 class ScreenshotTour final : public QObject {
     Q_OBJECT
 
@@ -29,6 +29,7 @@ class ScreenshotTour final : public QObject {
 
   private:
     void handleReplyRouted();
+    void BeginWhenReady();
     void Begin();
     void RunNextStep();
     void AddSteps(const QString& variant, const QPalette& palette);
@@ -37,6 +38,7 @@ class ScreenshotTour final : public QObject {
     WindowApp& m_app;
     QString m_dir;
     int m_replies = 0;
+    bool m_chatLogged = false;
     bool m_begun = false;
     bool m_ok = true;
     int m_saved = 0;

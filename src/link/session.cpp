@@ -159,6 +159,9 @@ void RatSession::OnConnectRequest() {
     } else {
         Log("User Login Request: " + d.address + ":" + d.port);
         SetField(Field::Connection, "Connecting to " + d.record);
+        // Login disables Login and Change until the attempt ends one way or
+        // another; the session says so, so that its later enabling is news.
+        SetControl(Control::LoginButtonsEnabled, false);
     }
     m_awaiting.Clear();
     m_unpairedReplies = 0;
@@ -259,6 +262,7 @@ void RatSession::OnLoginRejected() {
 void RatSession::OnLogoutRequest() {
     if (Defer([this] { OnLogoutRequest(); })) return;
     EventScope scope(*this);
+    SetControl(Control::LoginButtonsEnabled, true);
     if (m_fRATConnected) {
         CloseWorkerThen([this] {
             m_fRATConnected = false;
@@ -527,6 +531,8 @@ void RatSession::SubmitCommands(std::vector<PacedCommand> batch) {
 void RatSession::SubmitBulk(std::vector<PacedCommand> batch) {
     m_host.StopTimer(TimerId::StatusPoll);
     Log("Loading settings file");
+    if (!Bulk().running) m_bulkDone = m_bulkTotal = 0;
+    m_bulkTotal += batch.size();
     for (auto& c : batch) m_paced.push_back({std::move(c), true});
     ReleasePaced();
 }
@@ -540,6 +546,7 @@ void RatSession::ReleasePaced() {
             m_host.SetIgnoreReplies(m_ignoring);
         }
         if (p.bulk) {
+            ++m_bulkDone;
             SetField(Field::RatCommand, p.command.text);
             if (m_fGameMode && m_fRATConnected) {
                 Log(LoggableCommand(p.command.text));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "link/frame.h"
 #include "link/login_block.h"
@@ -887,6 +888,61 @@ TEST_F(SessionFixture, AReplyArrivingWhileABoxIsOpenWaitsForTheEventThatAsked) {
     };
     EXPECT_TRUE(gate.AskYesNo("Punt Bob?"));
     EXPECT_EQ(s.FieldText(Field::RatResponse), "Player List Updated");
+}
+
+}  // namespace
+}  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+TEST_F(SessionFixture, LoginButtonsComeBackAfterARejectedAttempt) {
+    const struct {
+        const char* name;
+        std::function<void(SessionFixture&)> end;
+    } cases[] = {
+        {"verdict, then the server closes",
+         [](SessionFixture& f) {
+             f.session.OnRatFrameReceived("User name or password wrong");
+             f.ServerCloses(0);
+         }},
+        {"closed after the login frame", [](SessionFixture& f) { f.ServerCloses(0); }},
+        {"logout while connecting", [](SessionFixture& f) { f.session.OnLogoutRequest(); }},
+    };
+    for (const auto& c : cases) {
+        session.OnConnectRequest();
+        EXPECT_FALSE(session.ControlOn(Control::LoginButtonsEnabled)) << c.name;
+        session.OnRatFrameReceived("code");
+        c.end(*this);
+        EXPECT_TRUE(session.ControlOn(Control::LoginButtonsEnabled)) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+TEST_F(SessionFixture, BulkProgressCountsCommandsUntilTheLastPause) {
+    LogIn();
+    auto progress = [&] {
+        const auto p = session.Bulk();
+        return std::tuple(p.done, p.total, p.running);
+    };
+    EXPECT_EQ(progress(), std::tuple(size_t{0}, size_t{0}, false));
+    session.SubmitBulk({{"set a 1", 250, PacedCommand::Route::Request},
+                        {"set b 2", 250, PacedCommand::Route::Request},
+                        {"set c 3", 250, PacedCommand::Route::Request}});
+    EXPECT_EQ(progress(), std::tuple(size_t{1}, size_t{3}, true));
+    host.Advance(250);
+    EXPECT_EQ(progress(), std::tuple(size_t{2}, size_t{3}, true));
+    host.Advance(250);
+    EXPECT_EQ(progress(), std::tuple(size_t{3}, size_t{3}, true)) << "its last pause still runs";
+    host.Advance(250);
+    EXPECT_EQ(progress(), std::tuple(size_t{3}, size_t{3}, false));
+    session.SubmitBulk({{"set d 4", 250, PacedCommand::Route::Request}});
+    EXPECT_EQ(progress(), std::tuple(size_t{1}, size_t{1}, true)) << "a new bulk counts afresh";
 }
 
 }  // namespace

@@ -130,6 +130,11 @@ bool SaveAdminMenu(const std::string& programDir, const std::string& text, Event
     return false;
 }
 
+bool AdminMenuFile::Replace(std::string text) {
+    m_edited = std::move(text);
+    return SaveAdminMenu(m_programDir, *m_edited, m_log);
+}
+
 std::optional<std::string> AdminMenuEntries(std::string_view adminMenuText) {
     const size_t end = adminMenuText.find('\n');
     if (end == std::string_view::npos) return std::nullopt;

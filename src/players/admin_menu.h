@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/event_log.h"
@@ -32,6 +33,28 @@ std::string LoadAdminMenu(const std::string& programDir, EventSink& log);
 
 // Replaces Configs/adminmenu.cfg (after the editor's OK); a failure is logged.
 bool SaveAdminMenu(const std::string& programDir, const std::string& text, EventSink& log);
+
+// The admin menu the Players tab offers and edits. It reads the text loaded at
+// start-up (by reference, so a load after the tab was built is seen) until the
+// editor's OK replaces it; each replacement is written to adminmenu.cfg.
+class AdminMenuFile {
+  public:
+    // `programDir` ends with the path separator.
+    AdminMenuFile(const std::string& loaded, std::string programDir, EventSink& log)
+        : m_loaded(loaded), m_programDir(std::move(programDir)), m_log(log) {}
+
+    const std::string& Text() const { return m_edited ? *m_edited : m_loaded; }
+    // Keeps `text` as the menu and writes the file (whole, atomically); false,
+    // with the failure logged, when it could not be written: the menu in
+    // memory is the new one either way.
+    bool Replace(std::string text);
+
+  private:
+    const std::string& m_loaded;
+    std::optional<std::string> m_edited;
+    std::string m_programDir;
+    EventSink& m_log;
+};
 
 // The menu lines of an admin menu text: line 1 dropped and every heading line
 // ("[WARN]\n" and the like) removed wherever it stands. Nothing when the text

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "common/text_helpers.h"
 #include "common/value_text.h"
 
 namespace tavrin {
@@ -125,6 +126,14 @@ std::vector<std::string_view> SplitPlayerListFields(std::string_view reply) {
     return fields;
 }
 
+bool PlayerMatchesFilter(const PlayerRow& row, std::string_view filter) {
+    filter = TrimBlanks(filter);
+    if (filter.empty()) return true;
+    const std::string wanted = LowerCase1252(filter);
+    if (Contains(LowerCase1252(row.cells[kColumnName]), wanted)) return true;
+    return LowerCase1252(row.cells[kColumnTeam]).starts_with(wanted);
+}
+
 // --- PlayerList -------------------------------------------------------------------
 
 PlayerCounts PlayerList::ParsePlayerList(std::string_view reply) {
@@ -212,6 +221,10 @@ void PlayerList::Sort() {
         const int order = CompareCells(x.cells[c], y.cells[c]);
         return ascending ? order < 0 : order > 0;
     });
+}
+
+void PlayerList::ReapplyShownSort() {
+    if (m_sortShown) Sort();
 }
 
 int PlayerList::HeaderPicture(int column) const {

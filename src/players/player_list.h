@@ -131,6 +131,12 @@ std::string CodeToName(std::string_view code);
 // kMaxPlayerListFields.
 std::vector<std::string_view> SplitPlayerListFields(std::string_view reply);
 
+// Whether a row passes the Players list's filter box: the filter, without
+// blanks at its ends, is part of the player's name or the start of the team's
+// name, either without regard to case (Windows-1252). An empty filter passes
+// every row.
+bool PlayerMatchesFilter(const PlayerRow& row, std::string_view filter);
+
 // The data side of the Players tab: rows, tallies, host record, Show Host and
 // sort state, all rebuilt from each "player list" reply.
 class PlayerList {
@@ -146,6 +152,12 @@ class PlayerList {
 
     // Header click: ascending on a new column, else the other direction.
     void SortByColumn(int column);
+
+    // Sorts the rows again by the column and direction the header shows,
+    // column 0 included, which a parse leaves in the order of arrival: a view
+    // that keeps its sort across refreshes calls it after each parse. Nothing
+    // before the first header click.
+    void ReapplyShownSort();
 
     // Id of the first row whose name is exactly `name`, or "".
     std::string FindPlayerIdByName(std::string_view name) const;

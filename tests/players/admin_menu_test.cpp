@@ -377,5 +377,37 @@ TEST(AdminMenuEditor, LineBreaksAreRefusedWithAMessage) {
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
+TEST(AdminMenuFile, ReadsTheLoadedTextUntilAnOkReplacesAndWritesIt) {
+    TempDir dir;
+    ASSERT_TRUE(MakeDirectory(dir.Path() + "Configs"));
+    RecordingLog log;
+    std::string loaded;  // the console loads it after the tab was built
+    AdminMenuFile menu(loaded, dir.Path(), log);
+    EXPECT_EQ(menu.Text(), "");
+    loaded = DefaultAdminMenu();
+    EXPECT_EQ(menu.Text(), DefaultAdminMenu());
+
+    const std::string edited = kFormat + "[PUNT]\nPunt\\GO\n";
+    EXPECT_TRUE(menu.Replace(edited));
+    EXPECT_EQ(menu.Text(), edited);
+    EXPECT_EQ(ReadBytes(AdminMenuPath(dir.Path())),
+              std::string(kAdminMenuFormatLine) + "\r\n[PUNT]\r\nPunt\\GO\r\n");
+    EXPECT_EQ(LoadAdminMenu(dir.Path(), log), edited);
+    loaded = "later\n";  // no longer read
+    EXPECT_EQ(menu.Text(), edited);
+    EXPECT_TRUE(log.lines.empty());
+}
+
+TEST(AdminMenuFile, AFailedWriteIsLoggedAndTheEditKept) {
+    TempDir dir;  // no Configs folder
+    RecordingLog log;
+    const std::string loaded = DefaultAdminMenu();
+    AdminMenuFile menu(loaded, dir.Path(), log);
+    EXPECT_FALSE(menu.Replace(kFormat));
+    EXPECT_EQ(menu.Text(), kFormat);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_NE(log.lines[0].find("adminmenu.cfg"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tavrin

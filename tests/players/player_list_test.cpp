@@ -342,5 +342,41 @@ TEST(ExportPlayerList, ServerFormatWithFixedHostAndNames) {
     EXPECT_EQ(Column(reread, kColumnTeam), (std::vector<std::string>{"JointOps", "Rebel"}));
 }
 
+TEST(ReapplyShownSort, KeepsEvenAnIdSortAcrossParses) {
+    PlayerList list;
+    list.ReapplyShownSort();  // no header clicked yet: arrival order
+    list.ParsePlayerList(kSortReply);
+    EXPECT_EQ(Column(list, kColumnName), (std::vector<std::string>{"bo", "Al", "Cy"}));
+
+    // Column 0 is the remembered column from the start, so its first click
+    // sorts descending: hex 12, A, 3.
+    list.SortByColumn(kColumnId);
+    list.ParsePlayerList(kSortReply);
+    EXPECT_EQ(Column(list, kColumnName), (std::vector<std::string>{"bo", "Al", "Cy"}));
+    list.ReapplyShownSort();
+    EXPECT_EQ(Column(list, kColumnName), (std::vector<std::string>{"bo", "Cy", "Al"}));
+    EXPECT_EQ(list.SortColumn(), kColumnId);
+    EXPECT_FALSE(list.SortAscending());
+}
+
+TEST(PlayerMatchesFilter, PartOfTheNameOrTheStartOfTheTeam) {
+    const PlayerRow ann{{"3", "Ann \xC9lise", "JointOps", "Medic", "10", "2", "50"}, 1};
+    const PlayerRow bob{{"4", "Bob", "Rebel", "Engineer", "1", "7", "120"}, 2};
+    struct Case {
+        std::string filter;
+        bool ann, bob;
+    };
+    const Case cases[] = {
+        {"", true, true},        {"   ", true, true},    {"nn", true, false},
+        {"ANN", true, false},    {" bob ", false, true}, {"\xE9lise", true, false},
+        {"reb", false, true},    {"Joint", true, false}, {"ops", false, false},
+        {"medic", false, false}, {"3", false, false},    {"x", false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PlayerMatchesFilter(ann, c.filter), c.ann) << c.filter;
+        EXPECT_EQ(PlayerMatchesFilter(bob, c.filter), c.bob) << c.filter;
+    }
+}
+
 }  // namespace
 }  // namespace tavrin

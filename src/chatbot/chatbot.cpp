@@ -58,7 +58,9 @@ void CChatBot::ProcessChatReply(const std::string& reply) {
         std::string batch;
         for (int i = added.first; i < post; ++i) {
             const std::string& line = lines[static_cast<size_t>(i)];
-            m_rows.push_front({matcher ? MatchLine(line, *matcher) : kImageShown, stamp, line});
+            auto [image, caught] =
+                matcher ? MatchLine(line, *matcher) : std::pair<int, std::string>{kImageShown, {}};
+            m_rows.push_front({image, stamp, line, std::move(caught)});
             batch += stamp + line + "\n";
         }
         // The first batch holds what the server had before we came; a replay
@@ -77,12 +79,13 @@ void CChatBot::ProcessChatReply(const std::string& reply) {
     }
 }
 
-int CChatBot::MatchLine(const std::string& line, const BannedWordMatcher& matcher) {
+std::pair<int, std::string> CChatBot::MatchLine(const std::string& line,
+                                                const BannedWordMatcher& matcher) {
     // The console's own lines are never caught. A replayed log is not what
     // the console just said, so it neither uses nor uses up what it said.
-    if (!m_fLogScan && m_ownLines.TakeEcho(line)) return kImageClean;
+    if (!m_fLogScan && m_ownLines.TakeEcho(line)) return {kImageClean, {}};
     const auto caught = matcher.Match(line);
-    if (!caught) return kImageClean;
+    if (!caught) return {kImageClean, {}};
     std::string& record = m_config.words[caught->word];
     const int points = PuntPoints(record);
     const int found = FoundCount(record);
@@ -96,7 +99,7 @@ int CChatBot::MatchLine(const std::string& line, const BannedWordMatcher& matche
     // would have been caught.
     if (points != kMonitorOnly || m_fLogScan)
         m_shamed.RecordCatch(caught->speaker, points, warning, word, m_fLogScan);
-    return kImageCaught;
+    return {kImageCaught, word};
 }
 
 const BannedWordMatcher& CChatBot::Matcher() {

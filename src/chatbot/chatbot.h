@@ -7,6 +7,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chatbot/banned_words.h"
@@ -45,6 +46,7 @@ struct ChatRow {
     int image = kImageShown;
     std::string time;  // "[HH:MM:SS] "
     std::string text;
+    std::string caught;  // the banned word of a caught row, as the list holds it
     bool operator==(const ChatRow&) const = default;
 };
 
@@ -66,7 +68,6 @@ struct ChatRowMenu {
 
 class CChatBot {
   public:
-
     CChatBot(std::string programDir, const Clock& clock, EventSink& log, CommandSink& commands,
              UserDialogs& dialogs, ChatLogSink& chatLog, PlayerIdLookup findPlayerId);
 
@@ -116,7 +117,9 @@ class CChatBot {
     void OnCommandSent(const std::string& command) { m_ownLines.CommandSent(command); }
 
   private:
-    int MatchLine(const std::string& line, const BannedWordMatcher& matcher);
+    // The row's image, and for a catch the banned word.
+    std::pair<int, std::string> MatchLine(const std::string& line,
+                                          const BannedWordMatcher& matcher);
     // The matcher of the current word list, built when first needed after
     // the list changed.
     const BannedWordMatcher& Matcher();

@@ -67,7 +67,7 @@ TEST_F(ChatBotTest, FirstReplyIsShownButNeitherMatchedNorLogged) {
     bot.SetOn(true);
     bot.ProcessChatReply("Ann: bad\r\nBob: hello\r\n");
     ASSERT_EQ(bot.ChatRows().size(), 2u);
-    EXPECT_EQ(bot.ChatRows()[0], (ChatRow{kImageShown, "[14:05:09] ", "Bob: hello"}));
+    EXPECT_EQ(bot.ChatRows()[0], (ChatRow{kImageShown, "[14:05:09] ", "Bob: hello", ""}));
     EXPECT_EQ(Images(), (std::vector<int>{kImageShown, kImageShown}));
     EXPECT_TRUE(chatLog.blocks.empty());
     EXPECT_TRUE(bot.Shamed().Rows().empty());
@@ -83,6 +83,8 @@ TEST_F(ChatBotTest, NewLinesAreMatchedLoggedAndCaught) {
     clock.Set({2026, 3, 7, 14, 6, 0});
     bot.ProcessChatReply("Ann: hi\r\nBob: you are bad\r\nAnn: fine\r\n");
     EXPECT_EQ(Images(), (std::vector<int>{kImageClean, kImageCaught, kImageShown}));
+    EXPECT_EQ(bot.ChatRows()[1].caught, "bad") << "the tab highlights the word caught";
+    EXPECT_EQ(bot.ChatRows()[0].caught, "");
     EXPECT_EQ(bot.Scan().linesToScan, "2");
     EXPECT_EQ(chatLog.blocks, std::vector<std::string>{
                                   "07-03-26|[14:06:00] Bob: you are bad\n[14:06:00] Ann: fine\n"});
@@ -259,7 +261,7 @@ TEST_F(ChatBotTest, TheConsolesOwnChatLinesAreNeverCaught) {
     ASSERT_EQ(bot.Shamed().Rows().size(), 1u);
     EXPECT_EQ(bot.Shamed().Rows()[0].player, "Bob");
     EXPECT_EQ(bot.ChatRows().front(),
-              (ChatRow{kImageClean, "[14:05:09] ", "Admin: Bob  Warning NO BAD WORDS "}));
+              (ChatRow{kImageClean, "[14:05:09] ", "Admin: Bob  Warning NO BAD WORDS ", ""}));
     EXPECT_EQ(FoundCount(bot.Config().words[0]), 1);
 }
 

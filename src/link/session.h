@@ -146,6 +146,17 @@ class RatSession final : public CommandSink, private SessionState {
     // (when logged in) logged and sent, and the socket drops the replies
     // until the last pause has passed.
     void SubmitBulk(std::vector<PacedCommand> batch);
+    // How far the bulk send has got: commands released of those submitted
+    // since the last bulk ended, and whether it still runs (its replies are
+    // dropped until the pause after its last command has passed).
+    struct BulkProgress {
+        size_t done = 0;
+        size_t total = 0;
+        bool running = false;
+    };
+    BulkProgress Bulk() const {
+        return {m_bulkDone, m_bulkTotal, m_bulkDone < m_bulkTotal || m_ignoring};
+    }
     std::string NextPollCommand();
 
     // The canned replies of a DebugMode build: a stored player list or
@@ -228,6 +239,8 @@ class RatSession final : public CommandSink, private SessionState {
     std::deque<Paced> m_paced;
     bool m_pacerWaiting = false;
     bool m_ignoring = false;
+    size_t m_bulkDone = 0;
+    size_t m_bulkTotal = 0;
 
     // Commands sent and not yet answered, oldest first.
     ReplyPairing m_awaiting;

@@ -1,0 +1,140 @@
+#include "manager/manager.h"
+
+#include <algorithm>
+
+#include "manager/relay.h"
+
+namespace tavrin {
+
+Manager::Manager(CAdmins& accounts, const SteadyClock& clock, std::function<bool()> ratConnected)
+    : m_accounts(accounts),
+      m_clock(clock),
+      m_ratConnected(std::move(ratConnected)),
+      m_throttle(clock) {}
+
+Manager::~Manager() = default;
+
+AdminSession* Manager::Find(ConnectionId id) {
+    const auto it = m_byId.find(id);
+    return it == m_byId.end() ? nullptr : it->second;
+}
+
+const AdminSession* Manager::Session(ConnectionId id) const {
+    const auto it = m_byId.find(id);
+    return it == m_byId.end() ? nullptr : it->second;
+}
+
+std::vector<ConnectionId> Manager::Connections() const {
+    std::vector<ConnectionId> ids;
+    ids.reserve(m_sessions.size());
+    for (const auto& s : m_sessions) ids.push_back(s->Id());
+    return ids;
+}
+
+bool Manager::UserClaimed(std::string_view user) const {
+    return std::any_of(m_sessions.begin(), m_sessions.end(),
+                       [&](const auto& s) { return !s->User().empty() && s->User() == user; });
+}
+
+std::string Manager::AdminsFieldText() const {
+    return "Admins: " + std::to_string(m_sessions.size()) + " / " +
+           std::to_string(m_accounts.AccountCount());
+}
+
+void Manager::RefuseAtAccept(ConnectionId id, const std::string& why, AdminEffects& out) {
+    ++m_refusedAtAccept;
+    if (m_refusedAtAccept <= kAcceptRefusalsLogged || m_refusedAtAccept % 1000 == 0)
+        out.push_back(AdminLogLine{"Admin connection refused (" + why + ", " +
+                                   std::to_string(m_refusedAtAccept) + " so far)"});
+    out.push_back(CloseAdmin{id});
+}
+
+AdminEffects Manager::OnAdminConnected(ConnectionId id, std::string address) {
+    AdminEffects out;
+    if (m_byId.count(id) != 0) {
+        out.push_back(AdminLogLine{"Admin connection " + std::to_string(id) +
+                                   " reported twice; the second is ignored"});
+        return out;
+    }
+    if (m_throttle.Refused(address)) {
+        RefuseAtAccept(id, address + " refused after failed logins", out);
+        return out;
+    }
+    if (!AcceptsMore()) {
+        RefuseAtAccept(id, address + ": " + std::to_string(m_limit) + " connections already", out);
+        return out;
+    }
+    auto session = std::make_unique<AdminSession>(id, std::move(address),
+                                                  static_cast<AdminSessionContext&>(*this));
+    AdminSession* s = session.get();
+    m_sessions.push_back(std::move(session));
+    m_byId.emplace(id, s);
+    out.push_back(AdminsFieldChanged{AdminsFieldText()});
+    AdminEffects started = s->Start(m_clock.Now());
+    out.insert(out.end(), started.begin(), started.end());
+    return out;
+}
+
+AdminEffects Manager::OnAdminBytes(ConnectionId id, std::string_view bytes) {
+    AdminSession* s = Find(id);
+    if (!s) {
+        // Bytes of a connection the manager does not hold.
+        return {SendAdminFrame{id, EncodeAdminFrame(kErrorRejected)}, CloseAdmin{id}};
+    }
+    const AdminPhase before = s->Phase();
+    AdminEffects out = s->OnBytes(bytes, m_clock.Now());
+    const bool loginFrame =
+        before == AdminPhase::AwaitingUser || before == AdminPhase::AwaitingPassword;
+    if (loginFrame && s->Phase() != before) out.push_back(AdminsFieldChanged{AdminsFieldText()});
+    return out;
+}
+
+AdminEffects Manager::OnAdminTimer(ConnectionId id, AdminTimer timer) {
+    AdminSession* s = Find(id);
+    return s ? s->OnTimer(timer, m_clock.Now()) : AdminEffects{};
+}
+
+AdminEffects Manager::OnAdminDisconnected(ConnectionId id) {
+    AdminEffects out;
+    const auto it = std::find_if(m_sessions.begin(), m_sessions.end(),
+                                 [&](const auto& s) { return s->Id() == id; });
+    if (it == m_sessions.end()) return out;
+    const std::string user = (*it)->User();
+    const bool loggedIn = (*it)->LoggedIn();
+    const std::string address = (*it)->Address();
+    m_byId.erase(id);
+    m_sessions.erase(it);
+    out.push_back(AdminsFieldChanged{AdminsFieldText()});
+    if (loggedIn)
+        out.push_back(
+            AdminLogLine{"Admin disconnected: \"" + user.substr(0, 64) + "\" from " + address});
+    if (user.empty()) return out;
+    const int row = m_accounts.FindAccountByUser(user);
+    if (row >= 0) {
+        m_accounts.SetOnline(row, false);
+        out.push_back(AccountRowChanged{row});
+    }
+    return out;
+}
+
+AdminEffects Manager::OnReplyRouted(const RouteResult& result, const std::string& text) {
+    AdminEffects out;
+    if (!IsRelayedReply(result)) return out;
+    for (const auto& s : m_sessions) {
+        AdminEffects copy = s->Relay(result, text);
+        out.insert(out.end(), std::make_move_iterator(copy.begin()),
+                   std::make_move_iterator(copy.end()));
+    }
+    return out;
+}
+
+AdminEffects Manager::DisconnectAllAdmins() {
+    AdminEffects out;
+    for (const auto& s : m_sessions) {
+        AdminEffects closed = s->Disconnect();
+        out.insert(out.end(), closed.begin(), closed.end());
+    }
+    return out;
+}
+
+}  // namespace tavrin

@@ -1,0 +1,89 @@
+#pragma once
+
+// The manager role's core: the connected admins by connection, the login
+// throttle and the connection limit, and the relaying of the game server's
+// replies. The shell hands it the listener's and the connections' events and
+// the router's routed replies, and carries out the effects it returns.
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "link/reply_router.h"
+#include "manager/admin_accounts.h"
+#include "manager/admin_effects.h"
+#include "manager/admin_session.h"
+#include "manager/login_throttle.h"
+#include "manager/steady_clock.h"
+
+namespace tavrin {
+
+// The Admins field before its first update.
+inline constexpr std::string_view kAdminsFieldInitial = "Admins 0 / 0";
+
+inline constexpr size_t kDefaultAdminConnectionLimit = 1000;
+// Connections refused at the limit or for their address that are logged one
+// by one; later ones one in 1000.
+inline constexpr size_t kAcceptRefusalsLogged = 5;
+
+class Manager final : private AdminSessionContext {
+  public:
+    // `accounts` is the Admins tab's table; `ratConnected` tells whether the
+    // manager is logged in to the game server.
+    Manager(CAdmins& accounts, const SteadyClock& clock, std::function<bool()> ratConnected);
+    ~Manager() override;
+
+    // The listener asks before it accepts: past the limit it may stop
+    // accepting; a connection accepted anyway is closed at once.
+    void SetConnectionLimit(size_t limit) { m_limit = limit; }
+    size_t ConnectionLimit() const { return m_limit; }
+    size_t ConnectionCount() const { return m_sessions.size(); }
+    bool AcceptsMore() const { return m_sessions.size() < m_limit; }
+
+    // Events of the listener and the connections, each on the main thread.
+    AdminEffects OnAdminConnected(ConnectionId id, std::string address);
+    AdminEffects OnAdminBytes(ConnectionId id, std::string_view bytes);
+    AdminEffects OnAdminTimer(ConnectionId id, AdminTimer timer);
+    AdminEffects OnAdminDisconnected(ConnectionId id);
+
+    // A reply the router paired and carried out (SessionHost::ReplyRouted):
+    // a copy for each admin that waits for its class, in connection order.
+    AdminEffects OnReplyRouted(const RouteResult& result, const std::string& text);
+
+    // "Close Admin Connections" and closing the program: every admin is
+    // closed; the Admin Port stays as it is.
+    AdminEffects DisconnectAllAdmins();
+
+    // "Admins: " + connected admins + " / " + accounts.
+    std::string AdminsFieldText() const;
+
+    const AdminSession* Session(ConnectionId id) const;
+    // The connections in the order they came.
+    std::vector<ConnectionId> Connections() const;
+    LoginThrottle& Throttle() override { return m_throttle; }
+
+  private:
+    // AdminSessionContext
+    CAdmins& Accounts() override { return m_accounts; }
+    bool UserClaimed(std::string_view user) const override;
+    bool RatConnected() const override { return m_ratConnected(); }
+
+    AdminSession* Find(ConnectionId id);
+    void RefuseAtAccept(ConnectionId id, const std::string& why, AdminEffects& out);
+
+    CAdmins& m_accounts;
+    const SteadyClock& m_clock;
+    std::function<bool()> m_ratConnected;
+    LoginThrottle m_throttle;
+    size_t m_limit = kDefaultAdminConnectionLimit;
+    size_t m_refusedAtAccept = 0;
+    // In connection order; the map finds them by id.
+    std::vector<std::unique_ptr<AdminSession>> m_sessions;
+    std::unordered_map<ConnectionId, AdminSession*> m_byId;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,513 @@
+#include "manager/manager.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "manager_fixture.h"
+
+namespace tavrin {
+namespace {
+
+using testing::AdminFrames;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using testing::SentText;
+using testing::VirtualShell;
+
+AdminAccount Account(std::string user, std::string pass, std::string rights) {
+    AdminAccount a;
+    a.name = "Name of " + user;
+    a.user = std::move(user);
+    a.pass = std::move(pass);
+    a.rights = std::move(rights);
+    return a;
+}
+
+// Three accounts: a player admin, one who may only read, one with every right.
+class ManagerTest : public ::testing::Test {
+  protected:
+    ManagerTest()
+        : admins({Account("ann", "secret", "3F00"), Account("bob", "pw", "0000"),
+                  Account("cat", "meow", "3FFF")}) {}
+
+    ConnectionId LoggedIn(const std::string& user, const std::string& pass,
+                          const std::string& address = "10.0.0.1") {
+        const ConnectionId id = shell.Connect(address);
+        shell.Frames(id, {user, pass});
+        shell.Advance(300);  // the replies and the pause after the last one
+        EXPECT_TRUE(shell.manager.Session(id)->LoggedIn()) << user;
+        return id;
+    }
+    std::vector<std::string> Forwarded() const {
+        std::vector<std::string> texts;
+        for (const auto& f : shell.forwarded) texts.push_back(f.second);
+        return texts;
+    }
+    std::string LastActivity(int row) const {
+        return admins.AccountCell(row, AdminColumn::LastActivity);
+    }
+    std::string Status(int row) const { return admins.AccountCell(row, AdminColumn::Status); }
+
+    CAdmins admins;
+    VirtualShell shell{admins};
+};
+
+TEST_F(ManagerTest, TheGreetingIsTheFirstFrameOfTenBytes) {
+    const AdminEffects effects = shell.manager.OnAdminConnected(7, "10.0.0.9");
+    EXPECT_THAT(
+        effects,
+        ElementsAre(AdminEffect{AdminsFieldChanged{"Admins: 1 / 3"}},
+                    AdminEffect{SendAdminFrame{7, std::string("\0\0\0\x0a", 4) + "Hollispark"}},
+                    AdminEffect{StartAdminTimer{7, AdminTimer::LoginDeadline, 30000}}));
+}
+
+TEST_F(ManagerTest, LoginExchanges) {
+    const struct {
+        const char* what;
+        std::vector<std::string> frames;
+        bool ratConnected;
+        std::vector<std::string> replies;  // after the greeting
+        bool open;
+    } cases[] = {
+        {"unknown user", {"nobody"}, true, {"User:Rejected"}, false},
+        {"user names are case-sensitive", {"Ann"}, true, {"User:Rejected"}, false},
+        {"wrong password", {"ann", "Secret"}, true, {"User:OK", "Pass:Rejected"}, false},
+        {"a password with more after it",
+         {"ann", "secret2"},
+         true,
+         {"User:OK", "Pass:Rejected"},
+         false},
+        {"logged in, the manager is not",
+         {"ann", "secret"},
+         false,
+         {"User:OK", "3F00", "NOT_LOGGED_IN"},
+         true},
+        {"logged in, the manager too",
+         {"ann", "secret"},
+         true,
+         {"User:OK", "3F00", "LOGGED_IN"},
+         true},
+        {"a zero byte ends the password",
+         {"ann", std::string("secret\0xyz", 10)},
+         true,
+         {"User:OK", "3F00", "LOGGED_IN"},
+         true},
+        {"only the user so far", {"cat"}, true, {"User:OK"}, true},
+    };
+    for (const auto& c : cases) {
+        CAdmins accounts({Account("ann", "secret", "3F00"), Account("cat", "meow", "3FFF")});
+        VirtualShell s{accounts};
+        s.ratConnected = c.ratConnected;
+        const ConnectionId id = s.Connect();
+        for (const auto& f : c.frames) s.Frames(id, {f});
+        s.Advance(1000);
+        std::vector<std::string> expected{"Hollispark"};
+        expected.insert(expected.end(), c.replies.begin(), c.replies.end());
+        EXPECT_EQ(s.Texts(id), expected) << c.what;
+        EXPECT_EQ(s.IsOpen(id), c.open) << c.what;
+        EXPECT_THAT(s.forwarded, IsEmpty()) << c.what;
+        EXPECT_EQ(s.adminsField, c.open ? "Admins: 1 / 2" : "Admins: 0 / 2") << c.what;
+    }
+}
+
+TEST_F(ManagerTest, LoginRepliesLeave100msApartAndARejectionCloses100msLater) {
+    const ConnectionId ok = shell.Connect();
+    shell.Frames(ok, {"ann", "secret"});  // both in one segment
+    const ConnectionId bad = shell.Connect("10.0.0.2");
+    shell.Frames(bad, {"nobody"});
+    shell.Advance(99);
+    EXPECT_TRUE(shell.IsOpen(bad));
+    shell.Advance(1);
+    EXPECT_FALSE(shell.IsOpen(bad));
+    shell.Advance(500);
+    EXPECT_THAT(shell.received[ok], ElementsAre(SentText{"Hollispark", 0}, SentText{"User:OK", 0},
+                                                SentText{"3F00", 100}, SentText{"LOGGED_IN", 200}));
+    EXPECT_THAT(shell.received[bad],
+                ElementsAre(SentText{"Hollispark", 0}, SentText{"User:Rejected", 0}));
+}
+
+TEST_F(ManagerTest, ARelayDuringThePauseWaitsItsTurn) {
+    const ConnectionId id = shell.Connect();
+    shell.Frames(id, {"ann", "secret", "chat get"});
+    shell.Routed(kReplyChat, "ann: hi");
+    shell.Advance(300);
+    EXPECT_THAT(shell.received[id], ElementsAre(SentText{"Hollispark", 0}, SentText{"User:OK", 0},
+                                                SentText{"3F00", 100}, SentText{"LOGGED_IN", 200},
+                                                SentText{"ann: hi", 300}));
+    EXPECT_THAT(Forwarded(), ElementsAre("chat get"));
+}
+
+TEST_F(ManagerTest, AccountOnlineWhileLoggedInAndEndedAfter) {
+    const ConnectionId id = LoggedIn("ann", "secret");
+    EXPECT_EQ(Status(0), "Online");
+    EXPECT_THAT(shell.LogsContaining("Admin logged in"), ElementsAre(HasSubstr("ann")));
+    shell.Frames(id, {"player list"});
+    EXPECT_EQ(LastActivity(0), "player list");
+    EXPECT_EQ(shell.adminsField, "Admins: 1 / 3");
+    shell.PeerCloses(id);
+    EXPECT_EQ(Status(0), " - ");
+    EXPECT_EQ(LastActivity(0), " - ");
+    EXPECT_EQ(shell.adminsField, "Admins: 0 / 3");
+    EXPECT_EQ(shell.manager.ConnectionCount(), 0u);
+    EXPECT_THAT(shell.changedRows, ElementsAre(0, 0, 0));
+}
+
+TEST_F(ManagerTest, ASecondLoginWithAUserInUseIsClosedAndTheFirstStaysOnline) {
+    const ConnectionId first = LoggedIn("ann", "secret");
+    const ConnectionId second = shell.Connect("10.0.0.2");
+    shell.Frames(second, {"ann"});
+    shell.Advance(100);
+    EXPECT_THAT(shell.Texts(second), ElementsAre("Hollispark", "User:In Use"));
+    EXPECT_FALSE(shell.IsOpen(second));
+    EXPECT_TRUE(shell.IsOpen(first));
+    EXPECT_EQ(Status(0), "Online");
+    // A claim that has not logged in yet counts too.
+    const ConnectionId pending = shell.Connect("10.0.0.3");
+    shell.Frames(pending, {"cat"});
+    const ConnectionId third = shell.Connect("10.0.0.4");
+    shell.Frames(third, {"cat"});
+    EXPECT_THAT(shell.Texts(third), ElementsAre("Hollispark", "User:In Use"));
+}
+
+TEST_F(ManagerTest, PlayerListIsForwardedAndItsReplyRelayed) {
+    const ConnectionId id = LoggedIn("ann", "secret");
+    shell.Frames(id, {"player list"});
+    EXPECT_THAT(shell.forwarded, ElementsAre(std::make_pair(id, std::string("player list"))));
+    EXPECT_EQ(shell.manager.Session(id)->AwaitedClass(), 100);
+    shell.Routed(kReplyChat, "chat line");  // another class: nothing
+    shell.Routed(kReplyPlayers, "Id Name Deaths PING", ReplyKind::PlayerList);
+    EXPECT_EQ(shell.Texts(id).back(), "Id Name Deaths PING");
+    EXPECT_EQ(shell.manager.Session(id)->AwaitedClass(), 0);
+    shell.Routed(kReplyPlayers, "again", ReplyKind::PlayerList);  // no longer awaited
+    EXPECT_EQ(shell.Texts(id).back(), "Id Name Deaths PING");
+}
+
+TEST_F(ManagerTest, TwoAdminsShareOneChatReply) {
+    const ConnectionId a = LoggedIn("ann", "secret");
+    const ConnectionId b = LoggedIn("bob", "pw", "10.0.0.2");
+    const ConnectionId c = LoggedIn("cat", "meow", "10.0.0.3");
+    shell.Frames(a, {"chat get"});
+    shell.Frames(b, {"chat get"});
+    shell.Frames(c, {"player list"});
+    EXPECT_THAT(Forwarded(), ElementsAre("chat get", "chat get", "player list"));
+    shell.Routed(kReplyChat, "");
+    EXPECT_EQ(shell.Texts(a).back(), "[NO CHAT]");
+    EXPECT_EQ(shell.Texts(b).back(), "[NO CHAT]");
+    EXPECT_EQ(shell.Texts(c).back(), "LOGGED_IN");
+    EXPECT_EQ(shell.manager.Session(c)->AwaitedClass(), 100);
+    // The second chat reply finds nobody waiting.
+    const size_t before = shell.Texts(a).size();
+    shell.Routed(kReplyChat, "late");
+    EXPECT_EQ(shell.Texts(a).size(), before);
+}
+
+TEST_F(ManagerTest, CommandsThatStayWithTheManager) {
+    const ConnectionId id = LoggedIn("cat", "meow");
+    const struct {
+        const char* command;
+        int awaited;
+    } cases[] = {
+        {"UPLOAD File0", 108},   {"MESSAGES hello", 110}, {"get gamestate", 113},
+        {"set ServerName x", 0}, {"CHATBOT", 109},        {"ACTION Warn", 107},
+    };
+    for (const auto& c : cases) {
+        shell.Frames(id, {c.command});
+        EXPECT_EQ(LastActivity(2), c.command);
+        EXPECT_EQ(shell.manager.Session(id)->AwaitedClass(), c.awaited) << c.command;
+    }
+    EXPECT_THAT(shell.forwarded, IsEmpty());
+    // No reply comes back, not even the game state.
+    shell.Routed(kReplyNone, "Current State = Game", ReplyKind::GameState);
+    EXPECT_EQ(shell.Texts(id).back(), "LOGGED_IN");
+}
+
+TEST_F(ManagerTest, MissionAvailableIsForwardedButItsReplyReachesNobody) {
+    const ConnectionId id = LoggedIn("ann", "secret");
+    shell.Frames(id, {"mission available"});
+    EXPECT_THAT(Forwarded(), ElementsAre("mission available"));
+    shell.Routed(kReplyMissions, "<AVAILABLE MISSIONS>", ReplyKind::MissionList);
+    EXPECT_EQ(shell.Texts(id).back(), "LOGGED_IN");
+    EXPECT_EQ(shell.manager.Session(id)->AwaitedClass(), 104);
+}
+
+TEST_F(ManagerTest, ANewCommandReplacesWhatTheAdminWaitedFor) {
+    const ConnectionId id = LoggedIn("ann", "secret");
+    shell.Frames(id, {"player list", "weapon list"});
+    shell.Routed(kReplyPlayers, "players", ReplyKind::PlayerList);
+    EXPECT_EQ(shell.Texts(id).back(), "LOGGED_IN");
+    shell.Routed(kReplyWeapons, "WPN_Remmington", ReplyKind::Weapons);
+    EXPECT_EQ(shell.Texts(id).back(), "WPN_Remmington");
+}
+
+TEST_F(ManagerTest, CommandsGoOutWhateverTheGameLinkAndTheSessionDecides) {
+    shell.ratConnected = false;
+    const ConnectionId id = LoggedIn("ann", "secret");
+    shell.Frames(id, {"mission list"});
+    EXPECT_THAT(Forwarded(), ElementsAre("mission list"));
+    EXPECT_EQ(LastActivity(0), "mission list");
+}
+
+TEST_F(ManagerTest, RightsAreEnforced) {
+    const ConnectionId bob = LoggedIn("bob", "pw");
+    const struct {
+        const char* command;
+        const char* reply;  // empty: allowed
+    } cases[] = {
+        {"player list", ""},
+        {"chat get", ""},
+        {"player punt 3 ", "Refused, missing right: Punt"},
+        {"player ban 3 ", "Refused, missing right: Ban"},
+        {"chat send hello", "Refused, missing right: Messages or Warn"},
+        {"mission cycle", "Refused, missing right: Cycle To next"},
+        {"mission add x.mis", "Refused, missing right: Live Cycle Order"},
+        {"set ServerName player", "Refused, missing right: Game Settings"},
+        {"weapon set all never", "Refused, missing right: Game Settings"},
+        {"UPLOAD File0", "Refused, missing right: Use Saved Lists"},
+        {"player shout 3 ", "Refused, missing right: Full Access"},
+    };
+    for (const auto& c : cases) {
+        shell.forwarded.clear();
+        shell.Frames(bob, {"player list"});  // what bob waits for before
+        const size_t sent = shell.Texts(bob).size();
+        shell.Frames(bob, {c.command});
+        if (*c.reply == '\0') {
+            EXPECT_THAT(Forwarded(), ElementsAre("player list", c.command));
+            EXPECT_EQ(shell.Texts(bob).size(), sent) << c.command;
+            EXPECT_EQ(LastActivity(1), c.command);
+        } else {
+            EXPECT_THAT(Forwarded(), ElementsAre("player list")) << c.command;
+            EXPECT_EQ(shell.Texts(bob).back(), c.reply);
+            EXPECT_EQ(LastActivity(1), "player list") << "a refused command is not recorded";
+            EXPECT_EQ(shell.manager.Session(bob)->AwaitedClass(), 100) << c.command;
+        }
+    }
+    EXPECT_THAT(shell.LogsContaining("Admin command refused"), ::testing::SizeIs(9));
+
+    // A right ticked on the Admins tab counts at the next command.
+    admins.ClickRow(1);
+    admins.ClickRight(9, true);
+    shell.forwarded.clear();
+    shell.Frames(bob, {"player punt 3 "});
+    EXPECT_THAT(Forwarded(), ElementsAre("player punt 3 "));
+    // So does a deleted account: no rights at all.
+    admins.DelAdmin();
+    shell.forwarded.clear();
+    shell.Frames(bob, {"player punt 3 ", "player list"});
+    EXPECT_THAT(Forwarded(), ElementsAre("player list"));
+}
+
+TEST_F(ManagerTest, WarnAloneMaySendChat) {
+    admins.ClickRow(1);
+    admins.ClickRight(8, true);
+    const ConnectionId bob = LoggedIn("bob", "pw");
+    shell.Frames(bob, {"chat send Bob  > DO NOT SPAM"});
+    EXPECT_THAT(Forwarded(), ElementsAre("chat send Bob  > DO NOT SPAM"));
+}
+
+TEST_F(ManagerTest, CommandsRefusedWhateverTheRights) {
+    const ConnectionId cat = LoggedIn("cat", "meow");
+    shell.Frames(cat, {std::string(248, 'p') + "layer list", "chat get\nplayer ban 3 ",
+                       "chat send a\rb", std::string(236, 'x') + "player list"});
+    EXPECT_THAT(Forwarded(), ElementsAre(std::string(236, 'x') + "player list"));
+    const auto texts = shell.Texts(cat);
+    EXPECT_THAT(std::vector<std::string>(texts.end() - 3, texts.end()),
+                ElementsAre("Refused: command too long", "Refused: control characters",
+                            "Refused: control characters"));
+}
+
+TEST_F(ManagerTest, APasswordSettingIsMaskedInTheLastActivity) {
+    const ConnectionId cat = LoggedIn("cat", "meow");
+    shell.Frames(cat, {"set serverPassword hunter2"});
+    EXPECT_EQ(LastActivity(2), "set serverPassword ********");
+}
+
+// ---------------------------------------------------------------------------
+// Hardening
+
+TEST_F(ManagerTest, NoCommandIsForwardedBeforeLogin) {
+    const struct {
+        const char* what;
+        std::vector<std::string> frames;
+    } cases[] = {
+        {"after an unknown user", {"nobody", "player list", "chat get"}},
+        {"as the password frame", {"ann", "player ban 3 "}},
+        {"after a wrong password", {"ann", "wrong", "player ban 3 "}},
+        {"after a wrong password, the right one", {"bob", "bad", "bob", "pw", "chat get"}},
+    };
+    for (const auto& c : cases) {
+        CAdmins accounts({Account("ann", "secret", "3FFF"), Account("bob", "pw", "3FFF")});
+        VirtualShell s{accounts};
+        const ConnectionId id = s.Connect();
+        // Each frame alone, then all in one segment.
+        for (const auto& f : c.frames) s.Frames(id, {f});
+        const ConnectionId id2 = s.Connect("10.0.0.2");
+        std::string all;
+        for (const auto& f : c.frames) all += AdminFrames({f});
+        s.Bytes(id2, all);
+        s.Advance(1000);
+        EXPECT_THAT(s.forwarded, IsEmpty()) << c.what;
+        EXPECT_FALSE(s.IsOpen(id)) << c.what;
+        EXPECT_FALSE(s.IsOpen(id2)) << c.what;
+    }
+}
+
+TEST_F(ManagerTest, UserPasswordAndACommandInOneSegment) {
+    const ConnectionId id = shell.Connect();
+    shell.Bytes(id, AdminFrames({"ann", "secret", "player list"}));
+    EXPECT_THAT(Forwarded(), ElementsAre("player list"));
+}
+
+TEST_F(ManagerTest, AConnectionThatDoesNotLogInWithin30sIsClosed) {
+    const ConnectionId idle = shell.Connect();
+    const ConnectionId half = shell.Connect("10.0.0.2");
+    shell.Frames(half, {"ann"});
+    const ConnectionId in = LoggedIn("cat", "meow", "10.0.0.3");
+    shell.Advance(29'999 - shell.NowMs());
+    EXPECT_TRUE(shell.IsOpen(idle));
+    EXPECT_TRUE(shell.IsOpen(half));
+    shell.Advance(1);
+    EXPECT_FALSE(shell.IsOpen(idle));
+    EXPECT_FALSE(shell.IsOpen(half));
+    EXPECT_THAT(shell.LogsContaining("no login within 30 s"), ::testing::SizeIs(2));
+    shell.Advance(60'000);
+    EXPECT_TRUE(shell.IsOpen(in));
+    // A deadline left on a logged-in session was stopped.
+    EXPECT_FALSE(shell.TimerRunning(in, AdminTimer::LoginDeadline));
+}
+
+TEST(AdminSessionDeadline, BytesAfterTheDeadlineCloseEvenBeforeTheTimer) {
+    CAdmins admins({Account("ann", "secret", "3FFF")});
+    ManualSteadyClock clock;
+    Manager manager(admins, clock, [] { return true; });
+    manager.OnAdminConnected(1, "10.0.0.1");
+    clock.Advance(std::chrono::seconds(30));
+    const AdminEffects effects =
+        manager.OnAdminBytes(1, AdminFrames({"ann", "secret", "chat get"}));
+    EXPECT_EQ(std::get<AdminLogLine>(effects.at(0)).text.find("no login within 30 s") !=
+                  std::string::npos,
+              true);
+    EXPECT_EQ(effects.at(1), AdminEffect{CloseAdmin{1}});
+    for (const auto& e : effects) EXPECT_FALSE(std::holds_alternative<ForwardCommand>(e));
+    // A timer that fires early only asks again for the rest.
+    manager.OnAdminConnected(2, "10.0.0.2");
+    clock.Advance(std::chrono::seconds(10));
+    EXPECT_THAT(manager.OnAdminTimer(2, AdminTimer::LoginDeadline),
+                ElementsAre(AdminEffect{StartAdminTimer{2, AdminTimer::LoginDeadline, 20000}}));
+}
+
+TEST_F(ManagerTest, FiveFailuresFromOneAddressRefuseItForFiveMinutes) {
+    for (int i = 0; i < 5; ++i) {
+        const ConnectionId id = shell.Connect("10.6.6.6");
+        shell.Frames(id, {i % 2 ? "nobody" : "ann", "wrong"});
+        shell.Advance(10'000);
+    }
+    EXPECT_THAT(shell.LogsContaining("refused for 5 minutes"), ElementsAre(HasSubstr("10.6.6.6")));
+    // Refused at accept: closed with no greeting, not counted.
+    const ConnectionId refused = shell.Connect("10.6.6.6");
+    EXPECT_FALSE(shell.IsOpen(refused));
+    EXPECT_THAT(shell.Texts(refused), IsEmpty());
+    EXPECT_EQ(shell.adminsField, "Admins: 0 / 3");
+    // Another address logs in.
+    LoggedIn("ann", "secret", "10.0.0.1");
+    // Five minutes after the fifth failure the address may try again.
+    shell.Advance(40'000 + 5 * 60'000 - 1 - shell.NowMs());
+    EXPECT_FALSE(shell.IsOpen(shell.Connect("10.6.6.6")));
+    shell.Advance(1);
+    const ConnectionId back = LoggedIn("cat", "meow", "10.6.6.6");
+    EXPECT_TRUE(shell.IsOpen(back));
+}
+
+TEST_F(ManagerTest, AConnectionOpenedBeforeTheRefusalIsRejectedAtItsNextStep) {
+    const ConnectionId early = shell.Connect("10.6.6.6");
+    shell.Frames(early, {"ann"});
+    for (int i = 0; i < 5; ++i) shell.Frames(shell.Connect("10.6.6.6"), {"nobody"});
+    shell.Frames(early, {"secret"});  // the right password, too late
+    shell.Advance(1000);
+    EXPECT_THAT(shell.Texts(early), ElementsAre("Hollispark", "User:OK", "Pass:Rejected"));
+    EXPECT_NE(Status(0), "Online");
+}
+
+TEST_F(ManagerTest, TheConnectionLimitIsRefusedAtAccept) {
+    EXPECT_EQ(shell.manager.ConnectionLimit(), 1000u);
+    shell.manager.SetConnectionLimit(2);
+    const ConnectionId a = shell.Connect();
+    shell.Connect();
+    EXPECT_FALSE(shell.manager.AcceptsMore());
+    const ConnectionId over = shell.Connect();
+    EXPECT_FALSE(shell.IsOpen(over));
+    EXPECT_THAT(shell.Texts(over), IsEmpty());
+    EXPECT_THAT(shell.LogsContaining("2 connections already"), ::testing::SizeIs(1));
+    shell.PeerCloses(a);
+    EXPECT_TRUE(shell.manager.AcceptsMore());
+    EXPECT_TRUE(shell.IsOpen(shell.Connect()));
+}
+
+TEST_F(ManagerTest, RefusalsAtAcceptAreNotLoggedOneByOneForever) {
+    shell.manager.SetConnectionLimit(0);
+    for (int i = 0; i < 2000; ++i) shell.Connect();
+    EXPECT_EQ(shell.LogsContaining("Admin connection refused").size(), kAcceptRefusalsLogged + 2);
+}
+
+TEST_F(ManagerTest, AnOversizedFrameEndsTheConnectionWithALogLine) {
+    const ConnectionId before = shell.Connect();
+    shell.Bytes(before, std::string("\x00\x01\x00\x01", 4));  // 65537 bytes announced
+    EXPECT_FALSE(shell.IsOpen(before));
+    const ConnectionId after = LoggedIn("ann", "secret", "10.0.0.2");
+    shell.Bytes(after, AdminFrames({"player list"}) + std::string("\xFF\xFF\xFF\xFF", 4) + "x");
+    EXPECT_FALSE(shell.IsOpen(after));
+    EXPECT_THAT(Forwarded(), ElementsAre("player list"));
+    EXPECT_THAT(shell.LogsContaining("bytes announced (at most 65536)"),
+                ElementsAre(HasSubstr("65537"), HasSubstr("4294967295")));
+    EXPECT_EQ(Status(0), " - ");
+}
+
+TEST_F(ManagerTest, CloseAdminConnections) {
+    const ConnectionId a = LoggedIn("ann", "secret");
+    const ConnectionId c = LoggedIn("cat", "meow", "10.0.0.2");
+    const ConnectionId idle = shell.Connect("10.0.0.3");
+    EXPECT_EQ(shell.adminsField, "Admins: 3 / 3");
+    shell.DisconnectAll();
+    EXPECT_FALSE(shell.IsOpen(a));
+    EXPECT_FALSE(shell.IsOpen(c));
+    EXPECT_FALSE(shell.IsOpen(idle));
+    EXPECT_EQ(Status(0), " - ");
+    EXPECT_EQ(Status(2), " - ");
+    EXPECT_EQ(Status(1), "Offline");
+    EXPECT_EQ(shell.adminsField, "Admins: 0 / 3");
+    // Admins may connect again.
+    LoggedIn("ann", "secret");
+}
+
+TEST_F(ManagerTest, BytesOfAnUnknownConnectionAreRejected) {
+    EXPECT_THAT(shell.manager.OnAdminBytes(42, AdminFrames({"ann"})),
+                ElementsAre(AdminEffect{SendAdminFrame{42, AdminFrames({"Error:Rejected"})}},
+                            AdminEffect{CloseAdmin{42}}));
+    EXPECT_THAT(shell.manager.OnAdminDisconnected(42), IsEmpty());
+    EXPECT_THAT(shell.manager.OnAdminTimer(42, AdminTimer::Pace), IsEmpty());
+}
+
+TEST_F(ManagerTest, TheAdminsFieldCountsConnectionsAndAccounts) {
+    EXPECT_EQ(kAdminsFieldInitial, "Admins 0 / 0");
+    EXPECT_EQ(shell.manager.AdminsFieldText(), "Admins: 0 / 3");
+    const ConnectionId id = shell.Connect();
+    EXPECT_EQ(shell.adminsField, "Admins: 1 / 3");
+    admins.NewAdmin();
+    shell.adminsField = "12 / 5 / 7";  // the router wrote player counts meanwhile
+    shell.Frames(id, {"nobody"});
+    EXPECT_EQ(shell.adminsField, "Admins: 1 / 4");
+    shell.Advance(100);
+    EXPECT_EQ(shell.adminsField, "Admins: 0 / 4");
+}
+
+TEST_F(ManagerTest, ConnectionsKeepTheirOrder) {
+    const ConnectionId a = shell.Connect();
+    const ConnectionId b = shell.Connect();
+    const ConnectionId c = shell.Connect();
+    shell.PeerCloses(b);
+    EXPECT_THAT(shell.manager.Connections(), ElementsAre(a, c));
+    EXPECT_EQ(shell.manager.OnAdminConnected(a, "x").size(), 1u);  // reported twice: a log line
+}
+
+}  // namespace
+}  // namespace tavrin

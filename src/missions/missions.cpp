@@ -192,6 +192,16 @@ void CMissions::RefreshAvailable() {
 void CMissions::SortAvailable(int column) {
     if (column < 0 || column > 1) return;
     const bool ascending = column != m_sortColumn || !m_sortAscending;
+    SortAvailableRows(column, ascending);
+    m_sortColumn = column;
+    m_sortAscending = ascending;
+}
+
+void CMissions::ReapplyAvailableSort() {
+    if (m_sortColumn >= 0) SortAvailableRows(m_sortColumn, m_sortAscending);
+}
+
+void CMissions::SortAvailableRows(int column, bool ascending) {
     auto key = [column](const AvailableRow& r) -> const std::string& {
         return column == 0 ? r.description : r.fileName;
     };
@@ -200,8 +210,6 @@ void CMissions::SortAvailable(int column) {
                          const int c = CompareCells(key(a), key(b));
                          return ascending ? c < 0 : c > 0;
                      });
-    m_sortColumn = column;
-    m_sortAscending = ascending;
 }
 
 void CMissions::Post(std::string first, std::string second) {

@@ -124,6 +124,10 @@ class CMissions {
     // A click on a header of the available list: ascending on a new column,
     // the other direction on the column sorted last.
     void SortAvailable(int column);
+    // Sorts the available list again as the last header click left it, for a
+    // view that keeps its sort across replies (a reply gives the server's
+    // order). Nothing before the first click.
+    void ReapplyAvailableSort();
 
     const std::vector<CycleRow>& CycleRows() const { return m_cycle; }
     const std::vector<AvailableRow>& AvailableRows() const { return m_available; }
@@ -141,6 +145,7 @@ class CMissions {
     void SetNextMission();
     void Post(std::string first, std::string second = {});
     bool IsCycleRow(int32_t row) const;
+    void SortAvailableRows(int column, bool ascending);
 
     CommandSink& m_commands;
     UserDialogs& m_dialogs;

@@ -269,5 +269,22 @@ TEST_F(MissionsTest, SortSurvivesCellsThatCompareInACircle) {
     }
 }
 
+TEST_F(MissionsTest, ReapplyAvailableSortKeepsTheLastClickAcrossReplies) {
+    const std::string reply = "1. b.bms (10)\n2. a.bms (9)\n3. c.bms (Zulu)\n";
+    missions.ParseMissionReply(MissionList::Available, reply);
+    missions.ReapplyAvailableSort();  // no click yet: the server's order
+    EXPECT_EQ(AvailableFiles(), (std::vector<std::string>{"b.bms", "a.bms", "c.bms"}));
+    missions.SortAvailable(1);
+    missions.SortAvailable(1);  // descending by file name
+    missions.ParseMissionReply(MissionList::Available, reply);
+    EXPECT_EQ(AvailableFiles(), (std::vector<std::string>{"b.bms", "a.bms", "c.bms"}));
+    missions.ReapplyAvailableSort();
+    EXPECT_EQ(AvailableFiles(), (std::vector<std::string>{"c.bms", "b.bms", "a.bms"}));
+    missions.ReapplyAvailableSort();  // the same order again, not the other way
+    EXPECT_EQ(AvailableFiles(), (std::vector<std::string>{"c.bms", "b.bms", "a.bms"}));
+    missions.SortAvailable(1);  // and the next click still turns it round
+    EXPECT_EQ(AvailableFiles(), (std::vector<std::string>{"a.bms", "b.bms", "c.bms"}));
+}
+
 }  // namespace
 }  // namespace tavrin

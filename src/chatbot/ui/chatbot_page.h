@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "chatbot/chat_list_tools.h"
+#include "chatbot/chatbot.h"
+#include "common/host.h"
+
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTreeWidget;
+
+namespace tavrin {
+
+class BannedWordsDialog;
+class CaughtWindow;
+
+// The ChatBot tab over CChatBot: the chat list (newest on top, a status
+// picture per row, the caught word highlighted in its line; it keeps its
+// place unless it is at the top, where new lines come in), the Scan Data
+// fields, Start/Stop ChatBot, Request Chat, the Send box (Up and Down walk the
+// texts sent in this session), View Banned Words, View Sanctioned Players,
+// Scan Chatlog, Reset ChatBot, a right-click menu to warn a line's speaker,
+// Ctrl+F to search the chat list and Ctrl+C to copy its selected lines.
+//
+// The main window calls Refresh() after it routed a reply of kind Chat (and
+// after a connect request, which empties the chat), and RefreshCaught() on
+// every clock tick, whose sanctions pass changes the caught players.
+//
+// Object names: chatBotPage; chatList, scanPreLines, scanPostLines,
+// scanKnownLength, scanNewLength, scanLinesToScan, scanExcessLines,
+// chatStartStop, chatRequest, chatSendText, chatSend, chatViewBannedWords,
+// chatViewCaught, chatScanChatlog, chatReset; chatFind and chatFindNext (the
+// search bar, shown by Ctrl+F); chatWarnMenu (the right-click menu).
+class ChatBotPage final : public QWidget {
+    Q_OBJECT
+
+  public:
+    ChatBotPage(CChatBot& chatBot, UserDialogs& dialogs, QWidget* parent = nullptr);
+
+    CaughtWindow* Caught() const { return m_caught; }
+    // The Banned Words dialog while it is open.
+    BannedWordsDialog* BannedWords() const;
+    QMenu* WarnMenu() const;
+
+  public slots:
+    void Refresh();
+    void RefreshCaught();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void renderChat();
+    void renderScanData();
+    void send();
+    void openBannedWords();
+    void showCaught();
+    void scanChatlog();
+    void popUpWarnMenu(const QPoint& pos);
+    void findNext();
+    void copySelection();
+
+    CChatBot& m_chatBot;
+    UserDialogs& m_dialogs;
+    SendHistory m_history;
+
+    QTreeWidget* m_chat = nullptr;
+    std::vector<std::string> m_shownKeys;  // time and text of each row shown
+    std::vector<QLineEdit*> m_scanFields;
+    QPushButton* m_startStop = nullptr;
+    QLineEdit* m_sendText = nullptr;
+    QWidget* m_findBar = nullptr;
+    QLineEdit* m_find = nullptr;
+    CaughtWindow* m_caught = nullptr;
+    QPointer<BannedWordsDialog> m_bannedWords;
+    QPointer<QMenu> m_warnMenu;
+};
+
+}  // namespace tavrin

@@ -300,7 +300,8 @@ bool CAdmins::RightTicked(int bit) const {
 }
 
 bool CAdmins::GroupTicked(RightsGroup group) const {
-    return m_groups[static_cast<size_t>(group)];
+    const auto g = static_cast<size_t>(group);
+    return g < m_groups.size() && m_groups[g];
 }
 
 void CAdmins::ClickSelectAll(bool ticked) {
@@ -311,6 +312,7 @@ void CAdmins::ClickSelectAll(bool ticked) {
 }
 
 void CAdmins::ClickGroup(RightsGroup group, bool ticked) {
+    if (static_cast<size_t>(group) >= m_groups.size()) return;
     m_groups[static_cast<size_t>(group)] = ticked;
     for (size_t i = 0; i < kRights.size(); ++i)
         if (kRights[i].group == group) m_ticked[i] = ticked;

@@ -22,6 +22,14 @@
 
 namespace tavrin {
 
+// The Admin Port: the listener takes connections on all local addresses.
+inline constexpr int kAdminPort = 9898;
+inline constexpr int kAdminListenBacklog = 5;
+// The Admin Port toggle's caption: what pressing it will do.
+constexpr std::string_view AdminPortCaption(bool listening) {
+    return listening ? "Close Port" : "Open Port";
+}
+
 // The Admins field before its first update.
 inline constexpr std::string_view kAdminsFieldInitial = "Admins 0 / 0";
 

@@ -500,6 +500,12 @@ TEST_F(ManagerTest, TheAdminsFieldCountsConnectionsAndAccounts) {
     EXPECT_EQ(shell.adminsField, "Admins: 0 / 4");
 }
 
+TEST(AdminPort, PortAndCaption) {
+    EXPECT_EQ(kAdminPort, 9898);
+    EXPECT_EQ(AdminPortCaption(false), "Open Port");
+    EXPECT_EQ(AdminPortCaption(true), "Close Port");
+}
+
 TEST_F(ManagerTest, ConnectionsKeepTheirOrder) {
     const ConnectionId a = shell.Connect();
     const ConnectionId b = shell.Connect();

@@ -22,6 +22,7 @@
 #include "chatbot/ui/caught_window.h"
 #include "chatbot/ui/chatbot_page.h"
 #include "common/clock.h"
+#include "page_screenshots.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
 
@@ -105,6 +106,8 @@ class ChatBotViewsTest : public QObject {
     void ctrlFFindsAndCtrlCCopies();
     void bannedWordsDialogAddsAWordToTheFile();
     void scanChatlogListsWithoutSanctioning();
+    // Only with TAVRIN_SCREENSHOT_DIR set.
+    void screenshots();
 };
 
 void ChatBotViewsTest::caughtLineIsMarkedWarnedAndListed() {
@@ -337,6 +340,41 @@ void ChatBotViewsTest::scanChatlogListsWithoutSanctioning() {
     QVERIFY(shown.empty());
     QVERIFY(rig.commands.commands.empty());  // nobody is sanctioned for a replay
     QVERIFY(rig.chatLog.blocks.empty());
+}
+
+void ChatBotViewsTest::screenshots() {
+    if (!ScreenshotsWanted()) QSKIP("TAVRIN_SCREENSHOT_DIR is not set");
+    ChatBotRig rig;
+    const std::string log = rig.dir.File("chatlog.txt");
+    std::ofstream(log, std::ios::binary) << "[10:00:00] Ann: hi\n[10:00:01] Zed: bad stuff\n";
+    ChatBotPage page(*rig.bot, rig.dialogs);
+    page.resize(1000, 560);
+    page.show();
+    rig.dialogs.fileAnswers.push_back(log);
+    QTest::mouseClick(Find<QPushButton>(page, "chatScanChatlog"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(page, "chatReset"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(page, "chatStartStop"), Qt::LeftButton);
+    std::string reply = "Ann: hi all\r\nBob: ready?\r\n";
+    rig.bot->ProcessChatReply(reply);
+    for (const char* line :
+         {"Cy: go go go", "Bob: you are all B*A*D at this", "Ann: gg", "Dee: no spam please",
+          "[A]Eve:[Team] bad call, regroup", "Cy: \xe9t\xe9 caf\xe9 ok"}) {
+        reply += std::string(line) + "\r\n";
+        rig.bot->ProcessChatReply(reply);
+    }
+    page.Refresh();
+    (void)rig.bot->OnClockTick(true);
+    page.RefreshCaught();
+    auto* list = Find<QTreeWidget>(page, "chatList");
+    list->topLevelItem(3)->setSelected(true);
+    QVERIFY(SaveLightAndDark(page, QStringLiteral("chatbot-page")));
+
+    QTest::mouseClick(Find<QPushButton>(page, "chatViewCaught"), Qt::LeftButton);
+    QVERIFY(SaveLightAndDark(*page.Caught(), QStringLiteral("chatbot-caught-window")));
+
+    QTest::mouseClick(Find<QPushButton>(page, "chatViewBannedWords"), Qt::LeftButton);
+    QVERIFY(page.BannedWords());
+    QVERIFY(SaveLightAndDark(*page.BannedWords(), QStringLiteral("chatbot-banned-words")));
 }
 
 }  // namespace tavrin::testing

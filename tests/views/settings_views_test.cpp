@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "app/console.h"
+#include "page_screenshots.h"
 #include "settings/settings_fixtures.h"
 #include "settings/ui/settings_file_dialog.h"
 #include "settings/ui/settings_page.h"
@@ -120,6 +121,8 @@ class SettingsViewsTest : public QObject {
     void tickSliderTextAndTimeOfDaySendTheirCommands();
     void weaponsSendEachStateAndFilterByName();
     void saveChangeLoadAndApplySendsTheBulkWithItsProgress();
+    // Only with TAVRIN_SCREENSHOT_DIR set.
+    void screenshots();
 };
 
 void SettingsViewsTest::startsLockedAndNothingReacts() {
@@ -296,6 +299,36 @@ void SettingsViewsTest::saveChangeLoadAndApplySendsTheBulkWithItsProgress() {
     QCOMPARE(sent.size(), size_t{kServerSettingsCount});
     QCOMPARE(sent[15], std::string("set friendlyFire 1"));
     QCOMPARE(sent[24], std::string("set serverName MyServer"));
+}
+
+void SettingsViewsTest::screenshots() {
+    if (!ScreenshotsWanted()) QSKIP("TAVRIN_SCREENSHOT_DIR is not set");
+    LoggedInConsole c;
+    CSettings& settings = c.console->Settings();
+    settings.ParseGameSettings(kGameSettingsReply);
+    settings.ParseWeaponList(
+        "1. ALWAYS WPN_Knife\n2. ALWAYS WPN_Colt45\n3. ARMORY WPN_Remmington\n4. NEVER "
+        "WPN_M16_Grenade\n5. ALWAYS WPN_MP5\n6. ARMORY WPN_Claymore\n");
+    SettingsPage page(settings, c.dialogs, c);
+    page.resize(1100, 640);
+    page.show();
+    QVERIFY(SaveLightAndDark(page, QStringLiteral("settings-locked")));
+    QTest::mouseClick(Find<QPushButton>(page, QStringLiteral("settingsLock")), Qt::LeftButton);
+    QVERIFY(SaveLightAndDark(page, QStringLiteral("settings-unlocked")));
+
+    const std::string file = c.dir.File("known.txt");
+    c.dialogs.fileAnswers.push_back(file);
+    QTest::mouseClick(Find<QPushButton>(page, QStringLiteral("settingsSave")), Qt::LeftButton);
+    c.dialogs.fileAnswers.push_back(file);
+    QTest::mouseClick(Find<QPushButton>(page, QStringLiteral("settingsLoad")), Qt::LeftButton);
+    SettingsFileDialog* dialog = page.OpenFileDialog();
+    QVERIFY(dialog);
+    QVERIFY(SaveLightAndDark(*dialog, QStringLiteral("settings-file-dialog")));
+    QTest::mouseClick(Find<QPushButton>(*dialog, QStringLiteral("settingsFileApply")),
+                      Qt::LeftButton);
+    for (int n = 0; n < 10; ++n) c.host.Advance(250);
+    QTRY_COMPARE(Find<QProgressBar>(page, QStringLiteral("bulkProgress"))->value(), 11);
+    QVERIFY(SaveLightAndDark(page, QStringLiteral("settings-bulk-send")));
 }
 
 }  // namespace tavrin::testing

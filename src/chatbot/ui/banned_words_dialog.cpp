@@ -63,6 +63,8 @@ BannedWordsDialog::BannedWordsDialog(CBannedWords model, UserDialogs& dialogs, Q
     m_words->verticalHeader()->hide();
     const int widths[] = {28, 110, 230, 150, 56};
     for (int c = 0; c < 5; ++c) m_words->setColumnWidth(c, widths[c]);
+    m_words->horizontalHeader()->setSectionResizeMode(CBannedWords::kWarningColumn,
+                                                      QHeaderView::Stretch);
     m_words->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_words->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_words->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked |

@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdlib>
 
 #include "common/ui/text_codec.h"
 #include "settings/ui/settings_file_dialog.h"
@@ -77,8 +78,9 @@ SettingsPage::SettingsPage(CSettings& settings, UserDialogs& dialogs, SettingsPa
     auto* fileLayout = new QHBoxLayout(fileBox);
     fileLayout->addWidget(m_load);
     fileLayout->addWidget(m_save);
-    fileLayout->addWidget(m_progress, 1);
+    fileLayout->addWidget(m_progress, 3);
     fileLayout->addWidget(m_progressText);
+    fileLayout->addStretch(1);
     top->addWidget(fileBox, 1);
 
     auto* panel = new QWidget(this);
@@ -141,13 +143,14 @@ void SettingsPage::buildSettings(QWidget* panel) {
                 auto* label = new QLabel(caption, sliders);
                 auto* slider = new QSlider(Qt::Horizontal, sliders);
                 slider->setObjectName(Named("setting", n));
+                slider->setMinimumWidth(150);
                 slider->setRange(e.minimum, e.maximum);
                 slider->setSingleStep(e.step > 1 ? e.step : 1);
                 slider->setPageStep(e.step > 1 ? e.step * 4 : 10);
                 auto* value = new QLabel(sliders);
                 value->setObjectName(Named("settingValue", n));
                 value->setMinimumWidth(
-                    value->fontMetrics().horizontalAdvance(QStringLiteral("500 ms")));
+                    value->fontMetrics().horizontalAdvance(QStringLiteral("000/000 ms")));
                 value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
                 sliderGrid->addWidget(label, sliderRow, 0);
                 sliderGrid->addWidget(slider, sliderRow, 1);
@@ -346,7 +349,11 @@ void SettingsPage::renderWeapons() {
     const auto& rows = m_settings.Weapons().Rows();
     const ListColours& colours = m_settings.WeaponsListColours();
     const QColor background(colours.background.r, colours.background.g, colours.background.b);
-    const QColor text(colours.text.r, colours.text.g, colours.text.b);
+    QColor text(colours.text.r, colours.text.g, colours.text.b);
+    // The locked list's grey text is kept only where it can still be read:
+    // on the green that a reply brings, or any other near colour, a darker
+    // grey keeps the names legible while the list stays disabled.
+    if (std::abs(qGray(background.rgb()) - qGray(text.rgb())) < 80) text = QColor(90, 90, 90);
     m_weapons->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const WeaponRow& row = rows[static_cast<size_t>(r)];

@@ -19,6 +19,8 @@
 #include <memory>
 
 #include "app/console.h"
+#include "app/ui/console_signals.h"
+#include "link/qt/session_host.h"
 #include "page_screenshots.h"
 #include "settings/settings_fixtures.h"
 #include "settings/ui/settings_file_dialog.h"
@@ -26,6 +28,9 @@
 #include "support/fakes.h"
 #include "support/temp_dir.h"
 #include "support/virtual_host.h"
+#ifdef TAVRIN_SIM_PATH
+#include "sim/sim_client.h"
+#endif
 
 namespace tavrin::testing {
 namespace {
@@ -123,6 +128,9 @@ class SettingsViewsTest : public QObject {
     void saveChangeLoadAndApplySendsTheBulkWithItsProgress();
     // Only with TAVRIN_SCREENSHOT_DIR set.
     void screenshots();
+#ifdef TAVRIN_SIM_PATH
+    void changesReachTheSimulatorsNextSettingsReply();
+#endif
 };
 
 void SettingsViewsTest::startsLockedAndNothingReacts() {
@@ -330,6 +338,91 @@ void SettingsViewsTest::screenshots() {
     QTRY_COMPARE(Find<QProgressBar>(page, QStringLiteral("bulkProgress"))->value(), 11);
     QVERIFY(SaveLightAndDark(page, QStringLiteral("settings-bulk-send")));
 }
+
+#ifdef TAVRIN_SIM_PATH
+namespace {
+
+// The console with its real worker thread, as the window wires it, and the
+// Settings tab's host.
+struct SimConsole final : SettingsPageHost {
+    explicit SimConsole(const std::string& dir)
+        : host(consoleSignals), console(dir, host, dialogs, clock, host, consoleSignals) {
+        host.Attach(console.Session());
+        consoleSignals.Attach(console);
+    }
+    ~SimConsole() override {
+        console.Close(false);
+        host.WaitForWorkersInPlace(1000);
+    }
+    void ApplySettingsFile(const std::string& applied) override {
+        console.ApplySettingsFile(applied);
+    }
+    SettingsBulkProgress BulkProgress() const override {
+        const auto p = console.Session().Bulk();
+        return {p.done, p.total, p.running};
+    }
+    void SettingsSaved() override {}
+
+    ConsoleSignals consoleSignals;
+    ScriptedDialogs dialogs;
+    SystemClock clock;
+    QtSessionHost host;
+    mutable Console console;
+};
+
+}  // namespace
+
+void SettingsViewsTest::changesReachTheSimulatorsNextSettingsReply() {
+    SimProcess sim(TAVRIN_SIM_PATH, {"--seed", "7", "--user", "admin", "--password", "secret"});
+    QVERIFY(sim.Port() > 0);
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("Configs"));
+    std::ofstream(dir.File("Configs/servers.cfg"), std::ios::binary)
+        << "*FAV*Sim,127.0.0.1," << sim.Port() << ",admin,secret\r\n";
+    SimConsole c(dir.Path());
+    int settingsReplies = 0;
+    SettingsPage page(c.console.Settings(), c.dialogs, c);
+    // As the main window routes them.
+    connect(&c.consoleSignals, &ConsoleSignals::replyRouted, &page, [&](ReplyKind kind, int) {
+        if (kind == ReplyKind::GameSettings) ++settingsReplies;
+        if (kind == ReplyKind::GameSettings || kind == ReplyKind::SettingChanged ||
+            kind == ReplyKind::Weapons || kind == ReplyKind::WeaponChanged)
+            page.Refresh();
+    });
+    page.show();
+    c.console.Initialise();
+    QTRY_VERIFY_WITH_TIMEOUT(c.console.Started(), 10000);
+    QVERIFY(c.console.Login());
+    // The login fetches the settings: the tab shows the simulator's.
+    QTRY_VERIFY_WITH_TIMEOUT(settingsReplies >= 1, 20000);
+    auto* friendlyFire = Find<QCheckBox>(page, QStringLiteral("setting15"));
+    QVERIFY(friendlyFire->isChecked());
+    QCOMPARE(Find<QLineEdit>(page, QStringLiteral("setting24"))->text(),
+             QStringLiteral("TavrinSim"));
+
+    QTest::mouseClick(Find<QPushButton>(page, QStringLiteral("settingsLock")), Qt::LeftButton);
+    QTest::mouseClick(friendlyFire, Qt::LeftButton);
+    auto* kills = Find<QSlider>(page, QStringLiteral("setting20"));
+    kills->setSliderDown(true);
+    kills->setSliderPosition(63);
+    kills->setSliderDown(false);
+    auto* title = Find<QLineEdit>(page, QStringLiteral("setting24"));
+    title->setFocus();
+    title->selectAll();
+    QTest::keyClicks(title, QStringLiteral("Night"));
+    QTest::mouseClick(Find<QPushButton>(page, QStringLiteral("settingSet24")), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(page, QStringLiteral("settingsRefresh")), Qt::LeftButton);
+
+    // The simulator's next settings reply holds the new values.
+    QTRY_VERIFY_WITH_TIMEOUT(settingsReplies >= 2, 20000);
+    QVERIFY(!friendlyFire->isChecked());
+    QCOMPARE(c.console.Settings().Value(15), std::string("0"));
+    QCOMPARE(c.console.Settings().Value(20), std::string("60"));
+    QCOMPARE(kills->value(), 60);
+    QCOMPARE(c.console.Settings().Value(24), std::string("Night"));
+    QCOMPARE(title->text(), QStringLiteral("Night"));
+}
+#endif
 
 }  // namespace tavrin::testing
 

@@ -189,6 +189,16 @@ void SettingsViewsTest::tickSliderTextAndTimeOfDaySendTheirCommands() {
     percent->setSliderDown(false);
     QCOMPARE(f.commands.Texts().back(), std::string("set votePercent 0.25"));
 
+    // Keys step a slider; the run of steps sends once, when the slider rests.
+    auto* armory = Find<QSlider>(page, QStringLiteral("setting23"));
+    armory->setFocus();
+    const size_t sentBefore = f.commands.commands.size();
+    QTest::keyClick(armory, Qt::Key_Right);
+    QTest::keyClick(armory, Qt::Key_Right);
+    QCOMPARE(f.commands.commands.size(), sentBefore);
+    QTRY_COMPARE(f.commands.commands.size(), sentBefore + 1);
+    QCOMPARE(f.commands.Texts().back(), std::string("set armoryTimer 40"));
+
     auto* title = Find<QLineEdit>(page, QStringLiteral("setting24"));
     title->setFocus();
     title->selectAll();

@@ -29,6 +29,8 @@ struct DebugDataFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
     void ClockTicked() override {}
 
     void SetUp() override {
+        // A DebugMode start-up asks too; there, every answer is No.
+        dialogs.yesNoAnswers = {false, false, false};
         console = std::make_unique<Console>(dir.Path(), host, dialogs, clock, *this, *this);
         host.session = &console->Session();
         host.clock = &clock;

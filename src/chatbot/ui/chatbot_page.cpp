@@ -294,6 +294,8 @@ void ChatBotPage::renderChat() {
         item->setText(kTimeColumn, FromWire(row.time).trimmed());
         item->setTextAlignment(kTimeColumn, Qt::AlignCenter);
         item->setText(kTextColumn, FromWire(row.text));
+        // A line wider than the list can still be read whole.
+        item->setToolTip(kTextColumn, item->text(kTextColumn));
         if (!row.caught.empty()) {
             if (auto span = CaughtWordSpan(row.text, row.caught))
                 item->setData(

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <string>
+
+#include "common/event_log.h"
+#include "common/host.h"
+#include "common/ui/popup_chooser.h"
+#include "players/admin_actions.h"
+#include "players/admin_menu.h"
+#include "players/player_list.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace tavrin {
+
+class AdminMenuDialog;
+class PlayerFilterModel;
+class PlayerListModel;
+class PlayerStatsModel;
+
+// The Players tab (object name "playersPage"): the players list
+// ("playerList": team picture, id, name, team, class, kills, deaths, ping;
+// header clicks sort with an arrow on the sorted column; a tooltip per row),
+// the filter box over it ("playerFilter": part of a name, or the start of a
+// team's name), the team tallies ("statsTable"), "Show Host"
+// ("showHostCheck"), "Refresh PlayerList" ("refreshPlayersButton"), "Edit
+// Admin Menu" ("editAdminMenuButton", the "Player Admin Menu" dialog) and the
+// count of shown and selected players ("selectedCountLabel").
+//
+// A right click on a player, or the Menu key or Shift+F10 on the current one,
+// opens the admin popup built from the admin menu; the chosen entry goes to
+// AdminActions, which asks for confirmation and posts the commands.
+//
+// The page renders the core's PlayerList and never parses: the main window
+// calls Refresh() after the session has routed a player list, that is on
+// ConsoleSignals::replyRouted with ReplyKind::PlayerList. The list follows
+// each refresh in place: selection, current row, scroll position and sort
+// survive, a player being the same row by id.
+class PlayersPage final : public QWidget {
+    Q_OBJECT
+
+  public:
+    // `adminMenuText` is the text loaded at start-up (read at each right
+    // click, so a load after the page was built is seen); the editor's OK
+    // replaces it for this page and writes Configs/adminmenu.cfg under
+    // `programDir` (which ends with the separator), a failure going to `log`.
+    // `dialogs` shows the page's own messages (the menu's "!", the editor's
+    // refusals); AdminActions asks its confirmation through its own.
+    PlayersPage(PlayerList& players, AdminActions& actions, const std::string& adminMenuText,
+                const std::string& programDir, EventSink& log, UserDialogs& dialogs,
+                QWidget* parent = nullptr);
+    ~PlayersPage() override;
+
+    // Test hook: how popups are shown and chosen from (QMenu::exec unless set).
+    void SetPopupChooser(PopupChooser chooser) { m_chooser = std::move(chooser); }
+
+    // The admin menu the popup offers: the loaded one, or the last one saved.
+    const std::string& AdminMenuText() const { return m_menuFile.Text(); }
+    // The editor while it is open, else null.
+    AdminMenuDialog* OpenEditor() const { return m_editor; }
+
+  public slots:
+    // Shows the core's rows, tallies, sort and Show Host state now.
+    void Refresh();
+    // "Edit Admin Menu": opens the editor, window-modal (no nested event loop);
+    // its OK saves the menu.
+    void editAdminMenu();
+    // The admin popup for the player at `viewportPos` of the list's viewport.
+    void showPlayerPopup(const QPoint& viewportPos);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void handleHeaderClicked(int column);
+    void handleShowHostToggled(bool on);
+    void showCounts();
+    void sizeColumns();
+
+    PlayerList& m_players;
+    AdminActions& m_actions;
+    AdminMenuFile m_menuFile;
+    UserDialogs& m_dialogs;
+    PopupChooser m_chooser = ExecPopup;
+
+    PlayerListModel* m_model = nullptr;
+    PlayerFilterModel* m_filter = nullptr;
+    PlayerStatsModel* m_stats = nullptr;
+    QLineEdit* m_filterBox = nullptr;
+    QTableView* m_list = nullptr;
+    QTableView* m_statsTable = nullptr;
+    QCheckBox* m_showHost = nullptr;
+    QPushButton* m_refresh = nullptr;
+    QPushButton* m_edit = nullptr;
+    QLabel* m_counts = nullptr;
+    QPointer<AdminMenuDialog> m_editor;
+};
+
+}  // namespace tavrin

@@ -1,6 +1,7 @@
 #include "missions/ui/missions_page.h"
 
 #include <QEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -8,7 +9,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
 #include <map>
@@ -91,7 +91,7 @@ MissionsPage::MissionsPage(CMissions& missions, QWidget* parent)
                                    QStringLiteral("Ask the server for all its missions"), this);
 
     auto* cycleHint = new QLabel(
-        QStringLiteral("Double click removes a mission; right click for the mission menu."), this);
+        QStringLiteral("Double click removes a mission; right click for its menu."), this);
     cycleHint->setObjectName(QStringLiteral("cycleHint"));
     cycleHint->setWordWrap(true);
     auto* availableHint =
@@ -99,21 +99,21 @@ MissionsPage::MissionsPage(CMissions& missions, QWidget* parent)
     availableHint->setObjectName(QStringLiteral("availableHint"));
     availableHint->setWordWrap(true);
 
-    auto* left = new QVBoxLayout;
-    left->addWidget(m_cycle, 1);
-    auto* leftButtons = new QHBoxLayout;
-    leftButtons->addWidget(m_refreshCycle);
-    leftButtons->addWidget(cycleHint, 1);
-    left->addLayout(leftButtons);
-    auto* right = new QVBoxLayout;
-    right->addWidget(m_available, 1);
-    auto* rightButtons = new QHBoxLayout;
-    rightButtons->addWidget(m_refreshAvailable);
-    rightButtons->addWidget(availableHint, 1);
-    right->addLayout(rightButtons);
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
-    layout->addLayout(right, 1);
+    // A grid, so both lists end at the same height whatever their hints take.
+    auto* cycleRow = new QHBoxLayout;
+    cycleRow->addWidget(m_refreshCycle);
+    cycleRow->addWidget(cycleHint, 1);
+    auto* availableRow = new QHBoxLayout;
+    availableRow->addWidget(m_refreshAvailable);
+    availableRow->addWidget(availableHint, 1);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(m_cycle, 0, 0);
+    layout->addWidget(m_available, 0, 1);
+    layout->addLayout(cycleRow, 1, 0);
+    layout->addLayout(availableRow, 1, 1);
+    layout->setRowStretch(0, 1);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(1, 1);
 
     connect(m_cycle, &QWidget::customContextMenuRequested, this, &MissionsPage::showMissionMenu);
     connect(m_cycle, &QAbstractItemView::doubleClicked, this,

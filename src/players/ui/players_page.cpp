@@ -205,6 +205,10 @@ void PlayersPage::showPlayerPopup(const QPoint& viewportPos) {
         row, [this, &popups] { return ShowAdminMenu(m_menuFile.Text(), m_dialogs, popups); });
 }
 
+AdminMenuDialog* PlayersPage::OpenEditor() const {
+    return m_editor;
+}
+
 void PlayersPage::editAdminMenu() {
     if (m_editor) {
         m_editor->raise();

@@ -63,7 +63,7 @@ class PlayersPage final : public QWidget {
     // The admin menu the popup offers: the loaded one, or the last one saved.
     const std::string& AdminMenuText() const { return m_menuFile.Text(); }
     // The editor while it is open, else null.
-    AdminMenuDialog* OpenEditor() const { return m_editor; }
+    AdminMenuDialog* OpenEditor() const;
 
   public slots:
     // Shows the core's rows, tallies, sort and Show Host state now.

@@ -1,6 +1,7 @@
 #include "common/ui/icons.h"
 
 #include <QHash>
+#include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -118,7 +119,11 @@ QPixmap StripPixmap(int index, const QPalette& palette) {
 QVariant StripDecoration(int index, const QPalette& palette) {
     QPixmap pixmap = StripPixmap(index, palette);
     if (pixmap.isNull()) return {};
-    return pixmap;
+    // The same drawing on a selected row: a style would otherwise tint it
+    // with the selection colour, and a red square would turn purple.
+    QIcon icon(pixmap);
+    icon.addPixmap(pixmap, QIcon::Selected);
+    return icon;
 }
 
 QColor ListTint(Rgb tint, const QPalette& palette) {

@@ -31,7 +31,8 @@ inline constexpr int kPictureSide = 16;
 // the strip (kNoPicture, a team code such as 12) is a null pixmap.
 QPixmap StripPixmap(int index, const QPalette& palette);
 
-// The same as a model's DecorationRole value: empty for a null pixmap.
+// The same as a model's DecorationRole value (an icon that looks the same on a
+// selected row); empty for a null pixmap.
 QVariant StripDecoration(int index, const QPalette& palette);
 
 // The background of a list's rows. The lists have light tints of their own

@@ -90,12 +90,10 @@ MissionsPage::MissionsPage(CMissions& missions, QWidget* parent)
     m_refreshAvailable = NewButton("refreshAvailableButton",
                                    QStringLiteral("Ask the server for all its missions"), this);
 
-    auto* cycleHint = new QLabel(
-        QStringLiteral("Double click removes a mission; right click for its menu."), this);
+    auto* cycleHint = new QLabel(QStringLiteral("Double click: remove. Right click: menu."), this);
     cycleHint->setObjectName(QStringLiteral("cycleHint"));
     cycleHint->setWordWrap(true);
-    auto* availableHint =
-        new QLabel(QStringLiteral("Double click adds a mission to the cycle."), this);
+    auto* availableHint = new QLabel(QStringLiteral("Double click: add to the cycle."), this);
     availableHint->setObjectName(QStringLiteral("availableHint"));
     availableHint->setWordWrap(true);
 

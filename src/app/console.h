@@ -74,6 +74,8 @@ class Console final : private CommandSink {
     const std::string& ProgramDir() const { return m_programDir; }
 
     EventLog& Log() { return m_log; }
+    // Where every page asks its questions: connection events wait while one is open.
+    UserDialogs& Dialogs() { return m_dialogs; }
     RatSession& Session() { return *m_session; }
     CServer& Server() { return m_server; }
     PlayerList& Players() { return m_players; }

@@ -101,8 +101,11 @@ struct ChatRoundTrip : ::testing::TestWithParam<uint32_t> {
     std::vector<ChatRow> RowsOfLastPoll() const {
         const std::string stamp = "[" + TimeText(clock.Now()) + "] ";
         std::vector<ChatRow> rows;
-        for (const auto& row : bot.ChatRows())
-            if (row.time == stamp) rows.insert(rows.begin(), row);
+        for (ChatRow row : bot.ChatRows()) {
+            if (row.time != stamp) continue;
+            row.caught.clear();  // which word caught a row is the ChatBot's own tests' matter
+            rows.insert(rows.begin(), row);
+        }
         return rows;
     }
 };
@@ -126,7 +129,7 @@ TEST_P(ChatRoundTrip, NewLinesOverSuccessiveRepliesAreExactlyTheLinesTheGameAdde
     {
         std::vector<ChatRow> want;
         for (const auto& line : game.ChatLines())
-            want.push_back({kImageShown, "[" + TimeText(clock.Now()) + "] ", line});
+            want.push_back({kImageShown, "[" + TimeText(clock.Now()) + "] ", line, ""});
         EXPECT_EQ(RowsOfLastPoll(), want);
         EXPECT_TRUE(chatLog.blocks.empty());
     }
@@ -156,7 +159,7 @@ TEST_P(ChatRoundTrip, NewLinesOverSuccessiveRepliesAreExactlyTheLinesTheGameAdde
         std::vector<ChatRow> want;
         for (const auto& line : now)
             want.push_back({IsRude(line) ? kImageCaught : kImageClean,
-                            "[" + TimeText(clock.Now()) + "] ", line});
+                            "[" + TimeText(clock.Now()) + "] ", line, ""});
         EXPECT_EQ(RowsOfLastPoll(), want);
         EXPECT_EQ(bot.Scan().linesToScan, now.empty() ? "None" : std::to_string(now.size()));
         EXPECT_LE(bot.Lines().Lines().size(), kMaxChatLines);

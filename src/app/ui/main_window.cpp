@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -20,8 +21,12 @@
 #include "app/ui/info_window.h"
 #include "app/ui/server_page.h"
 #include "app/ui/status_field.h"
+#include "chatbot/ui/chatbot_page.h"
 #include "common/ui/log_viewer.h"
 #include "common/ui/text_codec.h"
+#include "missions/ui/missions_page.h"
+#include "players/ui/players_page.h"
+#include "settings/settings_file.h"
 
 namespace tavrin {
 namespace {
@@ -68,6 +73,18 @@ const char* LookName(ConnectionLook look) {
     return "offline";
 }
 
+// A page with many controls scrolls inside its tab rather than holding the
+// window at its own full size. The tab carries the page's name; the page
+// itself is "<name>Content".
+QWidget* Scrolled(QWidget* page) {
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    page->setObjectName(page->objectName() + QStringLiteral("Content"));
+    scroll->setWidget(page);
+    return scroll;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget* parent)
@@ -84,6 +101,17 @@ MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget
         QWidget* page = nullptr;
         if (i == 0)
             page = m_serverPage = new ServerPage(console, consoleSignals, m_tabs);
+        else if (i == 1)
+            page = m_playersPage =
+                new PlayersPage(console.Players(), console.Actions(), console.AdminMenuText(),
+                                console.ProgramDir(), console.Log(), console.Dialogs(), m_tabs);
+        else if (i == 2)
+            page = m_missionsPage = new MissionsPage(console.Missions(), m_tabs);
+        else if (i == 3)
+            page = Scrolled(m_settingsPage =
+                                new SettingsPage(console.Settings(), console.Dialogs(), *this));
+        else if (i == 4)
+            page = Scrolled(m_chatBotPage = new ChatBotPage(console.ChatBot(), console.Dialogs()));
         else
             page = new QWidget(m_tabs);  // filled as its subsystem's page comes
         page->setObjectName(QString::fromLatin1(entry.objectName));
@@ -105,9 +133,27 @@ MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget
 
     m_eventViewer = new LogViewer(
         console.Log(), LogViewer::Kind::Event,
-        [&console] { return console.Server().ConnectionStarted(); }, this);
+        [&console] { return console.Session().FieldText(Field::TabConnectionStarted); }, this);
     m_chatViewer = new LogViewer(console.Log(), LogViewer::Kind::Chat, this);
     m_infoWindow = new InfoWindow(console, consoleSignals, this);
+
+    connect(&consoleSignals, &ConsoleSignals::replyRouted, this,
+            [this](ReplyKind kind, int) { handleReplyRouted(kind); });
+    // The sanctions pass runs on the clock tick; a new connection resets the ChatBot.
+    connect(&consoleSignals, &ConsoleSignals::clockTicked, m_chatBotPage,
+            &ChatBotPage::RefreshCaught);
+    connect(&consoleSignals, &ConsoleSignals::fieldChanged, this,
+            [this](Field field, const QString&) {
+                if (field != Field::Connection) return;
+                // A connect request empties the mission lists and resets the ChatBot.
+                m_chatBotPage->Refresh();
+                m_missionsPage->Refresh();
+            });
+    // Start-up may have parsed canned replies (a DebugMode build).
+    connect(&consoleSignals, &ConsoleSignals::started, this, [this] {
+        m_playersPage->Refresh();
+        m_missionsPage->Refresh();
+    });
     m_infoWindow->hide();
 
     BuildMenus();
@@ -337,6 +383,42 @@ void MainWindow::showConnectionLook() {
     font.setBold(look != ConnectionLook::Offline);
     field->setFont(font);
     field->update();
+}
+
+void MainWindow::handleReplyRouted(ReplyKind kind) {
+    switch (kind) {
+        case ReplyKind::GameSettings:
+        case ReplyKind::SettingChanged:
+        case ReplyKind::Weapons:
+        case ReplyKind::WeaponChanged:
+            m_settingsPage->Refresh();
+            break;
+        case ReplyKind::Chat:
+            m_chatBotPage->Refresh();
+            break;
+        case ReplyKind::PlayerList:
+            m_playersPage->Refresh();
+            break;
+        case ReplyKind::MissionList:
+        case ReplyKind::MissionChange:
+            m_missionsPage->Refresh();
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::ApplySettingsFile(const std::string& applied) {
+    m_console.ApplySettingsFile(applied);
+}
+
+SettingsBulkProgress MainWindow::BulkProgress() const {
+    const auto bulk = m_console.Session().Bulk();
+    return {bulk.done, bulk.total, bulk.running};
+}
+
+void MainWindow::SettingsSaved() {
+    m_console.Session().SetField(Field::RatResponse, std::string(kSettingsSavedStatus));
 }
 
 }  // namespace tavrin

@@ -8,6 +8,7 @@
 #include "app/console.h"
 #include "app/ui/console_signals.h"
 #include "app/window_state.h"
+#include "settings/ui/settings_page.h"
 
 class QCheckBox;
 class QPushButton;
@@ -15,7 +16,10 @@ class QTabWidget;
 
 namespace tavrin {
 
+class ChatBotPage;
 class InfoWindow;
+class MissionsPage;
+class PlayersPage;
 class LogViewer;
 class ServerPage;
 class StatusField;
@@ -27,7 +31,7 @@ class StatusField;
 //
 // It renders the console's fields and controls as they change and hands each
 // gesture to the console; it decides nothing about the game server.
-class MainWindow final : public QMainWindow {
+class MainWindow final : public QMainWindow, private SettingsPageHost {
     Q_OBJECT
 
   public:
@@ -71,6 +75,12 @@ class MainWindow final : public QMainWindow {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // SettingsPageHost: the Settings tab's bulk send goes through the console.
+    void ApplySettingsFile(const std::string& applied) override;
+    SettingsBulkProgress BulkProgress() const override;
+    void SettingsSaved() override;
+    // A routed reply refreshes the page of its kind.
+    void handleReplyRouted(ReplyKind kind);
     QWidget* BuildStatusPanel();
     QWidget* BuildButtonRow();
     void BuildMenus();
@@ -82,6 +92,10 @@ class MainWindow final : public QMainWindow {
     Console& m_console;
     QTabWidget* m_tabs = nullptr;
     ServerPage* m_serverPage = nullptr;
+    PlayersPage* m_playersPage = nullptr;
+    MissionsPage* m_missionsPage = nullptr;
+    SettingsPage* m_settingsPage = nullptr;
+    ChatBotPage* m_chatBotPage = nullptr;
     std::array<StatusField*, 6> m_fields{};
     QCheckBox* m_autoRefresh = nullptr;
     QPushButton* m_reviewEventLog = nullptr;

@@ -229,8 +229,8 @@ bool MissionsPage::eventFilter(QObject* watched, QEvent* event) {
 void MissionsPage::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange && m_cycleModel) {
-        m_cycleModel->SetPalette(m_cycle->palette());
-        m_availableModel->SetPalette(m_available->palette());
+        m_cycleModel->SetPalette(palette());
+        m_availableModel->SetPalette(palette());
     }
 }
 

@@ -235,8 +235,8 @@ bool PlayersPage::eventFilter(QObject* watched, QEvent* event) {
 void PlayersPage::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange && m_model) {
-        m_model->SetPalette(m_list->palette());
-        m_stats->SetPalette(m_statsTable->palette());
+        m_model->SetPalette(palette());
+        m_stats->SetPalette(palette());
     }
 }
 

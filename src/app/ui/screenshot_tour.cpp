@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTabWidget>
@@ -11,8 +12,13 @@
 #include "app/ui/info_window.h"
 #include "app/ui/widget_dialogs.h"
 #include "app/ui/window_app.h"
+#include "chatbot/ui/banned_words_dialog.h"
+#include "chatbot/ui/caught_window.h"
+#include "chatbot/ui/chatbot_page.h"
 #include "common/ui/log_viewer.h"
 #include "common/ui/server_details_dialog.h"
+#include "players/ui/admin_menu_dialog.h"
+#include "players/ui/players_page.h"
 
 namespace tavrin {
 namespace {
@@ -160,6 +166,18 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->show();
         return static_cast<QWidget*>(dialog);
+    });
+    windowSteps(QStringLiteral("admin-menu-editor"), [&window] {
+        window.findChild<QPushButton*>(QStringLiteral("editAdminMenuButton"))->click();
+        return static_cast<QWidget*>(window.findChild<PlayersPage*>()->OpenEditor());
+    });
+    windowSteps(QStringLiteral("banned-words"), [&window] {
+        window.findChild<QPushButton*>(QStringLiteral("chatViewBannedWords"))->click();
+        return static_cast<QWidget*>(window.findChild<ChatBotPage*>()->BannedWords());
+    });
+    windowSteps(QStringLiteral("caught-players"), [&window] {
+        window.findChild<QPushButton*>(QStringLiteral("chatViewCaught"))->click();
+        return static_cast<QWidget*>(window.findChild<ChatBotPage*>()->Caught());
     });
     windowSteps(QStringLiteral("question"), [&window] {
         QMessageBox* box = WidgetDialogs::NewQuestionBox(

@@ -31,29 +31,15 @@
 #include "settings/ui/settings_page.h"
 #include "sim/sim_client.h"
 #include "support/fakes.h"
+#include "support/qt_loop.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using tavrin::testing::RunUntil;
 using tavrin::testing::SimProcess;
 using tavrin::testing::TempDir;
-
-bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    poll.start(5);
-    limit.start(timeout);
-    loop.exec();
-    return done();
-}
 
 // The console as the window wires it, and the Settings tab's host.
 struct Rig final : tavrin::SettingsPageHost {

@@ -25,11 +25,13 @@
 #include "app/ui/window_app.h"
 #include "common/ui/log_viewer.h"
 #include "sim/sim_client.h"
+#include "support/qt_loop.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using tavrin::testing::RunUntil;
 using tavrin::testing::SimProcess;
 using tavrin::testing::TempDir;
 
@@ -56,23 +58,6 @@ class Beat {
     QElapsedTimer m_since;
     std::vector<qint64> m_gaps;
 };
-
-// Runs the event loop until `done` holds or `timeout` has passed.
-bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    poll.start(5);
-    limit.start(timeout);
-    loop.exec();
-    return done();
-}
 
 struct Phase {
     explicit Phase(std::string n) : name(std::move(n)) {}

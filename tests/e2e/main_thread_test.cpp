@@ -21,42 +21,15 @@
 #include "link/qt/session_host.h"
 #include "sim/sim_client.h"
 #include "support/fakes.h"
+#include "support/qt_environment.h"
+#include "support/qt_loop.h"
 #include "support/temp_dir.h"
 
 namespace tavrin::testing {
 namespace {
 
-// One application object for every test of the program.
-class QtEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override { m_app = std::make_unique<QCoreApplication>(m_argc, m_argv); }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    int m_argc = 1;
-    char m_name[16] = "test_e2e";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QCoreApplication> m_app;
-};
 [[maybe_unused]] const auto* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Runs the event loop until `done` holds or `timeout` has passed.
-bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    poll.start(10);
-    limit.start(timeout);
-    loop.exec();
-    return done();
-}
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment<QCoreApplication>("test_e2e"));
 
 // A console logged in to a sim, with its ChatBot on and two warn-only words.
 class MainThread : public ::testing::Test {

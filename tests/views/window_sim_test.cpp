@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -19,6 +21,7 @@
 
 #include "app/ui/status_field.h"
 #include "app/ui/window_app.h"
+#include "players/ui/players_page.h"
 #include "sim/sim_client.h"
 #include "support/qt_environment.h"
 #include "support/qt_loop.h"
@@ -253,6 +256,56 @@ TEST_F(WindowSim, AQuestionOpenWhileRepliesArriveHoldsThemUntilItIsAnswered) {
     EXPECT_EQ(routedBeforeAnswer, 0u) << "a reply ran while the question was open";
     // Then each in its turn.
     EXPECT_EQ(m_routed, (std::vector<int>{kReplyPlayers, kReplyMissions, kReplyNone}));
+}
+
+// The action at `path` in a popup: a submenu's title, then an item.
+QAction* ActionAt(QMenu& menu, const QStringList& path) {
+    QMenu* in = &menu;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        QAction* found = nullptr;
+        for (QAction* a : in->actions())
+            if (a->text() == path[i]) found = a;
+        if (!found || i + 1 == path.size()) return found;
+        in = found->menu();
+        if (!in) return nullptr;
+    }
+    return nullptr;
+}
+
+TEST_F(WindowSim, APuntFromThePlayersPopupRemovesThePlayerFromTheGame) {
+    LogIn();
+    auto* page = m_app->Window().findChild<PlayersPage*>();
+    auto* list = Find<QAbstractItemView>("playerList");
+    ASSERT_TRUE(page != nullptr && list != nullptr);
+    ASSERT_TRUE(RunUntil([&] { return list->model()->rowCount() > 3; }, 20s));
+
+    const QModelIndex idCell = list->model()->index(2, 0);
+    const QString id = idCell.data().toString().trimmed();
+    const QString name = list->model()->index(2, 1).data().toString().trimmed();
+    ASSERT_FALSE(id.isEmpty());
+    page->SetPopupChooser([](QMenu& menu, const QPoint&) {
+        return ActionAt(menu, {QStringLiteral("Punt"), QStringLiteral("KICKED FOR TEAM-KILLING")});
+    });
+    m_app->Dialogs().AnswerNextYesNo(true);
+    const size_t from = m_sim.Lines().size();
+    list->scrollTo(idCell);
+    const QPoint at = list->visualRect(list->model()->index(2, 1)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &event);
+
+    // The punt reaches the game, and the list the console fetches after it
+    // no longer holds the player.
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            return m_sim.FindLine("cmd: player punt " + id.toStdString(), from, 0ms).has_value();
+        },
+        10s));
+    auto holdsPlayer = [&] {
+        for (int r = 0; r < list->model()->rowCount(); ++r)
+            if (list->model()->index(r, 0).data().toString().trimmed() == id) return true;
+        return false;
+    };
+    EXPECT_TRUE(RunUntil([&] { return !holdsPlayer(); }, 10s)) << name.toStdString();
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 #include "app/ui/screenshot_tour.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
@@ -170,6 +174,34 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
     windowSteps(QStringLiteral("admin-menu-editor"), [&window] {
         window.findChild<QPushButton*>(QStringLiteral("editAdminMenuButton"))->click();
         return static_cast<QWidget*>(window.findChild<PlayersPage*>()->OpenEditor());
+    });
+    // The players' popup lives only while it is being chosen from: its
+    // picture is taken then, and nothing is chosen.
+    auto popup = std::make_shared<QPixmap>();
+    m_steps.push_back([&window, popup] {
+        window.ShowTab(1);
+        auto* page = window.findChild<PlayersPage*>();
+        auto* list = window.findChild<QAbstractItemView*>(QStringLiteral("playerList"));
+        page->SetPopupChooser([popup](QMenu& menu, const QPoint&) -> QAction* {
+            menu.adjustSize();
+            *popup = menu.grab();
+            return nullptr;
+        });
+        const QPoint at = list->visualRect(list->model()->index(0, 1)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &event);
+        page->SetPopupChooser(ExecPopup);
+        window.ShowTab(0);
+    });
+    m_steps.push_back([this, popup, variant] {
+        const QString path =
+            m_dir + QStringLiteral("/player-popup-") + variant + QStringLiteral(".png");
+        if (!popup->isNull() && popup->save(path)) {
+            ++m_saved;
+            return;
+        }
+        std::fprintf(stderr, "screenshots: the players' popup did not open\n");
+        m_ok = false;
     });
     windowSteps(QStringLiteral("banned-words"), [&window] {
         window.findChild<QPushButton*>(QStringLiteral("chatViewBannedWords"))->click();

@@ -21,6 +21,7 @@
 
 #include "app/ui/status_field.h"
 #include "app/ui/window_app.h"
+#include "missions/ui/missions_page.h"
 #include "players/ui/players_page.h"
 #include "sim/sim_client.h"
 #include "support/qt_environment.h"
@@ -306,6 +307,76 @@ TEST_F(WindowSim, APuntFromThePlayersPopupRemovesThePlayerFromTheGame) {
         return false;
     };
     EXPECT_TRUE(RunUntil([&] { return !holdsPlayer(); }, 10s)) << name.toStdString();
+}
+
+// A double click as the desktop sends it.
+void DoubleClickRow(QAbstractItemView& view, int row) {
+    const QModelIndex index = view.model()->index(row, 1);
+    view.scrollTo(index);
+    const QPoint at = view.visualRect(index).center();
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, at);
+}
+
+TEST_F(WindowSim, MissionEditsOnTheMissionsPageReachTheGamesCycle) {
+    LogIn();
+    m_app->Window().ShowTab(2);
+    auto* page = m_app->Window().findChild<MissionsPage*>();
+    auto* cycle = Find<QAbstractItemView>("cycleList");
+    auto* available = Find<QAbstractItemView>("availableList");
+    ASSERT_TRUE(page != nullptr && cycle != nullptr && available != nullptr);
+    ASSERT_TRUE(RunUntil(
+        [&] { return cycle->model()->rowCount() > 1 && available->model()->rowCount() > 1; }, 20s));
+    const int cycleRows = cycle->model()->rowCount();
+    auto sent = [&](const std::string& command, size_t from) {
+        return RunUntil([&] { return m_sim.FindLine("cmd: " + command, from, 0ms).has_value(); },
+                        10s);
+    };
+
+    // A double click on an available mission not in the cycle adds it; the
+    // cycle shows it.
+    auto fileAt = [](QAbstractItemView& view, int row) {
+        const QAbstractItemModel& m = *view.model();
+        for (int c = 0; c < m.columnCount(); ++c)
+            if (m.headerData(c, Qt::Horizontal).toString().trimmed() == QStringLiteral("Filename"))
+                return m.index(row, c).data().toString().trimmed();
+        return QString();
+    };
+    QStringList inCycle;
+    for (int r = 0; r < cycleRows; ++r) inCycle << fileAt(*cycle, r);
+    int newRow = -1;
+    for (int r = 0; r < available->model()->rowCount() && newRow < 0; ++r)
+        if (!inCycle.contains(fileAt(*available, r))) newRow = r;
+    ASSERT_GE(newRow, 0) << inCycle.join(QLatin1Char(' ')).toStdString();
+    size_t from = m_sim.Lines().size();
+    DoubleClickRow(*available, newRow);
+    ASSERT_TRUE(sent("mission add ", from)) << Lines();
+    EXPECT_TRUE(RunUntil([&] { return cycle->model()->rowCount() == cycleRows + 1; }, 10s));
+
+    // A double click on the last cycle row removes it again.
+    from = m_sim.Lines().size();
+    DoubleClickRow(*cycle, cycle->model()->rowCount() - 1);
+    ASSERT_TRUE(sent("mission remove ", from)) << Lines();
+    EXPECT_TRUE(RunUntil([&] { return cycle->model()->rowCount() == cycleRows; }, 10s));
+
+    // The cycle's menu: Set as Next Mission, then Run Next Mission.
+    for (const char* item : {"Set as Next Mission", "Run Next Mission"}) {
+        page->SetPopupChooser([item](QMenu& menu, const QPoint&) {
+            return ActionAt(menu, {QString::fromLatin1(item)});
+        });
+        from = m_sim.Lines().size();
+        const QModelIndex second = cycle->model()->index(1, 0);
+        const QPoint at = cycle->visualRect(second).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, cycle->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(cycle->viewport(), &event);
+        EXPECT_TRUE(
+            sent(std::string(item) == "Set as Next Mission" ? "mission setnext " : "mission cycle",
+                 from))
+            << item << "\n"
+            << Lines();
+    }
 }
 
 }  // namespace

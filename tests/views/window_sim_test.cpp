@@ -21,6 +21,7 @@
 
 #include "app/ui/status_field.h"
 #include "app/ui/window_app.h"
+#include "chatbot/chatbot_config.h"
 #include "missions/ui/missions_page.h"
 #include "players/ui/players_page.h"
 #include "sim/sim_client.h"
@@ -377,6 +378,57 @@ TEST_F(WindowSim, MissionEditsOnTheMissionsPageReachTheGamesCycle) {
             << item << "\n"
             << Lines();
     }
+}
+
+TEST_F(WindowSim, EveryWeaponStateSetOnTheSettingsTabReachesTheGame) {
+    LogIn();
+    m_app->Window().ShowTab(3);
+    Click("settingsLock");  // the tab starts locked
+    for (const auto& [button, state] :
+         {std::pair{"weaponsAllYes", "always"}, std::pair{"weaponsAllArmory", "armory"},
+          std::pair{"weaponsAllNo", "never"}}) {
+        const size_t from = m_sim.Lines().size();
+        Click(button);
+        const std::string command = std::string("cmd: weapon set all ") + state;
+        EXPECT_TRUE(RunUntil([&] { return m_sim.FindLine(command, from, 0ms).has_value(); }, 10s))
+            << command;
+        // The game confirms, and the console fetches the list it now holds.
+        EXPECT_TRUE(RunUntil(
+            [&] { return m_sim.FindLine("cmd: weapon list", from, 0ms).has_value(); }, 10s));
+    }
+}
+
+TEST_F(WindowSim, APlayerWhoSaysABannedWordIsWarnedAndListedAsCaught) {
+    m_app->GetConsole().ChatBot().AcceptBannedWords(
+        ParseChatBotConfig("[WORDS]\r\n"
+                           "1\\zorblax\\Mind your words\\[0 PPts] - Warn Only\\0\\\r\n"
+                           "[WARNINGS]\r\n"
+                           "1\\Mind your words\\\r\n"
+                           "[DEFAULT]\r\n"
+                           "6"));
+    LogIn();
+    m_app->Window().ShowTab(4);
+    Click("chatStartStop");
+    const size_t from = m_sim.Lines().size();
+    ASSERT_EQ(m_sim.Control("say Mallory what a zorblax move").rfind("ok say Mallory", 0), 0u);
+
+    // The warning reaches the game once the chat has been fetched.
+    ASSERT_TRUE(RunUntil(
+        [&] { return m_sim.FindLine("cmd: chat send Mallory", from, 0ms).has_value(); }, 30s))
+        << Lines();
+    // The caught window lists him.
+    Click("chatViewCaught");
+    auto* caught = Find<QAbstractItemView>("caughtList");
+    ASSERT_TRUE(caught != nullptr);
+    auto lists = [&] {
+        for (int r = 0; r < caught->model()->rowCount(); ++r)
+            for (int c = 0; c < caught->model()->columnCount(); ++c)
+                if (caught->model()->index(r, c).data().toString().contains(
+                        QStringLiteral("Mallory")))
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(RunUntil(lists, 5s));
 }
 
 }  // namespace

@@ -10,8 +10,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -24,6 +26,8 @@
 #include "chatbot/chatbot_config.h"
 #include "missions/ui/missions_page.h"
 #include "players/ui/players_page.h"
+#include "settings/ui/settings_file_dialog.h"
+#include "settings/ui/settings_page.h"
 #include "sim/sim_client.h"
 #include "support/qt_environment.h"
 #include "support/qt_loop.h"
@@ -429,6 +433,55 @@ TEST_F(WindowSim, APlayerWhoSaysABannedWordIsWarnedAndListedAsCaught) {
         return false;
     };
     EXPECT_TRUE(RunUntil(lists, 5s));
+}
+
+TEST_F(WindowSim, ASavedSettingsFileLoadedAndAppliedPutsItsValuesBackInTheGame) {
+    LogIn();
+    m_app->Window().ShowTab(3);
+    Click("settingsLock");
+    auto* title = Find<QLineEdit>("setting24");  // the server title
+    ASSERT_TRUE(title != nullptr);
+    ASSERT_TRUE(RunUntil([&] { return title->text() == QStringLiteral("TavrinSim"); }, 10s));
+
+    // Save, then change the title on the game.
+    const std::string path = m_dir.File("saved-settings.txt");
+    m_app->Dialogs().AnswerNextFile(path);
+    Click("settingsSave");
+    ASSERT_TRUE(RunUntil([&] { return std::ifstream(path).good(); }, 5s));
+    size_t from = m_sim.Lines().size();
+    title->setText(QStringLiteral("Changed"));
+    Click("settingSet24");
+    ASSERT_TRUE(RunUntil(
+        [&] { return m_sim.FindLine("cmd: set serverName Changed", from, 0ms).has_value(); }, 10s));
+
+    // Load it and apply: the bulk send puts the saved title back, the
+    // progress bar goes to its end, and the thread keeps turning meanwhile.
+    auto* page = m_app->Window().findChild<SettingsPage*>();
+    auto* bar = Find<QProgressBar>("bulkProgress");
+    ASSERT_TRUE(page != nullptr && bar != nullptr);
+    int highest = 0;
+    QObject::connect(bar, &QProgressBar::valueChanged, bar,
+                     [&](int value) { highest = std::max(highest, value); });
+    int beats = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, &beat, [&] { ++beats; });
+    beat.start(5);
+    m_app->Dialogs().AnswerNextFile(path);
+    Click("settingsLoad");
+    ASSERT_TRUE(RunUntil([&] { return page->OpenFileDialog() != nullptr; }, 5s));
+    auto* apply =
+        page->OpenFileDialog()->findChild<QPushButton*>(QStringLiteral("settingsFileApply"));
+    ASSERT_TRUE(apply != nullptr);
+    from = m_sim.Lines().size();
+    QTest::mouseClick(apply, Qt::LeftButton);
+    ASSERT_TRUE(RunUntil(
+        [&] { return m_sim.FindLine("cmd: set serverName TavrinSim", from, 0ms).has_value(); },
+        30s))
+        << Lines();
+    ASSERT_TRUE(RunUntil([&] { return !m_app->GetConsole().Session().Bulk().running; }, 30s));
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(highest, bar->maximum());
+    EXPECT_GT(beats, 10) << "the main thread kept turning during the bulk send";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
@@ -23,6 +24,8 @@
 #include "common/ui/server_details_dialog.h"
 #include "players/ui/admin_menu_dialog.h"
 #include "players/ui/players_page.h"
+#include "settings/ui/settings_file_dialog.h"
+#include "settings/ui/settings_page.h"
 
 namespace tavrin {
 namespace {
@@ -202,6 +205,33 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
         }
         std::fprintf(stderr, "screenshots: the players' popup did not open\n");
         m_ok = false;
+    });
+    // A settings file saved and loaded: the Settings File Data dialog, then
+    // its Apply, and the Settings tab while the bulk send goes out.
+    auto fileDialog = std::make_shared<QPointer<SettingsFileDialog>>();
+    m_steps.push_back([this, &window, fileDialog] {
+        window.ShowTab(3);
+        auto* lock = window.findChild<QPushButton*>(QStringLiteral("settingsLock"));
+        if (lock->text() == QStringLiteral("Unlock")) lock->click();
+        const std::string path = m_app.GetConsole().ProgramDir() + "screenshot-settings.txt";
+        m_app.Dialogs().AnswerNextFile(path);
+        window.findChild<QPushButton*>(QStringLiteral("settingsSave"))->click();
+        m_app.Dialogs().AnswerNextFile(path);
+        window.findChild<QPushButton*>(QStringLiteral("settingsLoad"))->click();
+        *fileDialog = window.findChild<SettingsPage*>()->OpenFileDialog();
+    });
+    m_steps.push_back([this, fileDialog, variant] {
+        if (fileDialog->isNull()) {
+            std::fprintf(stderr, "screenshots: the Settings File Data dialog did not open\n");
+            m_ok = false;
+            return;
+        }
+        Save(*fileDialog, QStringLiteral("settings-file-data-") + variant);
+        (*fileDialog)->findChild<QPushButton*>(QStringLiteral("settingsFileApply"))->click();
+    });
+    m_steps.push_back([this, &window, variant] {
+        Save(&window, QStringLiteral("bulk-send-") + variant);
+        window.ShowTab(0);
     });
     windowSteps(QStringLiteral("banned-words"), [&window] {
         window.findChild<QPushButton*>(QStringLiteral("chatViewBannedWords"))->click();

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 
+#include "common/ui/new_button.h"
 #include "common/ui/server_details_dialog.h"
 #include "common/ui/text_codec.h"
 
@@ -50,12 +51,6 @@ QLineEdit* NewField(const char* objectName, QWidget* parent) {
     field->setObjectName(QString::fromLatin1(objectName));
     field->setReadOnly(true);
     return field;
-}
-
-QPushButton* NewButton(const QString& text, const char* objectName, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    return button;
 }
 
 QGroupBox* NewGroup(const QString& title, const char* objectName, QWidget* parent) {

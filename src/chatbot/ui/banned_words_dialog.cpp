@@ -12,18 +12,12 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 
 namespace tavrin {
 
 namespace {
-
-QPushButton* NewButton(const QString& text, const QString& name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QTableWidgetItem* NewCell(const QString& text, bool editable) {
     auto* item = new QTableWidgetItem(text);

@@ -8,20 +8,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 
 namespace tavrin {
-
-namespace {
-
-QPushButton* NewButton(const QString& text, const QString& name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-}  // namespace
 
 CaughtWindow::CaughtWindow(CShamed& shamed, QWidget* parent)
     : QWidget(parent, Qt::Window), m_shamed(shamed) {

@@ -21,6 +21,7 @@
 
 #include "chatbot/ui/banned_words_dialog.h"
 #include "chatbot/ui/caught_window.h"
+#include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 
 namespace tavrin {
@@ -30,13 +31,6 @@ namespace {
 enum ChatColumn { kImageColumn = 0, kTimeColumn, kTextColumn };
 // The caught word's place in the line's text, as a QPoint (start, length).
 constexpr int kSpanRole = Qt::UserRole + 1;
-
-QPushButton* NewButton(const QString& text, const QString& name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 // A dot in a colour that stands out on light and dark lists alike.
 QIcon StatusIcon(int image) {

@@ -13,6 +13,7 @@
 #include <QValidator>
 
 #include "common/address_entry.h"
+#include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 
 namespace tavrin {
@@ -35,14 +36,6 @@ QLineEdit* NewField(const char* objectName, QWidget* parent) {
 }
 
 // Enter never closes the dialog: no button is a default one.
-QPushButton* NewButton(const QString& text, const char* objectName, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-
 }  // namespace
 
 ServerDetailsDialog::ServerDetailsDialog(CServer& server, QWidget* parent)

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/ui/icons.h"
+#include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 
 namespace tavrin {
@@ -133,19 +134,6 @@ class AdminMenuDialog::LaterMessages final : public UserDialogs {
     QPointer<QObject> m_context;
     UserDialogs& m_outer;
 };
-
-namespace {
-
-QPushButton* NewButton(const QString& text, const char* objectName, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    // Enter finishes an edit; it never presses a button of this dialog.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-
-}  // namespace
 
 AdminMenuDialog::AdminMenuDialog(const std::string& adminMenuText, UserDialogs& dialogs,
                                  QWidget* parent)

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "common/ui/icons.h"
+#include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 #include "players/ui/admin_menu_dialog.h"
 #include "players/ui/admin_popup.h"
@@ -24,12 +25,6 @@ namespace {
 
 // The popup opens this far below the pointer.
 constexpr int kPopupDrop = 10;
-
-QPushButton* NewButton(const QString& text, const char* objectName, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    return button;
-}
 
 QTableView* NewList(const char* objectName, QWidget* parent) {
     auto* view = new QTableView(parent);

@@ -9,20 +9,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 
 namespace tavrin {
-
-namespace {
-
-QPushButton* NewButton(const QString& text, const QString& name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-}  // namespace
 
 SettingsFileDialog::SettingsFileDialog(CSettingsFile file, UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), m_file(std::move(file)), m_dialogs(dialogs) {

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 #include "settings/ui/settings_file_dialog.h"
 
@@ -30,13 +31,6 @@ QString Latin(std::string_view text) {
 
 QString Named(const char* stem, int n) {
     return QLatin1String(stem) + QString::number(n);
-}
-
-QPushButton* NewButton(const QString& text, const QString& name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 // A slider whose keys or wheel have moved it is sent once it has rested this

@@ -6,10 +6,10 @@
 
 namespace tavrin {
 
-Manager::Manager(CAdmins& accounts, const SteadyClock& clock, std::function<bool()> ratConnected)
+Manager::Manager(CAdmins& accounts, const SteadyClock& clock, const GameLinkStatus& link)
     : m_accounts(accounts),
       m_clock(clock),
-      m_ratConnected(std::move(ratConnected)),
+      m_link(link),
       m_throttle(clock) {}
 
 Manager::~Manager() = default;

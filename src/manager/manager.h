@@ -6,7 +6,6 @@
 // the router's routed replies, and carries out the effects it returns.
 
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,11 +37,18 @@ inline constexpr size_t kDefaultAdminConnectionLimit = 1000;
 // by one; later ones one in 1000.
 inline constexpr size_t kAcceptRefusalsLogged = 5;
 
+// Whether the manager is logged in to the game server: an admin is told at
+// login ("LOGGED_IN" or "NOT_LOGGED_IN").
+class GameLinkStatus {
+  public:
+    virtual ~GameLinkStatus() = default;
+    virtual bool RatConnected() const = 0;
+};
+
 class Manager final : private AdminSessionContext {
   public:
-    // `accounts` is the Admins tab's table; `ratConnected` tells whether the
-    // manager is logged in to the game server.
-    Manager(CAdmins& accounts, const SteadyClock& clock, std::function<bool()> ratConnected);
+    // `accounts` is the Admins tab's table.
+    Manager(CAdmins& accounts, const SteadyClock& clock, const GameLinkStatus& link);
     ~Manager() override;
 
     // The listener asks before it accepts: past the limit it may stop
@@ -78,14 +84,14 @@ class Manager final : private AdminSessionContext {
     // AdminSessionContext
     CAdmins& Accounts() override { return m_accounts; }
     bool UserClaimed(std::string_view user) const override;
-    bool RatConnected() const override { return m_ratConnected(); }
+    bool RatConnected() const override { return m_link.RatConnected(); }
 
     AdminSession* Find(ConnectionId id);
     void RefuseAtAccept(ConnectionId id, const std::string& why, AdminEffects& out);
 
     CAdmins& m_accounts;
     const SteadyClock& m_clock;
-    std::function<bool()> m_ratConnected;
+    const GameLinkStatus& m_link;
     LoginThrottle m_throttle;
     size_t m_limit = kDefaultAdminConnectionLimit;
     size_t m_refusedAtAccept = 0;

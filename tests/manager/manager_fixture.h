@@ -37,10 +37,15 @@ struct SentText {
     bool operator==(const SentText&) const = default;
 };
 
+// The game link's state as a test sets it.
+struct FixedLink final : GameLinkStatus {
+    bool connected = true;
+    bool RatConnected() const override { return connected; }
+};
+
 class VirtualShell {
   public:
-    explicit VirtualShell(CAdmins& accounts)
-        : manager(accounts, clock, [this] { return ratConnected; }) {}
+    explicit VirtualShell(CAdmins& accounts) : manager(accounts, clock, link) {}
 
     // Connects and returns the connection id.
     ConnectionId Connect(const std::string& address = "10.0.0.1") {
@@ -98,7 +103,7 @@ class VirtualShell {
     }
 
     ManualSteadyClock clock;
-    bool ratConnected = true;
+    FixedLink link;
     Manager manager;
     std::map<ConnectionId, std::vector<SentText>> received;
     std::set<ConnectionId> open;

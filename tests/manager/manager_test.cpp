@@ -98,7 +98,7 @@ TEST_F(ManagerTest, LoginExchanges) {
     for (const auto& c : cases) {
         CAdmins accounts({Account("ann", "secret", "3F00"), Account("cat", "meow", "3FFF")});
         VirtualShell s{accounts};
-        s.ratConnected = c.ratConnected;
+        s.link.connected = c.ratConnected;
         const ConnectionId id = s.Connect();
         for (const auto& f : c.frames) s.Frames(id, {f});
         s.Advance(1000);
@@ -241,7 +241,7 @@ TEST_F(ManagerTest, ANewCommandReplacesWhatTheAdminWaitedFor) {
 }
 
 TEST_F(ManagerTest, CommandsGoOutWhateverTheGameLinkAndTheSessionDecides) {
-    shell.ratConnected = false;
+    shell.link.connected = false;
     const ConnectionId id = LoggedIn("ann", "secret");
     shell.Frames(id, {"mission list"});
     EXPECT_THAT(Forwarded(), ElementsAre("mission list"));
@@ -379,7 +379,8 @@ TEST_F(ManagerTest, AConnectionThatDoesNotLogInWithin30sIsClosed) {
 TEST(AdminSessionDeadline, BytesAfterTheDeadlineCloseEvenBeforeTheTimer) {
     CAdmins admins({Account("ann", "secret", "3FFF")});
     ManualSteadyClock clock;
-    Manager manager(admins, clock, [] { return true; });
+    testing::FixedLink link;
+    Manager manager(admins, clock, link);
     manager.OnAdminConnected(1, "10.0.0.1");
     clock.Advance(std::chrono::seconds(30));
     const AdminEffects effects =

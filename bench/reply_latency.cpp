@@ -198,6 +198,8 @@ class ConsoleRun final : public SessionHostListener, public ConsoleObserver {
     void LogWriteFailed(const std::string&) override {}
     void Started() override { m_console->Login(); }
     void ClockTicked() override {}
+    void AdminAccountChanged(int) override {}
+    void AdminPortChanged(bool) override {}
 
     testing::TempDir m_dir;
     SystemClock m_clock;

@@ -20,6 +20,7 @@ Console::Console(std::string programDir, SessionHost& host, UserDialogs& dialogs
       m_settings(m_programDir, *this, m_dialogs),
       m_session(std::make_unique<RatSession>(host, m_tabModels, m_log, m_dialogs, clock)) {
     m_dialogs.Attach(*m_session);
+    m_manager = std::make_unique<ManagerRole>(*m_session, m_log, m_steadyClock, observer);
 }
 
 Console::~Console() = default;
@@ -61,7 +62,12 @@ void Console::Close(bool ok) {
     m_log.LogEvent(ok ? "Program Closing (OK)" : "Program Closing (CANCEL)");
     m_log.LogEvent(std::string(kSeparatorEquals));
     m_session->SetClosing();
+    if (m_role == ConsoleRole::Manager) m_manager->DisconnectAllAdmins();
     m_session->OnLogoutRequest();
+}
+
+void Console::OnReplyRouted(const RouteResult& result, const std::string& text) {
+    if (m_role == ConsoleRole::Manager) m_manager->OnReplyRouted(result, text);
 }
 
 void Console::ApplySettingsFile(std::string_view applied) {

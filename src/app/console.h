@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/console_role.h"
+#include "app/manager_role.h"
 #include "app/tab_models.h"
 #include "chatbot/chatbot.h"
 #include "common/event_log.h"
@@ -23,7 +24,7 @@ namespace tavrin {
 
 // What the console tells the window or the headless runner around it, beside
 // every log line.
-class ConsoleObserver : public LogObserver {
+class ConsoleObserver : public LogObserver, public ManagerRoleObserver {
   public:
     // The deferred start-up has run.
     virtual void Started() = 0;
@@ -41,8 +42,9 @@ class Console final : private CommandSink {
             const WorkerInfoSource& workers, ConsoleObserver& observer);
     ~Console() override;
 
-    // Window initialisation: title, client role, the start-up timer.
-    void Initialise();
+    // Window initialisation: title, the role (fixed from then on), the
+    // start-up timer.
+    void Initialise(ConsoleRole role = ConsoleRole::Client);
     // Every timer tick of the main window.
     void OnTimer(TimerId id);
 
@@ -67,7 +69,7 @@ class Console final : private CommandSink {
     const std::string& InfoText() const { return m_infoText; }
 
     bool Started() const { return m_started; }
-    // The role, set at start: the window enters the client role.
+    // The role, set at start.
     ConsoleRole Role() const { return m_role; }
     bool RatMode() const { return m_role == ConsoleRole::Client; }
     bool m_fAddingMissionList = false;
@@ -86,6 +88,12 @@ class Console final : private CommandSink {
     CSettings& Settings() { return m_settings; }
     const CSysInfo& SystemInfo() const { return m_sysInfo; }
     const PlayerCountHistory& CountHistory() const { return m_tabModels.CountHistory(); }
+    // The manager role's accounts, admins and Admin Port; unused in the
+    // client role.
+    ManagerRole& AdminManager() { return *m_manager; }
+    // A reply the router carried out (SessionHost::ReplyRouted): in the
+    // manager role a copy goes to each admin waiting for its class.
+    void OnReplyRouted(const RouteResult& result, const std::string& text);
     // The settings file's Apply: the 28 commands go out in bulk.
     void ApplySettingsFile(std::string_view applied);
 
@@ -117,6 +125,8 @@ class Console final : private CommandSink {
     CSysInfo m_sysInfo;
     TabModels m_tabModels{m_server, m_players, m_missions, m_chatBot, m_settings, m_clock};
     std::unique_ptr<RatSession> m_session;
+    SystemSteadyClock m_steadyClock;
+    std::unique_ptr<ManagerRole> m_manager;
     std::string m_infoText;
     ConsoleRole m_role = ConsoleRole::None;
     bool m_started = false;

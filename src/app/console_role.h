@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 namespace tavrin {
 
 // The console's role: a client of the game server, or the manager that lets
@@ -9,5 +11,9 @@ enum class ConsoleRole {
     Client,
     Manager,
 };
+
+// What the start-up line and the manager's window title say of the role.
+inline constexpr std::string_view kClientRoleSuffix = " - As TavrinRAT";
+inline constexpr std::string_view kManagerRoleSuffix = " - As TavrinMAN";
 
 }  // namespace tavrin

@@ -6,9 +6,9 @@
 
 namespace tavrin {
 
-void Console::Initialise() {
+void Console::Initialise(ConsoleRole role) {
     m_session->SetField(Field::Title, m_session->State().m_strVersionTitle);
-    m_role = ConsoleRole::Client;
+    m_role = role == ConsoleRole::Manager ? ConsoleRole::Manager : ConsoleRole::Client;
     m_host.StartTimer(TimerId::Startup, TimerPeriod(TimerId::Startup));
 }
 
@@ -19,9 +19,14 @@ void Console::DeferredStartup() {
     m_server.Load(m_programDir);
     m_chatBot.LoadConfiguration();
     m_adminMenu = LoadAdminMenu(m_programDir, m_log, m_dialogs);
-    // The client role: no Admin Port; the Admins field names the console.
-    m_role = ConsoleRole::Client;
-    m_session->SetField(Field::Admins, "TavrinRat");
+    if (m_role == ConsoleRole::Manager) {
+        // The accounts before the port, so that no admin finds an empty table.
+        m_manager->Start(m_programDir, m_dialogs);
+        m_manager->SetListening(true);
+    } else {
+        // The client role: no Admin Port; the Admins field names the console.
+        m_session->SetField(Field::Admins, "TavrinRat");
+    }
     if (kDebugMode) LoadDebugData();
     m_sysInfo.Update(true);
     m_host.StartTimer(TimerId::Clock, TimerPeriod(TimerId::Clock));
@@ -44,7 +49,7 @@ void Console::LoadDebugData() {
 }
 
 void Console::InitConfigDirectory() {
-    std::string suffix = RatMode() ? " - As TavrinRAT" : " - As TavrinMAN";
+    std::string suffix(RatMode() ? kClientRoleSuffix : kManagerRoleSuffix);
     suffix += kDebugMode ? " debug" : " release";
     if (kBetaCode) suffix += " beta";
     const std::string configDir = m_programDir + "Configs";

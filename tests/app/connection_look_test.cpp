@@ -48,6 +48,8 @@ struct LookFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
     void LogWriteFailed(const std::string&) override {}
     void Started() override {}
     void ClockTicked() override {}
+    void AdminAccountChanged(int) override {}
+    void AdminPortChanged(bool) override {}
 
     void SetUp() override {
         std::filesystem::create_directories(dir.File("Configs"));

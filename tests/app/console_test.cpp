@@ -37,6 +37,8 @@ struct ConsoleFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
     void LogWriteFailed(const std::string&) override {}
     void Started() override { ++started; }
     void ClockTicked() override { ++clockTicks; }
+    void AdminAccountChanged(int) override {}
+    void AdminPortChanged(bool) override {}
 
     void Start() {
         console = std::make_unique<Console>(dir.Path(), host, dialogs, clock, *this, *this);

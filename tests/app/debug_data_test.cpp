@@ -27,6 +27,8 @@ struct DebugDataFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
     void LogWriteFailed(const std::string&) override {}
     void Started() override {}
     void ClockTicked() override {}
+    void AdminAccountChanged(int) override {}
+    void AdminPortChanged(bool) override {}
 
     void SetUp() override {
         // A DebugMode start-up asks too; there, every answer is No.

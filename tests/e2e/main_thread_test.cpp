@@ -116,6 +116,8 @@ class MainThread : public ::testing::Test {
             console->Login();
         }
         void ClockTicked() override {}
+        void AdminAccountChanged(int) override {}
+        void AdminPortChanged(bool) override {}
     };
 
     SimProcess m_sim;

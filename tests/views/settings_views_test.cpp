@@ -105,6 +105,8 @@ struct LoggedInConsole final : WorkerInfoSource, ConsoleObserver, SettingsPageHo
     void LogWriteFailed(const std::string&) override {}
     void Started() override {}
     void ClockTicked() override {}
+    void AdminAccountChanged(int) override {}
+    void AdminPortChanged(bool) override {}
 
     void ApplySettingsFile(const std::string& applied) override {
         console->ApplySettingsFile(applied);

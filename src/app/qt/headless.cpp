@@ -10,8 +10,10 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 
 #include "app/console.h"
+#include "app/qt/manager_options.h"
 #include "common/log_review.h"
 #include "common/log_text.h"
 #include "link/qt/session_host.h"
@@ -51,12 +53,20 @@ struct Options {
     // Print what a review button shows and exit, without logging in.
     bool reviewLog = false;
     bool reviewChat = false;
+    ManagerOptions manager;
 };
 
 bool ParseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--headless") continue;
+        std::string error;
+        const int taken = TakeManagerOption(argc, argv, i, o.manager, error);
+        if (taken < 0) {
+            std::cerr << "tavrinrat: " << error << "\n";
+            return false;
+        }
+        if (taken > 0) continue;
         if (a == "--chatbot") {
             o.chatbot = true;
         } else if (a == "--dump") {
@@ -68,7 +78,9 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         } else if (a == "--dir" && i + 1 < argc) {
             o.dir = argv[++i];
         } else {
-            std::cerr << "usage: tavrinrat --headless [--dir DIR] [--chatbot] [--dump]\n"
+            std::cerr << "usage: tavrinrat --headless [--dir DIR] [--chatbot] [--dump] "
+                      << kManagerUsage
+                      << "\n"
                          "       tavrinrat --headless [--dir DIR] [--review-log] [--review-chat]\n";
             return false;
         }
@@ -118,6 +130,16 @@ class HeadlessRunner final : public SessionHostListener, public ConsoleObserver 
           m_console(dir, m_host, m_dialogs, m_clock, m_host, *this) {
         m_host.Attach(m_console.Session());
         if (options.dump) m_console.m_fAutoSysUpdate = true;
+        if (options.manager.manager) {
+            m_port = std::make_unique<QtAdminPort>(m_console.AdminManager(),
+                                                   options.manager.port);
+            m_console.AdminManager().AttachPort(*m_port);
+            m_console.AdminManager().SetConnectionLimit(options.manager.maxAdmins);
+        }
+    }
+    ~HeadlessRunner() override {
+        // The port reports to the console: it goes first.
+        m_port.reset();
     }
 
     Console& GetConsole() { return m_console; }
@@ -135,7 +157,9 @@ class HeadlessRunner final : public SessionHostListener, public ConsoleObserver 
     void ControlChanged(Control c, bool on) override {
         if (c == Control::LoginButtonsEnabled) m_console.Server().SetLoginEnabled(on);
     }
-    void ReplyRouted(const RouteResult&, const std::string&) override {}
+    void ReplyRouted(const RouteResult& result, const std::string& text) override {
+        m_console.OnReplyRouted(result, text);
+    }
 
     // ConsoleObserver
     void EventLineWritten(const std::string& line) override {
@@ -155,12 +179,17 @@ class HeadlessRunner final : public SessionHostListener, public ConsoleObserver 
     void ClockTicked() override {
         if (m_options.dump) PrintLine(m_console.InfoText());
     }
+    void AdminAccountChanged(int) override {}
+    void AdminPortChanged(bool listening) override {
+        PrintLine(std::string("Admin Port: ") + (listening ? "listening" : "closed"));
+    }
 
     const Options& m_options;
     SystemClock m_clock;
     HeadlessDialogs m_dialogs;
     QtSessionHost m_host;
     Console m_console;
+    std::unique_ptr<QtAdminPort> m_port;
     int m_status = 0;
 };
 
@@ -202,7 +231,7 @@ int RunHeadless(int argc, char** argv) {
     sa.sa_flags = SA_RESTART;
     for (int s : {SIGINT, SIGTERM, SIGUSR1}) ::sigaction(s, &sa, nullptr);
 
-    console.Initialise();
+    console.Initialise(options.manager.manager ? ConsoleRole::Manager : ConsoleRole::Client);
     const int rc = app.exec();
     return runner.Status() ? runner.Status() : rc;
 }

@@ -16,7 +16,9 @@ void ConsoleSignals::ControlChanged(Control control, bool on) {
     emit controlChanged(control, on);
 }
 
-void ConsoleSignals::ReplyRouted(const RouteResult& result, const std::string&) {
+void ConsoleSignals::ReplyRouted(const RouteResult& result, const std::string& text) {
+    // The admins' copies first: they wait on no widget.
+    if (m_console) m_console->OnReplyRouted(result, text);
     emit replyRouted(result.kind, result.replyClass);
 }
 

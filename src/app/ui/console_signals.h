@@ -29,6 +29,10 @@ class ConsoleSignals final : public QObject, public SessionHostListener, public 
     void logWriteFailed(const QString& failure);
     void started();
     void clockTicked();
+    // The manager role: an account's status or last activity changed; the
+    // Admin Port opened or closed.
+    void adminAccountChanged(int row);
+    void adminPortChanged(bool listening);
 
   private:
     void TimerFired(TimerId id) override;
@@ -40,6 +44,8 @@ class ConsoleSignals final : public QObject, public SessionHostListener, public 
     void LogWriteFailed(const std::string& failure) override;
     void Started() override { emit started(); }
     void ClockTicked() override { emit clockTicked(); }
+    void AdminAccountChanged(int row) override { emit adminAccountChanged(row); }
+    void AdminPortChanged(bool listening) override { emit adminPortChanged(listening); }
 
     Console* m_console = nullptr;
 };

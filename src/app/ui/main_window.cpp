@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include "chatbot/ui/chatbot_page.h"
 #include "common/ui/log_viewer.h"
 #include "common/ui/text_codec.h"
+#include "manager/ui/admins_page.h"
 #include "missions/ui/missions_page.h"
 #include "players/ui/players_page.h"
 #include "settings/settings_file.h"
@@ -88,7 +90,7 @@ QWidget* Scrolled(QWidget* page) {
 }  // namespace
 
 MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget* parent)
-    : QMainWindow(parent), m_console(console) {
+    : QMainWindow(parent), m_console(console), m_signals(consoleSignals) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowIcon(AppIcon());
     setWindowTitle(FromWire(console.Session().FieldText(Field::Title)));
@@ -235,14 +237,71 @@ QWidget* MainWindow::BuildButtonRow() {
     connect(ok, &QPushButton::clicked, this, [this] { closeConsole(true); });
     connect(cancel, &QPushButton::clicked, this, [this] { closeConsole(false); });
 
+    m_adminPortGroup = BuildAdminPortGroup();
+    m_adminPortGroup->hide();
+
     layout->addWidget(m_autoRefresh);
     layout->addSpacing(12);
+    layout->addWidget(m_adminPortGroup);
     layout->addWidget(m_reviewEventLog);
     layout->addWidget(m_reviewChatLog);
     layout->addStretch(1);
     layout->addWidget(ok);
     layout->addWidget(cancel);
     return row;
+}
+
+QWidget* MainWindow::BuildAdminPortGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Admin Port"), this);
+    group->setObjectName(QStringLiteral("adminPortGroup"));
+    auto* layout = new QHBoxLayout(group);
+    layout->setContentsMargins(6, 2, 6, 2);
+    auto button = [group](const QString& text, const char* name) {
+        auto* b = new QPushButton(text, group);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        return b;
+    };
+    m_portToggle = button(QString::fromLatin1(AdminPortCaption(false)), "adminPortToggle");
+    m_portToggle->setCheckable(true);
+    QPushButton* closeAll =
+        button(QStringLiteral("Close Admin Connections"), "closeAdminConnectionsButton");
+    connect(m_portToggle, &QPushButton::clicked, this, [this](bool on) {
+        showAdminPort(m_console.AdminManager().SetListening(on));
+    });
+    connect(closeAll, &QPushButton::clicked, this,
+            [this] { m_console.AdminManager().DisconnectAllAdmins(); });
+    layout->addWidget(m_portToggle);
+    layout->addWidget(closeAll);
+    return group;
+}
+
+void MainWindow::showAdminPort(bool listening) {
+    m_portToggle->setChecked(listening);
+    m_portToggle->setText(QString::fromLatin1(AdminPortCaption(listening)));
+}
+
+void MainWindow::EnterManagerRole() {
+    if (m_adminsPage != nullptr) return;
+    ManagerRole& manager = m_console.AdminManager();
+    m_adminsPage = new AdminsPage(manager.Accounts(), m_console.ProgramDir(), m_console.Log(),
+                                  m_console.Dialogs(), m_tabs);
+    m_adminsPage->setObjectName(QStringLiteral("adminsPage"));
+    const int index = m_tabs->addTab(m_adminsPage, QStringLiteral(" Admins "));
+    m_tabs->setTabToolTip(index, QStringLiteral("Ctrl+%1").arg(index + 1));
+    auto* shortcut =
+        new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + index)), this);
+    connect(shortcut, &QShortcut::activated, this, [this, index] { ShowTab(index); });
+    // The accounts are read at start-up; rows change as admins come and go.
+    connect(&m_signals, &ConsoleSignals::started, m_adminsPage, &AdminsPage::refresh);
+    connect(&m_signals, &ConsoleSignals::adminAccountChanged, m_adminsPage,
+            &AdminsPage::accountRowChanged);
+    connect(&m_signals, &ConsoleSignals::adminPortChanged, this, &MainWindow::showAdminPort);
+    m_adminPortGroup->show();
+    showAdminPort(manager.Listening());
+    m_titleSuffix = QString::fromLatin1(kManagerRoleSuffix);
+    setWindowTitle(FromWire(m_console.Session().FieldText(Field::Title)) + m_titleSuffix);
 }
 
 void MainWindow::BuildMenus() {
@@ -348,7 +407,7 @@ void MainWindow::showSystemVariables() {
 
 void MainWindow::handleFieldChanged(Field field, const QString& text) {
     if (field == Field::Title) {
-        setWindowTitle(text);
+        setWindowTitle(text + m_titleSuffix);
         return;
     }
     for (size_t i = 0; i < kStatusFields.size(); ++i)

@@ -16,6 +16,7 @@ class QTabWidget;
 
 namespace tavrin {
 
+class AdminsPage;
 class ChatBotPage;
 class InfoWindow;
 class MissionsPage;
@@ -38,7 +39,13 @@ class MainWindow final : public QMainWindow, private SettingsPageHost {
     MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Shows page `index` (0 .. 4); any other index does nothing.
+    // The manager role: the Admins page (index 5), the Admin Port group and
+    // the title suffix. Called once, before the window shows.
+    void EnterManagerRole();
+    bool InManagerRole() const { return m_adminsPage != nullptr; }
+
+    // Shows page `index` (0 .. 4, and 5 in the manager role); any other
+    // index does nothing.
     void ShowTab(int index);
 
     // Where the window is and which page it shows, as Configs/window.cfg keeps it.
@@ -83,6 +90,8 @@ class MainWindow final : public QMainWindow, private SettingsPageHost {
     void handleReplyRouted(ReplyKind kind);
     QWidget* BuildStatusPanel();
     QWidget* BuildButtonRow();
+    QWidget* BuildAdminPortGroup();
+    void showAdminPort(bool listening);
     void BuildMenus();
     void handleFieldChanged(Field field, const QString& text);
     void handleControlChanged(Control control, bool on);
@@ -90,12 +99,17 @@ class MainWindow final : public QMainWindow, private SettingsPageHost {
     void showConnectionLook();
 
     Console& m_console;
+    ConsoleSignals& m_signals;
     QTabWidget* m_tabs = nullptr;
     ServerPage* m_serverPage = nullptr;
     PlayersPage* m_playersPage = nullptr;
     MissionsPage* m_missionsPage = nullptr;
     SettingsPage* m_settingsPage = nullptr;
     ChatBotPage* m_chatBotPage = nullptr;
+    AdminsPage* m_adminsPage = nullptr;
+    QWidget* m_adminPortGroup = nullptr;
+    QPushButton* m_portToggle = nullptr;
+    QString m_titleSuffix;
     std::array<StatusField*, 6> m_fields{};
     QCheckBox* m_autoRefresh = nullptr;
     QPushButton* m_reviewEventLog = nullptr;

@@ -129,14 +129,19 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
     MainWindow& window = m_app.Window();
     m_steps.push_back([palette] { QApplication::setPalette(palette); });
 
+    // In the manager role only the main window differs: its tabs are taken
+    // under names of their own, and the windows and dialogs are left out.
+    const bool manager = window.InManagerRole();
+    const QString prefix = manager ? QStringLiteral("manager-main") : QStringLiteral("main");
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("mainTabs"));
     for (int i = 0; i < tabs->count(); ++i) {
         m_steps.push_back([&window, i] { window.ShowTab(i); });
-        m_steps.push_back([this, &window, tabs, i, variant] {
-            Save(&window, QStringLiteral("main-%1-%2").arg(Slug(tabs->tabText(i)), variant));
+        m_steps.push_back([this, &window, tabs, i, variant, prefix] {
+            Save(&window, QStringLiteral("%1-%2-%3").arg(prefix, Slug(tabs->tabText(i)), variant));
         });
     }
     m_steps.push_back([&window] { window.ShowTab(0); });
+    if (manager) return;
 
     // A window shown in one step is laid out and painted by the next.
     auto windowSteps = [this, variant](const QString& name, std::function<QWidget*()> open) {

@@ -32,6 +32,13 @@ bool HasDisplay() {
 bool ParseOptions(int argc, char** argv, WindowOptions& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
+        std::string error;
+        const int taken = TakeManagerOption(argc, argv, i, o.manager, error);
+        if (taken < 0) {
+            std::cerr << "tavrinrat: " << error << "\n";
+            return false;
+        }
+        if (taken > 0) continue;
         if (a == "--chatbot") {
             o.chatbot = true;
         } else if (a == "--login") {
@@ -41,8 +48,9 @@ bool ParseOptions(int argc, char** argv, WindowOptions& o) {
         } else if (a == "--screenshots" && i + 1 < argc) {
             o.screenshots = argv[++i];
         } else {
-            std::cerr << "usage: tavrinrat [--dir DIR] [--chatbot] [--login]\n"
-                         "       tavrinrat --headless [--dir DIR] [--chatbot] [--dump]\n";
+            std::cerr << "usage: tavrinrat [--dir DIR] [--chatbot] [--login] " << kManagerUsage
+                      << "\n       tavrinrat --headless [--dir DIR] [--chatbot] [--dump] "
+                      << kManagerUsage << "\n";
             return false;
         }
     }
@@ -55,6 +63,16 @@ int RunHeadlessInstead(char* program, const WindowOptions& o) {
     std::vector<std::string> args = {program, "--headless"};
     if (!o.dir.empty()) args.insert(args.end(), {"--dir", o.dir});
     if (o.chatbot) args.push_back("--chatbot");
+    if (o.manager.manager) {
+        const ManagerOptions& m = o.manager;
+        args.push_back("--manager");
+        args.insert(args.end(), {"--admin-port", std::to_string(m.port.port)});
+        args.insert(args.end(), {"--admin-bind", m.port.bind.toString().toStdString()});
+        args.insert(args.end(), {"--max-admins", std::to_string(m.maxAdmins)});
+        if (!m.port.tlsCertificate.isEmpty())
+            args.insert(args.end(), {"--admin-tls", m.port.tlsCertificate.toStdString(),
+                                     m.port.tlsKey.toStdString()});
+    }
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -76,7 +94,13 @@ WindowApp::WindowApp(const std::string& programDir, const WindowOptions& options
         std::make_unique<Console>(programDir, m_host, m_dialogs, m_clock, m_host, m_signals);
     m_host.Attach(m_console->Session());
     m_signals.Attach(*m_console);
+    if (options.manager.manager) {
+        m_port = std::make_unique<QtAdminPort>(m_console->AdminManager(), options.manager.port);
+        m_console->AdminManager().AttachPort(*m_port);
+        m_console->AdminManager().SetConnectionLimit(options.manager.maxAdmins);
+    }
     m_window = std::make_unique<MainWindow>(*m_console, m_signals);
+    if (m_port) m_window->EnterManagerRole();
     m_dialogs.SetParent(m_window.get());
     QObject::connect(&m_signals, &ConsoleSignals::started, m_window.get(),
                      [this] { handleStarted(); });
@@ -85,8 +109,10 @@ WindowApp::WindowApp(const std::string& programDir, const WindowOptions& options
 }
 
 WindowApp::~WindowApp() {
-    // The window goes first: its pages hold references into the console.
+    // The window goes first: its pages hold references into the console;
+    // then the port, which reports to the console.
     m_window.reset();
+    m_port.reset();
 }
 
 void WindowApp::Start() {
@@ -94,7 +120,7 @@ void WindowApp::Start() {
     const bool pictures = !m_options.screenshots.empty();
     m_window->SetRemembersPlace(!pictures);
     if (!pictures) m_window->RestoreState(LoadWindowState(m_console->ProgramDir()));
-    m_console->Initialise();
+    m_console->Initialise(m_port ? ConsoleRole::Manager : ConsoleRole::Client);
     m_window->show();
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/console.h"
+#include "app/qt/manager_options.h"
 #include "app/ui/console_signals.h"
 #include "app/ui/main_window.h"
 #include "app/ui/widget_dialogs.h"
@@ -18,6 +19,7 @@ struct WindowOptions {
     bool chatbot = false;     // --chatbot: the ChatBot on at start-up
     bool login = false;       // --login: Login for the favourite record at start-up
     std::string screenshots;  // --screenshots DIR: pictures of every window, then exit
+    ManagerOptions manager;   // --manager and the Admin Port's options
 };
 
 // The desktop console: the console engine with its clock, dialogs, session
@@ -47,6 +49,8 @@ class WindowApp {
     QtSessionHost& Host() { return m_host; }
     WidgetDialogs& Dialogs() { return m_dialogs; }
     MainWindow& Window() { return *m_window; }
+    // The Admin Port in the manager role; null in the client role.
+    QtAdminPort* AdminPort() { return m_port.get(); }
 
   private:
     void handleStarted();
@@ -58,6 +62,7 @@ class WindowApp {
     ConsoleSignals m_signals;
     QtSessionHost m_host{m_signals};
     std::unique_ptr<Console> m_console;
+    std::unique_ptr<QtAdminPort> m_port;
     std::unique_ptr<MainWindow> m_window;
     std::function<void()> m_onFinished;
     bool m_finished = false;

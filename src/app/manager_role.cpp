@@ -1,0 +1,82 @@
+#include "app/manager_role.h"
+
+#include <type_traits>
+#include <variant>
+
+namespace tavrin {
+
+ManagerRole::ManagerRole(RatSession& session, EventSink& log, const SteadyClock& clock,
+                         ManagerRoleObserver& observer)
+    : m_session(session),
+      m_log(log),
+      m_observer(observer),
+      m_manager(m_accounts, clock, static_cast<const GameLinkStatus&>(*this)) {}
+
+ManagerRole::~ManagerRole() = default;
+
+bool ManagerRole::RatConnected() const { return m_session.State().m_fRATConnected; }
+
+void ManagerRole::Start(const std::string& programDir, UserDialogs& dialogs) {
+    m_accounts.Load(programDir, m_log, dialogs);
+    m_session.SetField(Field::Admins, m_manager.AdminsFieldText());
+}
+
+bool ManagerRole::SetListening(bool on) {
+    if (m_port == nullptr) return false;
+    const bool listening = m_port->SetListening(on);
+    m_observer.AdminPortChanged(listening);
+    return listening;
+}
+
+void ManagerRole::DisconnectAllAdmins() { Carry(m_manager.DisconnectAllAdmins()); }
+
+void ManagerRole::OnReplyRouted(const RouteResult& result, const std::string& text) {
+    Carry(m_manager.OnReplyRouted(result, text));
+}
+
+void ManagerRole::AdminConnected(ConnectionId id, std::string address) {
+    Carry(m_manager.OnAdminConnected(id, std::move(address)));
+}
+
+void ManagerRole::AdminBytes(ConnectionId id, std::string_view bytes) {
+    Carry(m_manager.OnAdminBytes(id, bytes));
+}
+
+void ManagerRole::AdminTimerFired(ConnectionId id, AdminTimer timer) {
+    Carry(m_manager.OnAdminTimer(id, timer));
+}
+
+void ManagerRole::AdminDisconnected(ConnectionId id) {
+    Carry(m_manager.OnAdminDisconnected(id));
+}
+
+void ManagerRole::AdminPortNote(const std::string& text) { m_log.LogEvent(text); }
+
+void ManagerRole::Carry(AdminEffects effects) {
+    for (AdminEffect& effect : effects) {
+        std::visit(
+            [this](auto& e) {
+                using E = std::decay_t<decltype(e)>;
+                if constexpr (std::is_same_v<E, SendAdminFrame>) {
+                    if (m_port) m_port->SendFrame(e.connection, std::move(e.bytes));
+                } else if constexpr (std::is_same_v<E, StartAdminTimer>) {
+                    if (m_port) m_port->StartTimer(e.connection, e.timer, e.ms);
+                } else if constexpr (std::is_same_v<E, StopAdminTimer>) {
+                    if (m_port) m_port->StopTimer(e.connection, e.timer);
+                } else if constexpr (std::is_same_v<E, CloseAdmin>) {
+                    if (m_port) m_port->Close(e.connection);
+                } else if constexpr (std::is_same_v<E, ForwardCommand>) {
+                    m_session.SendRatCommand(e.text);
+                } else if constexpr (std::is_same_v<E, AdminLogLine>) {
+                    m_log.LogEvent(e.text);
+                } else if constexpr (std::is_same_v<E, AdminsFieldChanged>) {
+                    m_session.SetField(Field::Admins, e.text);
+                } else if constexpr (std::is_same_v<E, AccountRowChanged>) {
+                    m_observer.AdminAccountChanged(e.row);
+                }
+            },
+            effect);
+    }
+}
+
+}  // namespace tavrin

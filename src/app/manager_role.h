@@ -1,0 +1,80 @@
+#pragma once
+
+// The console in the manager role: the account table, the manager's
+// decisions about each connected admin, and the effects carried out on the
+// console (commands forwarded to the game server, log lines, the Admins
+// field, the Admins tab's rows) and on the Admin Port (frames, timers,
+// closes).
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "common/event_log.h"
+#include "common/host.h"
+#include "link/session.h"
+#include "manager/admin_accounts.h"
+#include "manager/admin_port.h"
+#include "manager/manager.h"
+#include "manager/steady_clock.h"
+
+namespace tavrin {
+
+// What the manager role tells the window around it.
+class ManagerRoleObserver {
+  public:
+    virtual ~ManagerRoleObserver() = default;
+    // A row of the account table changed its status or last activity.
+    virtual void AdminAccountChanged(int row) = 0;
+    // The Admin Port started or stopped listening.
+    virtual void AdminPortChanged(bool listening) = 0;
+};
+
+class ManagerRole final : public AdminPortEvents, private GameLinkStatus {
+  public:
+    ManagerRole(RatSession& session, EventSink& log, const SteadyClock& clock,
+                ManagerRoleObserver& observer);
+    ~ManagerRole() override;
+
+    // The shell's listener and connections (they are made after the console).
+    void AttachPort(AdminPort& port) { m_port = &port; }
+    bool HasPort() const { return m_port != nullptr; }
+
+    CAdmins& Accounts() { return m_accounts; }
+    const Manager& Core() const { return m_manager; }
+    Manager& Core() { return m_manager; }
+    void SetConnectionLimit(size_t limit) { m_manager.SetConnectionLimit(limit); }
+
+    // Start-up: the accounts from Configs/radmins.cfg and the Admins field.
+    void Start(const std::string& programDir, UserDialogs& dialogs);
+
+    // The Admin Port toggle. Returns whether the port listens afterwards.
+    bool SetListening(bool on);
+    bool Listening() const { return m_port != nullptr && m_port->Listening(); }
+
+    // "Close Admin Connections", and closing the program.
+    void DisconnectAllAdmins();
+    // A reply the router carried out: a copy for each admin waiting for its class.
+    void OnReplyRouted(const RouteResult& result, const std::string& text);
+
+    // AdminPortEvents
+    bool AcceptsAdmin() const override { return m_manager.AcceptsMore(); }
+    void AdminConnected(ConnectionId id, std::string address) override;
+    void AdminBytes(ConnectionId id, std::string_view bytes) override;
+    void AdminTimerFired(ConnectionId id, AdminTimer timer) override;
+    void AdminDisconnected(ConnectionId id) override;
+    void AdminPortNote(const std::string& text) override;
+
+  private:
+    bool RatConnected() const override;
+    void Carry(AdminEffects effects);
+
+    RatSession& m_session;
+    EventSink& m_log;
+    ManagerRoleObserver& m_observer;
+    CAdmins m_accounts;
+    Manager m_manager;
+    AdminPort* m_port = nullptr;
+};
+
+}  // namespace tavrin

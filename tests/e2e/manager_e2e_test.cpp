@@ -1,0 +1,252 @@
+// The manager role end to end: the real `tavrinrat --headless --manager`
+// logged in to the real tavrinrat-sim, with admins connecting to its Admin
+// Port over loopback.
+
+#include <sys/stat.h>
+
+#include <csignal>
+#include <thread>
+
+#include "e2e/console_e2e_fixture.h"
+#include "support/admin_peer.h"
+
+namespace tavrin::testing {
+namespace {
+
+// ann may do everything, bob may warn, cid may only look.
+const std::string kAccounts =
+    "Name=Ann\nUser=ann\nPass=annpass\nRights=3FFF\nGuid=none\n"
+    "Name=Bob\nUser=bob\nPass=bobpass\nRights=0100\nGuid=none\n"
+    "Name=Cid\nUser=cid\nPass=cidpass\nRights=0000\nGuid=none\n[END]";
+
+const std::vector<std::string> kLoggedIn = {"User:OK", "3FFF", "LOGGED_IN"};
+
+class ManagerE2e : public ConsoleE2e {
+  protected:
+    // The simulator, and the manager logged in to it with the accounts above.
+    void StartManager(std::vector<std::string> extra = {},
+                      const std::string& account = "admin,secret") {
+        StartSim();
+        ::mkdir(m_dir.File("Configs").c_str(), 0700);
+        WriteFile(m_dir.File("Configs/radmins.cfg"), kAccounts);
+        std::vector<std::string> args = {"--manager", "--admin-port", "0", "--admin-bind",
+                                         "127.0.0.1"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        StartConsole(args, account);
+        const auto open = m_console->WaitForPart("Admin Port open on 127.0.0.1 port ");
+        ASSERT_TRUE(open) << Transcript();
+        const std::string line = m_console->Line(*open);
+        m_port = std::stoi(line.substr(line.rfind(' ') + 1));
+        ASSERT_GT(m_port, 0);
+    }
+
+    void Connect(AdminPeer& peer) { ASSERT_EQ(peer.Connect(m_port), 0); }
+
+    // The sim logged this command (from line `from` on).
+    bool SimGot(const std::string& command, size_t from = 0) {
+        for (const auto& c : SimCommands(m_sim->Lines(), from))
+            if (c.text == command) return true;
+        return false;
+    }
+    // Lines the sim has logged so far.
+    size_t SimMark() { return m_sim->Lines().size(); }
+
+    int m_port = 0;
+};
+
+TEST_F(ManagerE2e, AdminsShareTheManagersConnectionEachByHisReplyClass) {
+    StartManager();
+    WaitLoggedIn();
+    AdminPeer ann, bob;
+    Connect(ann);
+    EXPECT_EQ(ann.Login("ann", "annpass"), kLoggedIn);
+    Connect(bob);
+    EXPECT_EQ(bob.Login("bob", "bobpass"),
+              (std::vector<std::string>{"User:OK", "0100", "LOGGED_IN"}));
+    EXPECT_TRUE(Wait("Admins: Admins: 2 / 3")) << Transcript();
+
+    // A command of a game-server class goes to the game, its reply back.
+    ann.Send("player list");
+    EXPECT_EQ(ann.Next().rfind("NAME\t#\tTEAM", 0), 0u);
+
+    // Both ask for the chat: each gets a copy of a chat reply.
+    ASSERT_TRUE(m_sim->Control("say Mallory hello over there").find("ok") != std::string::npos);
+    ann.Send("chat get");
+    bob.Send("chat get");
+    EXPECT_NE(ann.Next().find("hello over there"), std::string::npos);
+    EXPECT_NE(bob.Next().find("hello over there"), std::string::npos);
+
+    // "mission available" reaches the game, but its reply is a mission reply
+    // and answers nobody waiting with that class.
+    const size_t mark = SimMark();
+    ann.Send("mission available");
+    EXPECT_EQ(ann.ReadFrame(1500ms).kind, AdminPeer::Kind::Timeout);
+    EXPECT_TRUE(SimGot("mission available", mark)) << SimLog();
+    ann.Send("mission list");
+    EXPECT_NE(ann.Next().find("<CURRENT MISSION>"), std::string::npos);
+}
+
+TEST_F(ManagerE2e, RightsAreCheckedBeforeAnythingIsForwarded) {
+    StartManager();
+    WaitLoggedIn();
+    AdminPeer bob;
+    Connect(bob);
+    ASSERT_EQ(bob.Login("bob", "bobpass").size(), 3u);
+    const size_t mark = SimMark();
+    struct Case {
+        std::string command;
+        std::string reply;
+    };
+    const std::vector<Case> refused = {
+        {"player punt 3", "Refused, missing right: Punt"},
+        {"player ban 3", "Refused, missing right: Ban"},
+        {"mission cycle", "Refused, missing right: Cycle To next"},
+        // A keyword tacked on does not pass a command off as another.
+        {"set ServerName player", "Refused, missing right: Game Settings"},
+    };
+    for (const auto& c : refused) {
+        bob.Send(c.command);
+        EXPECT_EQ(bob.Next(), c.reply) << c.command;
+    }
+    // A command with no keyword does nothing, whatever the rights.
+    bob.Send("set ServerName Owned");
+    EXPECT_EQ(bob.ReadFrame(1s).kind, AdminPeer::Kind::Timeout);
+    // What bob's Warn allows goes through.
+    bob.Send("chat send behave, please");
+    EXPECT_EQ(bob.Next(), "Chat sent.");
+    bob.Send("player list");
+    EXPECT_EQ(bob.Next().rfind("NAME\t#\tTEAM", 0), 0u);
+    EXPECT_TRUE(SimGot("chat send behave, please", mark)) << SimLog();
+    for (const auto& c : refused) EXPECT_FALSE(SimGot(c.command, mark)) << c.command;
+    EXPECT_FALSE(SimGot("set ServerName Owned", mark));
+    EXPECT_TRUE(m_console->WaitForPart("Admin command refused")) << Transcript();
+}
+
+TEST_F(ManagerE2e, LoginExchangeTexts) {
+    StartManager();
+    WaitLoggedIn();
+    struct Case {
+        std::string user, pass;
+        std::vector<std::string> answers;
+    };
+    const std::vector<Case> cases = {
+        {"nobody", "x", {"User:Rejected"}},
+        {"ann", "wrong", {"User:OK", "Pass:Rejected"}},
+        {"Ann", "annpass", {"User:Rejected"}},  // user names are case-sensitive
+    };
+    for (const auto& c : cases) {
+        AdminPeer peer;
+        Connect(peer);
+        EXPECT_EQ(peer.Login(c.user, c.pass), c.answers) << c.user;
+        EXPECT_TRUE(peer.ClosesWithoutFrame()) << c.user;
+    }
+    // A second login with a name already connected is refused; the first
+    // stays.
+    AdminPeer first, second;
+    Connect(first);
+    ASSERT_EQ(first.Login("cid", "cidpass"),
+              (std::vector<std::string>{"User:OK", "0000", "LOGGED_IN"}));
+    Connect(second);
+    EXPECT_EQ(second.Login("cid", "cidpass"), std::vector<std::string>{"User:In Use"});
+    EXPECT_TRUE(second.ClosesWithoutFrame());
+    first.Send("player list");
+    EXPECT_EQ(first.Next().rfind("NAME\t#\tTEAM", 0), 0u);
+
+    // A frame that comes in pieces is put together.
+    AdminPeer slow;
+    Connect(slow);
+    ASSERT_EQ(slow.Next(), "Hollispark");
+    for (char byte : EncodeAdminFrame("ann")) {
+        slow.SendRaw(std::string_view(&byte, 1));
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_EQ(slow.Next(), "User:OK");
+}
+
+TEST_F(ManagerE2e, NotLoggedInToTheGameServer) {
+    StartManager({}, "admin,wrongpassword");
+    ASSERT_TRUE(Wait("Message: Login Rejected")) << Transcript();
+    AdminPeer ann;
+    Connect(ann);
+    EXPECT_EQ(ann.Login("ann", "annpass"),
+              (std::vector<std::string>{"User:OK", "3FFF", "NOT_LOGGED_IN"}));
+    ann.Send("player list");
+    EXPECT_EQ(ann.ReadFrame(1s).kind, AdminPeer::Kind::Timeout);
+}
+
+TEST_F(ManagerE2e, HostilePeersAreShutOut) {
+    StartManager();
+    WaitLoggedIn();
+    const size_t mark = SimMark();
+
+    // A frame announcing more than 64 KiB ends the connection.
+    AdminPeer big;
+    Connect(big);
+    ASSERT_EQ(big.Next(), "Hollispark");
+    big.SendRaw(std::string("\x7f\xff\xff\xff", 4));
+    EXPECT_TRUE(big.ClosesWithoutFrame());
+    EXPECT_TRUE(m_console->WaitForPart("bytes announced (at most 65536)")) << Transcript();
+
+    // A command sent in place of the login is never forwarded (and counts
+    // as a failed login).
+    AdminPeer early;
+    Connect(early);
+    ASSERT_EQ(early.Next(), "Hollispark");
+    early.Send("player kill 4");
+    early.Send("player kill 5");
+    EXPECT_EQ(early.Next(), "User:Rejected");
+    EXPECT_TRUE(early.ClosesWithoutFrame());
+
+    // Five failed logins from one address refuse it, even with the right
+    // password.
+    for (int i = 0; i < 4; ++i) {
+        AdminPeer guess;
+        Connect(guess);
+        EXPECT_EQ(guess.Login("ann", "guess" + std::to_string(i)),
+                  (std::vector<std::string>{"User:OK", "Pass:Rejected"}));
+    }
+    AdminPeer refused;
+    Connect(refused);
+    EXPECT_TRUE(refused.ClosesWithoutFrame());
+    AdminPeer rightPassword;
+    Connect(rightPassword);
+    EXPECT_TRUE(rightPassword.ClosesWithoutFrame());
+    EXPECT_TRUE(m_console->WaitForPart("Admin logins from 127.0.0.1 refused for 5 minutes"))
+        << Transcript();
+    EXPECT_FALSE(SimGot("player kill 4", mark));
+    EXPECT_FALSE(SimGot("player kill 5", mark));
+}
+
+TEST_F(ManagerE2e, ConnectionsBeyondTheLimitAreRefusedAtAccept) {
+    StartManager({"--max-admins", "2"});
+    WaitLoggedIn();
+    AdminPeer one, two, three;
+    Connect(one);
+    Connect(two);
+    ASSERT_EQ(one.Next(), "Hollispark");
+    ASSERT_EQ(two.Next(), "Hollispark");
+    Connect(three);
+    EXPECT_TRUE(three.ClosesWithoutFrame());
+    const auto refused = m_console->WaitForPart("2 connections already");
+    ASSERT_TRUE(refused) << Transcript();
+    // A place that frees up is taken again.
+    one.Close();
+    ASSERT_TRUE(Wait("Admins: Admins: 1 / 3", *refused)) << Transcript();
+    AdminPeer four;
+    Connect(four);
+    EXPECT_EQ(four.Next(), "Hollispark");
+}
+
+TEST_F(ManagerE2e, ClosingTheManagerClosesEveryAdmin) {
+    StartManager();
+    WaitLoggedIn();
+    AdminPeer ann;
+    Connect(ann);
+    ASSERT_EQ(ann.Login("ann", "annpass"), kLoggedIn);
+    m_console->Signal(SIGTERM);
+    EXPECT_TRUE(ann.ClosesWithoutFrame());
+    EXPECT_EQ(m_console->WaitExit(10s), 0) << Transcript();
+}
+
+}  // namespace
+}  // namespace tavrin::testing

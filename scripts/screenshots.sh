@@ -47,3 +47,17 @@ chmod 600 "$work/run/Configs/servers.cfg"
 
 QT_QPA_PLATFORM=offscreen "$build/tavrinrat" --dir "$work/run" --chatbot --screenshots "$out" \
     2> >(grep -v -e 'propagateSizeHints' -e 'support raise' -e XDG_RUNTIME_DIR >&2)
+
+# The manager role: its main window on every tab, the Admins tab with a few
+# accounts, one of them logged in.
+mkdir -p "$work/manager/Configs"
+cp "$work/run/Configs/servers.cfg" "$work/manager/Configs/"
+printf 'Name=%s\nUser=%s\nPass=%s\nRights=%s\nGuid=%s\n' \
+    "Ann Example" ann annpass 3FFF none \
+    "Bob Moderator" bob bobpass 0F08 "clan-7" \
+    "Cid Watcher" cid cidpass 0100 none >"$work/manager/Configs/radmins.cfg"
+printf '[END]' >>"$work/manager/Configs/radmins.cfg"
+chmod 600 "$work/manager/Configs/radmins.cfg"
+QT_QPA_PLATFORM=offscreen "$build/tavrinrat" --dir "$work/manager" --manager \
+    --admin-port 0 --admin-bind 127.0.0.1 --screenshots "$out" \
+    2> >(grep -v -e 'propagateSizeHints' -e 'support raise' -e XDG_RUNTIME_DIR >&2)

@@ -36,7 +36,8 @@ class ManagerE2e : public ConsoleE2e {
         const auto open = m_console->WaitForPart("Admin Port open on 127.0.0.1 port ");
         ASSERT_TRUE(open) << Transcript();
         const std::string line = m_console->Line(*open);
-        m_port = std::stoi(line.substr(line.rfind(' ') + 1));
+        const std::string mark = "127.0.0.1 port ";
+        m_port = std::stoi(line.substr(line.find(mark) + mark.size()));
         ASSERT_GT(m_port, 0);
     }
 
@@ -246,6 +247,76 @@ TEST_F(ManagerE2e, ClosingTheManagerClosesEveryAdmin) {
     m_console->Signal(SIGTERM);
     EXPECT_TRUE(ann.ClosesWithoutFrame());
     EXPECT_EQ(m_console->WaitExit(10s), 0) << Transcript();
+}
+
+struct ToolRun {
+    std::optional<int> exit;
+    std::vector<std::string> out;
+};
+
+// tavrinrat-admin to its end (stdout lines; stderr goes to the test's own).
+ToolRun RunTool(std::vector<std::string> args) {
+    args.insert(args.begin(), TAVRIN_ADMIN_PATH);
+    ChildProcess tool(std::move(args), SIGKILL, "admin-tool");
+    EXPECT_TRUE(tool.Started());
+    const std::optional<int> exit = tool.WaitExit(20s);
+    return {exit, tool.Lines()};
+}
+
+bool AnyLineStartsWith(const std::vector<std::string>& lines, std::string_view start) {
+    for (const auto& l : lines)
+        if (l.rfind(start, 0) == 0) return true;
+    return false;
+}
+
+TEST_F(ManagerE2e, TheAdminToolGetsRepliesAndIsRefusedWhatItsRightsDoNotAllow) {
+    StartManager();
+    WaitLoggedIn();
+    const std::string where = "127.0.0.1:" + std::to_string(m_port);
+    const ToolRun list = RunTool({where, "--user", "bob", "--password", "bobpass", "-c",
+                                  "player list"});
+    EXPECT_EQ(list.exit, 0);
+    EXPECT_TRUE(AnyLineStartsWith(list.out, "NAME\t#\tTEAM"));
+    const ToolRun punt = RunTool({where, "--user", "bob", "--password", "bobpass", "-c",
+                                  "player punt 3"});
+    EXPECT_EQ(punt.exit, 1);
+    EXPECT_TRUE(AnyLineStartsWith(punt.out, "Refused, missing right: Punt"));
+    const ToolRun wrong = RunTool({where, "--user", "bob", "--password", "nope", "-c",
+                                   "player list"});
+    EXPECT_EQ(wrong.exit, 3);
+}
+
+TEST_F(ManagerE2e, TlsOnTheAdminPort) {
+    const std::string cert = TAVRIN_TLS_DIR "/admin-port.crt";
+    const std::string key = TAVRIN_TLS_DIR "/admin-port.key";
+    StartManager({"--admin-tls", cert, key});
+    WaitLoggedIn();
+    EXPECT_TRUE(ConsoleSaid("(TLS)"));
+    const std::string where = "127.0.0.1:" + std::to_string(m_port);
+    const ToolRun list = RunTool({where, "--tls", "--ca", cert, "--user", "ann", "--password",
+                                  "annpass", "-c", "player list"});
+    EXPECT_EQ(list.exit, 0);
+    EXPECT_TRUE(AnyLineStartsWith(list.out, "NAME\t#\tTEAM"));
+    // A plain console gets nothing it can read, least of all the greeting.
+    AdminPeer plain;
+    Connect(plain);
+    EXPECT_NE(plain.ReadFrame(2s).text, "Hollispark");
+    const ToolRun clear = RunTool({where, "--user", "ann", "--password", "annpass", "-c",
+                                   "player list", "--timeout", "3"});
+    EXPECT_EQ(clear.exit, 3);
+}
+
+TEST_F(ManagerE2e, AnUnreadableCertificateLeavesThePortClosedRatherThanPlain) {
+    StartSim();
+    ::mkdir(m_dir.File("Configs").c_str(), 0700);
+    WriteFile(m_dir.File("Configs/radmins.cfg"), kAccounts);
+    StartConsole({"--manager", "--admin-port", "0", "--admin-bind", "127.0.0.1", "--admin-tls",
+                  m_dir.File("missing.crt"), m_dir.File("missing.key")});
+    EXPECT_TRUE(m_console->WaitForPart("Admin Port not opened: the TLS certificate or key "
+                                       "cannot be read"))
+        << Transcript();
+    WaitLoggedIn();
+    EXPECT_FALSE(ConsoleSaid("Admin Port open on"));
 }
 
 }  // namespace

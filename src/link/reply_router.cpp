@@ -135,10 +135,15 @@ ReplyClass ClassOfKind(ReplyKind kind) {
     }
 }
 
-void ReplyPairing::Sent(std::string command, bool dropReply) {
+std::optional<std::string> ReplyPairing::Sent(std::string command, bool dropReply) {
     const Answer answer = ExpectedAnswer(command);
-    if (m_awaited.size() >= kMaxAwaited) m_awaited.pop_front();
+    std::optional<std::string> forgotten;
+    if (m_awaited.size() >= kMaxAwaited) {
+        forgotten = std::move(m_awaited.front().command);
+        m_awaited.pop_front();
+    }
     m_awaited.push_back({std::move(command), answer, dropReply});
+    return forgotten;
 }
 
 std::string SecretOfCommand(std::string_view command) {
@@ -377,6 +382,16 @@ RouteResult RatSession::RouteReply(const std::string& text, bool drop) {
     result.acted = true;
     m_host.ReplyRouted(result, text);
     return result;
+}
+
+void RatSession::AwaitReply(const std::string& command) {
+    const std::optional<std::string> forgotten = m_awaiting.Sent(command, m_ignoring);
+    if (!forgotten) return;
+    ++m_forgottenCommands;
+    if (m_forgottenCommands <= kUnpairedRepliesLogged || m_forgottenCommands % 1000 == 0)
+        Log("No reply awaited any longer (" + std::to_string(ReplyPairing::kMaxAwaited) +
+            " commands wait, " + std::to_string(m_forgottenCommands) +
+            " forgotten so far): " + LoggableCommand(*forgotten));
 }
 
 void RatSession::LogUnpairedReply(ReplyKind kind, const std::string& text) {

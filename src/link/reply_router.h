@@ -87,10 +87,14 @@ struct AwaitedReply {
 class ReplyPairing {
   public:
     // More than this many unanswered commands means the server answers
-    // nothing: the oldest is forgotten.
-    static constexpr size_t kMaxAwaited = 64;
+    // nothing: the oldest is forgotten. It is far above what a console sends
+    // in a burst: the manager forwards its admins' commands as they come, and
+    // a command forgotten while its reply is on the way would give that reply
+    // to the wrong command.
+    static constexpr size_t kMaxAwaited = 1024;
 
-    void Sent(std::string command, bool dropReply);
+    // Returns the command forgotten to make room, if one was.
+    std::optional<std::string> Sent(std::string command, bool dropReply);
     void Clear() { m_awaited.clear(); }
     bool Empty() const { return m_awaited.empty(); }
     size_t Size() const { return m_awaited.size(); }

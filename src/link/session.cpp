@@ -165,6 +165,7 @@ void RatSession::OnConnectRequest() {
     }
     m_awaiting.Clear();
     m_unpairedReplies = 0;
+    m_forgottenCommands = 0;
     m_linkOpen = true;
     m_host.StartWorker(d, TextToInt(d.port));
 }
@@ -429,7 +430,7 @@ void RatSession::SendRatCommand(const std::string& text) {
         m_fRequestingStatus = true;
         m_host.StartTimer(TimerId::RequestTimeout, TimerPeriod(TimerId::RequestTimeout));
     }
-    m_awaiting.Sent(text, m_ignoring);
+    AwaitReply(text);
     m_host.SendFrame(std::move(*frame));
     m_models.OnCommandSent(text);
 }

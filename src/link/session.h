@@ -201,6 +201,8 @@ class RatSession final : public CommandSink, private SessionState {
     // carries out what it means.
     RouteResult RouteReply(const std::string& text, bool drop = false);
     void LogUnpairedReply(ReplyKind kind, const std::string& text);
+    // A command sent: its reply is awaited (the oldest is forgotten past the bound).
+    void AwaitReply(const std::string& command);
     // The connection's worker is asked to end: its later events are stale.
     void EndLink();
     void UpdateMissionInfo(int list, const std::string& text);
@@ -247,6 +249,7 @@ class RatSession final : public CommandSink, private SessionState {
     // Replies that answered nothing on this connection.
     static constexpr long kUnpairedRepliesLogged = 20;
     long m_unpairedReplies = 0;
+    long m_forgottenCommands = 0;
     // A worker runs that the session has not asked to end: only its events
     // count. Events of a connection being closed never reach the next one.
     bool m_linkOpen = false;

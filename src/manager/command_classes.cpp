@@ -47,6 +47,12 @@ RightsNeeded RightsForCommand(std::string_view text, int commandClass) {
     return {kFullAccess, true};
 }
 
+bool IsSharedRead(std::string_view text) {
+    for (const auto& row : kCommandRights)
+        if (row.match == CommandMatch::Whole && row.rights == 0 && text == row.command) return true;
+    return false;
+}
+
 bool RightsAllow(RightsMask held, const RightsNeeded& needed) {
     if (needed.rights == 0) return true;
     if (needed.all) return (held & needed.rights) == needed.rights;

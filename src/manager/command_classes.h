@@ -132,6 +132,11 @@ RightsNeeded RightsForCommand(std::string_view text, int commandClass);
 
 bool RightsAllow(RightsMask held, const RightsNeeded& needed);
 
+// A command that only reads the game and that any admin may send ("player
+// list", "chat get", ...): the same text from two admins asks for the same
+// reply.
+bool IsSharedRead(std::string_view text);
+
 // The reply to the admin for a command refused for its rights, e.g.
 // "Refused, missing right: Punt", "Refused, missing right: Messages or Warn",
 // "Refused, missing right: Full Access".

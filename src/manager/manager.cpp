@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "manager/command_classes.h"
 #include "manager/relay.h"
 
 namespace tavrin {
@@ -83,10 +84,26 @@ AdminEffects Manager::OnAdminBytes(ConnectionId id, std::string_view bytes) {
     }
     const AdminPhase before = s->Phase();
     AdminEffects out = s->OnBytes(bytes, m_clock.Now());
+    ShareReads(out);
     const bool loginFrame =
         before == AdminPhase::AwaitingUser || before == AdminPhase::AwaitingPassword;
     if (loginFrame && s->Phase() != before) out.push_back(AdminsFieldChanged{AdminsFieldText()});
     return out;
+}
+
+void Manager::ShareReads(AdminEffects& effects) {
+    const Millis now = m_clock.Now();
+    std::erase_if(effects, [&](const AdminEffect& effect) {
+        const auto* forward = std::get_if<ForwardCommand>(&effect);
+        if (forward == nullptr || !IsSharedRead(forward->text)) return false;
+        const auto [it, added] = m_readsOnTheirWay.try_emplace(forward->text, now);
+        if (added || now - it->second >= kSharedReadWait) {
+            it->second = now;
+            return false;
+        }
+        ++m_sharedReads;
+        return true;
+    });
 }
 
 AdminEffects Manager::OnAdminTimer(ConnectionId id, AdminTimer timer) {
@@ -119,6 +136,8 @@ AdminEffects Manager::OnAdminDisconnected(ConnectionId id) {
 
 AdminEffects Manager::OnReplyRouted(const RouteResult& result, const std::string& text) {
     AdminEffects out;
+    // Whoever sent it, the read is answered: the next one goes out again.
+    m_readsOnTheirWay.erase(result.command);
     if (!IsRelayedReply(result)) return out;
     for (const auto& s : m_sessions) {
         AdminEffects copy = s->Relay(result, text);

@@ -33,6 +33,11 @@ constexpr std::string_view AdminPortCaption(bool listening) {
 inline constexpr std::string_view kAdminsFieldInitial = "Admins 0 / 0";
 
 inline constexpr size_t kDefaultAdminConnectionLimit = 1000;
+// A read that admins share (IsSharedRead) is sent to the game server once
+// while its reply is on the way: the same read from other admins waits for
+// that reply, which goes to every admin waiting for its class. A reply that
+// has not come within this time no longer holds the others back.
+inline constexpr Millis kSharedReadWait = std::chrono::seconds(2);
 // Connections refused at the limit or for their address that are logged one
 // by one; later ones one in 1000.
 inline constexpr size_t kAcceptRefusalsLogged = 5;
@@ -78,6 +83,9 @@ class Manager final : private AdminSessionContext {
     const AdminSession* Session(ConnectionId id) const;
     // The connections in the order they came.
     std::vector<ConnectionId> Connections() const;
+    // Admins' reads that waited for a reply already on its way instead of
+    // going to the game server again.
+    size_t SharedReads() const { return m_sharedReads; }
     LoginThrottle& Throttle() override { return m_throttle; }
 
   private:
@@ -87,6 +95,8 @@ class Manager final : private AdminSessionContext {
     bool RatConnected() const override { return m_link.RatConnected(); }
 
     AdminSession* Find(ConnectionId id);
+    // Takes out of `effects` the reads that are already on their way.
+    void ShareReads(AdminEffects& effects);
     void RefuseAtAccept(ConnectionId id, const std::string& why, AdminEffects& out);
 
     CAdmins& m_accounts;
@@ -95,6 +105,10 @@ class Manager final : private AdminSessionContext {
     LoginThrottle m_throttle;
     size_t m_limit = kDefaultAdminConnectionLimit;
     size_t m_refusedAtAccept = 0;
+    // Shared reads sent to the game server and not yet answered, with the
+    // time each was sent.
+    std::unordered_map<std::string, Millis> m_readsOnTheirWay;
+    size_t m_sharedReads = 0;
     // In connection order; the map finds them by id.
     std::vector<std::unique_ptr<AdminSession>> m_sessions;
     std::unordered_map<ConnectionId, AdminSession*> m_byId;

@@ -710,6 +710,24 @@ TEST_F(SessionFixture, AMissingReplyDoesNotShiftTheLaterPairings) {
     EXPECT_TRUE(session.State().m_fRequestingStatus);
 }
 
+TEST_F(SessionFixture, AManagersBurstOfCommandsKeepsEveryReplyWithItsCommand) {
+    // Hundreds of admins' commands may wait at once; each reply still goes to
+    // its own command.
+    LogIn();
+    Send("get gamesettings");
+    for (int i = 0; i < 499; ++i) Send("chat get");
+    // Had the settings command been forgotten, a chat command would take
+    // this reply as chat.
+    session.OnRatFrameReceived("AutoBalanceOnRecycle = 1");
+    EXPECT_EQ(F(Field::RatResponse), "Game Settings Updated");
+    EXPECT_TRUE(models.chats.empty());
+    EXPECT_FALSE(Logged("No reply awaited any longer"));
+    // Past the bound the oldest is forgotten, and the log says so.
+    for (size_t i = 0; i < ReplyPairing::kMaxAwaited - 498; ++i) Send("player list");
+    EXPECT_TRUE(Logged("No reply awaited any longer (1024 commands wait, 1 forgotten so far): "
+                       "chat get"));
+}
+
 TEST_F(SessionFixture, RepliesDroppedMeanwhileStillAnswerTheirCommands) {
     LogIn();
     Send("chat get");

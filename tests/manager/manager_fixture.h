@@ -64,8 +64,9 @@ class VirtualShell {
     void PeerCloses(ConnectionId id) {
         if (open.erase(id)) Apply(manager.OnAdminDisconnected(id));
     }
-    void Routed(ReplyClass cls, const std::string& text, ReplyKind kind = ReplyKind::Chat) {
-        Apply(manager.OnReplyRouted(RouteResult{kind, cls, "cmd", true}, text));
+    void Routed(ReplyClass cls, const std::string& text, ReplyKind kind = ReplyKind::Chat,
+                const std::string& command = "cmd") {
+        Apply(manager.OnReplyRouted(RouteResult{kind, cls, command, true}, text));
     }
     void DisconnectAll() { Apply(manager.DisconnectAllAdmins()); }
 

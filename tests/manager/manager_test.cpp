@@ -190,8 +190,9 @@ TEST_F(ManagerTest, TwoAdminsShareOneChatReply) {
     shell.Frames(a, {"chat get"});
     shell.Frames(b, {"chat get"});
     shell.Frames(c, {"player list"});
-    EXPECT_THAT(Forwarded(), ElementsAre("chat get", "chat get", "player list"));
-    shell.Routed(kReplyChat, "");
+    // The second "chat get" waits for the reply the first asked for.
+    EXPECT_THAT(Forwarded(), ElementsAre("chat get", "player list"));
+    shell.Routed(kReplyChat, "", ReplyKind::Chat, "chat get");
     EXPECT_EQ(shell.Texts(a).back(), "[NO CHAT]");
     EXPECT_EQ(shell.Texts(b).back(), "[NO CHAT]");
     EXPECT_EQ(shell.Texts(c).back(), "LOGGED_IN");
@@ -200,6 +201,29 @@ TEST_F(ManagerTest, TwoAdminsShareOneChatReply) {
     const size_t before = shell.Texts(a).size();
     shell.Routed(kReplyChat, "late");
     EXPECT_EQ(shell.Texts(a).size(), before);
+}
+
+TEST_F(ManagerTest, AReadOnItsWayIsNotSentAgainUntilAnsweredOrTwoSecondsOld) {
+    const ConnectionId a = LoggedIn("ann", "secret");
+    const ConnectionId b = LoggedIn("bob", "pw", "10.0.0.2");
+    shell.Frames(a, {"player list"});
+    shell.Frames(b, {"player list", "player list"});
+    // Actions are never held back: each is its own.
+    shell.Frames(a, {"player punt 3", "player punt 3"});
+    EXPECT_THAT(Forwarded(), ElementsAre("player list", "player punt 3", "player punt 3"));
+    EXPECT_EQ(shell.manager.SharedReads(), 2u);
+    shell.Routed(kReplyPlayers, "NAME\t#\n", ReplyKind::PlayerList, "player list");
+    EXPECT_EQ(shell.Texts(b).back(), "NAME\t#\n");
+    // Answered: the next one goes out.
+    shell.Frames(b, {"player list"});
+    EXPECT_EQ(Forwarded().size(), 4u);
+    // A reply that never comes holds the others back two seconds at most.
+    shell.Advance(1999);
+    shell.Frames(a, {"player list"});
+    EXPECT_EQ(Forwarded().size(), 4u);
+    shell.Advance(1);
+    shell.Frames(a, {"player list"});
+    EXPECT_EQ(Forwarded().size(), 5u);
 }
 
 TEST_F(ManagerTest, CommandsThatStayWithTheManager) {
@@ -254,7 +278,7 @@ TEST_F(ManagerTest, RightsAreEnforced) {
         const char* command;
         const char* reply;  // empty: allowed
     } cases[] = {
-        {"player list", ""},
+        {"weapon list", ""},
         {"chat get", ""},
         {"player punt 3 ", "Refused, missing right: Punt"},
         {"player ban 3 ", "Refused, missing right: Ban"},
@@ -268,6 +292,8 @@ TEST_F(ManagerTest, RightsAreEnforced) {
     };
     for (const auto& c : cases) {
         shell.forwarded.clear();
+        // Long enough that the read goes out again although nothing answers.
+        shell.Advance(kSharedReadWait.count());
         shell.Frames(bob, {"player list"});  // what bob waits for before
         const size_t sent = shell.Texts(bob).size();
         shell.Frames(bob, {c.command});
@@ -293,6 +319,7 @@ TEST_F(ManagerTest, RightsAreEnforced) {
     // So does a deleted account: no rights at all.
     admins.DelAdmin();
     shell.forwarded.clear();
+    shell.Advance(kSharedReadWait.count());
     shell.Frames(bob, {"player punt 3 ", "player list"});
     EXPECT_THAT(Forwarded(), ElementsAre("player list"));
 }

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -28,10 +29,26 @@ void OnSignal(int signo) {
     [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
 }
 
+// Lines leave once per turn of the event loop rather than one write each: a
+// manager relaying for hundreds of admins changes its fields thousands of
+// times a second.
+void FlushSoon() {
+    static bool pending = false;
+    if (pending || QCoreApplication::instance() == nullptr) {
+        if (!pending) std::fflush(stdout);
+        return;
+    }
+    pending = true;
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        pending = false;
+        std::fflush(stdout);
+    });
+}
+
 void PrintLine(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
-    std::fflush(stdout);
+    FlushSoon();
 }
 
 // Message boxes print their text and take their default answer.

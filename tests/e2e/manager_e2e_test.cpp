@@ -306,6 +306,26 @@ TEST_F(ManagerE2e, TlsOnTheAdminPort) {
     EXPECT_EQ(clear.exit, 3);
 }
 
+TEST_F(ManagerE2e, APortInUseIsReportedAndTheManagerGoesOnWithoutIt) {
+    // Another program holds the port.
+    const int holder = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(holder, 1), 0);
+    socklen_t length = sizeof a;
+    ::getsockname(holder, reinterpret_cast<sockaddr*>(&a), &length);
+    const std::string port = std::to_string(ntohs(a.sin_port));
+    StartSim();
+    StartConsole({"--manager", "--admin-port", port, "--admin-bind", "127.0.0.1"});
+    EXPECT_TRUE(m_console->WaitForPart("Admin Port not opened on 127.0.0.1 port " + port))
+        << Transcript();
+    EXPECT_TRUE(Wait("Admin Port: closed")) << Transcript();
+    WaitLoggedIn();
+    ::close(holder);
+}
+
 TEST_F(ManagerE2e, AnUnreadableCertificateLeavesThePortClosedRatherThanPlain) {
     StartSim();
     ::mkdir(m_dir.File("Configs").c_str(), 0700);

@@ -216,6 +216,19 @@ TEST(AdminClientCommands, FramedOnlyWhenLoggedInAndWithinOneFrame) {
     EXPECT_FALSE(client.CommandFrame(""));
 }
 
+TEST(AdminClientCommands, OnlyCommandsOfARelayedClassWaitForAReply) {
+    const struct {
+        const char* command;
+        bool expects;
+    } cases[] = {
+        {"player list", true},      {"chat get", true},         {"mission list", true},
+        {"get gamesettings", true}, {"weapon list", true},      {"chat send hi player", true},
+        {"mission available", false},  // answered by a mission reply nobody waits for
+        {"get gamestate", false},   {"set ServerName x", false}, {"UPLOAD x", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ExpectsReply(c.command), c.expects) << c.command;
+}
+
 TEST(AdminClientText, RightsShownAsDigitsAndCaptions) {
     EXPECT_EQ(RightsText(0x3F00), "3F00 (Warn, Punt, Swap, Kill, Ban, Zero)");
     EXPECT_EQ(RightsText(0x0101), "0101 (Admin List, Warn)");

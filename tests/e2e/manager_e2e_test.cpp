@@ -286,6 +286,35 @@ TEST_F(ManagerE2e, TheAdminToolGetsRepliesAndIsRefusedWhatItsRightsDoNotAllow) {
     EXPECT_EQ(wrong.exit, 3);
 }
 
+TEST_F(ManagerE2e, TheAdminToolSendsItsInputOneCommandAtATime) {
+    StartManager();
+    WaitLoggedIn();
+    ASSERT_NE(m_sim->Control("say Mallory anyone there").find("ok"), std::string::npos);
+    // Each command replaces what the manager keeps for the admin: sent all
+    // at once, only the last would be answered.
+    const std::string script = std::string("printf 'chat get\\nplayer punt 1\\nmission list\\n"
+                                           "set x y\\nweapon list\\n' | ") +
+                               TAVRIN_ADMIN_PATH + " 127.0.0.1:" + std::to_string(m_port) +
+                               " --user bob --password bobpass";
+    ChildProcess tool({"/bin/sh", "-c", script}, SIGKILL, "admin-tool");
+    ASSERT_TRUE(tool.Started());
+    EXPECT_EQ(tool.WaitExit(30s), 0);
+    const std::vector<std::string> out = tool.Lines();
+    std::string all;
+    for (const auto& l : out) all += l + "\n";
+    const size_t chat = all.find("Mallory: anyone there");
+    const size_t refused = all.find("Refused, missing right: Punt");
+    const size_t missions = all.find("<CURRENT MISSION>");
+    const size_t weapons = all.find("WPN_");
+    ASSERT_NE(chat, std::string::npos) << all;
+    ASSERT_NE(refused, std::string::npos) << all;
+    ASSERT_NE(missions, std::string::npos) << all;
+    ASSERT_NE(weapons, std::string::npos) << all;
+    EXPECT_LT(chat, refused);
+    EXPECT_LT(refused, missions);
+    EXPECT_LT(missions, weapons);
+}
+
 TEST_F(ManagerE2e, TlsOnTheAdminPort) {
     const std::string cert = TAVRIN_TLS_DIR "/admin-port.crt";
     const std::string key = TAVRIN_TLS_DIR "/admin-port.key";

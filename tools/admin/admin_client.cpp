@@ -1,5 +1,7 @@
 #include "admin/admin_client.h"
 
+#include "manager/command_classes.h"
+
 #include <utility>
 
 #include "common/log_text.h"
@@ -122,6 +124,13 @@ std::string RightsText(RightsMask mask) {
         names += r.name;
     }
     return text + " (" + (names.empty() ? std::string("no rights") : names) + ")";
+}
+
+bool ExpectsReply(std::string_view command) {
+    const int commandClass = ClassifyAdminCommand(command);
+    for (const auto& c : kCommandClasses)
+        if (c.commandClass == commandClass) return c.relayed != kReplyNone;
+    return false;
 }
 
 std::string PrintableReply(std::string_view text) {
@@ -250,8 +259,9 @@ std::optional<int> ParseSeconds(std::string_view text) {
 std::string_view UsageText() {
     return "usage: tavrinrat-admin HOST[:PORT] --user U --password P [options]\n"
            "Logs in to a TavrinRAT manager's Admin Port (default port 9898; an IPv6 address\n"
-           "is written [ADDR]:PORT), then sends each line of standard input as one command\n"
-           "and prints every reply.\n"
+           "is written [ADDR]:PORT), then sends each line of standard input as one command,\n"
+           "each once the one before has its reply (or its time is up), and prints every\n"
+           "reply.\n"
            "  --user U            the admin account's user name\n"
            "  --password P        its password (visible to other users in the process list)\n"
            "  --password-file F   read the password from the first line of F instead\n"

@@ -107,6 +107,11 @@ std::string RightsText(RightsMask mask);
 // the terminal or fakes a line of ours.
 std::string PrintableReply(std::string_view text);
 
+// Whether the manager answers this command: a command whose class has a
+// relayed reply (a player list, the chat, ...) is answered by the game
+// server's reply or by a refusal; any other is answered at most by a refusal.
+bool ExpectsReply(std::string_view command);
+
 // ---------------------------------------------------------------------------
 // Standard input: one command per line. A CR before the line feed is dropped,
 // blank lines are skipped, and a line longer than one frame can carry is

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,6 +46,11 @@ constexpr std::string_view kRefusedPrefix = "Refused";
 // After standard input ends: how long the connection must be quiet, every
 // command answered, before the program ends.
 constexpr int kQuietMs = 1000;
+// A command the manager answers only when it refuses it: the time given to a
+// refusal before the next command goes.
+constexpr int kRefusalWaitMs = 300;
+// Lines read ahead of the commands sent.
+constexpr size_t kQueuedLines = 1024;
 // Standard input is not read while this much is waiting to go out, so a fast
 // producer and a slow manager do not pile commands up in memory.
 constexpr qint64 kWriteBacklog = 256 * 1024;
@@ -85,6 +91,8 @@ class AdminConsole : public QObject {
           m_trusted(std::move(trusted)) {
         m_deadline.setSingleShot(true);
         connect(&m_deadline, &QTimer::timeout, this, &AdminConsole::handleDeadline);
+        m_replyWait.setSingleShot(true);
+        connect(&m_replyWait, &QTimer::timeout, this, [this] { handleReplyWait(); });
         m_quiet.setSingleShot(true);
         connect(&m_quiet, &QTimer::timeout, this, [this] { Finish(kExitOk); });
         m_closeWait.setSingleShot(true);
@@ -203,6 +211,9 @@ class AdminConsole : public QObject {
             return;
         }
         ++m_replies;
+        // Whatever comes answers the command sent last: the manager sends an
+        // admin only replies of the kind his last command asked for.
+        if (m_awaiting) CommandAnswered();
         Activity();
     }
 
@@ -293,35 +304,69 @@ class AdminConsole : public QObject {
         Activity();
     }
 
+    // The lines are sent one at a time: a new command replaces what the
+    // manager keeps for the admin, so the next goes once the last one's
+    // reply is in (or its time is up).
     void SendLines(const std::vector<Result<std::string>>& lines) {
         for (const Result<std::string>& line : lines) {
             if (!line) {
                 Complain(line.failure());
                 continue;
             }
-            const Result<std::string> frame = m_client.CommandFrame(line.value());
+            m_queue.push_back(line.value());
+        }
+        SendNext();
+    }
+
+    void SendNext() {
+        while (!m_awaiting && !m_finishing && !m_queue.empty()) {
+            const std::string command = std::move(m_queue.front());
+            m_queue.pop_front();
+            const Result<std::string> frame = m_client.CommandFrame(command);
             if (!frame) {
                 Complain(frame.failure());
                 continue;
             }
             Send(frame.value());
             ++m_commands;
-            Activity();
+            m_awaiting = true;
+            m_expectsReply = ExpectsReply(command);
+            m_awaited = command;
+            m_replyWait.start(m_expectsReply ? m_options.timeoutMs : kRefusalWaitMs);
         }
+        ResumeInput();
+        Activity();
+    }
+
+    void CommandAnswered() {
+        m_awaiting = false;
+        m_replyWait.stop();
+        SendNext();
+    }
+
+    void handleReplyWait() {
+        if (m_expectsReply)
+            Complain("no reply to \"" + EscapeControlBytes(m_awaited) + "\" within " +
+                     Seconds(m_options.timeoutMs));
+        CommandAnswered();
     }
 
     // Reads on only while little waits to go out.
     void ResumeInput() {
         if (m_stdin && !m_inputEnded && !m_finishing)
-            m_stdin->setEnabled(m_socket->bytesToWrite() < kWriteBacklog);
+            m_stdin->setEnabled(m_queue.size() < kQueuedLines &&
+                                m_socket->bytesToWrite() < kWriteBacklog);
     }
 
-    // Once standard input has ended, the end comes after a quiet second, or
-    // after the time-out while a command has had no answer (some never get
-    // one).
+    // Once standard input has ended and every command has had its turn, the
+    // end comes after a quiet second.
     void Activity() {
         if (!m_inputEnded || m_finishing) return;
-        m_quiet.start(m_replies < m_commands ? m_options.timeoutMs : kQuietMs);
+        if (m_awaiting || !m_queue.empty()) {
+            m_quiet.stop();
+            return;
+        }
+        m_quiet.start(kQuietMs);
     }
 
     void Finish(int code) {
@@ -330,6 +375,7 @@ class AdminConsole : public QObject {
         m_exitCode = code;
         m_deadline.stop();
         m_quiet.stop();
+        m_replyWait.stop();
         if (m_stdin) m_stdin->setEnabled(false);
         if (!m_socket || m_socket->state() == QAbstractSocket::UnconnectedState) {
             QCoreApplication::exit(code);
@@ -353,7 +399,12 @@ class AdminConsole : public QObject {
     std::vector<std::string> m_tlsErrors;
     QTimer m_deadline;  // the login, and with -c the reply
     QTimer m_quiet;
+    QTimer m_replyWait;  // the command sent last
     QTimer m_closeWait;
+    std::deque<std::string> m_queue;
+    std::string m_awaited;
+    bool m_awaiting = false;
+    bool m_expectsReply = false;
     bool m_inputEnded = false;
     bool m_finishing = false;
     int m_exitCode = kExitOk;

@@ -22,6 +22,7 @@
 #include "chatbot/ui/chatbot_page.h"
 #include "common/ui/log_viewer.h"
 #include "common/ui/server_details_dialog.h"
+#include "manager/ui/admins_page.h"
 #include "players/ui/admin_menu_dialog.h"
 #include "players/ui/players_page.h"
 #include "settings/ui/settings_file_dialog.h"
@@ -135,7 +136,11 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
     const QString prefix = manager ? QStringLiteral("manager-main") : QStringLiteral("main");
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("mainTabs"));
     for (int i = 0; i < tabs->count(); ++i) {
-        m_steps.push_back([&window, i] { window.ShowTab(i); });
+        m_steps.push_back([&window, tabs, i] {
+            window.ShowTab(i);
+            // An account chosen, so its rights show in the boxes.
+            if (auto* admins = qobject_cast<AdminsPage*>(tabs->widget(i))) admins->selectRow(1);
+        });
         m_steps.push_back([this, &window, tabs, i, variant, prefix] {
             Save(&window, QStringLiteral("%1-%2-%3").arg(prefix, Slug(tabs->tabText(i)), variant));
         });

@@ -117,12 +117,7 @@ MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget
         else
             page = new QWidget(m_tabs);  // filled as its subsystem's page comes
         page->setObjectName(QString::fromLatin1(entry.objectName));
-        m_tabs->addTab(page, QString::fromLatin1(entry.text));
-        m_tabs->setTabToolTip(static_cast<int>(i), QStringLiteral("Ctrl+%1").arg(i + 1));
-        // Ctrl+1 .. Ctrl+5 switch pages.
-        auto* shortcut =
-            new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + i)), this);
-        connect(shortcut, &QShortcut::activated, this, [this, i] { ShowTab(static_cast<int>(i)); });
+        AddPage(page, QString::fromLatin1(entry.text));
     }
 
     auto* central = new QWidget(this);
@@ -183,6 +178,15 @@ MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::AddPage(QWidget* page, const QString& text) {
+    const int index = m_tabs->addTab(page, text);
+    // Ctrl+1 .. Ctrl+6 switch pages.
+    m_tabs->setTabToolTip(index, QStringLiteral("Ctrl+%1").arg(index + 1));
+    auto* shortcut =
+        new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + index)), this);
+    connect(shortcut, &QShortcut::activated, this, [this, index] { ShowTab(index); });
+}
 
 QWidget* MainWindow::BuildStatusPanel() {
     auto* panel = new QWidget(this);
@@ -288,11 +292,7 @@ void MainWindow::EnterManagerRole() {
     m_adminsPage = new AdminsPage(manager.Accounts(), m_console.ProgramDir(), m_console.Log(),
                                   m_console.Dialogs(), m_tabs);
     m_adminsPage->setObjectName(QStringLiteral("adminsPage"));
-    const int index = m_tabs->addTab(m_adminsPage, QStringLiteral(" Admins "));
-    m_tabs->setTabToolTip(index, QStringLiteral("Ctrl+%1").arg(index + 1));
-    auto* shortcut =
-        new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + index)), this);
-    connect(shortcut, &QShortcut::activated, this, [this, index] { ShowTab(index); });
+    AddPage(m_adminsPage, QStringLiteral(" Admins "));
     // The accounts are read at start-up; rows change as admins come and go.
     connect(&m_signals, &ConsoleSignals::started, m_adminsPage, &AdminsPage::refresh);
     connect(&m_signals, &ConsoleSignals::adminAccountChanged, m_adminsPage,

@@ -88,6 +88,8 @@ class MainWindow final : public QMainWindow, private SettingsPageHost {
     void SettingsSaved() override;
     // A routed reply refreshes the page of its kind.
     void handleReplyRouted(ReplyKind kind);
+    // A tab page, with its Ctrl+number shortcut.
+    void AddPage(QWidget* page, const QString& text);
     QWidget* BuildStatusPanel();
     QWidget* BuildButtonRow();
     QWidget* BuildAdminPortGroup();

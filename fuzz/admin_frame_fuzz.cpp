@@ -71,7 +71,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The same bytes as an admin connection. The account may warn, nothing else.
     CAdmins admins({AdminAccount{"Ann", "ann", "secret", "0100", "Offline", "none", " - "}});
     ManualSteadyClock clock;
-    Manager manager(admins, clock, [] { return true; });
+    struct LoggedInLink final : GameLinkStatus {
+        bool RatConnected() const override { return true; }
+    } link;
+    Manager manager(admins, clock, link);
     manager.OnAdminConnected(1, "10.0.0.1");
     const bool loginOk = whole.size() >= 2 && whole[0] == "ann" && whole[1] == "secret";
     for (size_t at = 0; at < stream.size(); at += piece) {

@@ -32,6 +32,7 @@
 #include "link/frame.h"
 #include "link/login_block.h"
 #include "support/child_process.h"
+#include "support/loopback_socket.h"
 
 namespace tavrin::testing {
 
@@ -119,41 +120,23 @@ class RatClient {
         int error = 0;  // errno for Kind::Error
     };
 
-    RatClient() = default;
-    ~RatClient() { Close(); }
-    RatClient(const RatClient&) = delete;
-    RatClient& operator=(const RatClient&) = delete;
-
     // 0 on success, else the errno of the connect.
     int Connect(int port) {
         Close();
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return 0;
-        const int e = errno;
-        Close();
-        return e;
+        return m_socket.Connect(port);
     }
 
     void Close() {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = -1;
+        m_socket.Close();
         m_pending.clear();
         m_reader.Reset();
     }
 
-    bool SendRaw(std::string_view bytes) {
-        return ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(bytes.size());
-    }
+    bool SendRaw(std::string_view bytes) { return m_socket.SendRaw(bytes); }
     bool SendCommand(std::string_view text) { return SendRaw(*EncodeCommandFrame(text)); }
 
     // The next reply frame, or why there is none.
     Read ReadFrame(std::chrono::milliseconds timeout = 5s) {
-        Read r;
         for (;;) {
             if (!m_pending.empty()) {
                 const auto f = m_reader.Feed(m_pending);
@@ -161,14 +144,19 @@ class RatClient {
                 if (f.status == FrameReader::Status::Frame) return {Kind::Frame, f.text, 0};
                 if (f.status == FrameReader::Status::Broken) return {Kind::Broken, {}, 0};
             }
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, static_cast<int>(timeout.count())) <= 0) return r;
-            char buf[65536];
-            const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
-            if (n == 0) return {Kind::Closed, {}, 0};
-            if (n < 0) return {Kind::Error, {}, errno};
-            m_recvSizes.push_back(static_cast<size_t>(n));
-            m_pending.append(buf, static_cast<size_t>(n));
+            int error = 0;
+            size_t received = 0;
+            switch (m_socket.Receive(m_pending, timeout, &error, &received)) {
+                case LoopbackSocket::Got::Data:
+                    m_recvSizes.push_back(received);
+                    break;
+                case LoopbackSocket::Got::Closed:
+                    return {Kind::Closed, {}, 0};
+                case LoopbackSocket::Got::Error:
+                    return {Kind::Error, {}, error};
+                case LoopbackSocket::Got::Timeout:
+                    return {};
+            }
         }
     }
 
@@ -195,7 +183,7 @@ class RatClient {
     std::vector<size_t>& RecvSizes() { return m_recvSizes; }
 
   private:
-    int m_fd = -1;
+    LoopbackSocket m_socket;
     FrameReader m_reader;
     std::string m_pending;
     std::vector<size_t> m_recvSizes;

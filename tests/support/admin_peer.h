@@ -1,13 +1,7 @@
 #pragma once
 
-// An admin console at the other end of the manager's Admin Port, over one
-// blocking POSIX socket: admin frames out and in, with time limits.
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+// An admin console at the other end of the manager's Admin Port: admin frames
+// out and in, with time limits.
 
 #include <cerrno>
 #include <chrono>
@@ -16,6 +10,7 @@
 #include <string_view>
 
 #include "manager/admin_frame.h"
+#include "support/loopback_socket.h"
 
 namespace tavrin::testing {
 
@@ -29,35 +24,18 @@ class AdminPeer {
         std::string text;
     };
 
-    AdminPeer() = default;
-    ~AdminPeer() { Close(); }
-    AdminPeer(const AdminPeer&) = delete;
-    AdminPeer& operator=(const AdminPeer&) = delete;
-
     // 0 on success, else the errno of the connect.
     int Connect(int port) {
         Close();
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return 0;
-        const int e = errno;
-        Close();
-        return e;
+        return m_socket.Connect(port);
     }
     void Close() {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = -1;
+        m_socket.Close();
         m_pending.clear();
         m_reader = AdminFrameReader();
     }
 
-    bool SendRaw(std::string_view bytes) {
-        return ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(bytes.size());
-    }
+    bool SendRaw(std::string_view bytes) { return m_socket.SendRaw(bytes); }
     bool Send(std::string_view text) { return SendRaw(EncodeAdminFrame(text)); }
 
     Read ReadFrame(std::chrono::milliseconds timeout = 5s) {
@@ -72,14 +50,17 @@ class AdminPeer {
             }
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 until - std::chrono::steady_clock::now());
-            pollfd p{m_fd, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0)
-                return {Kind::Timeout, {}};
-            char buf[65536];
-            const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
-            if (n == 0) return {Kind::Closed, {}};
-            if (n < 0) return {errno == ECONNRESET ? Kind::Closed : Kind::Error, {}};
-            m_pending.append(buf, static_cast<size_t>(n));
+            int error = 0;
+            switch (m_socket.Receive(m_pending, left, &error)) {
+                case LoopbackSocket::Got::Data:
+                    break;
+                case LoopbackSocket::Got::Closed:
+                    return {Kind::Closed, {}};
+                case LoopbackSocket::Got::Error:
+                    return {error == ECONNRESET ? Kind::Closed : Kind::Error, {}};
+                case LoopbackSocket::Got::Timeout:
+                    return {Kind::Timeout, {}};
+            }
         }
     }
     // The text of the next frame; "" when none came.
@@ -109,7 +90,7 @@ class AdminPeer {
     }
 
   private:
-    int m_fd = -1;
+    LoopbackSocket m_socket;
     AdminFrameReader m_reader;
     std::string m_pending;
 };

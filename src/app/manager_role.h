@@ -38,11 +38,8 @@ class ManagerRole final : public AdminPortEvents, private GameLinkStatus {
 
     // The shell's listener and connections (they are made after the console).
     void AttachPort(AdminPort& port) { m_port = &port; }
-    bool HasPort() const { return m_port != nullptr; }
 
     CAdmins& Accounts() { return m_accounts; }
-    const Manager& Core() const { return m_manager; }
-    Manager& Core() { return m_manager; }
     void SetConnectionLimit(size_t limit) { m_manager.SetConnectionLimit(limit); }
 
     // Start-up: the accounts from Configs/radmins.cfg and the Admins field.

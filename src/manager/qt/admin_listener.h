@@ -51,7 +51,6 @@ class QtAdminPort final : public QObject, public AdminPort {
     // The port listened on (the one the system chose when the options said 0).
     uint16_t ServerPort() const;
     bool UsesTls() const;
-    size_t ConnectionCount() const { return m_connections.size(); }
     // Where the port listens, for the log and the window: "0.0.0.0:9898".
     QString Where() const;
 

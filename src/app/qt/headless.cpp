@@ -77,13 +77,9 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--headless") continue;
-        std::string error;
-        const int taken = TakeManagerOption(argc, argv, i, o.manager, error);
-        if (taken < 0) {
-            std::cerr << "tavrinrat: " << error << "\n";
-            return false;
-        }
-        if (taken > 0) continue;
+        const OptionTaken taken = TakeManagerOption(argc, argv, i, o.manager);
+        if (taken == OptionTaken::Bad) return false;
+        if (taken == OptionTaken::Taken) continue;
         if (a == "--chatbot") {
             o.chatbot = true;
         } else if (a == "--dump") {

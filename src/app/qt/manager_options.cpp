@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <iostream>
 
 namespace tavrin {
 namespace {
@@ -12,9 +13,8 @@ bool ParseNumber(const char* text, unsigned long max, unsigned long& value) {
     return ec == std::errc() && ptr == end && value <= max;
 }
 
-}  // namespace
-
-int TakeManagerOption(int argc, char** argv, int& i, ManagerOptions& options, std::string& error) {
+// 1 taken, 0 not a manager option, -1 with `error` set.
+int Take(int argc, char** argv, int& i, ManagerOptions& options, std::string& error) {
     const std::string a = argv[i];
     const auto value = [&](int n) {
         if (i + n < argc) return true;
@@ -58,6 +58,18 @@ int TakeManagerOption(int argc, char** argv, int& i, ManagerOptions& options, st
         return 0;
     }
     return 1;
+}
+
+}  // namespace
+
+OptionTaken TakeManagerOption(int argc, char** argv, int& i, ManagerOptions& options) {
+    std::string error;
+    const int taken = Take(argc, argv, i, options, error);
+    if (taken < 0) {
+        std::cerr << "tavrinrat: " << error << "\n";
+        return OptionTaken::Bad;
+    }
+    return taken > 0 ? OptionTaken::Taken : OptionTaken::NotOurs;
 }
 
 }  // namespace tavrin

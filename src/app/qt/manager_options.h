@@ -16,10 +16,14 @@ struct ManagerOptions {
     size_t maxAdmins = 1000;  // --max-admins N: connections beyond are refused
 };
 
-// Takes argv[i] (and its values) when it is a manager option: returns 1 and
-// moves `i` past it; 0 when it is not one; -1 with `error` set when it is one
-// with a missing or bad value.
-int TakeManagerOption(int argc, char** argv, int& i, ManagerOptions& options, std::string& error);
+enum class OptionTaken {
+    NotOurs,  // argv[i] is not a manager option
+    Taken,    // it was, with its values; `i` is past them
+    Bad,      // it was, with a missing or bad value (said on standard error)
+};
+
+// Takes argv[i] (and its values) when it is a manager option.
+OptionTaken TakeManagerOption(int argc, char** argv, int& i, ManagerOptions& options);
 
 inline constexpr const char* kManagerUsage =
     "[--manager [--admin-port N] [--admin-bind ADDR] [--admin-tls CERT KEY] [--max-admins N]]";

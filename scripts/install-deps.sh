@@ -4,9 +4,10 @@
 set -euo pipefail
 
 # qt6-base-dev brings Qt Widgets, Qt Test and the offscreen platform plugin the
-# view tests run on.
+# view tests run on; fonts-dejavu-core gives the log viewers a fixed-pitch font
+# wherever Courier New is missing.
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-dev)
 fi

@@ -9,7 +9,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
+BUILD_TARGETS="tavrinrat tavrinrat-sim tavrinrat-admin" "$root/scripts/build.sh"
 
 sim="$root/build/tools/sim/tavrinrat-sim"
 console="$root/build/tavrinrat"

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything, starts the simulated game
-# server on loopback and the desktop console logged in to it, in the demo
-# program folder build/run/. Without a display the console says so and runs
-# without a window, printing its status lines and event log live. Closing the
-# window (or Ctrl-C) ends both.
+# Installs what is missing, builds the console and the simulator, starts the
+# simulated game server on loopback and the desktop console logged in to it,
+# in the demo program folder build/run/. Without a display the console says so
+# and runs without a window, printing its status lines and event log live.
+# Closing the window (or Ctrl-C) ends both.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
+# Only the two programs it runs: the tests and benchmarks are command two's.
+BUILD_TARGETS="tavrinrat tavrinrat-sim" "$root/scripts/build.sh"
 
 sim="$root/build/tools/sim/tavrinrat-sim"
 console="$root/build/tavrinrat"

@@ -94,7 +94,10 @@ struct AwaitedReply {
 // overdue, and a reply goes to the oldest command sent since that can take
 // it; only a reply that none of them can take is a late answer to an overdue
 // one. So a lost reply costs at most the replies of one poll round, and the
-// text of a reply that answers "chat get" in time never picks its route.
+// text of a reply that answers "chat get" in time picks no route. (Within one
+// round nothing tells a lost reply from one still on its way: chat that
+// forges the reply of a command sent just before its "chat get", whose own
+// reply was lost, is taken for that reply.)
 class ReplyPairing {
   public:
     // More than this many unanswered commands means the server answers

@@ -75,6 +75,12 @@ void Console::ApplySettingsFile(std::string_view applied) {
     if (!bulk.commands.empty()) m_session->SubmitBulk(std::move(bulk.commands));
 }
 
+std::string FieldLine(Field field, std::string_view text) {
+    const std::string named = std::string(kFieldNames[static_cast<size_t>(field)]) + ": ";
+    if (text.substr(0, named.size()) == named) return std::string(text);
+    return named + std::string(text);
+}
+
 void Console::SubmitCommands(std::vector<PacedCommand> batch) {
     m_session->SubmitCommands(std::move(batch));
 }

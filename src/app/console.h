@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/console_role.h"
 #include "app/manager_role.h"
@@ -131,5 +132,10 @@ class Console final : private CommandSink {
     ConsoleRole m_role = ConsoleRole::None;
     bool m_started = false;
 };
+
+// The line that shows a field without a window: "Connection: Connected". A
+// text that names its field already ("Admins: 1 / 3") is shown as it is, so
+// the name never stands twice.
+std::string FieldLine(Field field, std::string_view text);
 
 }  // namespace tavrin

@@ -9,6 +9,9 @@ namespace tavrin {
 void Console::Initialise(ConsoleRole role) {
     m_session->SetField(Field::Title, m_session->State().m_strVersionTitle);
     m_role = role == ConsoleRole::Manager ? ConsoleRole::Manager : ConsoleRole::Client;
+    // The manager's Admins field counts its admins; the player counts then
+    // go to the Server tab only.
+    m_session->SetPlayerCountsInAdminsField(m_role == ConsoleRole::Client);
     m_host.StartTimer(TimerId::Startup, TimerPeriod(TimerId::Startup));
 }
 

@@ -58,17 +58,18 @@ bool IsMenuModeReply(std::string_view text) {
 bool IsGameModeReply(std::string_view text) {
     return Has(text, "Current State = Game");
 }
+// A refusal is the server's own word at the start of its reply. Any other
+// place may hold a name someone chose: a mission file "TERROR.npj", a server
+// title "NO USAGE LIMITS", a player's name.
+bool StartsRefusal(std::string_view text, std::string_view marker) {
+    const size_t start = text.find_first_not_of(" \t\r\n");
+    return start != std::string_view::npos && StartsWith(text.substr(start), marker);
+}
 bool IsSyntaxErrorReply(std::string_view text) {
-    return Has(text, "USAGE");
+    return StartsRefusal(text, "USAGE");
 }
 bool IsErrorReply(std::string_view text) {
-    return Has(text, "ERROR");
-}
-
-// The first line of a reply: the server's own words in a list whose later
-// lines hold names that players chose.
-std::string_view FirstLine(std::string_view text) {
-    return text.substr(0, text.find('\n'));
+    return StartsRefusal(text, "ERROR");
 }
 
 }  // namespace
@@ -142,7 +143,7 @@ std::optional<std::string> ReplyPairing::Sent(std::string command, bool dropRepl
         forgotten = std::move(m_awaited.front().command);
         m_awaited.pop_front();
     }
-    m_awaited.push_back({std::move(command), answer, dropReply});
+    m_awaited.push_back({std::move(command), answer, dropReply, m_round, false});
     return forgotten;
 }
 
@@ -233,13 +234,12 @@ const std::vector<RatSession::RouteRule>& RatSession::Rules() {
              s.m_host.StopTimer(TimerId::RequestTimeout);
          }},
         {ReplyKind::ServerRefusal, kAllButChat,
-         [](S&, const C& c) { return IsSyntaxErrorReply(S::RefusalText(c)); },
+         [](S&, const C& c) { return IsSyntaxErrorReply(c.text); },
          [](S& s, const C& c) {
              s.SetField(Field::RatResponse, "RAT syntax error");
              s.Log("Rat Reply: " + c.logged);
          }},
-        {ReplyKind::ServerRefusal, kAllButChat,
-         [](S&, const C& c) { return IsErrorReply(S::RefusalText(c)); },
+        {ReplyKind::ServerRefusal, kAllButChat, [](S&, const C& c) { return IsErrorReply(c.text); },
          [](S& s, const C& c) {
              s.SetField(Field::RatResponse, c.text);
              s.Log("Rat Reply: " + c.logged);
@@ -341,12 +341,6 @@ const std::vector<RatSession::RouteRule>& RatSession::Rules() {
     return rules;
 }
 
-std::string_view RatSession::RefusalText(const RouteContext& c) {
-    // A player list holds names that players chose: only the server's own
-    // first line can say that the command failed.
-    return c.answer == kAnswerPlayerList ? FirstLine(c.text) : std::string_view(c.text);
-}
-
 const RatSession::RouteRule* RatSession::FindRule(const RouteContext& c) {
     for (const RouteRule& rule : Rules())
         if ((rule.answers & c.answer) != 0 && rule.matches(*this, c)) return &rule;
@@ -434,7 +428,7 @@ void RatSession::UpdatePlayerCounts(const std::string& text) {
     const std::string counts =
         IntToText(c.total) + " / " + IntToText(c.team1) + " / " + IntToText(c.team2);
     SetField(Field::TabPlayers, counts);
-    SetField(Field::Admins, counts);
+    if (m_countsInAdminsField) SetField(Field::Admins, counts);
 }
 
 }  // namespace tavrin

@@ -77,13 +77,27 @@ struct RouteResult {
 struct AwaitedReply {
     std::string command;
     Answer answer = kAnswerAny;
-    bool dropReply = false;  // its reply is taken and dropped (a bulk send)
+    bool dropReply = false;   // its reply is taken and dropped (a bulk send)
+    unsigned long round = 0;  // the poll round it was sent in
+    // The server let a whole poll period pass in silence while this waited.
+    bool overdue = false;
 };
 
 // The commands that wait for replies, oldest first. A reply answers the
 // oldest command it can answer: a command whose reply never came is passed
 // over by the next reply that it cannot be, so one missing reply does not
 // shift the pairing of every later one.
+//
+// A reply to "chat get" can be any text, so such a command can never be
+// passed over by what a reply holds. Time settles it instead: a command the
+// server has left unanswered through a whole poll period of silence is
+// overdue, and a reply goes to the oldest command sent since that can take
+// it; only a reply that none of them can take is a late answer to an overdue
+// one. So a lost reply costs at most the replies of one poll round, and the
+// text of a reply that answers "chat get" in time picks no route. (Within one
+// round nothing tells a lost reply from one still on its way: chat that
+// forges the reply of a command sent just before its "chat get", whose own
+// reply was lost, is taken for that reply.)
 class ReplyPairing {
   public:
     // More than this many unanswered commands means the server answers
@@ -99,25 +113,49 @@ class ReplyPairing {
     bool Empty() const { return m_awaited.empty(); }
     size_t Size() const { return m_awaited.size(); }
 
+    // The poll timer starts (after a poll, after a reply): a new round.
+    void NewRound() { ++m_round; }
+    // The poll timer fired: every command sent before it last started has
+    // waited a whole poll period in which the server answered nothing.
+    void MarkOverdue() {
+        for (AwaitedReply& a : m_awaited)
+            if (a.round < m_round) a.overdue = true;
+    }
+    // A "chat get" still in time waits: it would take any reply.
+    bool AwaitsChatInTime() const {
+        for (const AwaitedReply& a : m_awaited)
+            if (!a.overdue && a.answer == kAnswerChat) return true;
+        return false;
+    }
+
     // `canAnswer` tells whether the reply can be the answer to a command of
     // that kind. Returns the command the reply answers, removed with every
     // older one that was passed over (their texts go to `passedOver`), or
-    // nullopt when no waiting command can have this reply.
+    // nullopt when no waiting command can have this reply. Commands still in
+    // time come first; overdue ones (the oldest, as they were sent first)
+    // only take what none of those can.
     template <typename CanAnswer>
     std::optional<AwaitedReply> Pair(CanAnswer canAnswer, std::deque<std::string>* passedOver) {
-        for (size_t i = 0; i < m_awaited.size(); ++i) {
-            if (!canAnswer(m_awaited[i].answer)) continue;
-            AwaitedReply found = std::move(m_awaited[i]);
-            for (size_t j = 0; j < i; ++j)
-                if (passedOver) passedOver->push_back(std::move(m_awaited[j].command));
-            m_awaited.erase(m_awaited.begin(), m_awaited.begin() + static_cast<long>(i) + 1);
-            return found;
-        }
+        size_t inTime = 0;
+        while (inTime < m_awaited.size() && m_awaited[inTime].overdue) ++inTime;
+        for (size_t i = inTime; i < m_awaited.size(); ++i)
+            if (canAnswer(m_awaited[i].answer)) return Take(i, passedOver);
+        for (size_t i = 0; i < inTime; ++i)
+            if (canAnswer(m_awaited[i].answer)) return Take(i, passedOver);
         return std::nullopt;
     }
 
   private:
+    AwaitedReply Take(size_t i, std::deque<std::string>* passedOver) {
+        AwaitedReply found = std::move(m_awaited[i]);
+        for (size_t j = 0; j < i; ++j)
+            if (passedOver) passedOver->push_back(std::move(m_awaited[j].command));
+        m_awaited.erase(m_awaited.begin(), m_awaited.begin() + static_cast<long>(i) + 1);
+        return found;
+    }
+
     std::deque<AwaitedReply> m_awaited;
+    unsigned long m_round = 0;
 };
 
 // The text of a command as it may be logged: the value of a password setting

@@ -200,8 +200,7 @@ void RatSession::OnRatFrameReceived(const std::string& text) {
             OnLoginAccepted();
     }
     Then([this] {
-        if (ControlOn(Control::AutoRefreshTicked))
-            m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
+        if (ControlOn(Control::AutoRefreshTicked)) StartStatusPoll();
     });
 }
 
@@ -454,23 +453,36 @@ void RatSession::OnAutoRefreshToggled(bool ticked) {
     EventScope scope(*this);
     SetControl(Control::AutoRefreshTicked, ticked);
     if (ticked)
-        m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
+        StartStatusPoll();
     else
         m_host.StopTimer(TimerId::StatusPoll);
+}
+
+void RatSession::StartStatusPoll() {
+    m_awaiting.NewRound();
+    m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
 }
 
 void RatSession::OnStatusPollTick() {
     if (!m_fRATConnected) return;
     m_host.StopTimer(TimerId::StatusPoll);
-    SendRatCommand(NextPollCommand());
+    // The timer fires only after a whole period without a reply: what was
+    // sent before it started is overdue, and its late reply, if any, can no
+    // longer take the reply to this poll's command.
+    m_awaiting.MarkOverdue();
+    // The status request waits a round while a "chat get" is still in time:
+    // were that chat lost, the game state would be taken for chat and the
+    // request would end a healthy connection. A round later the "chat get"
+    // is overdue and can no longer take it.
+    if (m_pollList[m_pollIndex] != "get gamestate" || !m_awaiting.AwaitsChatInTime())
+        SendRatCommand(NextPollCommand());
     // The Server Mode field alternates between the mission and the mode.
     std::string date, time;
     GetDateTimeTexts(m_clock, date, time);
     const char last = time.back();
     const bool mission = last == '0' || last == '3' || last == '6' || last == '9';
     SetField(Field::ServerMode, FieldText(mission ? Field::TabMission : Field::TabMode));
-    if (ControlOn(Control::AutoRefreshTicked))
-        m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
+    if (ControlOn(Control::AutoRefreshTicked)) StartStatusPoll();
 }
 
 void RatSession::OnRequestTimeout() {
@@ -567,8 +579,7 @@ void RatSession::ReleasePaced() {
         // The bulk send is over: replies count again and polling resumes.
         m_ignoring = false;
         m_host.SetIgnoreReplies(false);
-        if (ControlOn(Control::AutoRefreshTicked))
-            m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
+        if (ControlOn(Control::AutoRefreshTicked)) StartStatusPoll();
     }
 }
 

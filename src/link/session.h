@@ -182,6 +182,10 @@ class RatSession final : public CommandSink, private SessionState {
     void HoldEvents();
     void ReleaseEvents();
 
+    // Whether a player list's counts also go to the Admins field (the client
+    // role); in the manager role that field counts the admins.
+    void SetPlayerCountsInAdminsField(bool on) { m_countsInAdminsField = on; }
+
     const std::vector<std::string>& StatusPollList() const { return m_pollList; }
     bool PacerBusy() const { return m_pacerWaiting || !m_paced.empty(); }
     bool Waiting() const { return m_waiting; }
@@ -195,7 +199,6 @@ class RatSession final : public CommandSink, private SessionState {
     struct RouteContext;
     struct RouteRule;
     static const std::vector<RouteRule>& Rules();
-    static std::string_view RefusalText(const RouteContext& c);
     const RouteRule* FindRule(const RouteContext& c);
     // Pairs the reply with its command and, unless it is to be dropped,
     // carries out what it means.
@@ -212,6 +215,8 @@ class RatSession final : public CommandSink, private SessionState {
     void OnLoginRejected();
     void OnAutoReconTick();
     void OnStatusPollTick();
+    // Starts (or restarts) the poll timer: a new poll round for the pairing.
+    void StartStatusPoll();
     void OnRequestTimeout();
     void OnClockTick();
     void ReleasePaced();
@@ -236,6 +241,7 @@ class RatSession final : public CommandSink, private SessionState {
     std::array<bool, static_cast<size_t>(Control::Count)> m_controls{};
     std::vector<std::string> m_pollList;
     size_t m_pollIndex = 0;
+    bool m_countsInAdminsField = true;
     LoginDetails m_connecting;
 
     std::deque<Paced> m_paced;

@@ -33,10 +33,11 @@ int SliderReleasePosition(const SettingEntry& entry, int position);
 // 5 gives "0.05" and 25 gives "0.25".
 std::string VotePercentFraction(int percent);
 
-// A votePercent value as the server takes it. A bare whole number is a
-// percentage, as the slider shows it and as older settings files hold it,
-// and becomes the fraction, kept inside the slider's range; any other text
-// is already the server's form and is kept.
+// A votePercent value from a settings file as the server takes it. A bare
+// whole number there is a percentage, as older settings files hold it, and
+// becomes the fraction, kept inside the slider's range; any other text is
+// already the server's form and is kept. A value the server reports is never
+// put through this: it is shown as the server sent it.
 std::string NormaliseVotePercent(std::string_view value);
 
 // The message shown when an entry's command would not fit the command

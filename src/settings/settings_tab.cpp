@@ -14,9 +14,10 @@ const SettingEntry& EntryOf(int n) {
     return kSettingsTable.at(n);
 }
 
-// A value as the server takes it: votePercent always in its fraction form,
-// however the value reached the tab.
-std::string ServerForm(int n, std::string value) {
+// A value from a settings file as the server takes it: a bare votePercent
+// there is a percentage (older files hold it so) and becomes the fraction.
+// The server's own reply is never converted: it says what it holds.
+std::string FileValueForServer(int n, std::string value) {
     return n == kVotePercentEntry ? NormaliseVotePercent(value) : value;
 }
 
@@ -45,7 +46,7 @@ bool CSettings::Accepts(int n, SettingControl control) const {
 void CSettings::ParseGameSettings(std::string_view reply) {
     ServerSettingValues values = ReadGameSettings(reply);
     for (int n = 0; n < kServerSettingsCount; ++n) {
-        m_values[n] = ServerForm(n, std::move(values[n]));
+        m_values[n] = std::move(values[n]);
         ShowValue(n);
     }
 }
@@ -180,7 +181,7 @@ SettingsBulkSend CSettings::ApplySettingsFile(std::string_view applied) {
     auto found = ReadAppliedValues(applied);
     for (int n = 0; n < kServerSettingsCount; ++n) {
         if (!found[n]) continue;
-        std::string value = ServerForm(n, std::move(*found[n]));
+        std::string value = FileValueForServer(n, std::move(*found[n]));
         if (FitsCommand(n, value)) m_values[n] = std::move(value);
     }
     SettingsBulkSend bulk;

@@ -40,11 +40,11 @@ struct ConsoleFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
     void AdminAccountChanged(int) override {}
     void AdminPortChanged(bool) override {}
 
-    void Start() {
+    void Start(ConsoleRole role = ConsoleRole::Client) {
         console = std::make_unique<Console>(dir.Path(), host, dialogs, clock, *this, *this);
         host.session = &console->Session();
         host.clock = &clock;
-        console->Initialise();
+        console->Initialise(role);
         // Timers go through the console, as the real host sends them.
         host.Advance(0);
         console->OnTimer(TimerId::Startup);
@@ -197,6 +197,51 @@ TEST_F(ConsoleFixture, ConfigurationFilesThatCannotBeReadAreReportedAndLeftAlone
         EXPECT_TRUE(std::any_of(dialogs.messages.begin(), dialogs.messages.end(), told)) << file;
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), told)) << file;
     }
+}
+
+TEST_F(ConsoleFixture, PlayerCountsReachTheAdminsFieldOnlyInTheClientRole) {
+    const struct {
+        ConsoleRole role;
+        const char* admins;  // the Admins field after a player list; null: unchanged
+    } cases[] = {
+        {ConsoleRole::Client, "2 / 1 / 1"},
+        {ConsoleRole::Manager, nullptr},
+    };
+    WriteServers("*FAV*Home,10.0.0.5,40000,admin,secret\r\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.role));
+        Start(c.role);
+        ASSERT_TRUE(console->Login());
+        RatSession& session = console->Session();
+        session.OnRatFrameReceived("code");
+        session.OnRatFrameReceived("Welcome");
+        host.Advance(2000);
+        const std::string before = session.FieldText(Field::Admins);
+        session.OnRatFrameReceived(
+            "NAME\t#\tTEAM\tClass\tKills\tDeaths\tPING\nHost\t0\t1\t8\t0\t0\t0\n"
+            "Ann\t3\t1\t5\t10\t2\t50\nBob\t4\t2\t9\t1\t7\t120\n");
+        EXPECT_EQ(session.FieldText(Field::TabPlayers), "2 / 1 / 1");
+        EXPECT_EQ(session.FieldText(Field::Admins), c.admins ? c.admins : before);
+        if (c.role == ConsoleRole::Manager) {
+            EXPECT_EQ(before.rfind("Admins: ", 0), 0u) << before;
+        }
+        console->Close(false);
+    }
+}
+
+TEST(FieldLine, NamesTheFieldOnce) {
+    const struct {
+        Field field;
+        const char* text;
+        const char* line;
+    } cases[] = {
+        {Field::Admins, "Admins: 1 / 3", "Admins: 1 / 3"},
+        {Field::Admins, "24 / 12 / 12", "Admins: 24 / 12 / 12"},
+        {Field::Admins, "Admins 0 / 0", "Admins: Admins 0 / 0"},
+        {Field::Connection, "Connected", "Connection: Connected"},
+        {Field::RatResponse, "", "Rat Response: "},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FieldLine(c.field, c.text), c.line) << c.text;
 }
 
 }  // namespace

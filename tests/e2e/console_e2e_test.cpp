@@ -307,5 +307,38 @@ TEST_F(ConsoleE2e, SlowUnansweredGameStateTimesOut) {
     EXPECT_TRUE(Wait("User cancelled AutoRecon", *timedOut, 0s)) << Transcript();
 }
 
+TEST_F(ConsoleE2e, SlowLostChatReplyLeavesTheConnectionUp) {
+    StartSim();
+    StartConsole();
+    ASSERT_NO_FATAL_FAILURE(WaitLoggedIn());
+    // The poll's "mission list" is followed by a "chat get", and that by the
+    // "get gamestate" that opens the next turn of the rotation.
+    const auto firstSix = m_sim->FindLine("cmd: get gamesettings", 0, 10s);
+    ASSERT_TRUE(firstSix) << SimLog();
+    const auto missions = m_sim->FindLine("cmd: mission list", *firstSix + 1, 60s);
+    ASSERT_TRUE(missions) << SimLog();
+    const size_t from = m_console->LineCount();
+    ASSERT_EQ(m_sim->Control("ignore 1"), "ok ignore 1");
+    const auto dropped = m_sim->FindLine("ignore: command dropped, no reply", *missions, 15s);
+    ASSERT_TRUE(dropped) << SimLog();
+    ASSERT_THAT(m_sim->Line(*dropped - 1), HasSubstr("cmd: chat get")) << SimLog();
+    const auto status = m_sim->FindLine("cmd: get gamestate", *dropped, 15s);
+    ASSERT_TRUE(status) << SimLog();
+
+    // The game state is read as the game state, not as chat ...
+    EXPECT_TRUE(Wait("Server Mode: Server Status = Game Mode", from, 10s)) << Transcript();
+    // ... so the status request is settled: three polls later, past its
+    // time-out, the same connection still runs.
+    size_t next = *status;
+    for (int poll = 0; poll < 3; ++poll) {
+        const auto line = m_sim->FindLine("cmd: ", next + 1, 15s);
+        ASSERT_TRUE(line) << SimLog();
+        next = *line;
+    }
+    EXPECT_FALSE(ConsoleSaid("Status request timeout")) << Transcript();
+    EXPECT_FALSE(m_sim->FindLine("connection closed", *dropped, 0s)) << SimLog();
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
+}
+
 }  // namespace
 }  // namespace tavrin::testing

@@ -64,7 +64,7 @@ TEST_F(ManagerE2e, AdminsShareTheManagersConnectionEachByHisReplyClass) {
     Connect(bob);
     EXPECT_EQ(bob.Login("bob", "bobpass"),
               (std::vector<std::string>{"User:OK", "0100", "LOGGED_IN"}));
-    EXPECT_TRUE(Wait("Admins: Admins: 2 / 3")) << Transcript();
+    EXPECT_TRUE(Wait("Admins: 2 / 3")) << Transcript();
 
     // A command of a game-server class goes to the game, its reply back.
     ann.Send("player list");
@@ -232,7 +232,7 @@ TEST_F(ManagerE2e, ConnectionsBeyondTheLimitAreRefusedAtAccept) {
     ASSERT_TRUE(refused) << Transcript();
     // A place that frees up is taken again.
     one.Close();
-    ASSERT_TRUE(Wait("Admins: Admins: 1 / 3", *refused)) << Transcript();
+    ASSERT_TRUE(Wait("Admins: 1 / 3", *refused)) << Transcript();
     AdminPeer four;
     Connect(four);
     EXPECT_EQ(four.Next(), "Hollispark");

@@ -710,6 +710,108 @@ TEST_F(SessionFixture, AMissingReplyDoesNotShiftTheLaterPairings) {
     EXPECT_TRUE(session.State().m_fRequestingStatus);
 }
 
+TEST_F(SessionFixture, ARefusalIsTheServersWordAtTheStartOfItsReply) {
+    const struct {
+        const char* command;
+        const char* reply;
+        const char* response;  // Rat Response field afterwards
+    } cases[] = {
+        // Names that someone chose hold the words, on any line.
+        {"mission list", "0: <CURRENT MISSION> <> TERROR.npj\n1: <> <NEXT MISSION> hill.npz",
+         "Mission List Updated"},
+        {"mission list", "0: <CURRENT MISSION> <> hill.npz\n1: <> <> TERROR.npj",
+         "Mission List Updated"},
+        {"mission add TERROR.npj", "Entry Added: TERROR.npj", "Mission Added"},
+        {"get gamesettings", "AutoBalanceOnRecycle = 1\nServerName = NO USAGE LIMITS",
+         "Game Settings Updated"},
+        {"get gamesettings", "ServerName = NO USAGE LIMITS\nAutoBalanceOnRecycle = 1",
+         "Game Settings Updated"},
+        {"weapon list", "1. ALWAYS WPN_Remmington\n2. NEVER WPN_ERROR", "Weapons List Updated"},
+        {"set serverName NO_USAGE", "OK - Setting ServerName = NO_USAGE",
+         "OK - Setting ServerName = NO_USAGE"},
+        // The server's own refusals.
+        {"mission list", "ERROR: no cycle\n<CURRENT MISSION>",
+         "ERROR: no cycle\n<CURRENT MISSION>"},
+        {"get gamesettings", "USAGE: get gamesettings\nAutoBalanceOnRecycle", "RAT syntax error"},
+        {"player list", "\r\nERROR: busy\nDeaths PING", "\r\nERROR: busy\nDeaths PING"},
+    };
+    for (const auto& c : cases) {
+        LogIn();
+        Send(c.command);
+        session.OnRatFrameReceived(c.reply);
+        EXPECT_EQ(F(Field::RatResponse), c.response) << c.reply;
+    }
+}
+
+// Replies as the game server writes them; the chat is a player's text that
+// looks like every other kind of reply.
+std::string PollReply(const std::string& command) {
+    if (command == "get gamestate") return "Current State = Game";
+    if (command == "player list") return "Name Deaths PING";
+    if (command == "mission list") return "<CURRENT MISSION>";
+    return "Mallory: Current State = Game\r\nEve: Name Deaths PING <CURRENT MISSION>\r\n";
+}
+
+ReplyKind PollReplyKind(const std::string& command) {
+    if (command == "get gamestate") return ReplyKind::GameState;
+    if (command == "player list") return ReplyKind::PlayerList;
+    if (command == "mission list") return ReplyKind::MissionList;
+    return ReplyKind::Chat;
+}
+
+TEST_F(SessionFixture, ALostReplyCostsAtMostOnePollRound) {
+    // Two turns of the poll rotation; the reply to one poll never comes. (A
+    // lost reply to "get gamestate" is a status request that times out.)
+    for (size_t lost = 1; lost < 7; ++lost) {
+        LogIn();
+        for (size_t poll = 0; poll < 14; ++poll) {
+            host.Advance(5000);
+            const std::vector<std::string> sent = host.Commands();
+            ASSERT_EQ(sent.size(), 1u) << "lost " << lost << ", poll " << poll;
+            host.sent.clear();
+            if (poll == lost) continue;
+            host.routed.clear();
+            session.OnRatFrameReceived(PollReply(sent[0]));
+            ASSERT_EQ(host.routed.size(), 1u) << "lost " << lost << ", poll " << poll;
+            EXPECT_EQ(host.routed[0].command, sent[0]) << "lost " << lost << ", poll " << poll;
+            EXPECT_EQ(host.routed[0].kind, PollReplyKind(sent[0]))
+                << "lost " << lost << ", poll " << poll;
+        }
+        EXPECT_TRUE(session.State().m_fRATConnected) << "lost " << lost;
+        EXPECT_FALSE(Logged("Tavrinrat: closing socket due to request timeout")) << lost;
+    }
+}
+
+// An admin's "chat get" goes out just before the poll that asks for the game
+// state: the status request waits a round, until that "chat get" is overdue.
+void ChatGetJustBeforeTheStatusPoll(SessionFixture& f) {
+    f.LogIn();
+    f.Send("chat get");
+    f.host.Advance(5000);
+    EXPECT_TRUE(f.host.Commands().empty());
+    f.host.Advance(5000);
+    ASSERT_EQ(f.host.Commands(), std::vector<std::string>{"get gamestate"});
+    f.host.sent.clear();
+}
+
+TEST_F(SessionFixture, AStatusRequestOutlivesALostChatReply) {
+    ASSERT_NO_FATAL_FAILURE(ChatGetJustBeforeTheStatusPoll(*this));
+    session.OnRatFrameReceived("Current State = Game");
+    EXPECT_FALSE(session.State().m_fRequestingStatus);
+    EXPECT_TRUE(models.chats.empty());
+    host.Advance(20000);
+    EXPECT_TRUE(session.State().m_fRATConnected);
+}
+
+TEST_F(SessionFixture, ALateReplyStillAnswersItsOverdueCommand) {
+    ASSERT_NO_FATAL_FAILURE(ChatGetJustBeforeTheStatusPoll(*this));
+    // The chat comes late, before the game state: nothing in time can take it.
+    session.OnRatFrameReceived("Bob: hi");
+    session.OnRatFrameReceived("Current State = Game");
+    EXPECT_EQ(models.chats, std::vector<std::string>{"Bob: hi"});
+    EXPECT_FALSE(session.State().m_fRequestingStatus);
+}
+
 TEST_F(SessionFixture, AManagersBurstOfCommandsKeepsEveryReplyWithItsCommand) {
     // Hundreds of admins' commands may wait at once; each reply still goes to
     // its own command.
@@ -724,8 +826,9 @@ TEST_F(SessionFixture, AManagersBurstOfCommandsKeepsEveryReplyWithItsCommand) {
     EXPECT_FALSE(Logged("No reply awaited any longer"));
     // Past the bound the oldest is forgotten, and the log says so.
     for (size_t i = 0; i < ReplyPairing::kMaxAwaited - 498; ++i) Send("player list");
-    EXPECT_TRUE(Logged("No reply awaited any longer (1024 commands wait, 1 forgotten so far): "
-                       "chat get"));
+    EXPECT_TRUE(
+        Logged("No reply awaited any longer (1024 commands wait, 1 forgotten so far): "
+               "chat get"));
 }
 
 TEST_F(SessionFixture, RepliesDroppedMeanwhileStillAnswerTheirCommands) {

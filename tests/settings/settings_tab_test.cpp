@@ -110,15 +110,34 @@ TEST(SettingsTab, ParsedReplyIsShownByEachKindOfControl) {
     EXPECT_EQ(f.tab.ValueLabel(2), "50 %");
 }
 
-TEST(SettingsTab, VotePercentIsKeptInTheServersFractionForm) {
-    TabFixture f;
-    f.tab.ParseGameSettings("VotePercent = 0.25\n");
-    EXPECT_EQ(f.tab.Value(kVotePercentEntry), "0.25");
-    // A bare percentage is shown as one and kept as the fraction it means.
-    f.tab.ParseGameSettings("VotePercent = 30\n");
-    EXPECT_EQ(f.tab.Value(kVotePercentEntry), "0.30");
-    EXPECT_EQ(f.tab.SliderPosition(kVotePercentEntry), 30);
-    EXPECT_EQ(f.tab.ValueLabel(kVotePercentEntry), "30 %");
+TEST(SettingsTab, VotePercentFromTheServerIsKeptAsTheServerSentIt) {
+    // Only a settings file's bare percentage is converted; what the server
+    // reports is shown by the slider rule and saved unchanged.
+    const struct {
+        const char* reply;
+        int position;
+        const char* label;
+        const char* saved;
+    } cases[] = {
+        {"VotePercent = 0.25\n", 25, "25 %", "set votePercent 0.25\n"},
+        {"VotePercent = 0.5\n", 50, "50 %", "set votePercent 0.5\n"},
+        {"VotePercent = 30\n", 30, "30 %", "set votePercent 30\n"},
+        {"VotePercent = 1\n", 1, "1 %", "set votePercent 1\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply);
+        TabFixture f;
+        f.Unlock();
+        f.tab.ParseGameSettings(c.reply);
+        EXPECT_EQ(f.tab.SliderPosition(kVotePercentEntry), c.position);
+        EXPECT_EQ(f.tab.ValueLabel(kVotePercentEntry), c.label);
+        const std::string path = f.dir.File("Settings/vote.txt");
+        f.dialogs.fileAnswers = {path};
+        ASSERT_TRUE(f.tab.Save());
+        std::string text;
+        ASSERT_TRUE(ReadTextFile(path, text));
+        EXPECT_NE(text.find(c.saved), std::string::npos) << text;
+    }
 }
 
 TEST(SettingsTab, EachChangeSendsItsCommand) {

@@ -164,8 +164,7 @@ class HeadlessRunner final : public SessionHostListener, public ConsoleObserver 
     void TimerFired(TimerId id) override { m_console.OnTimer(id); }
     void FieldChanged(Field f, const std::string& text) override {
         // Many fields show what the server sent: one line each, whatever it holds.
-        PrintLine(std::string(kFieldNames[static_cast<size_t>(f)]) + ": " +
-                  EscapeControlBytes(text));
+        PrintLine(FieldLine(f, EscapeControlBytes(text)));
     }
     void ControlChanged(Control c, bool on) override {
         if (c == Control::LoginButtonsEnabled) m_console.Server().SetLoginEnabled(on);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/value_text.h"
 #include "manager/admin_accounts.h"
 #include "support/silent_host.h"
 
@@ -22,6 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const std::string* cell : {&a.name, &a.user, &a.pass, &a.rights, &a.guid})
             Check(cell->find('\n') == std::string::npos);
         Check(ParseRightsText(a.rights).has_value());
+        // Read as four upper-case digits, whatever the file held.
+        Check(a.rights == IntToHex4(*ParseRightsText(a.rights)));
         Check(!a.guid.empty());
         Check(a.status == kStatusOffline && a.lastActivity == kConnectionEnded);
     }

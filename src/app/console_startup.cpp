@@ -1,7 +1,9 @@
 // Start-up: the window's initialisation and the deferred start-up that
 // makes the Configs folder and lets every tab load its files.
 #include "app/console.h"
+#include "common/server_list.h"
 #include "common/text_file.h"
+#include "manager/admin_accounts.h"
 #include "players/admin_menu.h"
 
 namespace tavrin {
@@ -19,6 +21,8 @@ void Console::DeferredStartup() {
     m_host.StopTimer(TimerId::Startup);
     if (m_started) return;
     InitConfigDirectory();
+    for (const std::string& path : {ServerListPath(m_programDir), AdminAccountsPath(m_programDir)})
+        if (const std::string line = KeepToOwner(path); !line.empty()) m_log.LogEvent(line);
     m_server.Load(m_programDir);
     m_chatBot.LoadConfiguration();
     m_adminMenu = LoadAdminMenu(m_programDir, m_log, m_dialogs);

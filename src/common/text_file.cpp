@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace tavrin {
@@ -98,6 +99,33 @@ std::string UnreadableConfigNotice(const std::string& failure) {
     return failure +
            ". The defaults are used for now; the file is left as it is and is written only "
            "when you save changes to it.";
+}
+
+std::string KeepToOwner(const std::string& path) {
+    // Opened without following a link, so the mode is read and changed on
+    // the very file that was checked.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
+    struct stat st {};
+    std::string line;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        (st.st_mode & 077) != 0) {
+        const mode_t was = st.st_mode & 07777;
+        const mode_t now = was & 0600;
+        char modes[40];
+        if (::fchmod(fd, now) == 0) {
+            std::snprintf(modes, sizeof modes, "%04o, now %04o", static_cast<unsigned>(was),
+                          static_cast<unsigned>(now));
+            line = path + " holds passwords: its mode was " + modes + " (its owner only)";
+        } else {
+            const int err = errno;
+            std::snprintf(modes, sizeof modes, "%04o", static_cast<unsigned>(was));
+            line = path + " holds passwords and its mode " + modes +
+                   " lets others in; it could not be changed: " + std::strerror(err);
+        }
+    }
+    ::close(fd);
+    return line;
 }
 
 bool WriteTextFile(const std::string& path, const std::string& text, WriteMode mode,

@@ -48,6 +48,15 @@ std::string UnreadableConfigNotice(const std::string& failure);
 bool WriteTextFile(const std::string& path, const std::string& text, WriteMode mode,
                    std::string* failure = nullptr, FileAccess access = FileAccess::Shared);
 
+// A file that holds passwords but was made readable or writable by others
+// (by hand, or before such files were kept to their owner) is kept to its
+// owner from now on: when `path` is a regular file of the program's own user
+// with any group or other permission, those permissions are taken away.
+// Returns a line for the event log when the mode changed or could not be
+// changed; empty when there was nothing to do (no file, already private, or
+// another user's file, which is not ours to change).
+std::string KeepToOwner(const std::string& path);
+
 // Creates one folder; an existing folder is fine. Returns false on failure.
 bool MakeDirectory(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -118,17 +118,22 @@ AdminAccountsFile ParseAdminAccounts(std::string_view text) {
             case 2:
                 account.pass = std::move(value);
                 break;
-            case 3:
-                if (!ParseRightsText(value)) {
-                    problems.Add(AtLine(lineNo) +
-                                 "account skipped: rights are not 1 to 4 hexadecimal digits "
+            case 3: {
+                const std::optional<RightsMask> rights = ParseRightsText(value);
+                if (!rights) {
+                    // The account is named so that it can be found and mended;
+                    // the rights text itself is not repeated.
+                    problems.Add(AtLine(lineNo) + "account \"" + account.name.substr(0, 64) +
+                                 "\" skipped: its rights are not 1 to 4 hexadecimal digits "
                                  "up to 3FFF");
                     key = 0;
                     skipping = true;
                     continue;
                 }
-                account.rights = std::move(value);
+                // Always four upper-case digits, at login and when saved.
+                account.rights = IntToHex4(*rights);
                 break;
+            }
             case 4:
                 account.guid = value.empty() ? std::string(kNoGuid) : std::move(value);
                 break;

@@ -43,22 +43,17 @@ AdminFrameReader::Result AdminFrameReader::Feed(std::string_view data) {
         m_got = 0;
     }
     r.announced = static_cast<uint32_t>(m_want);
-    // The payload is kept only up to its first zero, and only as it arrives:
-    // the announced length is never reserved up front.
+    // The payload is kept whole, zero bytes included (the session decides
+    // what a zero means), and only as it arrives: the announced length is
+    // never reserved up front.
     const size_t take = std::min(m_want - m_got, data.size() - r.used);
-    const char* from = data.data() + r.used;
+    m_text.append(data.data() + r.used, take);
     r.used += take;
-    if (!m_textEnded && take > 0) {
-        const char* zero = static_cast<const char*>(std::memchr(from, 0, take));
-        m_text.append(from, zero ? static_cast<size_t>(zero - from) : take);
-        m_textEnded = zero != nullptr;
-    }
     m_got += take;
     if (m_got < m_want) return r;
     r.status = Status::Frame;
     r.text = std::move(m_text);
     m_text.clear();
-    m_textEnded = false;
     m_readingLength = true;
     m_want = kAdminFrameHeaderSize;
     m_got = 0;

@@ -35,8 +35,8 @@ class AdminFrameReader {
     struct Result {
         Status status = Status::NeedMore;
         size_t used = 0;
-        // The payload up to its first zero byte: what the admin's text is,
-        // and all the manager ever reads of it.
+        // The whole payload. A zero byte in it is part of the text, never
+        // its end: a command that holds one is refused, not cut short.
         std::string text;
         // The length the frame announced (for a Broken frame's log line).
         uint32_t announced = 0;
@@ -54,7 +54,6 @@ class AdminFrameReader {
     size_t m_want = kAdminFrameHeaderSize;
     size_t m_got = 0;
     std::string m_text;
-    bool m_textEnded = false;
     bool m_broken = false;
 };
 

@@ -1,5 +1,6 @@
 #include "manager/admin_session.h"
 
+#include "common/value_text.h"
 #include "link/frame.h"
 #include "manager/command_classes.h"
 #include "manager/relay.h"
@@ -7,12 +8,25 @@
 namespace tavrin {
 namespace {
 
-// Admins choose user names and commands: a log line holds only the start.
+// Admins choose user names and commands: a log line holds only the start,
+// and a control byte in it as \xNN, so that no text can break a log line or
+// hide what follows it.
 constexpr size_t kShownText = 64;
 
 std::string Shown(std::string_view text) {
-    if (text.size() <= kShownText) return "\"" + std::string(text) + "\"";
-    return "\"" + std::string(text.substr(0, kShownText)) + "...\"";
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown = "\"";
+    for (const char c : text.substr(0, kShownText)) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 32 || b == 127) {
+            shown += "\\x";
+            shown += kHex[b >> 4];
+            shown += kHex[b & 0xF];
+        } else {
+            shown += c;
+        }
+    }
+    return shown + (text.size() > kShownText ? "...\"" : "\"");
 }
 
 long Seconds(Millis ms) {
@@ -123,11 +137,13 @@ void AdminSession::OnUserFrame(std::string user, AdminEffects& out) {
         return;
     }
     if (m_context.UserClaimed(user)) {
-        Reject(kUserInUse, "user " + Shown(user) + " is in use", out);
+        // Only a logged-in admin holds a name, so it is an account's.
+        Reject(kUserInUse, "user " + Shown(user) + " is in use", out, Counted::NotAFailure);
         return;
     }
     if (m_context.Accounts().FindAccountByUser(user) < 0) {
-        Reject(kUserRejected, "no account " + Shown(user), out);
+        // Never the text itself: it may be a password typed in the wrong field.
+        Reject(kUserRejected, "no account: " + m_context.Fingerprint().Describe(user), out);
         return;
     }
     m_user = std::move(user);
@@ -153,12 +169,18 @@ void AdminSession::OnPasswordFrame(const std::string& pass, AdminEffects& out) {
         Reject(kUserRejected, "no account", out);
         return;
     }
+    // Another connection may have logged in with this name meanwhile.
+    if (m_context.UserClaimed(m_user)) {
+        Reject(kUserInUse, "user " + Shown(m_user) + " is in use", out, Counted::NotAFailure);
+        return;
+    }
     m_phase = AdminPhase::LoggedIn;
     accounts.SetOnline(row, true);
     out.push_back(AccountRowChanged{row});
     out.push_back(StopAdminTimer{m_id, AdminTimer::LoginDeadline});
     out.push_back(AdminLogLine{"Admin logged in: " + Who()});
-    Queue(accounts.AccountCell(row, AdminColumn::Rights), kLoginReplyPauseMs);
+    // Always four upper-case digits, whatever the cell was given.
+    Queue(IntToHex4(accounts.RightsOf(row)), kLoginReplyPauseMs);
     Queue(m_context.RatConnected() ? kLoggedIn : kNotLoggedIn, kLoginReplyPauseMs);
     Release(out);
 }
@@ -205,12 +227,14 @@ void AdminSession::RefuseCommand(std::string_view reply, const std::string& why,
     Release(out);
 }
 
-void AdminSession::Reject(std::string_view reply, const std::string& why, AdminEffects& out) {
+void AdminSession::Reject(std::string_view reply, const std::string& why, AdminEffects& out,
+                          Counted counted) {
     m_phase = AdminPhase::Closing;
     out.push_back(AdminLogLine{"Admin login refused (" + std::string(reply) + ", " + why +
                                "): " + m_address});
     LoginThrottle& throttle = m_context.Throttle();
-    if (!throttle.Refused(m_address) && throttle.RecordFailure(m_address)) {
+    if (counted == Counted::Failure && !throttle.Refused(m_address) &&
+        throttle.RecordFailure(m_address)) {
         const LoginThrottle::Limits& l = throttle.GetLimits();
         out.push_back(AdminLogLine{
             "Admin logins from " + m_address + " refused for " +

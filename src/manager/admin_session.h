@@ -16,6 +16,7 @@
 #include "manager/admin_effects.h"
 #include "manager/admin_frame.h"
 #include "manager/login_throttle.h"
+#include "manager/name_fingerprint.h"
 #include "manager/steady_clock.h"
 
 namespace tavrin {
@@ -57,8 +58,12 @@ class AdminSessionContext {
     virtual ~AdminSessionContext() = default;
     virtual CAdmins& Accounts() = 0;
     virtual LoginThrottle& Throttle() = 0;
-    // Some session (this one included) holds this user name.
+    // A logged-in admin holds this user name. A session that has only named
+    // it holds nothing: the name is taken from it by the first login with
+    // the right password.
     virtual bool UserClaimed(std::string_view user) const = 0;
+    // How a user name that is no account is written to the event log.
+    virtual const NameFingerprint& Fingerprint() const = 0;
     // The manager is logged in to the game server.
     virtual bool RatConnected() const = 0;
 };
@@ -82,8 +87,9 @@ class AdminSession {
     const std::string& Address() const { return m_address; }
     AdminPhase Phase() const { return m_phase; }
     bool LoggedIn() const { return m_phase == AdminPhase::LoggedIn; }
-    // The user name this session holds: set when "User:OK" went out, empty
-    // before and for a name that was in use.
+    // The user name this session gave: set when "User:OK" went out, empty
+    // before and for a name that was in use. Only a logged-in session holds
+    // it against others.
     const std::string& User() const { return m_user; }
     // The reply class the admin waits for, 0 for none.
     int AwaitedClass() const { return m_awaited; }
@@ -103,9 +109,12 @@ class AdminSession {
     void OnCommand(const std::string& text, AdminEffects& out);
     void RefuseCommand(std::string_view reply, const std::string& why, const std::string& text,
                        AdminEffects& out);
-    // A failed login: the reply, the pause, the close; the failure is counted
-    // for the address.
-    void Reject(std::string_view reply, const std::string& why, AdminEffects& out);
+    // A refused login: the reply, the pause, the close. A failure (a name
+    // that is no account, a wrong password) is counted for the address; a
+    // name in use is not, since the right user meets it too.
+    enum class Counted { Failure, NotAFailure };
+    void Reject(std::string_view reply, const std::string& why, AdminEffects& out,
+                Counted counted = Counted::Failure);
     void Queue(std::string_view text, int pauseAfterMs);
     void Release(AdminEffects& out);
     void CloseNow(AdminEffects& out);

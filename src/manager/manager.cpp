@@ -34,7 +34,20 @@ std::vector<ConnectionId> Manager::Connections() const {
 
 bool Manager::UserClaimed(std::string_view user) const {
     return std::any_of(m_sessions.begin(), m_sessions.end(),
-                       [&](const auto& s) { return !s->User().empty() && s->User() == user; });
+                       [&](const auto& s) { return s->LoggedIn() && s->User() == user; });
+}
+
+void Manager::TakeNameFrom(const AdminSession& winner, AdminEffects& out) {
+    for (const auto& s : m_sessions) {
+        if (s.get() == &winner || s->Phase() != AdminPhase::AwaitingPassword ||
+            s->User() != winner.User())
+            continue;
+        out.push_back(AdminLogLine{"Admin connection from " + s->Address() + " closed: user \"" +
+                                   winner.User().substr(0, 64) + "\" logged in from " +
+                                   winner.Address()});
+        AdminEffects closed = s->Disconnect();
+        out.insert(out.end(), closed.begin(), closed.end());
+    }
 }
 
 std::string Manager::AdminsFieldText() const {
@@ -87,6 +100,7 @@ AdminEffects Manager::OnAdminBytes(ConnectionId id, std::string_view bytes) {
     ShareReads(out);
     const bool loginFrame =
         before == AdminPhase::AwaitingUser || before == AdminPhase::AwaitingPassword;
+    if (loginFrame && s->LoggedIn()) TakeNameFrom(*s, out);
     if (loginFrame && s->Phase() != before) out.push_back(AdminsFieldChanged{AdminsFieldText()});
     return out;
 }
@@ -125,7 +139,9 @@ AdminEffects Manager::OnAdminDisconnected(ConnectionId id) {
     if (loggedIn)
         out.push_back(
             AdminLogLine{"Admin disconnected: \"" + user.substr(0, 64) + "\" from " + address});
-    if (user.empty()) return out;
+    // A connection that only gave the name of an admin logged in elsewhere
+    // leaves that admin's account as it is.
+    if (user.empty() || (!loggedIn && UserClaimed(user))) return out;
     const int row = m_accounts.FindAccountByUser(user);
     if (row >= 0) {
         m_accounts.SetOnline(row, false);

@@ -87,6 +87,9 @@ class Manager final : private AdminSessionContext {
     // going to the game server again.
     size_t SharedReads() const { return m_sharedReads; }
     LoginThrottle& Throttle() override { return m_throttle; }
+    // The fingerprint of user names that are no account (a test sets a key).
+    void SetFingerprintKey(const FingerprintKey& key) { m_fingerprint = NameFingerprint(key); }
+    const NameFingerprint& Fingerprint() const override { return m_fingerprint; }
 
   private:
     // AdminSessionContext
@@ -98,11 +101,15 @@ class Manager final : private AdminSessionContext {
     // Takes out of `effects` the reads that are already on their way.
     void ShareReads(AdminEffects& effects);
     void RefuseAtAccept(ConnectionId id, const std::string& why, AdminEffects& out);
+    // `winner` has just logged in: a connection that gave the same user name
+    // but has not logged in loses it and is closed.
+    void TakeNameFrom(const AdminSession& winner, AdminEffects& out);
 
     CAdmins& m_accounts;
     const SteadyClock& m_clock;
     const GameLinkStatus& m_link;
     LoginThrottle m_throttle;
+    NameFingerprint m_fingerprint;
     size_t m_limit = kDefaultAdminConnectionLimit;
     size_t m_refusedAtAccept = 0;
     // Shared reads sent to the game server and not yet answered, with the

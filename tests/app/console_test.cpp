@@ -246,3 +246,28 @@ TEST(FieldLine, NamesTheFieldOnce) {
 
 }  // namespace
 }  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+TEST_F(ConsoleFixture, PasswordFilesOpenToOthersAreKeptToTheirOwnerAtStart) {
+    WriteServers("Home,127.0.0.1,2510,admin,secret\n");
+    std::ofstream(dir.File("Configs/radmins.cfg"), std::ios::binary) << "[END]";
+    for (const char* file : {"Configs/servers.cfg", "Configs/radmins.cfg"})
+        std::filesystem::permissions(dir.File(file), std::filesystem::perms(0644));
+    Start();
+    for (const char* file : {"Configs/servers.cfg", "Configs/radmins.cfg"}) {
+        const auto mode = std::filesystem::status(dir.File(file)).permissions();
+        EXPECT_EQ(mode, std::filesystem::perms(0600)) << file;
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& l) {
+                                    return l.find(dir.File(file) + " holds passwords") !=
+                                           std::string::npos;
+                                }),
+                  1)
+            << file;
+    }
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -137,5 +137,38 @@ TEST(TextFile, OwnerOnlyFilesAreNotReadableByOthers) {
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
+TEST(TextFile, KeepToOwnerTakesOthersPermissionsAway) {
+    const struct {
+        mode_t before, after;
+        bool logged;
+    } cases[] = {
+        {0644, 0600, true}, {0640, 0600, true},  {0777, 0600, true},
+        {0606, 0600, true}, {0600, 0600, false}, {0400, 0400, false},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string path = dir.File("radmins.cfg");
+        WriteBytes(path, "[END]");
+        ASSERT_EQ(::chmod(path.c_str(), c.before), 0);
+        const std::string line = KeepToOwner(path);
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, c.after) << std::oct << c.before;
+        EXPECT_EQ(!line.empty(), c.logged) << std::oct << c.before;
+        if (c.logged) {
+            EXPECT_NE(line.find(path), std::string::npos) << line;
+        }
+    }
+    // Nothing there, a folder, a link: nothing to do.
+    TempDir dir;
+    EXPECT_EQ(KeepToOwner(dir.File("missing.cfg")), "");
+    std::filesystem::create_directory(dir.File("folder"));
+    EXPECT_EQ(KeepToOwner(dir.File("folder")), "");
+    WriteBytes(dir.File("target"), "x");
+    ASSERT_EQ(::chmod(dir.File("target").c_str(), 0644), 0);
+    std::filesystem::create_symlink(dir.File("target"), dir.File("link.cfg"));
+    EXPECT_EQ(KeepToOwner(dir.File("link.cfg")), "");
+}
+
 }  // namespace
 }  // namespace tavrin

@@ -142,8 +142,35 @@ TEST(RadminsFile, ReadingTable) {
     }
     const AdminAccountsFile f = ParseAdminAccounts(ann + "[END]");
     EXPECT_EQ(f.accounts[0].pass, "p=w");
-    EXPECT_EQ(f.accounts[0].rights, "3fff");
+    EXPECT_EQ(f.accounts[0].rights, "3FFF");
     EXPECT_EQ(f.accounts[0].guid, "none");
+}
+
+TEST(RadminsFile, RightsAreReadAsFourUpperCaseDigitsOrTheAccountIsRefusedByName) {
+    const struct {
+        const char* rights;
+        const char* read;  // nullptr: the account is refused
+    } cases[] = {
+        {"F", "000F"},     {"3fff", "3FFF"},  {"0700", "0700"}, {"a0", "00A0"},
+        {"0", "0000"},     {"4000", nullptr}, {"", nullptr},    {"F0000", nullptr},
+        {"0x10", nullptr}, {" 10", nullptr},
+    };
+    for (const auto& c : cases) {
+        const AdminAccountsFile f =
+            ParseAdminAccounts(std::string("Name=Ann Smith\nUser=ann\nPass=pw\nRights=") +
+                               c.rights + "\nGuid=g\n[END]");
+        if (c.read) {
+            ASSERT_EQ(f.accounts.size(), 1u) << c.rights;
+            EXPECT_EQ(f.accounts[0].rights, c.read) << c.rights;
+            EXPECT_TRUE(f.problems.empty()) << c.rights;
+            // Saved as read.
+            EXPECT_THAT(BuildAdminAccounts(f.accounts),
+                        HasSubstr(std::string("\nRights=") + c.read + "\n"));
+        } else {
+            EXPECT_TRUE(f.accounts.empty()) << c.rights;
+            EXPECT_THAT(f.problems, ElementsAre(HasSubstr("account \"Ann Smith\""))) << c.rights;
+        }
+    }
 }
 
 TEST(RadminsFile, ProblemsNameLinesNeverValues) {

@@ -88,11 +88,16 @@ TEST_F(ManagerTest, LoginExchanges) {
          true,
          {"User:OK", "3F00", "LOGGED_IN"},
          true},
-        {"a zero byte ends the password",
+        {"a zero byte is part of the password",
          {"ann", std::string("secret\0xyz", 10)},
          true,
-         {"User:OK", "3F00", "LOGGED_IN"},
-         true},
+         {"User:OK", "Pass:Rejected"},
+         false},
+        {"a zero byte is part of the user name",
+         {std::string("ann\0", 4)},
+         true,
+         {"User:Rejected"},
+         false},
         {"only the user so far", {"cat"}, true, {"User:OK"}, true},
     };
     for (const auto& c : cases) {
@@ -162,12 +167,83 @@ TEST_F(ManagerTest, ASecondLoginWithAUserInUseIsClosedAndTheFirstStaysOnline) {
     EXPECT_FALSE(shell.IsOpen(second));
     EXPECT_TRUE(shell.IsOpen(first));
     EXPECT_EQ(Status(0), "Online");
-    // A claim that has not logged in yet counts too.
-    const ConnectionId pending = shell.Connect("10.0.0.3");
-    shell.Frames(pending, {"cat"});
-    const ConnectionId third = shell.Connect("10.0.0.4");
-    shell.Frames(third, {"cat"});
-    EXPECT_THAT(shell.Texts(third), ElementsAre("Hollispark", "User:In Use"));
+}
+
+// A connection that gives a name and says no more holds nothing: the admin
+// who logs in with the right password takes the name and the other is
+// closed. "User:In Use" is no failed login, so the real admin's retries never
+// refuse his own address.
+TEST_F(ManagerTest, ANameIsHeldOnlyByALoggedInAdmin) {
+    const ConnectionId holder = shell.Connect("10.9.9.9");
+    shell.Frames(holder, {"ann"});
+    const ConnectionId other = shell.Connect("10.9.9.8");
+    shell.Frames(other, {"cat"});
+    shell.Advance(200);
+    const ConnectionId ann = shell.Connect("10.0.0.1");
+    shell.Frames(ann, {"ann", "secret"});
+    shell.Advance(300);
+    EXPECT_THAT(shell.Texts(ann), ElementsAre("Hollispark", "User:OK", "3F00", "LOGGED_IN"));
+    EXPECT_FALSE(shell.IsOpen(holder));
+    EXPECT_THAT(shell.Texts(holder), ElementsAre("Hollispark", "User:OK"));
+    EXPECT_TRUE(shell.IsOpen(other)) << "another name is left alone";
+    EXPECT_THAT(shell.LogsContaining("closed: user \"ann\" logged in from 10.0.0.1"),
+                ElementsAre(HasSubstr("10.9.9.9")));
+    EXPECT_EQ(Status(0), "Online") << "the holder's end does not end ann's";
+
+    // Logged in, the name is in use, as often as anyone asks.
+    for (int i = 0; i < 8; ++i) {
+        const ConnectionId again = shell.Connect("10.0.0.2");
+        shell.Frames(again, {"ann"});
+        shell.Advance(200);
+        EXPECT_THAT(shell.Texts(again), ElementsAre("Hollispark", "User:In Use")) << i;
+    }
+    const ConnectionId bob = shell.Connect("10.0.0.2");
+    shell.Frames(bob, {"bob", "pw"});
+    shell.Advance(300);
+    EXPECT_THAT(shell.Texts(bob), ElementsAre("Hollispark", "User:OK", "0000", "LOGGED_IN"));
+    EXPECT_TRUE(shell.IsOpen(ann));
+}
+
+TEST_F(ManagerTest, ANulInACommandIsRefusedAndLogged) {
+    const ConnectionId cat = LoggedIn("cat", "meow");
+    shell.Frames(cat, {std::string("chat send hello\0 player punt 5", 30)});
+    EXPECT_THAT(Forwarded(), IsEmpty());
+    EXPECT_EQ(shell.Texts(cat).back(), "Refused: control characters");
+    EXPECT_THAT(shell.LogsContaining("Admin command refused"),
+                ElementsAre(HasSubstr("\"chat send hello\\x00 player punt 5\"")));
+    EXPECT_EQ(LastActivity(2), " - ");
+}
+
+// A name that is no account may be a password typed into the user field.
+TEST_F(ManagerTest, ANameThatIsNoAccountIsLoggedByLengthAndFingerprint) {
+    shell.manager.SetFingerprintKey({1, 2});
+    for (const char* name : {"hunter2", "hunter2", "hunter3"}) {
+        const ConnectionId id = shell.Connect();
+        shell.Frames(id, {name});
+        shell.Advance(200);
+    }
+    for (const auto& line : shell.logs) EXPECT_EQ(line.find("hunter"), std::string::npos) << line;
+    const auto refused = shell.LogsContaining("a name of 7 bytes, fingerprint ");
+    ASSERT_EQ(refused.size(), 3u);
+    const auto fingerprint = [](const std::string& line) {
+        return line.substr(line.find("fingerprint ") + 12, 8);
+    };
+    EXPECT_EQ(fingerprint(refused[0]), fingerprint(refused[1]));
+    EXPECT_NE(fingerprint(refused[0]), fingerprint(refused[2]));
+}
+
+TEST(ManagerLogin, RightsGoToTheAdminAsFourUpperCaseDigits) {
+    for (const auto& [cell, sent] : std::vector<std::pair<std::string, std::string>>{
+             {"f", "000F"}, {"3fff", "3FFF"}, {"0100", "0100"}}) {
+        CAdmins accounts(
+            ParseAdminAccounts("Name=A\nUser=a\nPass=p\nRights=" + cell + "\nGuid=g\n[END]")
+                .accounts);
+        VirtualShell s{accounts};
+        const ConnectionId id = s.Connect();
+        s.Frames(id, {"a", "p"});
+        s.Advance(300);
+        EXPECT_THAT(s.Texts(id), ElementsAre("Hollispark", "User:OK", sent, "LOGGED_IN")) << cell;
+    }
 }
 
 TEST_F(ManagerTest, PlayerListIsForwardedAndItsReplyRelayed) {

@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 
 #include "manager/manager.h"
+#include "manager/tls_key_pair.h"
 
 namespace tavrin {
 namespace {
@@ -84,6 +85,19 @@ bool QtAdminPort::SetListening(bool on) {
             // in the clear.
             m_events.AdminPortNote(
                 "Admin Port not opened: the TLS certificate or key cannot be read (" +
+                m_options.tlsCertificate.toStdString() + ", " + m_options.tlsKey.toStdString() +
+                ")");
+            return false;
+        }
+        // A key that is not the certificate's would fail every handshake on
+        // an open port, with nothing to say why.
+        const QByteArray keyDer = key.toDer();
+        const QByteArray publicDer = cert.publicKey().toDer();
+        if (CheckKeyPair(std::string_view(keyDer.constData(), keyDer.size()),
+                         std::string_view(publicDer.constData(), publicDer.size())) ==
+            KeyPairCheck::Mismatch) {
+            m_events.AdminPortNote(
+                "Admin Port not opened: the TLS key does not belong to the certificate (" +
                 m_options.tlsCertificate.toStdString() + ", " + m_options.tlsKey.toStdString() +
                 ")");
             return false;

@@ -1,6 +1,5 @@
 #include "app/console.h"
 
-
 namespace tavrin {
 
 Console::Console(std::string programDir, SessionHost& host, UserDialogs& dialogs,
@@ -62,7 +61,7 @@ void Console::Close(bool ok) {
     m_log.LogEvent(ok ? "Program Closing (OK)" : "Program Closing (CANCEL)");
     m_log.LogEvent(std::string(kSeparatorEquals));
     m_session->SetClosing();
-    if (m_role == ConsoleRole::Manager) m_manager->DisconnectAllAdmins();
+    if (m_role == ConsoleRole::Manager) m_manager->Close();
     m_session->OnLogoutRequest();
 }
 

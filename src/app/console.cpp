@@ -1,5 +1,6 @@
 #include "app/console.h"
 
+
 namespace tavrin {
 
 Console::Console(std::string programDir, SessionHost& host, UserDialogs& dialogs,

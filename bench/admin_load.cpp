@@ -1427,9 +1427,10 @@ int main(int argc, char** argv) {
                 o.admins, o.rate, o.seconds, static_cast<int>(manager.Pid()), adminPort,
                 relay.Port(), simPort);
     if (o.deaf > 0 || o.bigreply > 0)
-        std::printf("              %d of them read nothing once logged in; replies padded to %d "
-                    "bytes\n",
-                    std::min(o.deaf, o.admins), o.bigreply);
+        std::printf(
+            "              %d of them read nothing once logged in; replies padded to %d "
+            "bytes\n",
+            std::min(o.deaf, o.admins), o.bigreply);
     std::fflush(stdout);
 
     // 3. The admins: in, then the load.

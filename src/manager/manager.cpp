@@ -131,10 +131,8 @@ AdminEffects Manager::OnAdminBytes(ConnectionId id, std::string_view bytes) {
         // Bytes of a connection the manager does not hold.
         return {SendAdminFrame{id, EncodeAdminFrame(kErrorRejected)}, CloseAdmin{id}};
     }
-    const AdminPhase before = s->Phase();
-    const bool loginFrame =
-        before == AdminPhase::AwaitingUser || before == AdminPhase::AwaitingPassword;
-    if (loginFrame && LoggedInCount() >= m_limit) {
+    if ((s->Phase() == AdminPhase::AwaitingUser || s->Phase() == AdminPhase::AwaitingPassword) &&
+        LoggedInCount() >= m_limit) {
         // Let in while there was room; the admins' places have filled since.
         AdminEffects out{SendAdminFrame{id, EncodeAdminFrame(kErrorRejected)}};
         ++m_refusedAtAccept;
@@ -146,8 +144,11 @@ AdminEffects Manager::OnAdminBytes(ConnectionId id, std::string_view bytes) {
         out.insert(out.end(), closed.begin(), closed.end());
         return Bounded(std::move(out));
     }
+    const AdminPhase before = s->Phase();
     AdminEffects out = s->OnBytes(bytes, m_clock.Now());
     ShareReads(out);
+    const bool loginFrame =
+        before == AdminPhase::AwaitingUser || before == AdminPhase::AwaitingPassword;
     if (loginFrame && s->Phase() != before) out.push_back(AdminsFieldChanged{AdminsFieldText()});
     return Bounded(std::move(out));
 }

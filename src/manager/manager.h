@@ -113,14 +113,14 @@ class Manager final : private AdminSessionContext {
     bool RatConnected() const override { return m_link.RatConnected(); }
 
     AdminSession* Find(ConnectionId id);
-    // Takes out of `effects` the reads that are already on their way.
-    void ShareReads(AdminEffects& effects);
-    void RefuseAtAccept(ConnectionId id, const std::string& address, const std::string& why,
-                        AdminEffects& out);
     size_t NotLoggedInFrom(const std::string& address) const;
     // Failure lines logged in full or counted (m_failures); every effect the
     // manager returns has been through here.
     AdminEffects Bounded(AdminEffects effects);
+    // Takes out of `effects` the reads that are already on their way.
+    void ShareReads(AdminEffects& effects);
+    void RefuseAtAccept(ConnectionId id, const std::string& address, const std::string& why,
+                        AdminEffects& out);
 
     CAdmins& m_accounts;
     const SteadyClock& m_clock;

@@ -4,7 +4,13 @@
 // between the manager and the sim and time-stamps every reply it hands on.
 //
 //   admin_load [--admins 500] [--rate 10] [--seconds 60]
+//              [--deaf N] [--bigreply BYTES]
 //              [--sim PATH] [--console PATH] [--keep]
+//
+// --deaf N: the first N admins stop reading once logged in (they still send
+// their commands), to show the manager's memory when admins do not take what
+// it sends; --bigreply pads every game-server reply to that many bytes (the
+// sim's "bigreply" control word) so that their backlog grows fast.
 //
 // What it measures:
 //   - relays delivered: the copies the admins received; relays lost: the
@@ -86,6 +92,8 @@ constexpr std::array<std::string_view, 5> kCommands = {
 // The manager listens with a backlog of 5: at most this many admins are
 // between connect() and their greeting at a time.
 constexpr int kConnectBatch = 4;
+// It takes at most 8 connections from one address that have not logged in.
+constexpr int kLoginBatch = 8;
 constexpr int kMaxConnectAttempts = 200;
 constexpr auto kGreetingTimeout = 3s;
 constexpr auto kGrace = 2s;
@@ -644,6 +652,7 @@ struct Admin {
     std::string failure;
     bool linked = false;
     bool connected = false;  // had its greeting once
+    bool deaf = false;       // reads nothing any more (--deaf)
 
     long sent = 0, matched = 0, lost = 0, late = 0, other = 0;
     bool pending = false;
@@ -663,6 +672,8 @@ struct Options {
     std::string sim = TAVRIN_SIM_PATH;
     std::string console = TAVRIN_CONSOLE_PATH;
     bool keep = false;
+    int deaf = 0;
+    int bigreply = 0;
 };
 
 class AdminLoad {
@@ -699,7 +710,7 @@ class AdminLoad {
         const auto deadline = Clock::now() + limit;
         for (;;) {
             const auto now = Clock::now();
-            int busy = 0, done = 0;
+            int busy = 0, waiting = 0, done = 0;
             for (auto& a : m_admins) {
                 if (a.phase == Phase::Connecting || a.phase == Phase::Greeting) {
                     if (now - a.since > kGreetingTimeout) {
@@ -708,6 +719,10 @@ class AdminLoad {
                         ++busy;
                     }
                 }
+                if (a.phase == Phase::Connecting || a.phase == Phase::Greeting ||
+                    a.phase == Phase::User || a.phase == Phase::Rights ||
+                    a.phase == Phase::LinkState)
+                    ++waiting;
                 if (a.phase == Phase::LoggedIn || a.phase == Phase::Failed ||
                     a.phase == Phase::Gone)
                     ++done;
@@ -715,10 +730,13 @@ class AdminLoad {
             if (done == static_cast<int>(m_admins.size())) return true;
             if (now > deadline) return false;
             for (auto& a : m_admins) {
-                if (busy >= kConnectBatch) break;
+                if (busy >= kConnectBatch || waiting >= kLoginBatch) break;
                 if (a.phase == Phase::Waiting && a.retryAt <= now) {
                     StartConnect(a);
-                    if (a.phase == Phase::Connecting || a.phase == Phase::Greeting) ++busy;
+                    if (a.phase == Phase::Connecting || a.phase == Phase::Greeting) {
+                        ++busy;
+                        ++waiting;
+                    }
                 }
             }
             Wait(10);
@@ -735,6 +753,11 @@ class AdminLoad {
         const auto graceEnd = m_end + kGrace;
         m_relayRepliesAtStart = m_relay.replies;
         m_relayCommandsAtStart = m_relay.commands;
+        for (auto& a : m_admins)
+            if (a.index < m_o.deaf && a.phase == Phase::LoggedIn) {
+                a.deaf = true;
+                Watch(a, a.watchingOut ? uint32_t{EPOLLOUT} : uint32_t{0}, false);
+            }
 
         while (Clock::now() < m_start) Wait(1);
         const long managerStart = CpuTicks(manager), simStart = CpuTicks(sim);
@@ -915,7 +938,8 @@ class AdminLoad {
                 a.phase = Phase::Greeting;
                 Watch(a, EPOLLIN, false);
             }
-            if (ev & (EPOLLIN | EPOLLHUP | EPOLLERR)) Read(a);
+            // A deaf admin reads only to learn that it was closed.
+            if (ev & (a.deaf ? EPOLLHUP | EPOLLERR : EPOLLIN | EPOLLHUP | EPOLLERR)) Read(a);
             if (a.fd >= 0 && (ev & EPOLLOUT) && a.watchingOut) Flush(a);
         }
     }
@@ -1044,7 +1068,8 @@ class AdminLoad {
         const bool want = !a.out.empty();
         if (want != a.watchingOut) {
             a.watchingOut = want;
-            Watch(a, want ? EPOLLIN | EPOLLOUT : EPOLLIN, false);
+            const uint32_t in = a.deaf ? uint32_t{0} : uint32_t{EPOLLIN};
+            Watch(a, want ? in | EPOLLOUT : in, false);
         }
     }
 
@@ -1096,11 +1121,38 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.console = argv[++i];
         } else if (a == "--keep") {
             o.keep = true;
+        } else if (a == "--deaf") {
+            if (!number(o.deaf, 0, 9000)) return false;
+        } else if (a == "--bigreply") {
+            if (!number(o.bigreply, 0, 65526)) return false;
         } else {
             return false;
         }
     }
     return true;
+}
+
+// One line to the sim's control port; true when it answers "ok".
+bool SimControl(int port, const std::string& line) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string reply;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+        const std::string out = line + "\n";
+        if (::send(fd, out.data(), out.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(out.size())) {
+            char buf[256];
+            while (reply.find('\n') == std::string::npos) {
+                const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+                if (n <= 0) break;
+                reply.append(buf, static_cast<size_t>(n));
+            }
+        }
+    }
+    ::close(fd);
+    return reply.find("ok") != std::string::npos;
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -1271,6 +1323,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: admin_load [--admins N (500)] [--rate PER_SECOND (10)] "
                      "[--seconds S (60)]\n"
+                     "                  [--deaf N (0)] [--bigreply BYTES (0)]\n"
                      "                  [--sim PATH] [--console PATH] [--keep]\n"
                      "  --keep  leave the work folder (the manager's and the sim's output)\n");
         return 64;
@@ -1307,16 +1360,22 @@ int main(int argc, char** argv) {
     Child sim({o.sim, "--port", "0", "--control-port", "0", "--tick-ms", "1000", "--user", "admin",
                "--password", "secret", "--max-output-bytes", "268435456"},
               dir + "sim.out");
-    int simPort = 0;
+    int simPort = 0, controlPort = 0;
     OutputTail simOut(dir + "sim.out");
     simOut.Until(
         [&](const std::string& line) {
             if (line.rfind("port ", 0) == 0) simPort = std::atoi(line.c_str() + 5);
-            return simPort > 0;
+            if (line.rfind("control ", 0) == 0) controlPort = std::atoi(line.c_str() + 8);
+            return simPort > 0 && controlPort > 0;
         },
         10s, [&] { return sim.Alive(); });
     if (simPort <= 0) {
         std::fprintf(stderr, "admin_load: the sim did not start (%s)\n", o.sim.c_str());
+        return 1;
+    }
+
+    if (o.bigreply > 0 && !SimControl(controlPort, "bigreply " + std::to_string(o.bigreply))) {
+        std::fprintf(stderr, "admin_load: the sim did not take \"bigreply\"\n");
         return 1;
     }
 
@@ -1367,6 +1426,11 @@ int main(int argc, char** argv) {
                 "%d, relay %d -> sim %d\n",
                 o.admins, o.rate, o.seconds, static_cast<int>(manager.Pid()), adminPort,
                 relay.Port(), simPort);
+    if (o.deaf > 0 || o.bigreply > 0)
+        std::printf(
+            "              %d of them read nothing once logged in; replies padded to %d "
+            "bytes\n",
+            std::min(o.deaf, o.admins), o.bigreply);
     std::fflush(stdout);
 
     // 3. The admins: in, then the load.

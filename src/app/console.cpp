@@ -62,7 +62,7 @@ void Console::Close(bool ok) {
     m_log.LogEvent(ok ? "Program Closing (OK)" : "Program Closing (CANCEL)");
     m_log.LogEvent(std::string(kSeparatorEquals));
     m_session->SetClosing();
-    if (m_role == ConsoleRole::Manager) m_manager->DisconnectAllAdmins();
+    if (m_role == ConsoleRole::Manager) m_manager->Close();
     m_session->OnLogoutRequest();
 }
 

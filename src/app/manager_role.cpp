@@ -14,7 +14,9 @@ ManagerRole::ManagerRole(RatSession& session, EventSink& log, const SteadyClock&
 
 ManagerRole::~ManagerRole() = default;
 
-bool ManagerRole::RatConnected() const { return m_session.State().m_fRATConnected; }
+bool ManagerRole::RatConnected() const {
+    return m_session.State().m_fRATConnected;
+}
 
 void ManagerRole::Start(const std::string& programDir, UserDialogs& dialogs) {
     m_accounts.Load(programDir, m_log, dialogs);
@@ -28,7 +30,14 @@ bool ManagerRole::SetListening(bool on) {
     return listening;
 }
 
-void ManagerRole::DisconnectAllAdmins() { Carry(m_manager.DisconnectAllAdmins()); }
+void ManagerRole::DisconnectAllAdmins() {
+    Carry(m_manager.DisconnectAllAdmins());
+}
+
+void ManagerRole::Close() {
+    DisconnectAllAdmins();
+    Carry(m_manager.SumUpFailures());
+}
 
 void ManagerRole::OnReplyRouted(const RouteResult& result, const std::string& text) {
     Carry(m_manager.OnReplyRouted(result, text));
@@ -50,7 +59,9 @@ void ManagerRole::AdminDisconnected(ConnectionId id) {
     Carry(m_manager.OnAdminDisconnected(id));
 }
 
-void ManagerRole::AdminPortNote(const std::string& text) { m_log.LogEvent(text); }
+void ManagerRole::AdminPortNote(const std::string& text) {
+    m_log.LogEvent(text);
+}
 
 void ManagerRole::Carry(AdminEffects effects) {
     for (AdminEffect& effect : effects) {
@@ -67,7 +78,10 @@ void ManagerRole::Carry(AdminEffects effects) {
                     if (m_port) m_port->Close(e.connection);
                 } else if constexpr (std::is_same_v<E, ForwardCommand>) {
                     m_session.SendRatCommand(e.text);
-                } else if constexpr (std::is_same_v<E, AdminLogLine>) {
+                } else if constexpr (std::is_same_v<E, AdminLogLine> ||
+                                     std::is_same_v<E, FailureLogLine>) {
+                    // The manager has bounded failure lines already; one that
+                    // came through anyway is logged rather than lost.
                     m_log.LogEvent(e.text);
                 } else if constexpr (std::is_same_v<E, AdminsFieldChanged>) {
                     m_session.SetField(Field::Admins, e.text);

@@ -51,6 +51,9 @@ class ManagerRole final : public AdminPortEvents, private GameLinkStatus {
 
     // "Close Admin Connections", and closing the program.
     void DisconnectAllAdmins();
+    // Closing the program: every admin closed, and the failed logins and
+    // refusals of the minute so far summed up in the log.
+    void Close();
     // A reply the router carried out: a copy for each admin waiting for its class.
     void OnReplyRouted(const RouteResult& result, const std::string& text);
 

@@ -5,14 +5,19 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
+
+#include "manager/failure_log.h"
 
 namespace tavrin {
 
 // The shell's number for one admin connection; never reused while the
 // connection lives.
 using ConnectionId = uint64_t;
+// Not a connection: timers of the Admin Port as a whole.
+inline constexpr ConnectionId kWholePort = 0;
 
 enum class AdminTimer : int {
     // The pause after a login reply: no frame leaves for this connection
@@ -20,6 +25,9 @@ enum class AdminTimer : int {
     Pace,
     // The time an admin has to log in.
     LoginDeadline,
+    // The minute of failed logins and refusals is over (on kWholePort): call
+    // OnAdminTimer(kWholePort, FailureSummary).
+    FailureSummary,
 };
 
 // Write these bytes (one whole frame) to the connection.
@@ -58,6 +66,14 @@ struct AdminLogLine {
     std::string text;
     bool operator==(const AdminLogLine&) const = default;
 };
+// A failed login or a refusal: the manager logs it in full or only counts
+// it (FailureLog). It never leaves the manager; the shell sees AdminLogLine.
+struct FailureLogLine {
+    std::string text;
+    std::string address;
+    FailureKind kind;
+    bool operator==(const FailureLogLine&) const = default;
+};
 // The main window's Admins field shows this text.
 struct AdminsFieldChanged {
     std::string text;
@@ -70,8 +86,14 @@ struct AccountRowChanged {
     bool operator==(const AccountRowChanged&) const = default;
 };
 
-using AdminEffect = std::variant<SendAdminFrame, StartAdminTimer, StopAdminTimer, ForwardCommand,
-                                 CloseAdmin, AdminLogLine, AdminsFieldChanged, AccountRowChanged>;
+using AdminEffect =
+    std::variant<SendAdminFrame, StartAdminTimer, StopAdminTimer, ForwardCommand, CloseAdmin,
+                 AdminLogLine, FailureLogLine, AdminsFieldChanged, AccountRowChanged>;
 using AdminEffects = std::vector<AdminEffect>;
+
+inline AdminEffect FailureLine(FailureKind kind, std::string address, std::string text) {
+    return AdminEffect{std::in_place_type<FailureLogLine>,
+                       FailureLogLine{std::move(text), std::move(address), kind}};
+}
 
 }  // namespace tavrin

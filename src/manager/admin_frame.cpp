@@ -33,7 +33,7 @@ AdminFrameReader::Result AdminFrameReader::Feed(std::string_view data) {
         const uint32_t announced = (uint32_t{m_length[0]} << 24) | (uint32_t{m_length[1]} << 16) |
                                    (uint32_t{m_length[2]} << 8) | uint32_t{m_length[3]};
         r.announced = announced;
-        if (announced > kMaxAdminFrame) {
+        if (announced > m_limit) {
             m_broken = true;
             r.status = Status::Broken;
             return r;

@@ -29,8 +29,8 @@ class AdminFrameReader {
     enum class Status {
         NeedMore,  // every offered byte was used; no frame is complete
         Frame,     // a frame completed; `text` holds it, `used` says how far
-        Broken,    // the length announced is above kMaxAdminFrame; the reader
-                   // takes nothing more
+        Broken,    // the length announced is above the limit (kMaxAdminFrame
+                   // unless SetLimit says less); the reader takes nothing more
     };
     struct Result {
         Status status = Status::NeedMore;
@@ -44,6 +44,10 @@ class AdminFrameReader {
 
     Result Feed(std::string_view data);
 
+    // The longest payload taken from the next length on (at most
+    // kMaxAdminFrame); a longer one is Broken.
+    void SetLimit(size_t limit) { m_limit = limit < kMaxAdminFrame ? limit : kMaxAdminFrame; }
+
     bool Broken() const { return m_broken; }
     // Bytes of the current frame received so far (header or payload).
     size_t Pending() const { return m_readingLength ? m_got : m_got + kAdminFrameHeaderSize; }
@@ -55,6 +59,7 @@ class AdminFrameReader {
     size_t m_got = 0;
     std::string m_text;
     bool m_broken = false;
+    size_t m_limit = kMaxAdminFrame;
 };
 
 }  // namespace tavrin

@@ -58,12 +58,20 @@ AdminEffects AdminSession::OnBytes(std::string_view bytes, Millis now) {
     if (!LoggedIn() && now >= m_deadline) return OnTimer(AdminTimer::LoginDeadline, now);
     while (!bytes.empty() && (m_phase == AdminPhase::AwaitingUser ||
                               m_phase == AdminPhase::AwaitingPassword || LoggedIn())) {
+        // The phase may change with each frame: the limit is set for the next.
+        m_reader.SetLimit(LoggedIn() ? kMaxAdminFrame : kMaxLoginFrame);
         AdminFrameReader::Result r = m_reader.Feed(bytes);
         bytes.remove_prefix(r.used);
         if (r.status == AdminFrameReader::Status::Broken) {
-            out.push_back(AdminLogLine{"Admin connection " + Who() + " closed: a frame of " +
-                                       std::to_string(r.announced) + " bytes announced (at most " +
-                                       std::to_string(kMaxAdminFrame) + ")"});
+            const std::string line = "Admin connection " + Who() + " closed: a frame of " +
+                                     std::to_string(r.announced) + " bytes announced (at most " +
+                                     (r.announced > kMaxAdminFrame || LoggedIn()
+                                          ? std::to_string(kMaxAdminFrame) + ")"
+                                          : std::to_string(kMaxLoginFrame) + " before login)");
+            if (LoggedIn())
+                out.push_back(AdminLogLine{line});
+            else
+                out.push_back(FailureLine(FailureKind::ClosedBeforeLogin, m_address, line));
             CloseNow(out);
             break;
         }
@@ -89,9 +97,12 @@ AdminEffects AdminSession::OnTimer(AdminTimer timer, Millis now) {
                                               static_cast<int>((m_deadline - now).count())});
                 break;
             }
-            out.push_back(AdminLogLine{"Admin connection " + Who() + " closed: no login within " +
-                                       std::to_string(Seconds(kLoginDeadline)) + " s"});
+            out.push_back(FailureLine(FailureKind::ClosedBeforeLogin, m_address,
+                                      "Admin connection " + Who() + " closed: no login within " +
+                                          std::to_string(Seconds(kLoginDeadline)) + " s"));
             CloseNow(out);
+            break;
+        case AdminTimer::FailureSummary:
             break;
     }
     return out;
@@ -219,10 +230,9 @@ void AdminSession::OnCommand(const std::string& text, AdminEffects& out) {
 void AdminSession::RefuseCommand(std::string_view reply, const std::string& why,
                                  const std::string& text, AdminEffects& out) {
     ++m_refusals;
-    if (m_refusals <= kRefusalsLogged || m_refusals % 1000 == 0)
-        out.push_back(AdminLogLine{"Admin command refused (" + why + ", " +
-                                   std::to_string(m_refusals) + " so far): " + Who() + ": " +
-                                   Shown(LoggableCommand(text))});
+    out.push_back(FailureLine(FailureKind::RefusedCommand, m_address,
+                              "Admin command refused (" + why + ", " + std::to_string(m_refusals) +
+                                  " so far): " + Who() + ": " + Shown(LoggableCommand(text))));
     Queue(reply, 0);
     Release(out);
 }
@@ -230,16 +240,18 @@ void AdminSession::RefuseCommand(std::string_view reply, const std::string& why,
 void AdminSession::Reject(std::string_view reply, const std::string& why, AdminEffects& out,
                           Counted counted) {
     m_phase = AdminPhase::Closing;
-    out.push_back(AdminLogLine{"Admin login refused (" + std::string(reply) + ", " + why +
-                               "): " + m_address});
+    out.push_back(
+        FailureLine(FailureKind::FailedLogin, m_address,
+                    "Admin login refused (" + std::string(reply) + ", " + why + "): " + m_address));
     LoginThrottle& throttle = m_context.Throttle();
     if (counted == Counted::Failure && !throttle.Refused(m_address) &&
         throttle.RecordFailure(m_address)) {
         const LoginThrottle::Limits& l = throttle.GetLimits();
-        out.push_back(AdminLogLine{
-            "Admin logins from " + m_address + " refused for " +
-            std::to_string(Seconds(l.refusal) / 60) + " minutes: " + std::to_string(l.failures) +
-            " failed logins within " + std::to_string(Seconds(l.window)) + " s"});
+        out.push_back(FailureLine(FailureKind::AddressRefused, m_address,
+                                  "Admin logins from " + m_address + " refused for " +
+                                      std::to_string(Seconds(l.refusal) / 60) + " minutes: " +
+                                      std::to_string(l.failures) + " failed logins within " +
+                                      std::to_string(Seconds(l.window)) + " s"));
     }
     Queue(reply, kLoginReplyPauseMs);
     m_out.push_back(Outgoing{{}, true, 0});
@@ -268,7 +280,9 @@ void AdminSession::Release(AdminEffects& out) {
 
 void AdminSession::CloseNow(AdminEffects& out) {
     m_phase = AdminPhase::Closed;
-    m_out.clear();
+    // Nothing more is read or sent: a frame begun and the frames held go now.
+    m_reader = AdminFrameReader();
+    m_out = {};
     m_paused = false;
     out.emplace_back(std::in_place_type<CloseAdmin>, CloseAdmin{m_id});
 }

@@ -41,8 +41,8 @@ inline constexpr std::string_view kCommandControlBytes = "Refused: control chara
 inline constexpr int kLoginReplyPauseMs = 100;
 // An admin that has not logged in by then is closed.
 inline constexpr Millis kLoginDeadline = std::chrono::seconds(30);
-// Refused commands of one session logged one by one; later ones one in 1000.
-inline constexpr size_t kRefusalsLogged = 20;
+// Before login a frame is a user name or a password: no longer than this.
+inline constexpr size_t kMaxLoginFrame = 256;
 
 enum class AdminPhase {
     AwaitingUser,      // greeted; the next frame is the user name

@@ -55,12 +55,55 @@ std::string Manager::AdminsFieldText() const {
            std::to_string(m_accounts.AccountCount());
 }
 
-void Manager::RefuseAtAccept(ConnectionId id, const std::string& why, AdminEffects& out) {
+size_t Manager::LoggedInCount() const {
+    return static_cast<size_t>(std::count_if(m_sessions.begin(), m_sessions.end(),
+                                             [](const auto& s) { return s->LoggedIn(); }));
+}
+
+size_t Manager::NotLoggedInCount() const {
+    return m_sessions.size() - LoggedInCount();
+}
+
+size_t Manager::NotLoggedInFrom(const std::string& address) const {
+    return static_cast<size_t>(
+        std::count_if(m_sessions.begin(), m_sessions.end(),
+                      [&](const auto& s) { return !s->LoggedIn() && s->Address() == address; }));
+}
+
+void Manager::RefuseAtAccept(ConnectionId id, const std::string& address, const std::string& why,
+                             AdminEffects& out) {
     ++m_refusedAtAccept;
-    if (m_refusedAtAccept <= kAcceptRefusalsLogged || m_refusedAtAccept % 1000 == 0)
-        out.push_back(AdminLogLine{"Admin connection refused (" + why + ", " +
-                                   std::to_string(m_refusedAtAccept) + " so far)"});
+    out.push_back(FailureLine(FailureKind::RefusedConnection, address,
+                              "Admin connection refused (" + address + ": " + why + ", " +
+                                  std::to_string(m_refusedAtAccept) + " so far)"));
     out.push_back(CloseAdmin{id});
+}
+
+AdminEffects Manager::Bounded(AdminEffects effects) {
+    AdminEffects out;
+    out.reserve(effects.size());
+    bool startTimer = false;
+    for (AdminEffect& effect : effects) {
+        auto* failure = std::get_if<FailureLogLine>(&effect);
+        if (failure == nullptr) {
+            out.push_back(std::move(effect));
+            continue;
+        }
+        const FailureLog::Decision d = m_failures.Record(failure->kind, failure->address);
+        if (d.logInFull) out.push_back(AdminLogLine{std::move(failure->text)});
+        startTimer = startTimer || d.startTimer;
+    }
+    if (startTimer)
+        out.push_back(StartAdminTimer{kWholePort, AdminTimer::FailureSummary,
+                                      static_cast<int>(kFailureSummaryPeriod.count())});
+    return out;
+}
+
+AdminEffects Manager::SumUpFailures() {
+    AdminEffects out;
+    for (std::string& line : m_failures.MinuteOver().lines)
+        out.push_back(AdminLogLine{std::move(line)});
+    return out;
 }
 
 AdminEffects Manager::OnAdminConnected(ConnectionId id, std::string address) {
@@ -70,13 +113,19 @@ AdminEffects Manager::OnAdminConnected(ConnectionId id, std::string address) {
                                    " reported twice; the second is ignored"});
         return out;
     }
-    if (m_throttle.Refused(address)) {
-        RefuseAtAccept(id, address + " refused after failed logins", out);
-        return out;
-    }
-    if (!AcceptsMore()) {
-        RefuseAtAccept(id, address + ": " + std::to_string(m_limit) + " connections already", out);
-        return out;
+    std::string refused;
+    if (m_throttle.Refused(address))
+        refused = "refused after failed logins";
+    else if (NotLoggedInFrom(address) >= kNotLoggedInPerAddress)
+        refused = std::to_string(kNotLoggedInPerAddress) +
+                  " connections from this address not logged in yet";
+    else if (NotLoggedInCount() >= NotLoggedInLimit())
+        refused = std::to_string(NotLoggedInLimit()) + " connections already waiting to log in";
+    else if (LoggedInCount() >= m_limit)
+        refused = std::to_string(m_limit) + " admins already logged in";
+    if (!refused.empty()) {
+        RefuseAtAccept(id, address, refused, out);
+        return Bounded(std::move(out));
     }
     auto session = std::make_unique<AdminSession>(id, std::move(address),
                                                   static_cast<AdminSessionContext&>(*this));
@@ -86,7 +135,7 @@ AdminEffects Manager::OnAdminConnected(ConnectionId id, std::string address) {
     out.push_back(AdminsFieldChanged{AdminsFieldText()});
     AdminEffects started = s->Start(m_clock.Now());
     out.insert(out.end(), started.begin(), started.end());
-    return out;
+    return Bounded(std::move(out));
 }
 
 AdminEffects Manager::OnAdminBytes(ConnectionId id, std::string_view bytes) {
@@ -95,6 +144,19 @@ AdminEffects Manager::OnAdminBytes(ConnectionId id, std::string_view bytes) {
         // Bytes of a connection the manager does not hold.
         return {SendAdminFrame{id, EncodeAdminFrame(kErrorRejected)}, CloseAdmin{id}};
     }
+    if ((s->Phase() == AdminPhase::AwaitingUser || s->Phase() == AdminPhase::AwaitingPassword) &&
+        LoggedInCount() >= m_limit) {
+        // Let in while there was room; the admins' places have filled since.
+        AdminEffects out{SendAdminFrame{id, EncodeAdminFrame(kErrorRejected)}};
+        ++m_refusedAtAccept;
+        out.push_back(FailureLine(FailureKind::RefusedConnection, s->Address(),
+                                  "Admin connection refused (" + s->Address() + ": " +
+                                      std::to_string(m_limit) + " admins already logged in, " +
+                                      std::to_string(m_refusedAtAccept) + " so far)"));
+        AdminEffects closed = s->Disconnect();
+        out.insert(out.end(), closed.begin(), closed.end());
+        return Bounded(std::move(out));
+    }
     const AdminPhase before = s->Phase();
     AdminEffects out = s->OnBytes(bytes, m_clock.Now());
     ShareReads(out);
@@ -102,7 +164,7 @@ AdminEffects Manager::OnAdminBytes(ConnectionId id, std::string_view bytes) {
         before == AdminPhase::AwaitingUser || before == AdminPhase::AwaitingPassword;
     if (loginFrame && s->LoggedIn()) TakeNameFrom(*s, out);
     if (loginFrame && s->Phase() != before) out.push_back(AdminsFieldChanged{AdminsFieldText()});
-    return out;
+    return Bounded(std::move(out));
 }
 
 void Manager::ShareReads(AdminEffects& effects) {
@@ -121,8 +183,18 @@ void Manager::ShareReads(AdminEffects& effects) {
 }
 
 AdminEffects Manager::OnAdminTimer(ConnectionId id, AdminTimer timer) {
+    if (id == kWholePort) {
+        if (timer != AdminTimer::FailureSummary) return {};
+        FailureLog::Summary summary = m_failures.MinuteOver();
+        AdminEffects out;
+        for (std::string& line : summary.lines) out.push_back(AdminLogLine{std::move(line)});
+        if (summary.startTimer)
+            out.push_back(StartAdminTimer{kWholePort, AdminTimer::FailureSummary,
+                                          static_cast<int>(kFailureSummaryPeriod.count())});
+        return out;
+    }
     AdminSession* s = Find(id);
-    return s ? s->OnTimer(timer, m_clock.Now()) : AdminEffects{};
+    return s ? Bounded(s->OnTimer(timer, m_clock.Now())) : AdminEffects{};
 }
 
 AdminEffects Manager::OnAdminDisconnected(ConnectionId id) {
@@ -160,7 +232,7 @@ AdminEffects Manager::OnReplyRouted(const RouteResult& result, const std::string
         out.insert(out.end(), std::make_move_iterator(copy.begin()),
                    std::make_move_iterator(copy.end()));
     }
-    return out;
+    return Bounded(std::move(out));
 }
 
 AdminEffects Manager::DisconnectAllAdmins() {
@@ -169,7 +241,7 @@ AdminEffects Manager::DisconnectAllAdmins() {
         AdminEffects closed = s->Disconnect();
         out.insert(out.end(), closed.begin(), closed.end());
     }
-    return out;
+    return Bounded(std::move(out));
 }
 
 }  // namespace tavrin

@@ -5,6 +5,7 @@
 // replies. The shell hands it the listener's and the connections' events and
 // the router's routed replies, and carries out the effects it returns.
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 #include "manager/admin_accounts.h"
 #include "manager/admin_effects.h"
 #include "manager/admin_session.h"
+#include "manager/failure_log.h"
 #include "manager/login_throttle.h"
 #include "manager/steady_clock.h"
 
@@ -32,15 +34,18 @@ constexpr std::string_view AdminPortCaption(bool listening) {
 // The Admins field before its first update.
 inline constexpr std::string_view kAdminsFieldInitial = "Admins 0 / 0";
 
+// Admins logged in at once (--max-admins).
 inline constexpr size_t kDefaultAdminConnectionLimit = 1000;
+// Connections that have not logged in yet, from one address and in all. They
+// have a limit of their own, apart from the admins': silent connections
+// cannot take the admins' places, and one address cannot take them all.
+inline constexpr size_t kNotLoggedInPerAddress = 8;
+inline constexpr size_t kNotLoggedInInAll = 64;
 // A read that admins share (IsSharedRead) is sent to the game server once
 // while its reply is on the way: the same read from other admins waits for
 // that reply, which goes to every admin waiting for its class. A reply that
 // has not come within this time no longer holds the others back.
 inline constexpr Millis kSharedReadWait = std::chrono::seconds(2);
-// Connections refused at the limit or for their address that are logged one
-// by one; later ones one in 1000.
-inline constexpr size_t kAcceptRefusalsLogged = 5;
 
 // Whether the manager is logged in to the game server: an admin is told at
 // login ("LOGGED_IN" or "NOT_LOGGED_IN").
@@ -56,16 +61,26 @@ class Manager final : private AdminSessionContext {
     Manager(CAdmins& accounts, const SteadyClock& clock, const GameLinkStatus& link);
     ~Manager() override;
 
-    // The listener asks before it accepts: past the limit it may stop
-    // accepting; a connection accepted anyway is closed at once.
+    // The admins logged in at once. Connections not logged in yet have
+    // limits of their own (kNotLoggedInPerAddress, NotLoggedInLimit).
     void SetConnectionLimit(size_t limit) { m_limit = limit; }
     size_t ConnectionLimit() const { return m_limit; }
     size_t ConnectionCount() const { return m_sessions.size(); }
-    bool AcceptsMore() const { return m_sessions.size() < m_limit; }
+    size_t LoggedInCount() const;
+    size_t NotLoggedInCount() const;
+    // Never more waiting to log in than may be logged in.
+    size_t NotLoggedInLimit() const { return std::min(kNotLoggedInInAll, m_limit); }
+    // The listener asks before it accepts: false, and it refuses at once. A
+    // connection accepted anyway is closed at once (OnAdminConnected also
+    // looks at its address).
+    bool AcceptsMore() const {
+        return LoggedInCount() < m_limit && NotLoggedInCount() < NotLoggedInLimit();
+    }
 
     // Events of the listener and the connections, each on the main thread.
     AdminEffects OnAdminConnected(ConnectionId id, std::string address);
     AdminEffects OnAdminBytes(ConnectionId id, std::string_view bytes);
+    // Also the port's own timer: (kWholePort, FailureSummary).
     AdminEffects OnAdminTimer(ConnectionId id, AdminTimer timer);
     AdminEffects OnAdminDisconnected(ConnectionId id);
 
@@ -76,6 +91,9 @@ class Manager final : private AdminSessionContext {
     // "Close Admin Connections" and closing the program: every admin is
     // closed; the Admin Port stays as it is.
     AdminEffects DisconnectAllAdmins();
+    // The program closes: the failures of the minute so far are summed up
+    // now rather than lost.
+    AdminEffects SumUpFailures();
 
     // "Admins: " + connected admins + " / " + accounts.
     std::string AdminsFieldText() const;
@@ -98,9 +116,14 @@ class Manager final : private AdminSessionContext {
     bool RatConnected() const override { return m_link.RatConnected(); }
 
     AdminSession* Find(ConnectionId id);
+    size_t NotLoggedInFrom(const std::string& address) const;
+    // Failure lines logged in full or counted (m_failures); every effect the
+    // manager returns has been through here.
+    AdminEffects Bounded(AdminEffects effects);
     // Takes out of `effects` the reads that are already on their way.
     void ShareReads(AdminEffects& effects);
-    void RefuseAtAccept(ConnectionId id, const std::string& why, AdminEffects& out);
+    void RefuseAtAccept(ConnectionId id, const std::string& address, const std::string& why,
+                        AdminEffects& out);
     // `winner` has just logged in: a connection that gave the same user name
     // but has not logged in loses it and is closed.
     void TakeNameFrom(const AdminSession& winner, AdminEffects& out);
@@ -112,6 +135,7 @@ class Manager final : private AdminSessionContext {
     NameFingerprint m_fingerprint;
     size_t m_limit = kDefaultAdminConnectionLimit;
     size_t m_refusedAtAccept = 0;
+    FailureLog m_failures;
     // Shared reads sent to the game server and not yet answered, with the
     // time each was sent.
     std::unordered_map<std::string, Millis> m_readsOnTheirWay;

@@ -4,10 +4,12 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <csignal>
 #include <thread>
 
 #include "e2e/console_e2e_fixture.h"
+#include "manager/manager.h"
 #include "support/admin_peer.h"
 
 namespace tavrin::testing {
@@ -236,6 +238,119 @@ TEST_F(ManagerE2e, ConnectionsBeyondTheLimitAreRefusedAtAccept) {
     AdminPeer four;
     Connect(four);
     EXPECT_EQ(four.Next(), "Hollispark");
+}
+
+TEST_F(ManagerE2e, SilentConnectionsFromOneAddressTakeOnlyTheirOwnPlaces) {
+    StartManager();
+    WaitLoggedIn();
+    std::array<AdminPeer, kNotLoggedInPerAddress> silent;
+    for (AdminPeer& peer : silent) {
+        Connect(peer);
+        ASSERT_EQ(peer.Next(), "Hollispark");
+    }
+    AdminPeer oneMore;
+    Connect(oneMore);
+    EXPECT_TRUE(oneMore.ClosesWithoutFrame());
+    const auto refused =
+        m_console->WaitForPart("8 connections from this address not logged in yet");
+    ASSERT_TRUE(refused) << Transcript();
+    // A place of one that leaves is taken again, and an admin who logs in
+    // leaves it to the next.
+    silent[0].Close();
+    ASSERT_TRUE(m_console->WaitForPart("Admins: 7 / 3", *refused)) << Transcript();
+    AdminPeer ann;
+    Connect(ann);
+    EXPECT_EQ(ann.Login("ann", "annpass"), kLoggedIn);
+    AdminPeer next;
+    Connect(next);
+    EXPECT_EQ(next.Next(), "Hollispark");
+    ann.Send("player list");
+    EXPECT_EQ(ann.Next().rfind("NAME\t#\tTEAM", 0), 0u);
+}
+
+TEST_F(ManagerE2e, ALoginFrameLongerThanANameOrAPasswordEndsTheConnection) {
+    StartManager();
+    WaitLoggedIn();
+    struct Case {
+        std::vector<std::string> frames;
+        std::vector<std::string> answers;  // before the close
+    };
+    const std::vector<Case> cases = {
+        {{std::string(300, 'u')}, {}},
+        {{"ann", std::string(300, 'p')}, {"User:OK"}},
+    };
+    for (const auto& c : cases) {
+        AdminPeer peer;
+        Connect(peer);
+        ASSERT_EQ(peer.Next(), "Hollispark");
+        for (const auto& f : c.frames) peer.Send(f);
+        for (const auto& a : c.answers) EXPECT_EQ(peer.Next(), a);
+        EXPECT_TRUE(peer.ClosesWithoutFrame()) << c.frames.size();
+    }
+    EXPECT_TRUE(m_console->WaitForPart("a frame of 300 bytes announced (at most 256 before login)"))
+        << Transcript();
+    // The right login is not the worse for it.
+    AdminPeer ann;
+    Connect(ann);
+    EXPECT_EQ(ann.Login("ann", "annpass"), kLoggedIn);
+}
+
+TEST_F(ManagerE2e, TheAdminHoldingMostUnsentIsClosedWhenAllTogetherHoldTooMuch) {
+    StartManager({"--max-unsent", "1"});
+    WaitLoggedIn();
+    ASSERT_NE(m_sim->Control("bigreply 60000").find("ok"), std::string::npos);
+    // ann asks for every chat and reads nothing, bob for every other one and
+    // reads nothing either; cid reads what he asks for.
+    AdminPeer ann, bob, cid;
+    Connect(ann);
+    ASSERT_EQ(ann.Login("ann", "annpass"), kLoggedIn);
+    Connect(bob);
+    ASSERT_EQ(bob.Login("bob", "bobpass").size(), 3u);
+    Connect(cid);
+    ASSERT_EQ(cid.Login("cid", "cidpass").size(), 3u);
+    const std::string shed = "holds most of the";
+    for (int round = 0; round < 400 && !ConsoleSaid(shed); ++round) {
+        ann.Send("chat get");
+        if (round % 2 == 0) bob.Send("chat get");
+        cid.Send("chat get");
+        ASSERT_EQ(cid.ReadFrame().kind, AdminPeer::Kind::Frame) << round << Transcript();
+    }
+    const auto closed = m_console->WaitForPart(shed);
+    ASSERT_TRUE(closed) << Transcript();
+    EXPECT_NE(m_console->Line(*closed).find("at most 1048576 in all"), std::string::npos);
+    AdminPeer::Read last;
+    for (int i = 0; i < 1000 && (last = ann.ReadFrame()).kind == AdminPeer::Kind::Frame; ++i) {
+    }
+    EXPECT_EQ(last.kind, AdminPeer::Kind::Closed);
+    // bob, who held less, is still served once he reads.
+    bob.Send("player list");
+    std::string reply;
+    for (int i = 0; i < 1000 && reply.rfind("NAME\t#\tTEAM", 0) != 0; ++i) reply = bob.Next();
+    EXPECT_EQ(reply.rfind("NAME\t#\tTEAM", 0), 0u);
+}
+
+TEST_F(ManagerE2e, RefusalsAreLoggedTheFirstInFullAndAllCounted) {
+    StartManager();
+    WaitLoggedIn();
+    for (int i = 0; i < 5; ++i) {
+        AdminPeer guess;
+        Connect(guess);
+        guess.Login("ann", "guess" + std::to_string(i));
+    }
+    ASSERT_TRUE(m_console->WaitForPart("Admin logins from 127.0.0.1 refused for 5 minutes"))
+        << Transcript();
+    for (int i = 0; i < 30; ++i) {
+        AdminPeer refused;
+        Connect(refused);
+        EXPECT_TRUE(refused.ClosesWithoutFrame()) << i;
+    }
+    m_console->Signal(SIGTERM);
+    EXPECT_EQ(m_console->WaitExit(10s), 0) << Transcript();
+    size_t inFull = 0;
+    for (const auto& l : m_console->Lines())
+        inFull += l.find("Admin connection refused") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(inFull, kFailuresLoggedInFull) << Transcript();
+    EXPECT_TRUE(Wait("30 refused connections from 1 address in the last minute")) << Transcript();
 }
 
 TEST_F(ManagerE2e, ClosingTheManagerClosesEveryAdmin) {

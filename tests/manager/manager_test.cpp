@@ -547,10 +547,117 @@ TEST_F(ManagerTest, TheConnectionLimitIsRefusedAtAccept) {
     EXPECT_TRUE(shell.IsOpen(shell.Connect()));
 }
 
-TEST_F(ManagerTest, RefusalsAtAcceptAreNotLoggedOneByOneForever) {
+TEST_F(ManagerTest, ConnectionsNotLoggedInHaveLimitsOfTheirOwn) {
+    const struct {
+        const char* what;
+        size_t limit;        // --max-admins
+        size_t addresses;    // silent connections come from this many addresses
+        size_t connections;  // in all
+        size_t accepted;
+        const char* refusal;
+        bool adminGetsIn;  // from an address of its own, meanwhile
+    } cases[] = {
+        {"one address", 1000, 1, 1000, 8, "8 connections from this address not logged in yet",
+         true},
+        {"many addresses", 1000, 200, 1000, 64, "64 connections already waiting to log in", false},
+        {"never more waiting than may log in", 3, 10, 10, 3,
+         "3 connections already waiting to log in", false},
+    };
+    for (const auto& c : cases) {
+        CAdmins accounts({Account("ann", "secret", "3F00")});
+        VirtualShell s{accounts};
+        s.manager.SetConnectionLimit(c.limit);
+        for (size_t i = 0; i < c.connections; ++i)
+            s.Connect("10.6." + std::to_string(i % c.addresses / 256) + "." +
+                      std::to_string(i % c.addresses % 256));
+        EXPECT_EQ(s.open.size(), c.accepted) << c.what;
+        EXPECT_EQ(s.manager.NotLoggedInCount(), c.accepted) << c.what;
+        EXPECT_THAT(s.LogsContaining(c.refusal), ::testing::Not(IsEmpty())) << c.what;
+        const ConnectionId admin = s.Connect("10.0.0.1");
+        if (s.IsOpen(admin)) s.Frames(admin, {"ann", "secret"});
+        s.Advance(300);
+        EXPECT_EQ(s.IsOpen(admin), c.adminGetsIn) << c.what;
+        if (c.adminGetsIn) {
+            EXPECT_TRUE(s.manager.Session(admin)->LoggedIn()) << c.what;
+        }
+    }
+}
+
+TEST_F(ManagerTest, LoggedInAdminsLeaveRoomForLoginsAndAreCappedApart) {
+    shell.manager.SetConnectionLimit(2);
+    LoggedIn("ann", "secret", "10.0.0.1");
+    // One logged in: the two places for logins are free still.
+    const ConnectionId catWaits = shell.Connect("10.0.0.2");
+    const ConnectionId bobWaits = shell.Connect("10.0.0.3");
+    EXPECT_TRUE(shell.IsOpen(catWaits));
+    EXPECT_TRUE(shell.IsOpen(bobWaits));
+    shell.Frames(catWaits, {"cat", "meow"});
+    shell.Advance(300);
+    EXPECT_TRUE(shell.manager.Session(catWaits)->LoggedIn());
+    // The admins' places are full now: bob was let in, but cannot log in.
+    shell.Frames(bobWaits, {"bob"});
+    EXPECT_THAT(shell.Texts(bobWaits), ElementsAre("Hollispark", "Error:Rejected"));
+    EXPECT_FALSE(shell.IsOpen(bobWaits));
+    EXPECT_THAT(shell.LogsContaining("2 admins already logged in"), ::testing::SizeIs(1));
+    EXPECT_FALSE(shell.manager.AcceptsMore());
+    EXPECT_FALSE(shell.IsOpen(shell.Connect("10.0.0.4")));
+    EXPECT_THAT(shell.LogsContaining("2 admins already logged in"), ::testing::SizeIs(2));
+    // Not a failed login: bob's address is not counted against.
+    EXPECT_EQ(shell.manager.Throttle().TrackedAddresses(), 0u);
+}
+
+TEST_F(ManagerTest, ALoginFrameIsAUserNameOrAPasswordAndNoLonger) {
+    const struct {
+        const char* what;
+        std::vector<std::string> frames;
+        std::vector<std::string> replies;  // after the greeting
+        bool open;
+        const char* logged;  // a log line holds this
+    } cases[] = {
+        {"a user name of 256 bytes",
+         {std::string(256, 'u')},
+         {"User:Rejected"},
+         false,
+         "Admin login refused"},
+        {"a user name of 257 bytes",
+         {std::string(257, 'u')},
+         {},
+         false,
+         "a frame of 257 bytes announced (at most 256 before login)"},
+        {"a password of 257 bytes",
+         {"ann", std::string(257, 'p')},
+         {"User:OK"},
+         false,
+         "a frame of 257 bytes announced (at most 256 before login)"},
+        {"a command after login may be longer",
+         {"ann", "secret", std::string(300, 'x')},
+         {"User:OK", "3F00", "LOGGED_IN", "Refused: command too long"},
+         true,
+         "Admin command refused"},
+    };
+    for (const auto& c : cases) {
+        CAdmins accounts({Account("ann", "secret", "3F00")});
+        VirtualShell s{accounts};
+        const ConnectionId id = s.Connect();
+        std::string bytes;
+        for (const auto& f : c.frames) bytes += AdminFrames({f});
+        s.Bytes(id, bytes);
+        s.Advance(1000);
+        std::vector<std::string> expected{"Hollispark"};
+        expected.insert(expected.end(), c.replies.begin(), c.replies.end());
+        EXPECT_EQ(s.Texts(id), expected) << c.what;
+        EXPECT_EQ(s.IsOpen(id), c.open) << c.what;
+        EXPECT_THAT(s.LogsContaining(c.logged), ::testing::SizeIs(1)) << c.what;
+    }
+}
+
+TEST_F(ManagerTest, RefusalsAtAcceptAreNotLoggedOneByOneForeverButAllAreCounted) {
     shell.manager.SetConnectionLimit(0);
     for (int i = 0; i < 2000; ++i) shell.Connect();
-    EXPECT_EQ(shell.LogsContaining("Admin connection refused").size(), kAcceptRefusalsLogged + 2);
+    EXPECT_EQ(shell.LogsContaining("Admin connection refused").size(), kFailuresLoggedInFull);
+    shell.Advance(60'000);
+    EXPECT_THAT(shell.LogsContaining("in the last minute"),
+                ElementsAre("2000 refused connections from 1 address in the last minute"));
 }
 
 TEST_F(ManagerTest, AnOversizedFrameEndsTheConnectionWithALogLine) {

@@ -54,6 +54,14 @@ int Take(int argc, char** argv, int& i, ManagerOptions& options, std::string& er
         }
         options.maxAdmins = number;
         ++i;
+    } else if (a == "--max-unsent") {
+        if (!value(1)) return -1;
+        if (!ParseNumber(argv[i + 1], 65536, number) || number == 0) {
+            error = "--max-unsent takes a number of MiB from 1 to 65536";
+            return -1;
+        }
+        options.port.maxUnsentInAll = static_cast<int64_t>(number) * 1024 * 1024;
+        ++i;
     } else {
         return 0;
     }

@@ -11,9 +11,11 @@ namespace tavrin {
 // The command-line options of the manager role, shared by the window and the
 // headless console.
 struct ManagerOptions {
-    bool manager = false;  // --manager
-    AdminPortOptions port;  // --admin-port N, --admin-bind ADDR, --admin-tls CERT KEY
-    size_t maxAdmins = 1000;  // --max-admins N: connections beyond are refused
+    bool manager = false;     // --manager
+    AdminPortOptions port;    // --admin-port N, --admin-bind ADDR, --admin-tls CERT KEY
+    size_t maxAdmins = 1000;  // --max-admins N: admins logged in at once
+    // --max-unsent MIB sets port.maxUnsentInAll: what may wait to be written
+    // to all admins together.
 };
 
 enum class OptionTaken {
@@ -26,6 +28,7 @@ enum class OptionTaken {
 OptionTaken TakeManagerOption(int argc, char** argv, int& i, ManagerOptions& options);
 
 inline constexpr const char* kManagerUsage =
-    "[--manager [--admin-port N] [--admin-bind ADDR] [--admin-tls CERT KEY] [--max-admins N]]";
+    "[--manager [--admin-port N] [--admin-bind ADDR] [--admin-tls CERT KEY] [--max-admins N] "
+    "[--max-unsent MIB]]";
 
 }  // namespace tavrin

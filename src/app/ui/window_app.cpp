@@ -65,6 +65,8 @@ int RunHeadlessInstead(char* program, const WindowOptions& o) {
         args.insert(args.end(), {"--admin-port", std::to_string(m.port.port)});
         args.insert(args.end(), {"--admin-bind", m.port.bind.toString().toStdString()});
         args.insert(args.end(), {"--max-admins", std::to_string(m.maxAdmins)});
+        args.insert(args.end(),
+                    {"--max-unsent", std::to_string(m.port.maxUnsentInAll / (1024 * 1024))});
         if (!m.port.tlsCertificate.isEmpty())
             args.insert(args.end(), {"--admin-tls", m.port.tlsCertificate.toStdString(),
                                      m.port.tlsKey.toStdString()});

@@ -8,6 +8,11 @@
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <algorithm>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "manager/manager.h"
 #include "manager/tls_key_pair.h"
@@ -30,7 +35,25 @@ std::string PeerText(const QTcpSocket& socket) {
 }  // namespace
 
 QtAdminPort::QtAdminPort(AdminPortEvents& events, AdminPortOptions options)
-    : m_events(events), m_options(std::move(options)) {}
+    : m_events(events),
+      m_options(std::move(options)),
+      m_unsent(UnsentBudget::Limits{
+          static_cast<size_t>(std::max<int64_t>(0, m_options.maxUnsentBytes)),
+          static_cast<size_t>(std::max<int64_t>(0, m_options.maxUnsentInAll))}) {
+    m_failureSummary.setSingleShot(true);
+    m_failureSummary.setTimerType(Qt::CoarseTimer);
+    connect(&m_failureSummary, &QTimer::timeout, this,
+            [this] { m_events.AdminTimerFired(kWholePort, AdminTimer::FailureSummary); });
+    m_trim.setSingleShot(true);
+    connect(&m_trim, &QTimer::timeout, this, [] {
+#if defined(__GLIBC__)
+        // The buffers of ended connections are freed, but glibc keeps the
+        // pages unless asked: a flood of connections would leave the manager
+        // as large as at its peak.
+        malloc_trim(0);
+#endif
+    });
+}
 
 QtAdminPort::~QtAdminPort() {
     // The sockets are the connections' own; nothing is reported any more.
@@ -48,7 +71,9 @@ bool QtAdminPort::UsesTls() const {
     return !m_options.tlsCertificate.isEmpty() || !m_options.tlsKey.isEmpty();
 }
 
-bool QtAdminPort::Listening() const { return m_server && m_server->isListening(); }
+bool QtAdminPort::Listening() const {
+    return m_server && m_server->isListening();
+}
 
 uint16_t QtAdminPort::ServerPort() const {
     return Listening() ? m_server->serverPort() : m_options.port;
@@ -56,8 +81,8 @@ uint16_t QtAdminPort::ServerPort() const {
 
 QString QtAdminPort::Where() const {
     const QHostAddress& a = m_options.bind;
-    const QString host = a == QHostAddress::Any ? QStringLiteral("all local addresses")
-                                                : a.toString();
+    const QString host =
+        a == QHostAddress::Any ? QStringLiteral("all local addresses") : a.toString();
     return host + QStringLiteral(" port ") + QString::number(ServerPort());
 }
 
@@ -116,10 +141,9 @@ bool QtAdminPort::SetListening(bool on) {
     connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, this,
             &QtAdminPort::acceptPending);
     if (!m_server->listen(m_options.bind, m_options.port)) {
-        m_events.AdminPortNote("Admin Port not opened on " +
-                               m_options.bind.toString().toStdString() + " port " +
-                               std::to_string(m_options.port) + ": " +
-                               m_server->errorString().toStdString());
+        m_events.AdminPortNote(
+            "Admin Port not opened on " + m_options.bind.toString().toStdString() + " port " +
+            std::to_string(m_options.port) + ": " + m_server->errorString().toStdString());
         m_server.reset();
         return false;
     }
@@ -151,11 +175,16 @@ void QtAdminPort::adopt(QTcpSocket* socket) {
     c->socket = socket;
     const ConnectionId id = c->id;
     m_connections.emplace(id, std::move(c));
+    // What the admin sends waits in the system, not here, until it is read.
+    socket->setReadBufferSize(kReadSlice);
     connect(socket, &QTcpSocket::readyRead, this, [this, id] { readFrom(id); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, id] {
+        if (Connection* written = find(id)) noteUnsent(*written);
+    });
     // Queued: a close asked while the manager handles this connection's
     // bytes ends it after that handling, never inside it.
-    connect(socket, &QTcpSocket::disconnected, this, [this, id] { ended(id); },
-            Qt::QueuedConnection);
+    connect(
+        socket, &QTcpSocket::disconnected, this, [this, id] { ended(id); }, Qt::QueuedConnection);
     m_events.AdminConnected(id, PeerText(*socket));
     // Bytes that came with the connection.
     if (find(id) != nullptr && socket->bytesAvailable() > 0) readFrom(id);
@@ -175,7 +204,8 @@ void QtAdminPort::readFrom(ConnectionId id) {
     // More than one slice waiting: the rest on the next turn of the loop.
     c = find(id);
     if (c != nullptr && !c->closing && socket->bytesAvailable() > 0)
-        QMetaObject::invokeMethod(this, [this, id] { readFrom(id); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, id] { readFrom(id); }, Qt::QueuedConnection);
 }
 
 void QtAdminPort::SendFrame(ConnectionId id, std::string bytes) {
@@ -183,15 +213,36 @@ void QtAdminPort::SendFrame(ConnectionId id, std::string bytes) {
     if (c == nullptr || c->gone || bytes.empty()) return;
     QTcpSocket* socket = c->socket;
     if (socket->state() != QAbstractSocket::ConnectedState) return;
-    if (socket->bytesToWrite() + static_cast<qint64>(bytes.size()) > m_options.maxUnsentBytes) {
-        m_events.AdminPortNote("Admin connection " + std::to_string(id) + " from " +
-                               PeerText(*socket) + " closed: it does not read its replies (" +
-                               std::to_string(socket->bytesToWrite()) + " bytes unsent)");
-        c->closing = true;
-        socket->abort();
-        return;
+    noteUnsent(*c);
+    const UnsentBudget::Limits& limits = m_unsent.GetLimits();
+    const std::vector<ConnectionId> shedding = m_unsent.ToClose(id, bytes.size());
+    for (ConnectionId other : shedding) {
+        Connection* o = find(other);
+        if (o == nullptr) continue;
+        const std::string held = std::to_string(m_unsent.Unsent(other)) + " bytes unsent";
+        if (other == id && m_unsent.Unsent(id) + bytes.size() > limits.perConnection)
+            shed(*o, "it does not read its replies (" + held + ")");
+        else
+            shed(*o, "it does not read its replies and holds most of the " +
+                         std::to_string(m_unsent.Total()) + " bytes unsent to all admins (" + held +
+                         ", at most " + std::to_string(limits.inAll) + " in all)");
     }
+    if (std::find(shedding.begin(), shedding.end(), id) != shedding.end()) return;
     socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    noteUnsent(*c);
+}
+
+void QtAdminPort::noteUnsent(Connection& c) {
+    if (c.socket == nullptr || c.gone || c.closing) return;
+    m_unsent.Set(c.id, static_cast<size_t>(std::max<qint64>(0, c.socket->bytesToWrite())));
+}
+
+void QtAdminPort::shed(Connection& c, const std::string& why) {
+    m_events.AdminPortNote("Admin connection " + std::to_string(c.id) + " from " +
+                           PeerText(*c.socket) + " closed: " + why);
+    c.closing = true;
+    m_unsent.Forget(c.id);
+    c.socket->abort();
 }
 
 QTimer* QtAdminPort::timerOf(Connection& c, AdminTimer timer) {
@@ -211,12 +262,20 @@ QTimer* QtAdminPort::timerOf(Connection& c, AdminTimer timer) {
 }
 
 void QtAdminPort::StartTimer(ConnectionId id, AdminTimer timer, int ms) {
+    if (id == kWholePort) {
+        if (timer == AdminTimer::FailureSummary) m_failureSummary.start(ms);
+        return;
+    }
     Connection* c = find(id);
     if (c == nullptr || c->gone) return;
     timerOf(*c, timer)->start(ms);
 }
 
 void QtAdminPort::StopTimer(ConnectionId id, AdminTimer timer) {
+    if (id == kWholePort) {
+        if (timer == AdminTimer::FailureSummary) m_failureSummary.stop();
+        return;
+    }
     Connection* c = find(id);
     if (c == nullptr) return;
     std::unique_ptr<QTimer>& slot = timer == AdminTimer::Pace ? c->pace : c->deadline;
@@ -244,8 +303,10 @@ void QtAdminPort::ended(ConnectionId id) {
     std::unique_ptr<Connection> c = std::move(it->second);
     m_connections.erase(it);
     c->gone = true;
+    m_unsent.Forget(id);
     c->socket->disconnect(this);
     c->socket->deleteLater();
+    if (!m_trim.isActive()) m_trim.start(1000);
     m_events.AdminDisconnected(id);
 }
 

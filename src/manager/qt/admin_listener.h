@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "manager/admin_port.h"
+#include "manager/unsent_budget.h"
 
 class QTcpServer;
 class QTcpSocket;
@@ -23,8 +24,10 @@ struct AdminPortOptions {
     QString tlsCertificate;
     QString tlsKey;
     // An admin that does not read what the manager sends is closed once this
-    // much waits to be written to it.
+    // much waits to be written to it; when all admins together have more
+    // waiting than maxUnsentInAll, the ones with most are closed first.
     int64_t maxUnsentBytes = 4 * 1024 * 1024;
+    int64_t maxUnsentInAll = 64 * 1024 * 1024;
     // A closed connection that cannot write its last frames in this time is
     // cut off.
     int closeGraceMs = 2000;
@@ -69,6 +72,9 @@ class QtAdminPort final : public QObject, public AdminPort {
     void adopt(QTcpSocket* socket);
     void readFrom(ConnectionId id);
     void ended(ConnectionId id);
+    // Closes at once a connection that does not take what is written to it.
+    void shed(Connection& c, const std::string& why);
+    void noteUnsent(Connection& c);
     Connection* find(ConnectionId id);
     QTimer* timerOf(Connection& c, AdminTimer timer);
 
@@ -77,6 +83,11 @@ class QtAdminPort final : public QObject, public AdminPort {
     std::unique_ptr<QTcpServer> m_server;
     std::map<ConnectionId, std::unique_ptr<Connection>> m_connections;
     ConnectionId m_nextId = 1;
+    UnsentBudget m_unsent;
+    // The port's own timer: the minute of failed logins and refusals.
+    QTimer m_failureSummary;
+    // Runs a little after connections end, to give their memory back.
+    QTimer m_trim;
     QString m_tlsProblem;
 };
 

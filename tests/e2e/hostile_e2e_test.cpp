@@ -184,7 +184,8 @@ TEST_P(HostileChatBuffer, ChatBotTakesEachLineOnce) {
     // The buffer changes shape; then a new line, whose warning fetches the chat again.
     ASSERT_THAT(m_sim->Control(GetParam()), StartsWith("ok"));
     ASSERT_THAT(m_sim->Control("say Victor zorblax too"), StartsWith("ok say Victor"));
-    const auto victor = m_sim->FindLine("cmd: chat send Victor", *trent, 60s);
+    // The second warning takes the other wording: "chat send Warning Victor ...".
+    const auto victor = m_sim->FindLine("cmd: chat send Warning Victor", *trent, 60s);
     ASSERT_TRUE(victor) << Transcript();
     ASSERT_NO_FATAL_FAILURE(WaitChatFetched(*victor));
 

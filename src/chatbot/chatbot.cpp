@@ -182,14 +182,16 @@ void CChatBot::ScanFailed(const std::string& path) {
 }
 
 void CChatBot::ScanChatlog() {
-    const auto job = BeginScan();
-    if (!job) return;
-    ChatLogReplay replay(job->words, job->stamp);
-    if (!ReplayChatLogFile(job->path, replay)) {
-        ScanFailed(job->path);
+    if (const auto job = BeginScan()) ScanFile(*job);
+}
+
+void CChatBot::ScanFile(const ChatBotScanJob& job) {
+    ChatLogReplay replay(job.words, job.stamp);
+    if (!ReplayChatLogFile(job.path, replay)) {
+        ScanFailed(job.path);
         return;
     }
-    FinishScan(*job, replay);
+    FinishScan(job, replay);
 }
 
 std::optional<ChatRowMenu> CChatBot::MenuForChatRow(int row) const {

@@ -58,6 +58,11 @@ struct ChatBotScanJob {
 // Reads the file through the replay; false when it cannot be read.
 bool ReplayChatLogFile(const std::string& path, ChatLogReplay& replay);
 
+// A chat log up to this size is replayed at once, on the caller's thread: it
+// is read sooner than a thread would start. A window reads a larger one in
+// the background.
+inline constexpr uint64_t kScanAtOnceBytes = 64 * 1024;
+
 class CChatBot {
   public:
     CChatBot(std::string programDir, const Clock& clock, EventSink& log, CommandSink& commands,
@@ -98,6 +103,8 @@ class CChatBot {
     // known lines never take part: the next live reply adds only what is new.
     void ScanChatlog();
     std::optional<ChatBotScanJob> BeginScan();
+    // The file of a job read through a replay and shown, at once.
+    void ScanFile(const ChatBotScanJob& job);
     void FinishScan(const ChatBotScanJob& job, const ChatLogReplay& replay);
     void ScanFailed(const std::string& path);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 
 #include "chatbot/printers.h"
@@ -449,6 +450,45 @@ TEST_F(ScanChatlogTest, TheLiveChatGoesOnWhereItWasAfterAReplay) {
     ASSERT_EQ(chatLog.blocks.size(), 2u);
     EXPECT_EQ(chatLog.blocks[1], "07-03-26|[14:05:09] Ann: bye\n");
     EXPECT_TRUE(bot.OnClockTick(true).empty()) << "Bob is not warned again";
+}
+
+// A window reads a large log in pieces on another thread, then shows the
+// results: the same as a replay of the whole file at once, and nothing of the
+// live chat changes before.
+TEST_F(ScanChatlogTest, AReplayReadInPiecesEndsAsOneReadAtOnce) {
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += "[10:00:00] P" + std::to_string(i % 7) + (i % 5 ? ": hi\r\n" : ": bad\r\n");
+    text += "[10:00:00] P1: I spy\r\n[10:00:00] Cy: bo";
+    const std::string path = WriteLog("");
+    std::ofstream(path, std::ios::binary) << text;  // as the console writes it: CR LF
+
+    ChatBotTest::Prime();
+    bot.ProcessChatReply("Ann: hi\r\nBob: bad\r\n");
+    const auto liveRows = bot.ChatRows();
+    const auto liveCaught = bot.Shamed().Rows();
+    dialogs.fileAnswers = {path};
+    const auto job = bot.BeginScan();
+    ASSERT_TRUE(job);
+    ChatLogReplay pieces(job->words, job->stamp);
+    for (size_t at = 0; at < text.size(); at += 13)
+        pieces.Feed(std::string_view(text).substr(at, 13));
+    ChatLogReplay whole(job->words, job->stamp);
+    ASSERT_TRUE(ReplayChatLogFile(path, whole));
+    EXPECT_EQ(pieces.Rows(), whole.Rows());
+    EXPECT_EQ(pieces.Catches(), whole.Catches());
+    EXPECT_EQ(pieces.Words(), whole.Words());
+    ASSERT_EQ(whole.Rows().size(), kMaxChatLines);
+    EXPECT_EQ(whole.Rows().front().text, "P1: I spy");
+    EXPECT_EQ(whole.Catches().size(), 7u);  // P0 to P6 said "bad" (the first line is not matched)
+    // Until the results are shown, the live chat is as it was.
+    EXPECT_EQ(bot.ChatRows(), liveRows);
+    EXPECT_EQ(bot.Shamed().Rows(), liveCaught);
+
+    bot.FinishScan(*job, pieces);
+    EXPECT_EQ(bot.ChatRows(), whole.Rows());
+    EXPECT_EQ(bot.Shamed().Rows().size(), liveCaught.size() + 7);
+    EXPECT_EQ(FoundCount(bot.Config().words[0]), 1 + 59);
 }
 
 TEST_F(ScanChatlogTest, CancelRestoresTheOnOffState) {

@@ -14,7 +14,7 @@ namespace tavrin {
 
 // A log up to this size is reviewed whole, at once; a larger one page by
 // page, each page this size at most.
-inline constexpr uint64_t kReviewPageBytes = 64 * 1024;
+inline constexpr uint64_t kReviewPageBytes = 32 * 1024;
 
 // Today's log of this kind when it is larger than one page: its path (the
 // review's caption) and its size now. nullopt for a smaller, missing or

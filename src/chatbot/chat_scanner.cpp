@@ -1,6 +1,7 @@
 #include "chatbot/chat_scanner.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "chatbot/chat_text.h"
 
@@ -8,40 +9,89 @@ namespace tavrin {
 
 namespace {
 
-// Below this many buffered lines a reply is taken as the old text plus new lines
-// even when it does not hold the old text.
-constexpr size_t kSmallBuffer = 40;
-// A reply shorter than this share of the known text means the server's buffer restarted.
-constexpr double kShrunkShare = 0.8;
-
 constexpr std::string_view kLineEnd = "\r\n";
-
-// Where the longest tail of `known` that `reply` holds begins, among the
-// tails that start right after a line end of `known` and are not empty;
-// known.size() when the reply holds none of them.
-//
-// A tail that occurs in the reply is a suffix of the known text, and every
-// shorter suffix of it occurs too. So one pass finds the length of the
-// longest suffix that occurs (as the longest prefix of the reversed known
-// text that occurs in the reversed reply), and the answer is the first line
-// start at or after the point where that suffix begins.
-size_t LineTailIn(std::string_view known, std::string_view reply) {
-    const std::string knownBackwards(known.rbegin(), known.rend());
-    const std::string replyBackwards(reply.rbegin(), reply.rend());
-    const size_t longest = TextSearch(knownBackwards).LongestPrefixIn(replyBackwards);
-    const size_t earliest = known.size() - longest;
-    const size_t lineEnd =
-        known.find(kLineEnd, earliest < kLineEnd.size() ? 0 : earliest - kLineEnd.size());
-    if (lineEnd == std::string_view::npos) return known.size();
-    return lineEnd + kLineEnd.size();
-}
 
 std::string_view WithoutTrailingBlanks(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
 }
 
+// Knuth-Morris-Pratt borders of a sequence of line ids: b[i] is the length of
+// the longest proper prefix of p[0..i] that is also a suffix of it.
+std::vector<size_t> Borders(const std::vector<int>& p) {
+    std::vector<size_t> b(p.size(), 0);
+    for (size_t i = 1, k = 0; i < p.size(); ++i) {
+        while (k > 0 && p[i] != p[k]) k = b[k - 1];
+        if (p[i] == p[k]) ++k;
+        b[i] = k;
+    }
+    return b;
+}
+
+// One step of a Knuth-Morris-Pratt scan: the matched length after `x`.
+size_t Step(const std::vector<int>& p, const std::vector<size_t>& b, size_t q, int x) {
+    if (q == p.size()) q = b[q - 1];
+    while (q > 0 && p[q] != x) q = b[q - 1];
+    return p[q] == x ? q + 1 : q;
+}
+
 }  // namespace
+
+std::vector<std::string_view> ChatLinesOf(std::string_view text) {
+    std::vector<std::string_view> out;
+    size_t from = 0;
+    for (size_t end = text.find(kLineEnd, from); end != std::string_view::npos;
+         end = text.find(kLineEnd, from)) {
+        if (end > from) out.push_back(text.substr(from, end - from));
+        from = end + kLineEnd.size();
+    }
+    return out;
+}
+
+size_t LinesContinuing(const std::vector<std::string>& seen,
+                       const std::vector<std::string_view>& reply) {
+    if (seen.empty() || reply.empty()) return 0;
+    // Lines compared as numbers: equal lines get equal ids.
+    std::unordered_map<std::string_view, int> ids;
+    auto id = [&ids](std::string_view line) {
+        return ids.emplace(line, static_cast<int>(ids.size())).first->second;
+    };
+    std::vector<int> s, r;
+    s.reserve(seen.size());
+    r.reserve(reply.size());
+    for (const auto& line : seen) s.push_back(id(line));
+    for (const auto line : reply) r.push_back(id(line));
+
+    // The longest tail of the seen lines that the reply starts with: the
+    // reply's start matched along the seen lines, as far as it got at their end.
+    const std::vector<int> head(
+        r.begin(), r.begin() + static_cast<std::ptrdiff_t>(std::min(r.size(), s.size())));
+    const auto headBorders = Borders(head);
+    size_t q = 0;
+    for (const int x : s) q = Step(head, headBorders, q, x);
+    if (q > 0) return q;
+
+    // Else the longest tail of the seen lines that the reply holds anywhere
+    // (the longest prefix of the seen lines backwards found in the reply
+    // backwards), and where it first ends.
+    const std::vector<int> backwards(s.rbegin(), s.rend());
+    const auto backBorders = Borders(backwards);
+    size_t longest = 0;
+    q = 0;
+    for (auto x = r.rbegin(); x != r.rend(); ++x) {
+        q = Step(backwards, backBorders, q, *x);
+        longest = std::max(longest, q);
+    }
+    if (longest == 0) return 0;
+    const std::vector<int> tail(s.end() - static_cast<std::ptrdiff_t>(longest), s.end());
+    const auto tailBorders = Borders(tail);
+    q = 0;
+    for (size_t i = 0; i < r.size(); ++i) {
+        q = Step(tail, tailBorders, q, r[i]);
+        if (q == tail.size()) return i + 1;
+    }
+    return 0;
+}
 
 std::optional<std::string> SpeakerName(std::string_view line) {
     size_t end = line.find(": ");
@@ -56,47 +106,34 @@ std::optional<std::string> SpeakerName(std::string_view line) {
 }
 
 NewLines ChatLineTracker::TakeReply(const std::string& reply) {
-    const int before = static_cast<int>(m_lines.size());
-    const NewLines added{before, true};
     // A text without a single line end is not the server's chat buffer but
     // some other answer the router could not place. Taken as the known text,
-    // it would make the next chat reply look wholly new, so old lines would
-    // be shown, logged and sanctioned again.
+    // it would make the next chat reply look wholly new.
     if (!reply.empty() && reply.find(kLineEnd) == std::string::npos) return {};
-    if (m_known.empty() && m_lines.empty()) {
-        // First reply, or the first after a reset: shown, not matched.
-        m_known = reply;
-        Split(reply);
-        return {0, false};
-    }
-    if (reply == m_known) return {};
+    const bool afterClear = m_known.empty() && m_lines.empty();
+    if (!afterClear && reply == m_known) return {};
     if (reply.empty()) {
         m_known.clear();
-        return {};
+        m_seen.clear();
+        return afterClear ? NewLines{0, false} : NewLines{};
     }
-    if (m_known.empty() ||
-        static_cast<double>(reply.size()) < kShrunkShare * static_cast<double>(m_known.size())) {
-        m_known = reply;
-        Split(reply);
-        return added;
-    }
-    // Every search below is linear in the reply: a reply is outside text, and
+    // Every search here is linear in the reply: a reply is outside text, and
     // tens of thousands of alike lines must not stall the main thread.
-    const TextSearch known(m_known);
-    if (m_lines.size() < kSmallBuffer || known.FindIn(reply) != std::string::npos) {
-        Split(known.EraseFrom(reply));
-        m_known = reply;
-        return added;
+    const std::vector<std::string_view> lines = ChatLinesOf(reply);
+    const size_t old = LinesContinuing(m_seen, lines);
+    NewLines added;
+    if (afterClear) {
+        // Shown whole, the lines already seen among them marked as such; the
+        // first reply after a reset or a connect is not matched.
+        m_lines.insert(m_lines.end(), lines.begin(), lines.end());
+        added = {0, false, static_cast<int>(old)};
+    } else {
+        added = {static_cast<int>(m_lines.size()), true, 0};
+        m_lines.insert(m_lines.end(), lines.begin() + static_cast<std::ptrdiff_t>(old),
+                       lines.end());
     }
-    // The server dropped old lines from the front of its buffer: look for the
-    // longest tail of the known text, starting after one of its line ends,
-    // that the reply still holds.
-    const size_t tail = LineTailIn(m_known, reply);
-    if (tail < m_known.size())
-        Split(TextSearch(std::string_view(m_known).substr(tail)).EraseFrom(reply));
-    else
-        Split(reply);
     m_known = reply;
+    if (!lines.empty()) m_seen.assign(lines.begin(), lines.end());
     return added;
 }
 
@@ -112,13 +149,16 @@ void OwnChatLines::CommandSent(std::string_view command) {
 }
 
 bool OwnChatLines::TakeEcho(std::string_view line) {
-    constexpr std::string_view kAdminSpeaker = "Admin: ";
     line = WithoutTrailingBlanks(line);
-    const std::string_view unprefixed =
-        line.starts_with(kAdminSpeaker) ? line.substr(kAdminSpeaker.size()) : std::string_view();
+    // The text after the speaker, whoever the game shows as the speaker; a
+    // team message is a player's.
+    std::string_view said;
+    const size_t separator = line.find(": ");
+    if (const auto speaker = SpeakerName(line); speaker && speaker->size() == separator)
+        said = line.substr(separator + 2);
     // The oldest first: echoes come back in the order the texts were sent.
     const auto echo = std::find_if(m_texts.begin(), m_texts.end(), [&](const std::string& text) {
-        return text == line || text == unprefixed;
+        return text == line || text == said;
     });
     if (echo == m_texts.end()) return false;
     m_texts.erase(echo);
@@ -134,15 +174,6 @@ size_t ChatLineTracker::CutTo(size_t max) {
 void ChatLineTracker::Clear() {
     m_known.clear();
     m_lines.clear();
-}
-
-void ChatLineTracker::Split(std::string_view text) {
-    size_t from = 0;
-    for (size_t end = text.find(kLineEnd, from); end != std::string_view::npos;
-         end = text.find(kLineEnd, from)) {
-        if (end > from) m_lines.emplace_back(text.substr(from, end - from));
-        from = end + kLineEnd.size();
-    }
 }
 
 }  // namespace tavrin

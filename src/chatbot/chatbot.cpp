@@ -1,9 +1,14 @@
 #include "chatbot/chatbot.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
 
 #include "chatbot/chat_text.h"
 #include "common/text_file.h"
+#include "common/text_helpers.h"
 #include "common/value_text.h"
 
 namespace tavrin {
@@ -22,6 +27,7 @@ CChatBot::CChatBot(std::string programDir, const Clock& clock, EventSink& log,
 void CChatBot::LoadConfiguration() {
     m_config = LoadChatBotConfig(m_programDir, m_log, m_dialogs);
     m_matcherStale = true;
+    ++m_configGeneration;
 }
 
 bool CChatBot::SaveConfiguration() {
@@ -34,7 +40,23 @@ bool CChatBot::SaveConfiguration() {
 void CChatBot::AcceptBannedWords(const ChatBotConfig& edited) {
     m_config = edited;
     m_matcherStale = true;
+    ++m_configGeneration;
     SaveConfiguration();
+}
+
+bool ReplayChatLogFile(const std::string& path, ChatLogReplay& replay) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::string buffer(1 << 16, '\0');
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ::close(fd);
+            return n == 0;
+        }
+        replay.Feed(std::string_view(buffer.data(), static_cast<size_t>(n)));
+    }
 }
 
 void CChatBot::ProcessChatReply(const std::string& reply) {
@@ -55,17 +77,19 @@ void CChatBot::ProcessChatReply(const std::string& reply) {
         // Every line of a reply is matched against the list as it stood when
         // the reply came.
         const BannedWordMatcher* matcher = m_on && added.match ? &Matcher() : nullptr;
+        const int firstNew = added.first + added.seenAgain;
         std::string batch;
         for (int i = added.first; i < post; ++i) {
             const std::string& line = lines[static_cast<size_t>(i)];
-            auto [image, caught] =
-                matcher ? MatchLine(line, *matcher) : std::pair<int, std::string>{kImageShown, {}};
+            // Lines seen before a reset are shown again, never matched or logged again.
+            const bool isNew = i >= firstNew;
+            auto [image, caught] = matcher && isNew ? MatchLine(line, *matcher)
+                                                    : std::pair<int, std::string>{kImageShown, {}};
             m_rows.push_front({image, stamp, line, std::move(caught)});
-            batch += stamp + line + "\n";
+            if (isNew) batch += stamp + line + "\n";
         }
-        // The first batch holds what the server had before we came; a replay
-        // is already in a log.
-        if (!m_fFirstBatch && !m_fLogScan) {
+        // The first batch holds what the server had before we came.
+        if (!m_fFirstBatch) {
             if (!batch.empty()) m_chatLog.AppendChatLog(date, batch);
         } else {
             m_fFirstBatch = false;
@@ -73,17 +97,16 @@ void CChatBot::ProcessChatReply(const std::string& reply) {
     }
 
     const size_t excess = m_tracker.CutTo(kMaxChatLines);
-    if (excess > 0) {
-        m_scan.excessLines = IntToText(static_cast<int32_t>(excess));
-        m_rows.resize(m_rows.size() > excess ? m_rows.size() - excess : 0);
-    }
+    if (excess > 0) m_scan.excessLines = IntToText(static_cast<int32_t>(excess));
+    // A replay may have left rows that the tracker does not hold: cut the list
+    // by its own length.
+    if (m_rows.size() > kMaxChatLines) m_rows.resize(kMaxChatLines);
 }
 
 std::pair<int, std::string> CChatBot::MatchLine(const std::string& line,
                                                 const BannedWordMatcher& matcher) {
-    // The console's own lines are never caught. A replayed log is not what
-    // the console just said, so it neither uses nor uses up what it said.
-    if (!m_fLogScan && m_ownLines.TakeEcho(line)) return {kImageClean, {}};
+    // The console's own lines are never caught.
+    if (m_ownLines.TakeEcho(line)) return {kImageClean, {}};
     const auto caught = matcher.Match(line);
     if (!caught) return {kImageClean, {}};
     std::string& record = m_config.words[caught->word];
@@ -95,10 +118,8 @@ std::pair<int, std::string> CChatBot::MatchLine(const std::string& line,
     // A record that lacked the backslash after its word gains it with the
     // count, and so a word; the next reply looks for that word.
     if (RecordField(record, 2) != word) m_matcherStale = true;
-    // Monitor-only words are only counted, except in a replay, which lists who
-    // would have been caught.
-    if (points != kMonitorOnly || m_fLogScan)
-        m_shamed.RecordCatch(caught->speaker, points, warning, word, m_fLogScan);
+    // Monitor-only words are only counted.
+    if (points != kMonitorOnly) m_shamed.RecordCatch(caught->speaker, points, warning, word, false);
     return {kImageCaught, word};
 }
 
@@ -133,33 +154,44 @@ void CChatBot::Reset() {
     m_tracker.Clear();
 }
 
-void CChatBot::ScanChatlog() {
-    const bool wasOn = m_on;
-    m_on = true;
-    Reset();
+std::optional<ChatBotScanJob> CChatBot::BeginScan() {
     const auto file = m_dialogs.AskOpenFileName(m_programDir);
-    std::string text;
-    if (file && !ReadTextFile(*file, text)) m_dialogs.ShowMessage("Could not read " + *file);
-    if (!file || text.empty()) {
-        m_on = wasOn;
+    if (!file) return std::nullopt;
+    std::string date, time;
+    GetDateTimeTexts(m_clock, date, time);
+    return ChatBotScanJob{*file, m_config.words, "[" + time + "] ", m_configGeneration};
+}
+
+void CChatBot::FinishScan(const ChatBotScanJob& job, const ChatLogReplay& replay) {
+    // The list shows what the replay showed. The live known lines and buffer
+    // stay as they were, so the next live reply adds only what is new.
+    m_rows = replay.Rows();
+    m_scan = replay.Scan();
+    // The found counts the replay raised, unless the list was edited meanwhile.
+    if (job.configGeneration == m_configGeneration) {
+        m_config.words = replay.Words();
+        m_matcherStale = true;
+    }
+    for (const auto& c : replay.Catches())
+        m_shamed.RecordCatch(c.player, c.points, c.warning, c.word, true);
+    if (replay.TookLines()) m_fFirstBatch = false;
+}
+
+void CChatBot::ScanFailed(const std::string& path) {
+    m_dialogs.ShowMessage("Could not read " + path);
+}
+
+void CChatBot::ScanChatlog() {
+    if (const auto job = BeginScan()) ScanFile(*job);
+}
+
+void CChatBot::ScanFile(const ChatBotScanJob& job) {
+    ChatLogReplay replay(job.words, job.stamp);
+    if (!ReplayChatLogFile(job.path, replay)) {
+        ScanFailed(job.path);
         return;
     }
-    m_fLogScan = true;
-    // Each log line without its time stamp grows the replayed buffer by one
-    // line, as a live server's buffer grows.
-    std::string running;
-    size_t from = 0;
-    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', from)) {
-        std::string_view line(text.data() + from, end - from);
-        from = end + 1;
-        const size_t blank = line.find(' ');
-        if (blank == std::string_view::npos) continue;
-        running.append(line.substr(blank + 1));
-        running += "\r\n";
-        ProcessChatReply(running);
-    }
-    m_fLogScan = false;
-    m_on = wasOn;
+    FinishScan(job, replay);
 }
 
 std::optional<ChatRowMenu> CChatBot::MenuForChatRow(int row) const {

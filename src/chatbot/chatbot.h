@@ -4,6 +4,7 @@
 // by "chat get" replies, the matching of new lines, the buttons, and the
 // sanctioned players.
 
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "chatbot/banned_words.h"
+#include "chatbot/chat_replay.h"
 #include "chatbot/chat_scanner.h"
 #include "chatbot/chatbot_config.h"
 #include "chatbot/sanctions.h"
@@ -39,32 +41,27 @@ class EventLogChatLog final : public ChatLogSink {
     EventLog& m_log;
 };
 
-// Status images of a chat row.
-enum ChatImage { kImageShown = 1, kImageCaught = 2, kImageClean = 12 };
-
-struct ChatRow {
-    int image = kImageShown;
-    std::string time;  // "[HH:MM:SS] "
-    std::string text;
-    std::string caught;  // the banned word of a caught row, as the list holds it
-    bool operator==(const ChatRow&) const = default;
-};
-
-// The "Scan Data" fields as they read.
-struct ScanData {
-    std::string preLines;
-    std::string postLines;
-    std::string knownLength;
-    std::string newLength;
-    std::string linesToScan;  // a count, or "None"
-    std::string excessLines;  // set only when lines were cut
-};
-
 // What a right click on a chat row offers: warn the line's speaker.
 struct ChatRowMenu {
     std::string speaker;
     std::vector<std::string> warnings;  // the menu items, in list order
 };
+
+// A chat log replay asked for: the file and what it starts from.
+struct ChatBotScanJob {
+    std::string path;
+    std::vector<std::string> words;  // the banned-word records when it began
+    std::string stamp;               // "[HH:MM:SS] " of its rows
+    uint64_t configGeneration = 0;
+};
+
+// Reads the file through the replay; false when it cannot be read.
+bool ReplayChatLogFile(const std::string& path, ChatLogReplay& replay);
+
+// A chat log up to this size is replayed at once, on the caller's thread: it
+// is read sooner than a thread would start. A window reads a larger one in
+// the background.
+inline constexpr uint64_t kScanAtOnceBytes = 64 * 1024;
 
 class CChatBot {
   public:
@@ -97,8 +94,19 @@ class CChatBot {
     void Send(const std::string& text);
     // "Reset ChatBot ", also at every connect request.
     void Reset();
-    // Replays a chat log file chosen by the user through ProcessChatReply.
+    // "Scan Chatlog": asks for the file, replays it and shows the results,
+    // all at once. A window does the same in three steps, reading the file
+    // away from its thread: BeginScan asks for the file (nullopt when the user
+    // cancels), the replay reads it, and FinishScan shows the results (or
+    // ScanFailed reports an unreadable file). Until FinishScan nothing of the
+    // live chat changes, so a replay given up leaves no trace. The live chat's
+    // known lines never take part: the next live reply adds only what is new.
     void ScanChatlog();
+    std::optional<ChatBotScanJob> BeginScan();
+    // The file of a job read through a replay and shown, at once.
+    void ScanFile(const ChatBotScanJob& job);
+    void FinishScan(const ChatBotScanJob& job, const ChatLogReplay& replay);
+    void ScanFailed(const std::string& path);
 
     // Right click on a chat row: nullopt when the row names no speaker.
     std::optional<ChatRowMenu> MenuForChatRow(int row) const;
@@ -141,7 +149,7 @@ class CChatBot {
     CShamed m_shamed;
     bool m_on = false;
     bool m_fFirstBatch = true;
-    bool m_fLogScan = false;
+    uint64_t m_configGeneration = 0;  // raised whenever the word list is replaced
 };
 
 }  // namespace tavrin

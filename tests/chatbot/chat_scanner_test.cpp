@@ -125,12 +125,15 @@ TEST(OwnChatLinesTest, OnlyTheWholeEchoOfASentLineIsExcused) {
         {"Admin: Bob  Warning NO BAD WORDS ", true},
         {"Admin: Bob  Warning NO BAD WORDS", true},  // the game trimmed the blank
         {"Bob  Warning NO BAD WORDS ", true},        // echoed without a speaker
-        {"Bob: Bob  Warning NO BAD WORDS ", false},  // a player quotes it
+        {"Host: Bob  Warning NO BAD WORDS ", true},  // the game's own name for the console
+        {"Server: Bob  Warning NO BAD WORDS", true},
+        {"admin: Bob  Warning NO BAD WORDS ", true},
         {"Bob: Admin: Bob  Warning NO BAD WORDS ", false},
         {"Admin: Bob  Warning NO BAD WORDS  bad", false},
         {"Admin: bad Bob  Warning NO BAD WORDS ", false},
         {"Admin:[TEAM]: Bob  Warning NO BAD WORDS ", false},
-        {"admin: Bob  Warning NO BAD WORDS ", false},
+        {"Host: Bob  Warning NO BAD WORDS bad", false},
+        {"Host:[TEAM]: Bob  Warning NO BAD WORDS ", false},
         {"Admin:  Bob  Warning NO BAD WORDS ", false},
         {"Admin: Bob Warning NO BAD WORDS ", false},
     };
@@ -202,11 +205,11 @@ TEST(ChatLineTrackerTest, TellsNewLinesFromOverlappingReplies) {
          LineList(6, 6),
          Lines(6, 6)},
         {"grown", {Lines(1, 2)}, Lines(1, 4), {2, true}, LineList(3, 4), Lines(1, 4)},
-        {"small buffer takes a shifted reply whole",
+        {"server dropped an old line",
          {Lines(1, 2)},
          Lines(2, 3),
          {2, true},
-         LineList(2, 3),
+         LineList(3, 3),
          Lines(2, 3)},
         {"full buffer, grown",
          {Lines(1, 40)},
@@ -220,12 +223,30 @@ TEST(ChatLineTrackerTest, TellsNewLinesFromOverlappingReplies) {
          {40, true},
          LineList(41, 42),
          Lines(3, 42)},
-        {"full buffer, shrunk: taken whole",
+        {"server trimmed its buffer to its newest lines",
          {Lines(1, 40)},
          Lines(35, 41),
          {40, true},
-         LineList(35, 41),
+         LineList(41, 41),
          Lines(35, 41)},
+        {"the same words again after the known tail",
+         {Lines(1, 3)},
+         Lines(2, 3) + Lines(3, 3),
+         {3, true},
+         LineList(3, 3),
+         Lines(2, 3) + Lines(3, 3)},
+        {"a line before the known tail that was never seen",
+         {Lines(1, 3)},
+         "Srv: chat\r\n" + Lines(2, 4),
+         {3, true},
+         LineList(4, 4),
+         "Srv: chat\r\n" + Lines(2, 4)},
+        {"padding after the last line end",
+         {Lines(1, 3) + "\n....."},
+         Lines(1, 4) + "\n...",
+         {3, true},
+         LineList(4, 4),
+         Lines(1, 4) + "\n..."},
         {"full buffer, nothing in common",
          {Lines(1, 40)},
          Lines(1, 40, "Bea"),
@@ -260,142 +281,83 @@ TEST(ChatLineTrackerTest, TellsNewLinesFromOverlappingReplies) {
     }
 }
 
-// The tracker's rules stated with plain searches, as a yardstick: the tracker
-// must find the same lines, however it searches.
-class PlainTracker {
-  public:
-    NewLines TakeReply(const std::string& reply) {
-        const int before = static_cast<int>(lines.size());
-        if (!reply.empty() && reply.find("\r\n") == std::string::npos) return {};
-        if (known.empty() && lines.empty()) {
-            known = reply;
-            Split(reply);
-            return {0, false};
-        }
-        if (reply == known) return {};
-        if (reply.empty()) {
-            known.clear();
-            return {};
-        }
-        if (known.empty() ||
-            static_cast<double>(reply.size()) < 0.8 * static_cast<double>(known.size())) {
-            known = reply;
-            Split(reply);
-            return {before, true};
-        }
-        if (lines.size() < 40 || reply.find(known) != std::string::npos) {
-            Split(PlainErase(reply, known));
-            known = reply;
-            return {before, true};
-        }
-        bool found = false;
-        std::string tail = known;
-        for (size_t end = tail.find("\r\n"); end != std::string::npos; end = tail.find("\r\n")) {
-            tail.erase(0, end + 2);
-            if (tail.empty()) break;
-            if (reply.find(tail) != std::string::npos) {
-                Split(PlainErase(reply, tail));
-                found = true;
-                break;
-            }
-        }
-        if (!found) Split(reply);
-        known = reply;
-        return {before, true};
-    }
-
-    std::string known;
-    std::deque<std::string> lines;
-
-  private:
-    static std::string PlainErase(const std::string& text, const std::string& what) {
-        std::string out;
-        size_t from = 0;
-        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, from)) {
-            out.append(text, from, at - from);
-            from = at + what.size();
-        }
-        return out.append(text, from);
-    }
-    void Split(const std::string& text) {
-        size_t from = 0;
-        for (size_t end = text.find("\r\n"); end != std::string::npos;
-             end = text.find("\r\n", from)) {
-            if (end > from) lines.push_back(text.substr(from, end - from));
-            from = end + 2;
-        }
-    }
-};
-
-// Feeds the replies to both trackers, cutting both to 45 lines after each as
-// the ChatBot does; true when they agreed on every step.
-::testing::AssertionResult SameAsPlainTracker(const std::vector<std::string>& replies) {
-    ChatLineTracker tracker;
-    PlainTracker plain;
-    for (size_t i = 0; i < replies.size(); ++i) {
-        const NewLines got = tracker.TakeReply(replies[i]);
-        const NewLines want = plain.TakeReply(replies[i]);
-        if (got.first != want.first || got.match != want.match || tracker.Lines() != plain.lines ||
-            tracker.KnownText() != plain.known)
-            return ::testing::AssertionFailure() << "differs at reply " << i;
-        tracker.CutTo(kMaxChatLines);
-        while (plain.lines.size() > kMaxChatLines) plain.lines.pop_front();
-    }
-    return ::testing::AssertionSuccess();
+// The overlap rule stated with plain searches, as a yardstick: the linear
+// search must find the same run, however the lines repeat.
+size_t PlainContinuing(const std::vector<std::string>& seen,
+                       const std::vector<std::string_view>& reply) {
+    const size_t m = seen.size();
+    auto runAt = [&](size_t at, size_t k) {
+        for (size_t i = 0; i < k; ++i)
+            if (reply[at + i] != seen[m - k + i]) return false;
+        return true;
+    };
+    for (size_t k = std::min(m, reply.size()); k > 0; --k)
+        if (runAt(0, k)) return k;
+    for (size_t k = std::min(m, reply.size()); k > 0; --k)
+        for (size_t at = 0; at + k <= reply.size(); ++at)
+            if (runAt(at, k)) return at + k;
+    return 0;
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\r\n";
-    return text;
+TEST(ChatLineTrackerTest, FindsTheSameOverlapAsAPlainSearch) {
+    const struct {
+        std::vector<std::string> seen;
+        std::vector<std::string_view> reply;
+        size_t old;
+    } cases[] = {
+        {{"a", "b", "c"}, {"b", "c", "d"}, 2},
+        {{"a", "b", "c"}, {"a", "b", "c", "a", "b", "c"}, 3},  // all said again
+        {{"x", "a", "b"}, {"b", "b"}, 1},                      // the last line again
+        {{"a", "b", "c"}, {"h", "b", "c", "d"}, 3},            // held after a line never seen
+        {{"a", "b", "c"}, {"d", "e"}, 0},
+        {{"a", "b", "c"}, {"c", "x", "a", "b", "c"}, 1},  // starting with a tail wins
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LinesContinuing(c.seen, c.reply), c.old);
+        EXPECT_EQ(PlainContinuing(c.seen, c.reply), c.old);
+    }
+    // Many more from two lines, so that runs recur and overlap.
+    std::mt19937 random(2026);
+    const std::vector<std::string> pieces = {"a", "b"};
+    auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); };
+    for (int run = 0; run < 3000; ++run) {
+        std::vector<std::string> seen(pick(9));
+        for (auto& line : seen) line = pieces[pick(2)];
+        std::vector<std::string_view> reply(pick(9));
+        for (auto& line : reply) line = pieces[pick(2)];
+        ASSERT_EQ(LinesContinuing(seen, reply), PlainContinuing(seen, reply)) << "run " << run;
+    }
 }
 
-// Replies whose known text is missing from them once 40 lines are buffered:
-// the tracker then looks for the longest tail of the known text, starting at
-// a line, that the reply holds, and removes every occurrence of it.
-TEST(ChatLineTrackerTest, FindsTheSameTailsAsAPlainSearch) {
-    const std::string x40 = Lines(1, 40);
-    std::string xs;
-    for (int i = 0; i < 60; ++i) xs += "x\r\n";
+// A reset (the button, every connect) empties the list, not the memory of the
+// lines seen: the next reply is shown whole and only its newer lines are new.
+TEST(ChatLineTrackerTest, AfterAResetOnlyLinesNotSeenAreNew) {
     const struct {
         const char* name;
-        std::vector<std::string> replies;
+        std::string reply;
+        int seenAgain;
     } cases[] = {
-        {"tail held twice", {x40, Lines(2, 40) + "Bo: a\r\n" + Lines(2, 40)}},
-        {"occurrences of the tail overlap",
-         {x40 + "a\r\na\r\n", Lines(3, 40) + "a\r\nb\r\na\r\na\r\na\r\n"}},
-        {"tail at the end of the reply", {x40, "Bo: new\r\n" + Lines(20, 40)}},
-        {"longest common suffix begins inside a line",
-         {x40, "Bo: x\r\nne 37\r\n" + Lines(38, 40) + "Bo: y\r\n"}},
-        {"known text ends inside a line", {x40 + "Ann: par", Lines(5, 40) + "Ann: part\r\n"}},
-        {"only the empty tail is left", {x40, Lines(1, 39) + "Ann: line 4\r\n"}},
-        {"last line alternates", {x40 + "a\r\n", x40 + "b\r\n", x40 + "a\r\n"}},
-        {"identical lines, last alternates", {xs + "a\r\n", xs + "b\r\n", xs + "a\r\n"}},
-        {"identical lines, one dropped", {xs + "a\r\n", xs.substr(3) + "a\r\nb\r\n"}},
-        {"lone CR and LF inside lines",
-         {x40 + "a\r\r\n\nb\r\n", Lines(4, 40) + "a\r\r\n\nb\r\n\r\nc\r\n"}},
-        {"tail straddles the reply's lines", {x40, Lines(30, 40).substr(3) + "\r\n"}},
+        {"same buffer", Lines(1, 5), 5},
+        {"grown", Lines(1, 7), 5},
+        {"trimmed and grown", Lines(4, 7), 2},
+        {"another server", Lines(1, 3, "Bea"), 0},
     };
-    for (const auto& c : cases) EXPECT_TRUE(SameAsPlainTracker(c.replies)) << c.name;
-
-    // Many more from a few short lines, so that tails recur and overlap.
-    std::mt19937 random(2026);
-    const std::vector<std::string> pieces = {"a", "b", "ab", "a\r", "\nb", "aa"};
-    auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); };
-    for (int run = 0; run < 300; ++run) {
-        std::vector<std::string> lines;
-        for (int i = 0; i < 45; ++i) lines.push_back(pieces[pick(pieces.size())]);
-        std::vector<std::string> replies{Joined(lines)};
-        for (int step = 0; step < 6; ++step) {
-            // The server drops a few old lines and adds a few new ones.
-            lines.erase(lines.begin(), lines.begin() + static_cast<long>(pick(4)));
-            for (size_t add = pick(4); add > 0; --add) lines.push_back(pieces[pick(pieces.size())]);
-            std::string reply = Joined(lines);
-            if (pick(4) == 0) reply.pop_back();  // a line end cut in half
-            replies.push_back(reply);
-        }
-        ASSERT_TRUE(SameAsPlainTracker(replies)) << "run " << run;
+    for (const auto& c : cases) {
+        ChatLineTracker tracker;
+        tracker.TakeReply(Lines(1, 5));
+        tracker.Clear();
+        const NewLines got = tracker.TakeReply(c.reply);
+        EXPECT_EQ(got.first, 0) << c.name;
+        EXPECT_FALSE(got.match) << c.name;
+        EXPECT_EQ(got.seenAgain, c.seenAgain) << c.name;
+        EXPECT_EQ(tracker.Lines().size(), ChatLinesOf(c.reply).size()) << c.name;
     }
+    // An empty buffer forgets what was seen: the same words then are new.
+    ChatLineTracker tracker;
+    tracker.TakeReply(Lines(1, 5));
+    tracker.TakeReply("");
+    tracker.Clear();
+    EXPECT_EQ(tracker.TakeReply(Lines(5, 5)).seenAgain, 0);
 }
 
 TEST(ChatLineTrackerTest, CutDropsTheOldestLines) {

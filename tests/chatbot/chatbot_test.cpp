@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 
 #include "chatbot/printers.h"
@@ -265,8 +266,9 @@ TEST_F(ChatBotTest, TheConsolesOwnChatLinesAreNeverCaught) {
     EXPECT_EQ(FoundCount(bot.Config().words[0]), 1);
 }
 
-// Only the echo itself is excused: a player who quotes the console's line,
-// or repeats its echo, is matched like any other line.
+// Only the echo itself is excused, and once: a player who adds a word to the
+// console's line is matched like any other line; one who repeats it word for
+// word takes the place of its echo, which is then matched.
 TEST_F(ChatBotTest, APlayerCannotHideAWordBehindTheConsolesLine) {
     Prime();
     bot.OnCommandSent("chat send Warning Bob NO BAD WORDS ");
@@ -276,9 +278,69 @@ TEST_F(ChatBotTest, APlayerCannotHideAWordBehindTheConsolesLine) {
         "Admin: Warning Bob NO BAD WORDS  bad\r\n"
         "Admin: Warning Bob NO BAD WORDS \r\n"
         "Admin: Warning Bob NO BAD WORDS \r\n");
-    EXPECT_EQ(Images(), (std::vector<int>{kImageCaught, kImageClean, kImageCaught, kImageCaught,
+    EXPECT_EQ(Images(), (std::vector<int>{kImageCaught, kImageCaught, kImageCaught, kImageClean,
                                           kImageShown}));
     EXPECT_EQ(FoundCount(bot.Config().words[0]), 3);
+}
+
+// Games show the console's chat under a name of their own choosing.
+TEST_F(ChatBotTest, TheConsolesLineIsNotCaughtWhateverNameTheGameShows) {
+    for (const char* speaker : {"Admin", "Host", "Server Console", "[SRV]"}) {
+        SCOPED_TRACE(speaker);
+        CChatBot fresh{dir.Path(), clock, log, commands, dialogs, chatLog, {}};
+        fresh.LoadConfiguration();
+        fresh.SetOn(true);
+        fresh.ProcessChatReply("Ann: hi\r\n");
+        fresh.OnCommandSent("chat send Bob  Warning NO BAD WORDS ");
+        fresh.ProcessChatReply("Ann: hi\r\n" + std::string(speaker) +
+                               ": Bob  Warning NO BAD WORDS \r\n");
+        EXPECT_EQ(fresh.ChatRows().front().image, kImageClean);
+        EXPECT_TRUE(fresh.Shamed().Rows().empty());
+    }
+}
+
+// The server's buffer between two replies: whatever it did, a line already
+// taken in is neither matched, listed nor logged again.
+TEST_F(ChatBotTest, ALineSeenIsNeverTakenAgain) {
+    std::string pad;
+    for (int i = 1; i <= 44; ++i) pad += "Ann: line " + std::to_string(i) + "\r\n";
+    const std::string said = pad + "Bob: you are bad\r\n";
+    // A server that pads each reply to one size after its last line end.
+    auto padded = [](const std::string& text) {
+        return text + "\n" + std::string(4000 - text.size(), '.');
+    };
+    const struct {
+        const char* name;
+        std::string caught;  // the reply where Bob was caught
+        std::string next;    // the reply after it
+        bool reset;          // a reset (or a connect) came between the two
+        std::string logged;
+    } cases[] = {
+        {"buffer trimmed to its newest lines", said,
+         "Ann: line 44\r\nBob: you are bad\r\nCy: hi\r\n", false, "[14:05:09] Cy: hi\n"},
+        {"padded after its last line", padded(said), padded(said + "Cy: hi\r\n"), false,
+         "[14:05:09] Cy: hi\n"},
+        {"after a reconnect", said, said + "Cy: hi\r\n", true, "[14:05:09] Cy: hi\n"},
+        {"the same words said again", said, said + "Bob: you are bad\r\n", false,
+         "[14:05:09] Bob: you are bad\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingChatLog sink;
+        CChatBot fresh{dir.Path(), clock, log, commands, dialogs, sink, {}};
+        fresh.LoadConfiguration();
+        fresh.SetOn(true);
+        fresh.ProcessChatReply(pad);
+        fresh.ProcessChatReply(c.caught);
+        ASSERT_EQ(fresh.Shamed().Rows().size(), 1u);
+        if (c.reset) fresh.Reset();
+        fresh.ProcessChatReply(c.next);
+        const bool again = c.logged.find("bad") != std::string::npos;
+        EXPECT_EQ(fresh.Shamed().Rows()[0].puntPts, again ? 2 : 1);
+        EXPECT_EQ(FoundCount(fresh.Config().words[0]), again ? 2 : 1);
+        ASSERT_EQ(sink.blocks.size(), 2u);
+        EXPECT_EQ(sink.blocks[1], "07-03-26|" + c.logged);
+    }
 }
 
 TEST_F(ChatBotTest, BannedWordsDialogOkReplacesAndSavesTheSetup) {
@@ -345,13 +407,14 @@ TEST_F(ScanChatlogTest, ReplayedPointsNeverTurnALaterLiveCatchIntoAPunt) {
                  "[10:00:01] Bob: bad one\n"
                  "[10:00:02] Bob: bad two\n"
                  "[10:00:03] Bob: bad three\n")};
+    bot.ProcessChatReply("Ann: hi\r\n");  // the live chat's first reply, shown only
     bot.ScanChatlog();
     ASSERT_EQ(bot.Shamed().Rows().size(), 1u);
     EXPECT_EQ(bot.Shamed().Rows()[0].puntPts, 3);
 
     // One live catch is one point: a warning, not a punt.
     bot.SetOn(true);
-    bot.ProcessChatReply("Bob: bad live\r\n");
+    bot.ProcessChatReply("Ann: hi\r\nBob: bad live\r\n");
     EXPECT_EQ(bot.OnClockTick(true), std::vector<std::string>{"Warning Bob NO BAD WORDS bad"});
     EXPECT_EQ(commands.Texts(), std::vector<std::string>{"chat send Bob  Warning NO BAD WORDS "});
 }
@@ -368,6 +431,64 @@ TEST_F(ScanChatlogTest, AReplayNeitherExcusesNorUsesUpTheConsolesLines) {
     bot.ProcessChatReply("Ann: hi\r\n");
     bot.ProcessChatReply("Ann: hi\r\nAdmin: NO BAD WORDS\r\n");
     EXPECT_EQ(Images().front(), kImageClean);
+}
+
+// A replay while logged in leaves the live chat where it was: the next live
+// reply adds only what the server said since, to the list, the log and the
+// sanctions alike.
+TEST_F(ScanChatlogTest, TheLiveChatGoesOnWhereItWasAfterAReplay) {
+    Prime();
+    bot.ProcessChatReply("Ann: hi\r\nBob: you are bad\r\n");
+    EXPECT_EQ(bot.OnClockTick(true), std::vector<std::string>{"Warning Bob NO BAD WORDS bad"});
+    dialogs.fileAnswers = {WriteLog("[10:00:00] Cy: hello\n[10:00:01] Cy: so bad\n")};
+    bot.ScanChatlog();
+    ASSERT_EQ(chatLog.blocks.size(), 1u);
+
+    bot.ProcessChatReply("Ann: hi\r\nBob: you are bad\r\nAnn: bye\r\n");
+    EXPECT_EQ(bot.ChatRows().front().text, "Ann: bye");
+    EXPECT_EQ(bot.ChatRows()[1].text, "Cy: so bad") << "no old line shown again";
+    ASSERT_EQ(chatLog.blocks.size(), 2u);
+    EXPECT_EQ(chatLog.blocks[1], "07-03-26|[14:05:09] Ann: bye\n");
+    EXPECT_TRUE(bot.OnClockTick(true).empty()) << "Bob is not warned again";
+}
+
+// A window reads a large log in pieces on another thread, then shows the
+// results: the same as a replay of the whole file at once, and nothing of the
+// live chat changes before.
+TEST_F(ScanChatlogTest, AReplayReadInPiecesEndsAsOneReadAtOnce) {
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += "[10:00:00] P" + std::to_string(i % 7) + (i % 5 ? ": hi\r\n" : ": bad\r\n");
+    text += "[10:00:00] P1: I spy\r\n[10:00:00] Cy: bo";
+    const std::string path = WriteLog("");
+    std::ofstream(path, std::ios::binary) << text;  // as the console writes it: CR LF
+
+    ChatBotTest::Prime();
+    bot.ProcessChatReply("Ann: hi\r\nBob: bad\r\n");
+    const auto liveRows = bot.ChatRows();
+    const auto liveCaught = bot.Shamed().Rows();
+    dialogs.fileAnswers = {path};
+    const auto job = bot.BeginScan();
+    ASSERT_TRUE(job);
+    ChatLogReplay pieces(job->words, job->stamp);
+    for (size_t at = 0; at < text.size(); at += 13)
+        pieces.Feed(std::string_view(text).substr(at, 13));
+    ChatLogReplay whole(job->words, job->stamp);
+    ASSERT_TRUE(ReplayChatLogFile(path, whole));
+    EXPECT_EQ(pieces.Rows(), whole.Rows());
+    EXPECT_EQ(pieces.Catches(), whole.Catches());
+    EXPECT_EQ(pieces.Words(), whole.Words());
+    ASSERT_EQ(whole.Rows().size(), kMaxChatLines);
+    EXPECT_EQ(whole.Rows().front().text, "P1: I spy");
+    EXPECT_EQ(whole.Catches().size(), 7u);  // P0 to P6 said "bad" (the first line is not matched)
+    // Until the results are shown, the live chat is as it was.
+    EXPECT_EQ(bot.ChatRows(), liveRows);
+    EXPECT_EQ(bot.Shamed().Rows(), liveCaught);
+
+    bot.FinishScan(*job, pieces);
+    EXPECT_EQ(bot.ChatRows(), whole.Rows());
+    EXPECT_EQ(bot.Shamed().Rows().size(), liveCaught.size() + 7);
+    EXPECT_EQ(FoundCount(bot.Config().words[0]), 1 + 59);
 }
 
 TEST_F(ScanChatlogTest, CancelRestoresTheOnOffState) {

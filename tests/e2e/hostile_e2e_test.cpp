@@ -138,6 +138,92 @@ TEST_F(HostileE2e, ChatBotTakesNoBlankLineOfItsFileForABannedWord) {
         EXPECT_EQ(c.text.find("chat send Ann"), std::string::npos) << c.text;
 }
 
+// The game shows the console's chat under a name of its own, here the host
+// player's: the echo of the warning, word and all, is still the console's.
+TEST_F(HostileE2e, ChatBotNeverCatchesItsOwnWarningUnderTheGamesName) {
+    ASSERT_NO_FATAL_FAILURE(StartWithChatBot());
+    ASSERT_EQ(m_sim->Control("echoname Host"), "ok echoname Host");
+    ASSERT_THAT(m_sim->Control("say Trent such zorblax"), StartsWith("ok say Trent"));
+    const auto warned = m_sim->FindLine("cmd: chat send Trent", 0, 60s);
+    ASSERT_TRUE(warned) << Transcript();
+    ASSERT_NO_FATAL_FAILURE(WaitChatFetched(*warned));
+    ASSERT_NO_FATAL_FAILURE(WaitChatFetched(*warned + 2));
+    EXPECT_FALSE(ConsoleSaid("ChatBot Warning Host")) << Transcript();
+    const auto sends = SimCommands(m_sim->Lines(), 0);
+    EXPECT_EQ(
+        std::count_if(sends.begin(), sends.end(),
+                      [](const LoggedCommand& c) { return c.text.rfind("chat send", 0) == 0; }),
+        1)
+        << SimLog();
+}
+
+// What the server does to its chat buffer between two replies: whatever it
+// is, a line the console has taken in is not warned about or logged again.
+class HostileChatBuffer : public HostileE2e, public ::testing::WithParamInterface<const char*> {
+  protected:
+    size_t CountConsoleLines(std::string_view part) {
+        size_t n = 0;
+        for (const auto& l : m_console->Lines()) n += l.find(part) != std::string::npos;
+        return n;
+    }
+    static size_t CountIn(const std::string& text, std::string_view part) {
+        size_t n = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            ++n;
+        return n;
+    }
+};
+
+TEST_P(HostileChatBuffer, ChatBotTakesEachLineOnce) {
+    ASSERT_NO_FATAL_FAILURE(StartWithChatBot());
+    ASSERT_THAT(m_sim->Control("say Trent such zorblax"), StartsWith("ok say Trent"));
+    const auto trent = m_sim->FindLine("cmd: chat send Trent", 0, 60s);
+    ASSERT_TRUE(trent) << Transcript();
+    ASSERT_NO_FATAL_FAILURE(WaitChatFetched(*trent));
+
+    // The buffer changes shape; then a new line, whose warning fetches the chat again.
+    ASSERT_THAT(m_sim->Control(GetParam()), StartsWith("ok"));
+    ASSERT_THAT(m_sim->Control("say Victor zorblax too"), StartsWith("ok say Victor"));
+    // The second warning takes the other wording: "chat send Warning Victor ...".
+    const auto victor = m_sim->FindLine("cmd: chat send Warning Victor", *trent, 60s);
+    ASSERT_TRUE(victor) << Transcript();
+    ASSERT_NO_FATAL_FAILURE(WaitChatFetched(*victor));
+
+    EXPECT_EQ(CountConsoleLines("ChatBot Warning Trent"), 1u) << Transcript();
+    EXPECT_EQ(CountConsoleLines("ChatBot Warning Victor"), 1u) << Transcript();
+    EXPECT_EQ(CountConsoleLines("ChatBot Warning Admin"), 0u) << Transcript();
+    const std::string chatLog = DayFile("chatlog.txt");
+    EXPECT_EQ(CountIn(chatLog, "Trent: such zorblax"), 1u) << chatLog;
+    EXPECT_EQ(CountIn(chatLog, "Victor: zorblax too"), 1u) << chatLog;
+}
+
+INSTANTIATE_TEST_SUITE_P(Buffers, HostileChatBuffer,
+                         ::testing::Values("trimchat 39",  // keeps its 3 newest lines
+                                           "bigreply 60000"));
+
+// A reconnect starts with a reply of the whole buffer: the lines the console
+// logged before it are not logged again. (The countdown takes 21 s.)
+TEST_F(HostileE2e, SlowChatBotLogsNoLineTwiceAcrossAReconnect) {
+    ASSERT_NO_FATAL_FAILURE(StartWithChatBot());
+    ASSERT_THAT(m_sim->Control("say Trent such zorblax"), StartsWith("ok say Trent"));
+    const auto warned = m_sim->FindLine("cmd: chat send Trent", 0, 60s);
+    ASSERT_TRUE(warned) << Transcript();
+    ASSERT_NO_FATAL_FAILURE(WaitChatFetched(*warned));
+    const size_t before = m_sim->Lines().size();
+    ASSERT_EQ(m_sim->Control("reset"), "ok reset");
+    const auto login = m_sim->FindLine("login: user admin accepted", before, 60s);
+    ASSERT_TRUE(login) << Transcript();
+    // The chat comes before the settings among the first commands.
+    ASSERT_TRUE(m_sim->FindLine("cmd: get gamesettings", *login, 10s)) << SimLog();
+    std::this_thread::sleep_for(500ms);
+    const std::string chatLog = DayFile("chatlog.txt");
+    size_t n = 0;
+    for (size_t at = chatLog.find("Trent: such zorblax"); at != std::string::npos;
+         at = chatLog.find("Trent: such zorblax", at + 1))
+        ++n;
+    EXPECT_EQ(n, 1u) << chatLog;
+}
+
 TEST_F(HostileE2e, FramesThatAnswerNothingChangeNothing) {
     StartSim();
     StartConsole();

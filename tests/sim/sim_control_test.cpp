@@ -301,6 +301,37 @@ TEST(SimControl, SayTakesAnyByteByEscapes) {
     EXPECT_THAT(game.PlayerListReply(), HasSubstr("\nEv\til\r\n\t"));
 }
 
+// The console's chat under another speaker, and a chat buffer that shrinks to
+// its newest lines: what a ChatBot must read right.
+TEST(SimControl, EchoNameAndTrimChatShapeTheChat) {
+    SimGame game(3);
+    FaultState faults;
+    const struct {
+        std::string line;
+        std::string reply;  // the reply begins with this
+        std::string echo;   // the chat's last line after "chat send hi"
+    } cases[] = {
+        {"echoname Host", "ok echoname Host", "Host: hi"},
+        {R"(echoname Server Console)", "ok echoname Server Console", "Server Console: hi"},
+        {"echoname", "ok echoname", "hi"},
+        {"echoname Bad:Name", "error: ", "hi"},
+        {"echoname Admin", "ok echoname Admin", "Admin: hi"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_THAT(ApplyControl(c.line, faults, game).reply, StartsWith(c.reply)) << c.line;
+        EXPECT_EQ(game.Execute("chat send hi"), "Chat sent.");
+        EXPECT_EQ(game.ChatLines().back(), c.echo) << c.line;
+    }
+    const std::vector<std::string> before = game.ChatLines();
+    ASSERT_GT(before.size(), 12u);
+    EXPECT_EQ(ApplyControl("trimchat " + std::to_string(before.size() - 10), faults, game).reply,
+              "ok trimchat (10 lines left)");
+    EXPECT_EQ(game.ChatLines(), std::vector<std::string>(before.end() - 10, before.end()));
+    EXPECT_EQ(ApplyControl("trimchat 99", faults, game).reply, "ok trimchat (0 lines left)");
+    EXPECT_THAT(ApplyControl("trimchat", faults, game).reply, StartsWith("error:"));
+    EXPECT_EQ(game.ChatReply(), "");
+}
+
 TEST(SimControl, StatusNamesTheHostileFaultsAndTheWaitingLine) {
     SimGame game(1);
     FaultState faults;

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -106,6 +107,7 @@ class ChatBotViewsTest : public QObject {
     void ctrlFFindsAndCtrlCCopies();
     void bannedWordsDialogAddsAWordToTheFile();
     void scanChatlogListsWithoutSanctioning();
+    void aLargeChatlogIsReadInTheBackgroundAndCancelChangesNothing();
     // Only with TAVRIN_SCREENSHOT_DIR set.
     void screenshots();
 };
@@ -340,6 +342,59 @@ void ChatBotViewsTest::scanChatlogListsWithoutSanctioning() {
     QVERIFY(shown.empty());
     QVERIFY(rig.commands.commands.empty());  // nobody is sanctioned for a replay
     QVERIFY(rig.chatLog.blocks.empty());
+}
+
+void ChatBotViewsTest::aLargeChatlogIsReadInTheBackgroundAndCancelChangesNothing() {
+    ChatBotRig rig;
+    const std::string log = rig.dir.File("chatlog.txt");
+    {
+        std::ofstream out(log, std::ios::binary);
+        for (int i = 0; out.tellp() < static_cast<std::streamoff>(4 * kScanAtOnceBytes); ++i)
+            out << "[10:00:00] P" << i % 9 << (i % 11 ? ": hello there\r\n" : ": bad day\r\n");
+        out << "[10:00:01] Last: spam\r\n";
+    }
+    ChatBotPage page(*rig.bot, rig.dialogs);
+    page.show();
+    rig.bot->SetOn(true);
+    rig.bot->ProcessChatReply("Ann: hi\r\n");
+    rig.bot->ProcessChatReply("Ann: hi\r\nBob: bad\r\n");
+    page.Refresh();
+    const auto liveRows = rig.bot->ChatRows();
+    const auto liveCaught = rig.bot->Shamed().Rows();
+    const auto liveWords = rig.bot->Config().words;
+
+    auto* scan = Find<QPushButton>(page, "chatScanChatlog");
+    auto* progress = Find<QProgressBar>(page, "chatScanProgress");
+    auto* cancel = Find<QPushButton>(page, "chatScanCancel");
+    QVERIFY(!progress->isVisible() && !cancel->isVisible());
+    rig.dialogs.fileAnswers.push_back(log);
+    QTest::mouseClick(scan, Qt::LeftButton);
+    QVERIFY(progress->isVisible() && cancel->isVisible());
+    QVERIFY(!scan->isEnabled());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(!progress->isVisible() && scan->isEnabled());
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.bot->ChatRows(), liveRows);
+    QCOMPARE(rig.bot->Shamed().Rows(), liveCaught);
+    QCOMPARE(rig.bot->Config().words, liveWords);
+
+    // Read whole: the results are those of the same file read at once.
+    ChatBotRig once;
+    once.bot->SetOn(true);
+    once.bot->ProcessChatReply("Ann: hi\r\n");
+    once.bot->ProcessChatReply("Ann: hi\r\nBob: bad\r\n");
+    once.dialogs.fileAnswers.push_back(log);
+    once.bot->ScanChatlog();
+    rig.dialogs.fileAnswers.push_back(log);
+    QTest::mouseClick(scan, Qt::LeftButton);
+    QVERIFY(progress->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!progress->isVisible(), 20000);
+    QCOMPARE(rig.bot->ChatRows(), once.bot->ChatRows());
+    QCOMPARE(rig.bot->Shamed().Rows(), once.bot->Shamed().Rows());
+    QCOMPARE(rig.bot->Config().words, once.bot->Config().words);
+    QCOMPARE(Find<QTreeWidget>(page, "chatList")->topLevelItem(0)->text(2),
+             QStringLiteral("Last: spam"));
+    QVERIFY(rig.chatLog.blocks.size() == 1);  // the live reply's, no replayed line
 }
 
 void ChatBotViewsTest::screenshots() {

@@ -12,8 +12,10 @@
 #include <QToolButton>
 #include <QtTest>
 #include <filesystem>
+#include <fstream>
 
 #include "app/ui/console_signals.h"
+#include "common/log_pages.h"
 #include "support/temp_dir.h"
 
 using tavrin::LogViewer;
@@ -175,6 +177,41 @@ class LogViewerTest : public QObject {
                      QStringLiteral("\n[00:00:07] Continuation File\n"
                                     "[00:00:07] Program Running Since  21:40:12,07-03-26\n") +
                      equals);
+    }
+
+    void aLargeLogShowsItsEndFirstAndEarlierPagesAsItIsScrolledBack() {
+        Harness h;
+        std::filesystem::create_directories(h.dir.File("07-03-26"));
+        std::string disk;
+        for (int i = 0; disk.size() < 5 * tavrin::kReviewPageBytes; ++i)
+            disk += "[09:00:00] line " + std::to_string(i) + "\r\n";
+        std::ofstream(h.dir.File("07-03-26/adminlog.txt"), std::ios::binary) << disk;
+        QString whole =
+            QString::fromLatin1(disk).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        whole.chop(1);
+
+        h.events.Review();
+        QCOMPARE(h.events.windowTitle(), h.EventPath());
+        h.log.LogEvent("Logged In");  // written while the end is being read
+        QPlainTextEdit* text = TextOf(h.events);
+        const QString live = QStringLiteral("\n[09:05:03] Logged In");
+        QTRY_VERIFY(text->toPlainText().endsWith(live));
+        QString shown = text->toPlainText();
+        shown.chop(live.size());
+        QVERIFY(whole.endsWith(shown));
+        QVERIFY(shown.size() < whole.size() / 2);  // the end only, from a line start
+        QVERIFY(shown.startsWith(QStringLiteral("[09:00:00] line ")));
+        QScrollBar* bar = text->verticalScrollBar();
+        QCOMPARE(bar->value(), bar->maximum());
+
+        // Scrolled to the top, the page before comes in above, until the start.
+        for (int page = 0; page < 20 && !text->toPlainText().startsWith(whole.left(40)); ++page) {
+            const int blocks = text->document()->blockCount();
+            bar->setValue(bar->minimum());
+            QTRY_VERIFY(text->document()->blockCount() > blocks);
+            QVERIFY(bar->value() > bar->minimum());  // the view stays on the line it showed
+        }
+        QCOMPARE(text->toPlainText(), whole + live);
     }
 
     void aDayWithoutChatThenChatAsItIsWritten() {

@@ -31,7 +31,7 @@ std::string_view ControlHelp() {
     return "control words: stall on|off, menu on|off, reject on|off, split on|off, "
            "coalesce on|off, close, reset, badheader, refuse <seconds>, say <name> <text>, "
            "push <text>, flood on|off|<frames> [<text>], ignore [<commands>], bigreply <bytes>, "
-           "status, help (texts take \\r \\n \\t \\\\ \\xNN)";
+           "echoname [<name>], trimchat <lines>, status, help (texts take \\r \\n \\t \\\\ \\xNN)";
 }
 
 ControlResult ApplyControl(std::string_view line, FaultState& faults, SimGame& game) {
@@ -142,6 +142,28 @@ ControlResult ApplyControl(std::string_view line, FaultState& faults, SimGame& g
         r.reply = "error: bigreply takes 0 to " + std::to_string(kMaxReplyText) + " bytes";
         return r;
     }
+    if (word == "echoname") {
+        // "echoname" alone: the console's lines show without a speaker.
+        const auto name = Unescape(w.size() > 1 ? RestOfLine(line, w[1]) : std::string_view());
+        if (!name) {
+            r.reply = kBadEscape;
+            return r;
+        }
+        if (name->find_first_of(":\r\n") != std::string::npos) {
+            r.reply = "error: an echo name holds no ':', CR or LF";
+            return r;
+        }
+        game.SetEchoName(*name);
+        r.reply = "ok echoname " + Escape(*name);
+        return r;
+    }
+    if (word == "trimchat" && w.size() == 2) {
+        if (const auto n = ParseNumber(w[1])) {
+            r.reply = "ok trimchat (" + std::to_string(game.TrimChat(static_cast<size_t>(*n))) +
+                      " lines left)";
+            return r;
+        }
+    }
     r.reply = "error: unknown control line: " + std::string(line) + " (try help)";
     return r;
 }
@@ -152,8 +174,8 @@ std::string StatusText(const FaultState& faults, const SimGame& game, bool conne
            OnOff(game.MenuMode()) + ", reject " + OnOff(faults.reject) + ", split " +
            OnOff(faults.split) + ", coalesce " + OnOff(faults.coalesce) + ", ignore " +
            std::to_string(faults.ignore) + ", bigreply " + std::to_string(faults.bigReply) +
-           ", flood " + FloodState(faults.flood) + ", refusing " +
-           std::to_string(refuseSecondsLeft) + " s, connection " +
+           ", echoname " + Escape(game.EchoName()) + ", flood " + FloodState(faults.flood) +
+           ", refusing " + std::to_string(refuseSecondsLeft) + " s, connection " +
            (loggedIn    ? "logged in"
             : connected ? "open"
                         : "none") +

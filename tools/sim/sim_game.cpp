@@ -299,6 +299,12 @@ void SimGame::AddChatLine(std::string line) {
     if (m_chat.size() > kChatLinesKept) m_chat.erase(m_chat.begin());
 }
 
+size_t SimGame::TrimChat(size_t n) {
+    m_chat.erase(m_chat.begin(),
+                 m_chat.begin() + static_cast<std::ptrdiff_t>(std::min(n, m_chat.size())));
+    return m_chat.size();
+}
+
 void SimGame::AddChatter() {
     if (m_players.empty()) return;
     const SimPlayer& p = m_players[Rand(0, m_players.size() - 1)];
@@ -346,7 +352,7 @@ std::string SimGame::Execute(std::string_view command) {
         if (Is(words[1], "send")) {
             const std::string_view text = RestAfterWords(command, 2);
             if (Trim(text).empty()) return "USAGE: chat send <text>";
-            AddChatLine("Admin: " + OneLine(text));
+            AddChatLine(m_echoName.empty() ? OneLine(text) : m_echoName + ": " + OneLine(text));
             return "Chat sent.";
         }
     }

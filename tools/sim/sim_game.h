@@ -68,6 +68,14 @@ class SimGame {
     // host's, or holding ':' or '[') or the game is full.
     std::optional<int> Say(std::string_view name, std::string_view text);
 
+    // The speaker the chat shows for the admin's "chat send" lines ("Admin");
+    // empty: the text alone, without a speaker.
+    void SetEchoName(std::string name) { m_echoName = std::move(name); }
+    const std::string& EchoName() const { return m_echoName; }
+    // The chat buffer drops its `n` oldest lines at once, as a server that
+    // trims its buffer does; returns how many lines are left.
+    size_t TrimChat(size_t n);
+
     void SetMenuMode(bool on) { m_menu = on; }
     bool MenuMode() const { return m_menu; }
 
@@ -115,6 +123,7 @@ class SimGame {
     int m_nextId = 1;
     std::set<std::string> m_banned;
     std::vector<std::string> m_chat;
+    std::string m_echoName = "Admin";
     std::vector<AvailableMission> m_available;
     std::vector<CycleEntry> m_cycle;
     size_t m_current = 0;

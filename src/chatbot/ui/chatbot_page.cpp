@@ -11,12 +11,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <filesystem>
 #include <set>
 
 #include "chatbot/ui/banned_words_dialog.h"
@@ -196,6 +198,18 @@ ChatBotPage::ChatBotPage(CChatBot& chatBot, UserDialogs& dialogs, QWidget* paren
     connect(viewWords, &QPushButton::clicked, this, &ChatBotPage::openBannedWords);
     connect(viewCaught, &QPushButton::clicked, this, &ChatBotPage::showCaught);
     connect(scan, &QPushButton::clicked, this, &ChatBotPage::scanChatlog);
+    m_scanButton = scan;
+    // A large chat log is read on a thread of its own; this shows how far.
+    m_scanProgress = new QProgressBar(this);
+    m_scanProgress->setObjectName(QStringLiteral("chatScanProgress"));
+    m_scanProgress->setRange(0, 1000);
+    m_scanProgress->setMaximumWidth(scan->sizeHint().width() * 2);
+    m_scanProgress->hide();
+    m_scanCancel = NewButton(QStringLiteral("Cancel Scan"), QStringLiteral("chatScanCancel"), this);
+    m_scanCancel->hide();
+    connect(m_scanCancel, &QPushButton::clicked, this, &ChatBotPage::cancelScan);
+    connect(&m_scanReader, &BackgroundFileReader::progressed, this, &ChatBotPage::scanProgressed);
+    connect(&m_scanReader, &BackgroundFileReader::finished, this, &ChatBotPage::scanFinished);
     connect(reset, &QPushButton::clicked, this, [this] {
         m_chatBot.Reset();
         Refresh();
@@ -215,6 +229,8 @@ ChatBotPage::ChatBotPage(CChatBot& chatBot, UserDialogs& dialogs, QWidget* paren
     side->addWidget(viewWords);
     side->addWidget(viewCaught);
     side->addWidget(scan);
+    side->addWidget(m_scanProgress);
+    side->addWidget(m_scanCancel);
     side->addWidget(reset);
     side->addWidget(scanBox);
     side->addStretch(1);
@@ -349,8 +365,58 @@ void ChatBotPage::showCaught() {
 }
 
 void ChatBotPage::scanChatlog() {
-    m_chatBot.ScanChatlog();
-    Refresh();
+    if (m_scan) return;
+    auto job = m_chatBot.BeginScan();
+    if (!job) return;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(job->path, error);
+    if (error || size <= kScanAtOnceBytes) {
+        m_chatBot.ScanFile(*job);
+        Refresh();
+        return;
+    }
+    // The replay is the reader's alone until its job ends; nothing of the
+    // live chat changes before then.
+    auto replay = std::make_shared<ChatLogReplay>(job->words, job->stamp);
+    const uint64_t id =
+        m_scanReader.Start(job->path, 0, BackgroundFileReader::kToEnd,
+                           [replay](std::string_view bytes) { replay->Feed(bytes); });
+    m_scan = RunningScan{id, std::move(*job), std::move(replay)};
+    m_scanProgress->setValue(0);
+    m_scanProgress->show();
+    m_scanCancel->show();
+    m_scanButton->setEnabled(false);
+}
+
+void ChatBotPage::scanProgressed(quint64 job, qint64 done, qint64 total) {
+    if (!m_scan || m_scan->id != job || total <= 0) return;
+    m_scanProgress->setValue(static_cast<int>(done * 1000 / total));
+}
+
+void ChatBotPage::scanFinished(quint64 job, BackgroundFileReader::Outcome outcome) {
+    if (!m_scan || m_scan->id != job) return;
+    RunningScan scan = std::move(*m_scan);
+    endScan();
+    if (outcome == BackgroundFileReader::Outcome::Done) {
+        m_chatBot.FinishScan(scan.job, *scan.replay);
+        Refresh();
+        RefreshCaught();
+    } else if (outcome == BackgroundFileReader::Outcome::Unreadable) {
+        m_chatBot.ScanFailed(scan.job.path);
+    }
+}
+
+void ChatBotPage::cancelScan() {
+    if (!m_scan) return;
+    m_scanReader.Cancel();
+    endScan();
+}
+
+void ChatBotPage::endScan() {
+    m_scan.reset();
+    m_scanProgress->hide();
+    m_scanCancel->hide();
+    m_scanButton->setEnabled(true);
 }
 
 void ChatBotPage::popUpWarnMenu(const QPoint& pos) {

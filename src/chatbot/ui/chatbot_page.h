@@ -2,14 +2,18 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "chatbot/chat_list_tools.h"
 #include "chatbot/chatbot.h"
 #include "common/host.h"
+#include "common/qt/background_file_reader.h"
 
 class QLineEdit;
+class QProgressBar;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
@@ -24,7 +28,9 @@ class CaughtWindow;
 // place unless it is at the top, where new lines come in), the Scan Data
 // fields, Start/Stop ChatBot, Request Chat, the Send box (Up and Down walk the
 // texts sent in this session), View Banned Words, View Sanctioned Players,
-// Scan Chatlog, Reset ChatBot, a right-click menu to warn a line's speaker,
+// Scan Chatlog (a large log read on the "ChatLogScan" thread, with a
+// progress bar and Cancel; the results show when it is read whole, and a
+// cancelled scan changes nothing), Reset ChatBot, a right-click menu to warn a line's speaker,
 // Ctrl+F to search the chat list and Ctrl+C to copy its selected lines.
 //
 // The main window calls Refresh() after it routed a reply of kind Chat (and
@@ -34,7 +40,8 @@ class CaughtWindow;
 // Object names: chatBotPage; chatList, scanPreLines, scanPostLines,
 // scanKnownLength, scanNewLength, scanLinesToScan, scanExcessLines,
 // chatStartStop, chatRequest, chatSendText, chatSend, chatViewBannedWords,
-// chatViewCaught, chatScanChatlog, chatReset; chatFind and chatFindNext (the
+// chatViewCaught, chatScanChatlog, chatReset; chatScanProgress and
+// chatScanCancel (shown while a large chat log is read); chatFind and chatFindNext (the
 // search bar, shown by Ctrl+F); chatWarnMenu (the right-click menu).
 class ChatBotPage final : public QWidget {
     Q_OBJECT
@@ -61,6 +68,10 @@ class ChatBotPage final : public QWidget {
     void openBannedWords();
     void showCaught();
     void scanChatlog();
+    void scanProgressed(quint64 job, qint64 done, qint64 total);
+    void scanFinished(quint64 job, BackgroundFileReader::Outcome outcome);
+    void cancelScan();
+    void endScan();
     void popUpWarnMenu(const QPoint& pos);
     void findNext();
     void copySelection();
@@ -79,6 +90,17 @@ class ChatBotPage final : public QWidget {
     CaughtWindow* m_caught = nullptr;
     QPointer<BannedWordsDialog> m_bannedWords;
     QPointer<QMenu> m_warnMenu;
+
+    struct RunningScan {
+        uint64_t id = 0;
+        ChatBotScanJob job;
+        std::shared_ptr<ChatLogReplay> replay;
+    };
+    QPushButton* m_scanButton = nullptr;
+    QProgressBar* m_scanProgress = nullptr;
+    QPushButton* m_scanCancel = nullptr;
+    std::optional<RunningScan> m_scan;
+    BackgroundFileReader m_scanReader{QStringLiteral("ChatLogScan")};
 };
 
 }  // namespace tavrin

@@ -8,6 +8,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "common/log_pages.h"
+#include "common/ui/log_pager.h"
 #include "common/ui/text_codec.h"
 
 namespace tavrin {
@@ -62,6 +64,11 @@ LogViewer::LogViewer(EventLog& log, Kind kind, RunningSince runningSince, QWidge
     m_text->setFont(ViewerFont());
     m_text->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_text, &QWidget::customContextMenuRequested, this, &LogViewer::ShowContextMenu);
+    m_pager = new LogPager(m_text);
+    connect(m_pager, &LogPager::endShown, this, [this](const QStringList& held) {
+        for (const QString& live : held) m_text->appendPlainText(WithoutLastLineEnd(live));
+        ScrollToEnd();
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -74,10 +81,16 @@ LogViewer::LogViewer(EventLog& log, Kind kind, RunningSince runningSince, QWidge
 }
 
 void LogViewer::Review() {
-    const LogReview shown =
-        ReviewLog(m_log, m_kind, m_runningSince ? m_runningSince() : std::string());
-    setWindowTitle(FromWire(shown.caption));
-    m_text->setPlainText(WithoutLastLineEnd(FromWire(shown.text)));
+    if (const auto large = LargeLogToReview(m_log, m_kind)) {
+        setWindowTitle(FromWire(large->path));
+        m_pager->ShowFromEnd(*large);
+    } else {
+        m_pager->Stop();
+        const LogReview shown =
+            ReviewLog(m_log, m_kind, m_runningSince ? m_runningSince() : std::string());
+        setWindowTitle(FromWire(shown.caption));
+        m_text->setPlainText(WithoutLastLineEnd(FromWire(shown.text)));
+    }
     move(kPlacement);
     resize(kSize);
     show();
@@ -88,6 +101,10 @@ void LogViewer::Review() {
 
 void LogViewer::AppendLive(const QString& text) {
     if (!isVisible()) return;
+    if (m_pager->WaitingForEnd()) {
+        m_pager->Hold(text);
+        return;
+    }
     QScrollBar* bar = m_text->verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum();
     m_text->appendPlainText(WithoutLastLineEnd(text));
@@ -95,6 +112,7 @@ void LogViewer::AppendLive(const QString& text) {
 }
 
 void LogViewer::EraseWindow() {
+    m_pager->Stop();
     m_text->clear();
 }
 

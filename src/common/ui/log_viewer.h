@@ -16,6 +16,8 @@ class QToolBar;
 
 namespace tavrin {
 
+class LogPager;
+
 // One of the two log viewers: a modeless window with the day's event log or
 // chat log in a read-only, fixed-pitch text area. It stays hidden until a
 // review; closing it only hides it. While it is visible, lines appended with
@@ -46,7 +48,9 @@ class LogViewer final : public QWidget {
 
   public slots:
     // The review buttons: today's log, reloaded whole, placed at kPlacement
-    // in kSize, shown on top and scrolled to its end.
+    // in kSize, shown on top and scrolled to its end. A log larger than a
+    // page is read on a thread of its own: its end shows first, earlier
+    // pages as the view is scrolled to its top (LogPager).
     void Review();
     // A line (with or without its line end) or a block of lines just written
     // to this viewer's log. Ignored while the viewer is hidden: the next
@@ -66,6 +70,7 @@ class LogViewer final : public QWidget {
     QToolBar* m_toolBar = nullptr;
     QPlainTextEdit* m_text = nullptr;
     QAction* m_erase = nullptr;
+    LogPager* m_pager = nullptr;
 };
 
 }  // namespace tavrin

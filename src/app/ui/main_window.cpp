@@ -128,6 +128,14 @@ MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget
     layout->addWidget(BuildButtonRow());
     setCentralWidget(central);
 
+    // Why the last connection ended stays in view until the next Login.
+    m_lastReason = new QLabel(this);
+    m_lastReason->setObjectName(QStringLiteral("lastReasonLabel"));
+    m_lastReason->setTextFormat(Qt::PlainText);
+    statusBar()->addPermanentWidget(m_lastReason);
+    showLastReason(FromWire(console.Session().FieldText(Field::LastReason)));
+    applyCanSend(console.Session().ControlOn(Control::CanSend));
+
     m_eventViewer = new LogViewer(
         console.Log(), LogViewer::Kind::Event,
         [&console] { return console.Session().FieldText(Field::TabConnectionStarted); }, this);
@@ -410,6 +418,10 @@ void MainWindow::handleFieldChanged(Field field, const QString& text) {
         setWindowTitle(text + m_titleSuffix);
         return;
     }
+    if (field == Field::LastReason) {
+        showLastReason(text);
+        return;
+    }
     for (size_t i = 0; i < kStatusFields.size(); ++i)
         if (kStatusFields[i].field == field) m_fields[i]->SetFieldText(text);
     m_lookUpdate.start();
@@ -418,7 +430,21 @@ void MainWindow::handleFieldChanged(Field field, const QString& text) {
 void MainWindow::handleControlChanged(Control control, bool on) {
     if (control == Control::AutoRefreshTicked) m_autoRefresh->setChecked(on);
     if (control == Control::AutoRefreshEnabled) m_autoRefresh->setEnabled(on);
+    if (control == Control::CanSend) applyCanSend(on);
     m_lookUpdate.start();
+}
+
+void MainWindow::applyCanSend(bool on) {
+    m_console.Settings().SetCanSend(on);
+    m_settingsPage->Refresh();
+    m_playersPage->SetCanSend(on);
+    m_missionsPage->SetCanSend(on);
+    m_chatBotPage->SetCanSend(on);
+}
+
+void MainWindow::showLastReason(const QString& reason) {
+    m_lastReason->setText(reason.isEmpty() ? QString() : QStringLiteral("Last reason: ") + reason);
+    m_lastReason->setToolTip(reason);
 }
 
 void MainWindow::handleLogWriteFailed(const QString& failure) {

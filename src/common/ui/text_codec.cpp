@@ -1,5 +1,6 @@
 #include "common/ui/text_codec.h"
 
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -23,9 +24,10 @@ std::optional<std::string> ToWire(const QString& text) {
 
 std::optional<NotEncodable> FirstNotEncodable(const QString& text) {
     qsizetype position = 0;
-    for (const char32_t codePoint : text.toUcs4()) {
+    for (const uint codePoint : text.toUcs4()) {
         ++position;
-        if (!ToWire(QString::fromUcs4(&codePoint, 1))) return NotEncodable{position, codePoint};
+        const auto one = static_cast<char32_t>(codePoint);
+        if (!ToWire(QString::fromUcs4(&one, 1))) return NotEncodable{position, one};
     }
     return std::nullopt;
 }

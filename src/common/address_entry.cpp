@@ -61,8 +61,8 @@ bool IsHostName(std::string_view text) {
 
 std::string AddressRefusal(std::string_view typed) {
     if (typed.empty()) return {};
-    const bool numeric = std::all_of(typed.begin(), typed.end(),
-                                     [](char c) { return IsDigit(c) || c == '.'; });
+    const bool numeric =
+        std::all_of(typed.begin(), typed.end(), [](char c) { return IsDigit(c) || c == '.'; });
     if (numeric ? IsDottedQuad(typed) : IsHostName(typed)) return {};
     return "\"" + std::string(typed) +
            "\" is not a server address. Type an IPv4 address, four numbers from 0 to 255 "

@@ -34,16 +34,23 @@ std::string_view NotSentReason(bool connected, bool gameMode) {
     return {};
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 RatSession::RatSession(SessionHost& host, SessionModels& models, EventSink& log,
                        UserDialogs& dialogs, const Clock& clock)
     : m_host(host), m_models(models), m_log(log), m_dialogs(dialogs), m_clock(clock) {
-    m_fields = {"Not Connected", "Server Mode", "Rat Command",     "Rat Response",
-                "Admins 0 / 0",  "Clock",       m_strVersionTitle, "Mode",
-                "Name",          "0 / 0 / 0",   "Mission",         "",
+    m_fields = {"Not Connected",
+                "Server Mode",
+                "Rat Command",
+                "Rat Response",
+                "Admins 0 / 0",
+                "Clock",
+                m_strVersionTitle,
+                "Mode",
+                "Name",
+                "0 / 0 / 0",
+                "Mission",
+                "",
                 ""};
     m_controls[static_cast<size_t>(Control::LoginButtonsEnabled)] = true;
     m_pollList = {"get gamestate", "player list",  "chat get", "player list",
@@ -364,7 +371,7 @@ void RatSession::OnRatSocketClosed(int code) {
         Log("Login Attempt Rejected");
         SetField(Field::LastReason, std::string(kClosedAfterLoginReason));
     } else if (m_fRATConnected) {
-        SetField(Field::LastReason, code == 505  ? std::string(kRequestTimeoutReason)
+        SetField(Field::LastReason, code == 505 ? std::string(kRequestTimeoutReason)
                                     : code == 0 ? std::string(kServerClosedReason)
                                                 : SocketErrorText(code));
     }

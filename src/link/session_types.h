@@ -59,7 +59,8 @@ enum class Field : int {
 inline constexpr std::string_view kFieldNames[] = {
     "Connection",  "Server Mode", "Rat Command",     "Rat Response",
     "Admins",      "Clock",       "Title",           "Mode",
-    "Server Name", "Players",     "Current Mission", "Connection Started", "Last Reason"};
+    "Server Name", "Players",     "Current Mission", "Connection Started",
+    "Last Reason"};
 static_assert(std::size(kFieldNames) == static_cast<size_t>(Field::Count));
 
 // Controls whose state the session sets.

@@ -53,8 +53,8 @@ TEST(AddressEntry, APortIsANumberFromOneTo65535) {
         bool accepted;
     } cases[] = {
         {"", true},  // not set yet: Login says so
-        {"1", true},     {"40000", true},  {"65535", true}, {"0", false},
-        {"65536", false}, {"99999", false}, {"abc", false},  {"40000x", false},
+        {"1", true},      {"40000", true},  {"65535", true},   {"0", false},
+        {"65536", false}, {"99999", false}, {"abc", false},    {"40000x", false},
         {"-1", false},    {" 80", false},   {"040000", false}, {"1234567", false},
     };
     for (const auto& c : cases)

@@ -729,8 +729,9 @@ TEST_F(SessionFixture, AManagersBurstOfCommandsKeepsEveryReplyWithItsCommand) {
     EXPECT_FALSE(Logged("No reply awaited any longer"));
     // Past the bound the oldest is forgotten, and the log says so.
     for (size_t i = 0; i < ReplyPairing::kMaxAwaited - 498; ++i) Send("player list");
-    EXPECT_TRUE(Logged("No reply awaited any longer (1024 commands wait, 1 forgotten so far): "
-                       "chat get"));
+    EXPECT_TRUE(
+        Logged("No reply awaited any longer (1024 commands wait, 1 forgotten so far): "
+               "chat get"));
 }
 
 TEST_F(SessionFixture, RepliesDroppedMeanwhileStillAnswerTheirCommands) {

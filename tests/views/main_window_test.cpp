@@ -173,8 +173,8 @@ class MainWindowTest : public QObject {
             first = false;
             QCOMPARE(lock->isEnabled(), step.canSend);
             QCOMPARE(send->isEnabled(), step.canSend);
-            for (QWidget* w : {static_cast<QWidget*>(lock), static_cast<QWidget*>(send), players,
-                               cycle})
+            for (QWidget* w :
+                 {static_cast<QWidget*>(lock), static_cast<QWidget*>(send), players, cycle})
                 QCOMPARE(w->toolTip(), step.tip);
             if (step.canSend) {
                 // Unlocked while it can send; the end of the connection locks it.

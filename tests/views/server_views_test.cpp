@@ -253,10 +253,8 @@ class ServerDetailsDialogTest : public QObject {
             QLineEdit* field;
             QString typed;
         } refused[] = {
-            {address, QStringLiteral("10.0.0.256")},
-            {address, QStringLiteral("1922.168.1.5")},
-            {address, QStringLiteral("999.1.1.1")},
-            {port, QStringLiteral("abc")},
+            {address, QStringLiteral("10.0.0.256")}, {address, QStringLiteral("1922.168.1.5")},
+            {address, QStringLiteral("999.1.1.1")},  {port, QStringLiteral("abc")},
             {port, QStringLiteral("65536")},
         };
         for (const auto& c : refused) {
@@ -266,8 +264,8 @@ class ServerDetailsDialogTest : public QObject {
             QVERIFY2(dialog.isVisible(), qPrintable(c.typed));
             QCOMPARE(c.field->text(), c.typed);
             QVERIFY2(!dialogs.messages.empty(), qPrintable(c.typed));
-            Retype(c.field, c.field == address ? QStringLiteral("1.2.3.4")
-                                               : QStringLiteral("40000"));
+            Retype(c.field,
+                   c.field == address ? QStringLiteral("1.2.3.4") : QStringLiteral("40000"));
         }
         // A host name is an address: kept as typed and resolved at Login.
         Retype(address, QStringLiteral("localhost"));

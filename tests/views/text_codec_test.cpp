@@ -40,7 +40,8 @@ TEST(TextCodec, TheRefusalNamesTheFirstCharacterItCannotTake) {
         QString text;
         QString named;
     } cases[] = {
-        {QStringLiteral("hi \u4e2d and \u0100"), QStringLiteral("U+4E2D, character 4 of the text.")},
+        {QStringLiteral("hi \u4e2d and \u0100"),
+         QStringLiteral("U+4E2D, character 4 of the text.")},
         {QStringLiteral("\u20ac\U0001F600"), QStringLiteral("U+1F600, character 2 of the text.")},
         {QStringLiteral("\U0001F600 \u2713"), QStringLiteral("U+1F600, character 1 of the text.")},
         {QStringLiteral("caf\u00e9 \u2713"), QStringLiteral("U+2713, character 6 of the text.")},

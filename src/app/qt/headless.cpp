@@ -147,8 +147,7 @@ class HeadlessRunner final : public SessionHostListener, public ConsoleObserver 
         m_host.Attach(m_console.Session());
         if (options.dump) m_console.m_fAutoSysUpdate = true;
         if (options.manager.manager) {
-            m_port = std::make_unique<QtAdminPort>(m_console.AdminManager(),
-                                                   options.manager.port);
+            m_port = std::make_unique<QtAdminPort>(m_console.AdminManager(), options.manager.port);
             m_console.AdminManager().AttachPort(*m_port);
             m_console.AdminManager().SetConnectionLimit(options.manager.maxAdmins);
         }

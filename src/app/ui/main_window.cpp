@@ -279,9 +279,8 @@ QWidget* MainWindow::BuildAdminPortGroup() {
     m_portToggle->setCheckable(true);
     QPushButton* closeAll =
         button(QStringLiteral("Close Admin Connections"), "closeAdminConnectionsButton");
-    connect(m_portToggle, &QPushButton::clicked, this, [this](bool on) {
-        showAdminPort(m_console.AdminManager().SetListening(on));
-    });
+    connect(m_portToggle, &QPushButton::clicked, this,
+            [this](bool on) { showAdminPort(m_console.AdminManager().SetListening(on)); });
     connect(closeAll, &QPushButton::clicked, this,
             [this] { m_console.AdminManager().DisconnectAllAdmins(); });
     layout->addWidget(m_portToggle);

@@ -34,8 +34,6 @@ std::string_view NotSentReason(bool connected, bool gameMode) {
     return {};
 }
 
-namespace {}  // namespace
-
 RatSession::RatSession(SessionHost& host, SessionModels& models, EventSink& log,
                        UserDialogs& dialogs, const Clock& clock)
     : m_host(host), m_models(models), m_log(log), m_dialogs(dialogs), m_clock(clock) {

@@ -32,7 +32,7 @@ void Console::DeferredStartup() {
         m_manager->SetListening(true);
     } else {
         // The client role: no Admin Port; the Admins field names the console.
-        m_session->SetField(Field::Admins, "TavrinRat");
+        m_session->SetAdminsIdleText("TavrinRat");
     }
     if (kDebugMode) LoadDebugData();
     m_sysInfo.Update(true);

@@ -1,5 +1,7 @@
 #include "common/server_details.h"
 
+#include "common/address_entry.h"
+
 namespace tavrin {
 namespace {
 
@@ -79,6 +81,8 @@ bool CConDets::EnterNewName(const std::string& name) {
 
 bool CConDets::EditField(Field field, const std::string& text) {
     std::string refusal = Refusal(text, field == Field::Password);
+    if (refusal.empty() && field == Field::Address) refusal = AddressRefusal(text);
+    if (refusal.empty() && field == Field::Port) refusal = PortRefusal(text);
     if (!refusal.empty()) {
         m_dialogs.ShowMessage(refusal);
         return false;

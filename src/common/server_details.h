@@ -34,9 +34,10 @@ class CConDets {
     // selected: a record with that name and the values in the four fields is
     // appended and selected. False, with a message, when the name is refused.
     bool EnterNewName(const std::string& name);
-    // A field edited (Address on every change, the others when left): the
-    // selected record takes the text. False, with a message, when the text is
-    // refused; the field then shows its previous text again.
+    // A field left (or OK pressed): the selected record takes the text as it
+    // is. False, with a message, when the text is refused (an address or port
+    // that cannot be logged in to, a comma or line break the file cannot
+    // hold); the record keeps its value.
     bool EditField(Field field, const std::string& text);
 
     // "Delete Server": removes the selected record unless it is the last one.

@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "common/address_entry.h"
 #include "common/config_file.h"
 #include "common/server_details.h"
 #include "common/text_file.h"
@@ -113,6 +114,13 @@ bool CServer::Login() {
     if (d.address.empty() || d.address == kUnsetAddress || d.port.empty() || d.username.empty() ||
         d.password.empty()) {
         m_dialogs.ShowMessage(std::string(kCheckServerDetails));
+        return false;
+    }
+    // servers.cfg may have been written by hand: what the dialog would have
+    // refused is not logged in to either.
+    for (const std::string& refusal : {AddressRefusal(d.address), PortRefusal(d.port)}) {
+        if (refusal.empty()) continue;
+        m_dialogs.ShowMessage(std::string(kCheckServerDetails) + ": " + refusal);
         return false;
     }
     m_loginEnabled = false;

@@ -3,6 +3,7 @@
 #include "common/value_text.h"
 #include "link/frame.h"
 #include "link/login_block.h"
+#include "link/socket_errors.h"
 
 namespace tavrin {
 namespace {
@@ -11,14 +12,44 @@ std::string AttemptsText(int attempts) {
     return "AutoRecon(" + IntToText(attempts) + "/" + IntToText(kMaxConnAttempts) + ")";
 }
 
+// A verdict's words as a status line can hold them: its first line, without
+// control bytes, cut to a length a field shows.
+std::string VerdictWords(std::string_view verdict) {
+    constexpr size_t kMaxWords = 120;
+    verdict = verdict.substr(0, verdict.find_first_of("\r\n"));
+    std::string words;
+    for (char c : verdict) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 32 && b != 127) words += c;
+        if (words.size() == kMaxWords) break;
+    }
+    return words;
+}
+
 }  // namespace
+
+std::string_view NotSentReason(bool connected, bool gameMode) {
+    if (!connected) return kNotSentNotLoggedIn;
+    if (!gameMode) return kNotSentMenuMode;
+    return {};
+}
 
 RatSession::RatSession(SessionHost& host, SessionModels& models, EventSink& log,
                        UserDialogs& dialogs, const Clock& clock)
     : m_host(host), m_models(models), m_log(log), m_dialogs(dialogs), m_clock(clock) {
-    m_fields = {"Not Connected", "Server Mode", "Rat Command",     "Rat Response",
-                "Admins 0 / 0",  "Clock",       m_strVersionTitle, "Mode",
-                "Name",          "0 / 0 / 0",   "Mission",         ""};
+    m_fields = {"Not Connected",
+                "Server Mode",
+                "Rat Command",
+                "Rat Response",
+                "Admins 0 / 0",
+                "Clock",
+                m_strVersionTitle,
+                "Mode",
+                "Name",
+                "0 / 0 / 0",
+                "Mission",
+                "",
+                ""};
     m_controls[static_cast<size_t>(Control::LoginButtonsEnabled)] = true;
     m_pollList = {"get gamestate", "player list",  "chat get", "player list",
                   "chat get",      "mission list", "chat get"};
@@ -51,6 +82,21 @@ void RatSession::ResetGameStateFields() {
     SetField(Field::TabServerName, "Name");
     SetField(Field::TabPlayers, "0 / 0 / 0");
     SetField(Field::TabMission, "Mission");
+    ResetAdminsField();
+}
+
+void RatSession::SetAdminsIdleText(std::string text) {
+    m_adminsIdleText = std::move(text);
+    SetField(Field::Admins, m_adminsIdleText);
+}
+
+void RatSession::ResetAdminsField() {
+    // Player counts of a connection that has ended are no counts at all.
+    if (!m_adminsIdleText.empty()) SetField(Field::Admins, m_adminsIdleText);
+}
+
+void RatSession::AnnounceCanSend() {
+    SetControl(Control::CanSend, NotSentReason(m_fRATConnected, m_fGameMode).empty());
 }
 
 // ---------------------------------------------------------------------------
@@ -60,7 +106,9 @@ class RatSession::EventScope {
   public:
     explicit EventScope(RatSession& s) : m_s(s) { ++m_s.m_eventDepth; }
     ~EventScope() {
-        if (--m_s.m_eventDepth == 0) m_s.ReplayDeferred();
+        if (--m_s.m_eventDepth != 0) return;
+        m_s.AnnounceCanSend();
+        m_s.ReplayDeferred();
     }
     EventScope(const EventScope&) = delete;
     EventScope& operator=(const EventScope&) = delete;
@@ -120,6 +168,7 @@ void RatSession::CloseWorkerThen(std::function<void()> then) {
         m_waiting = false;
         then();
         RunAfterSteps();
+        AnnounceCanSend();
     });
 }
 
@@ -158,6 +207,8 @@ void RatSession::OnConnectRequest() {
         SetField(Field::Connection, "Reconnecting to " + d.record);
     } else {
         Log("User Login Request: " + d.address + ":" + d.port);
+        // A new Login: the reason the last connection ended has been seen.
+        SetField(Field::LastReason, "");
         SetField(Field::Connection, "Connecting to " + d.record);
         // Login disables Login and Change until the attempt ends one way or
         // another; the session says so, so that its later enabling is news.
@@ -195,7 +246,7 @@ void RatSession::OnRatFrameReceived(const std::string& text) {
             return;
         }
         if (text.compare(0, 4, "User") == 0)
-            OnLoginRejected();
+            OnLoginRejected(text);
         else
             OnLoginAccepted();
     }
@@ -218,6 +269,7 @@ void RatSession::SendLoginDetails(const std::string& greeting) {
         // Nothing that cannot be placed whole in the login block is sent:
         // the attempt ends here and the server sees the connection close.
         Log("TavrinRat: login not sent: " + r.failure());
+        SetField(Field::LastReason, "Login not sent: " + r.failure());
         if (!greeting.empty()) m_dialogs.ShowMessage("Login not sent: " + r.failure());
         EndLink();
         m_host.PostCloseRequest();
@@ -245,6 +297,7 @@ void RatSession::OnLoginAccepted() {
         Log("Logged In");
     }
     m_fRATConnected = true;
+    SetField(Field::LastReason, "");
     std::vector<PacedCommand> first;
     for (const char* c : {"get gamestate", "mission available", "player list", "mission list",
                           "chat get", "get gamesettings"})
@@ -253,9 +306,13 @@ void RatSession::OnLoginAccepted() {
     SubmitCommands(std::move(first));
 }
 
-void RatSession::OnLoginRejected() {
+void RatSession::OnLoginRejected(const std::string& verdict) {
     m_fEncryptCodeReceived = false;
-    m_dialogs.ShowMessage("Login Rejected");
+    const std::string words = VerdictWords(verdict);
+    Log("Login Rejected: " + words);
+    SetField(Field::LastReason, "Login Rejected: " + words);
+    // The server's own words on a line of their own below the verdict.
+    m_dialogs.ShowMessage("Login Rejected\n" + words);
     ResetStatusFields();
 }
 
@@ -264,12 +321,15 @@ void RatSession::OnLogoutRequest() {
     EventScope scope(*this);
     SetControl(Control::LoginButtonsEnabled, true);
     if (m_fRATConnected) {
+        // The reply router logs out of a server that has gone to its menu.
+        if (!m_fGameMode) SetField(Field::LastReason, std::string(kMenuModeReason));
         CloseWorkerThen([this] {
             m_fRATConnected = false;
             m_fGameMode = true;
             m_fEncryptCodeReceived = false;
             Log("User Logged out");
             ResetStatusFields();
+            ResetAdminsField();
         });
     } else if (m_fAutoRecon) {
         m_host.StopTimer(TimerId::AutoRecon);
@@ -306,6 +366,11 @@ void RatSession::OnRatSocketClosed(int code) {
     if (m_fEncryptCodeReceived && !m_fRATConnected) {
         SetField(Field::Connection, "Login Rejected");
         Log("Login Attempt Rejected");
+        SetField(Field::LastReason, std::string(kClosedAfterLoginReason));
+    } else if (m_fRATConnected) {
+        SetField(Field::LastReason, code == 505 ? std::string(kRequestTimeoutReason)
+                                    : code == 0 ? std::string(kServerClosedReason)
+                                                : SocketErrorText(code));
     }
     m_fRATConnected = false;
     m_fEncryptCodeReceived = false;
@@ -328,8 +393,9 @@ void RatSession::OnRatSocketClosed(int code) {
                 message = "Tavrinrat: closing socket due to request timeout";
             } else {
                 SetField(Field::Connection, "Connection Interrupted");
-                SetField(Field::ServerMode, "winsock " + IntToText(code));
-                message = "TavrinRat: socket closed [" + IntToText(code) + "]:";
+                SetField(Field::ServerMode, SocketErrorText(code));
+                message = "TavrinRat: socket closed [" + IntToText(code) +
+                          "]: " + std::string(SocketErrorWordsFor(code));
             }
             Log(message);
             Log(std::string(kSeparatorDashes));
@@ -355,7 +421,8 @@ void RatSession::OnRatSocketError(int code, int origin) {
     std::string prefix;
     if (kDiagnostics && origin > 0) prefix = OriginName(origin) + ":";
     SetField(Field::Connection, "Connection Error");
-    SetField(Field::ServerMode, IntToText(code));
+    SetField(Field::ServerMode, SocketErrorText(code));
+    SetField(Field::LastReason, SocketErrorText(code));
     SetField(Field::RatCommand, "Rat Command");
     SetField(Field::RatResponse, "Rat Reply");
     m_fRATConnected = false;
@@ -366,7 +433,8 @@ void RatSession::OnRatSocketError(int code, int origin) {
         if (m_ConnAttempts < kMaxConnAttempts) {
             SetControl(Control::LoginButtonsEnabled, false);
             ++m_ConnAttempts;
-            Log(prefix + "TavrinRat: socket error [" + IntToText(code) + "]:");
+            Log(prefix + "TavrinRat: socket error [" + IntToText(code) +
+                "]: " + std::string(SocketErrorWordsFor(code)));
             SetField(Field::RatCommand, AttemptsText(m_ConnAttempts) + " or <Logout>");
             m_host.StartTimer(TimerId::AutoRecon, TimerPeriod(TimerId::AutoRecon));
         } else {
@@ -374,6 +442,7 @@ void RatSession::OnRatSocketError(int code, int origin) {
             Log("TavrinRat: AutoRecon has failed after " + IntToText(m_ConnAttempts) +
                 " attempts:");
             SetField(Field::Connection, "Failed to reconnect");
+            SetField(Field::LastReason, "Failed to reconnect: " + SocketErrorText(code));
             m_ConnAttempts = 0;
             m_fAutoRecon = false;
         }
@@ -437,8 +506,17 @@ void RatSession::SendRatCommand(const std::string& text) {
 void RatSession::OnCommandRequest(const std::string& text) {
     if (Defer([this, text] { OnCommandRequest(text); })) return;
     EventScope scope(*this);
+    const std::string_view notSent = NotSentReason(m_fRATConnected, m_fGameMode);
+    if (!notSent.empty()) {
+        // Nothing went out: the field and the log say so rather than show
+        // the command as if it had been sent.
+        const std::string line = std::string(notSent) + LoggableCommand(text);
+        SetField(Field::RatCommand, line);
+        Log(line);
+        return;
+    }
     SetField(Field::RatCommand, text);
-    if (m_fGameMode && m_fRATConnected) SendRatCommand(text);
+    SendRatCommand(text);
     Log(LoggableCommand(text));
 }
 
@@ -560,8 +638,9 @@ void RatSession::ReleasePaced() {
         }
         if (p.bulk) {
             ++m_bulkDone;
-            SetField(Field::RatCommand, p.command.text);
-            if (m_fGameMode && m_fRATConnected) {
+            const std::string_view notSent = NotSentReason(m_fRATConnected, m_fGameMode);
+            SetField(Field::RatCommand, std::string(notSent) + LoggableCommand(p.command.text));
+            if (notSent.empty()) {
                 Log(LoggableCommand(p.command.text));
                 SendRatCommand(p.command.text);
             }

@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/clock.h"
@@ -27,6 +28,20 @@ inline constexpr bool kDiagnostics = kDebugMode || kBetaCode;
 
 inline constexpr int kMaxConnAttempts = 5;
 inline constexpr int kAutoReconSeconds = 20;
+
+// Why the last connection ended, as the Last Reason field shows it (socket
+// errors read as their words and number).
+inline constexpr std::string_view kMenuModeReason = "Server is in Menu Mode";
+inline constexpr std::string_view kClosedAfterLoginReason =
+    "Login Rejected: the server closed the connection after the login details";
+inline constexpr std::string_view kServerClosedReason = "Connection closed by the server";
+inline constexpr std::string_view kRequestTimeoutReason = "Status request timed out";
+
+// What a command that cannot go out is shown with, in front of it.
+inline constexpr std::string_view kNotSentNotLoggedIn = "Not sent (not logged in): ";
+inline constexpr std::string_view kNotSentMenuMode = "Not sent (server in menu mode): ";
+// Empty while a command can be sent: logged in to a server in game mode.
+std::string_view NotSentReason(bool connected, bool gameMode);
 
 // The effects the session asks of the program around it: timers, the
 // connection worker, frames to send, and what the window shows.
@@ -172,6 +187,10 @@ class RatSession final : public CommandSink, private SessionState {
     void SetField(Field f, const std::string& text);
     void ResetStatusFields();
     void ResetGameStateFields();
+    // What the Admins field shows while no player counts are known; it
+    // returns to it when a connection ends. Unset, the field is left alone
+    // (the manager role shows its admins there).
+    void SetAdminsIdleText(std::string text);
 
     // The session's state, read-only from outside.
     const SessionState& State() const { return *this; }
@@ -212,7 +231,7 @@ class RatSession final : public CommandSink, private SessionState {
     void UpdatePlayerCounts(const std::string& text);
     void SendLoginDetails(const std::string& greeting);
     void OnLoginAccepted();
-    void OnLoginRejected();
+    void OnLoginRejected(const std::string& verdict);
     void OnAutoReconTick();
     void OnStatusPollTick();
     // Starts (or restarts) the poll timer: a new poll round for the pairing.
@@ -221,6 +240,9 @@ class RatSession final : public CommandSink, private SessionState {
     void OnClockTick();
     void ReleasePaced();
     void SetControl(Control c, bool on);
+    void ResetAdminsField();
+    // Control::CanSend follows the flags; announced once an event has run.
+    void AnnounceCanSend();
     void Log(const std::string& text) { m_log.LogEvent(text); }
 
     // Runs `then` after the workers have ended; events that arrive meanwhile
@@ -243,6 +265,7 @@ class RatSession final : public CommandSink, private SessionState {
     size_t m_pollIndex = 0;
     bool m_countsInAdminsField = true;
     LoginDetails m_connecting;
+    std::string m_adminsIdleText;
 
     std::deque<Paced> m_paced;
     bool m_pacerWaiting = false;

@@ -50,13 +50,17 @@ enum class Field : int {
     TabPlayers,
     TabMission,
     TabConnectionStarted,
+    // Why the last connection ended (or never began), kept until the next
+    // Login so that it stays in view after the other fields are reset.
+    LastReason,
     Count
 };
 
 inline constexpr std::string_view kFieldNames[] = {
     "Connection",  "Server Mode", "Rat Command",     "Rat Response",
     "Admins",      "Clock",       "Title",           "Mode",
-    "Server Name", "Players",     "Current Mission", "Connection Started"};
+    "Server Name", "Players",     "Current Mission", "Connection Started",
+    "Last Reason"};
 static_assert(std::size(kFieldNames) == static_cast<size_t>(Field::Count));
 
 // Controls whose state the session sets.
@@ -64,6 +68,9 @@ enum class Control : int {
     AutoRefreshTicked,
     AutoRefreshEnabled,
     LoginButtonsEnabled,  // the Server tab's Login and Change buttons
+    // Logged in to a server in game mode: the tabs' controls that send a
+    // command are usable only while this is on.
+    CanSend,
     Count
 };
 

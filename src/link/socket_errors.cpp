@@ -35,7 +35,51 @@ constexpr ErrnoMapping kTable[] = {
     {EINTR, kInterrupted, "interrupted"},
 };
 
+constexpr SocketErrorWords kWords[] = {
+    {kInterrupted, "Interrupted"},
+    {kAccessDenied, "Access denied"},
+    {kInvalidArgument, "Invalid argument"},
+    {kWouldBlock, "Would block"},
+    {kInProgress, "In progress"},
+    {kAlreadyInProgress, "Already in progress"},
+    {kNotSocket, "Not a socket"},
+    {kAddressRequired, "Address required"},
+    {kMessageSize, "Message too long"},
+    {kAddressInUse, "Address in use"},
+    {kAddressNotAvailable, "Address not available"},
+    {kNetworkDown, "Network down"},
+    {kNetworkUnreachable, "Network unreachable"},
+    {kNetworkReset, "Network reset"},
+    {kConnectionAborted, "Connection aborted"},
+    {kConnectionReset, "Connection reset by the server"},
+    {kNoBuffers, "No buffer space"},
+    {kIsConnected, "Already connected"},
+    {kNotConnected, "Not connected"},
+    {kShutdown, "Shut down"},
+    {kTimedOut, "Timed out"},
+    {kConnectionRefused, "Connection refused"},
+    {kHostDown, "Host down"},
+    {kHostUnreachable, "Host unreachable"},
+    {kHostNotFound, "Name not found"},
+};
+
 }  // namespace
+
+std::span<const SocketErrorWords> SocketErrorWordsTable() {
+    return kWords;
+}
+
+std::string_view SocketErrorWordsFor(int code) {
+    for (const auto& row : kWords)
+        if (row.code == code) return row.words;
+    return {};
+}
+
+std::string SocketErrorText(int code) {
+    std::string_view words = SocketErrorWordsFor(code);
+    if (words.empty()) words = "Socket error";
+    return std::string(words) + " (" + std::to_string(code) + ")";
+}
 
 std::span<const ErrnoMapping> ErrnoTable() {
     return kTable;

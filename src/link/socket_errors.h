@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace tavrin {
@@ -47,5 +48,20 @@ std::span<const ErrnoMapping> ErrnoTable();
 // The socket-library number for an errno value; 0 stays 0 (a clean close),
 // and an errno the table does not hold becomes kConnectionAborted.
 int SocketErrorFromErrno(int posix);
+
+struct SocketErrorWords {
+    int code;
+    std::string_view words;
+};
+
+// What each socket-library number means, in words a person reads.
+std::span<const SocketErrorWords> SocketErrorWordsTable();
+
+// The words for `code`, empty for a number the table does not hold.
+std::string_view SocketErrorWordsFor(int code);
+
+// The words with the number kept: "Connection refused (10061)"; a number
+// without words reads "Socket error (N)".
+std::string SocketErrorText(int code);
 
 }  // namespace tavrin

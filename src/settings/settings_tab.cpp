@@ -79,8 +79,14 @@ void CSettings::ParseWeaponList(std::string_view reply) {
 }
 
 void CSettings::ToggleLock() {
+    if (!m_canSend && m_locked) return;
     m_locked = !m_locked;
     m_weaponsColours = m_locked ? kLockedListColours : kUnlockedListColours;
+}
+
+void CSettings::SetCanSend(bool on) {
+    m_canSend = on;
+    if (!on && !m_locked) ToggleLock();
 }
 
 void CSettings::ClickTickBox(int n, bool ticked) {

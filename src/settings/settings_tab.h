@@ -47,6 +47,13 @@ class CSettings {
     size_t TodRateChoice() const { return m_todRateChoice; }
 
     bool IsLocked() const { return m_locked; }
+    // Whether a command can go out now (logged in, game mode). While it
+    // cannot, the tab is locked and stays locked: a change would look made
+    // and never reach the server.
+    void SetCanSend(bool on);
+    bool CanSend() const { return m_canSend; }
+    // The lock button works only while a command can go out.
+    bool IsLockEnabled() const { return m_canSend; }
     // The lock button names the action it offers.
     std::string_view LockButtonLabel() const { return m_locked ? "Unlock" : "Lock"; }
     // An entry's control (and its labels, Set and Clear). A dependent slider
@@ -116,6 +123,7 @@ class CSettings {
     size_t m_timeOfDayChoice = 0;
     size_t m_todRateChoice = 0;
     bool m_locked = true;
+    bool m_canSend = true;
     ListColours m_weaponsColours = kLockedListColours;
     WeaponsList m_weapons;
 };

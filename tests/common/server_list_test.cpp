@@ -56,6 +56,30 @@ TEST_F(ServerTab, MissingFileIsCreatedWithTheDefaultLineForTheOwnerOnly) {
     EXPECT_TRUE(log.lines.empty());
 }
 
+// A file written by hand may hold what the dialog refuses: Login refuses it
+// too rather than send the password to a host nobody meant.
+TEST_F(ServerTab, LoginRefusesAnAddressOrPortTheDialogWouldRefuse) {
+    const struct {
+        const char* line;
+        bool accepted;
+    } cases[] = {
+        {"A,10.0.0.256,40000,u,p\r\n", false},
+        {"A,10.0.0.5,abc,u,p\r\n", false},
+        {"A,10.0.0.5,0,u,p\r\n", false},
+        {"A,localhost,40000,u,p\r\n", true},
+    };
+    for (const auto& c : cases) {
+        LoadFile(c.line);
+        server.SetLoginEnabled(true);
+        dialogs.messages.clear();
+        EXPECT_EQ(server.Login(), c.accepted) << c.line;
+        EXPECT_EQ(dialogs.messages.size(), c.accepted ? 0u : 1u) << c.line;
+        if (!c.accepted && !dialogs.messages.empty()) {
+            EXPECT_EQ(dialogs.messages[0].rfind("Check Server details: ", 0), 0u);
+        }
+    }
+}
+
 TEST_F(ServerTab, MissingConfigsFolderIsLoggedAndTheDefaultStillUsed) {
     TempDir bare;
     server.Load(bare.Path());
@@ -293,6 +317,15 @@ TEST(ServerDetails, FieldEdits) {
         {Field::Port, "40001", true, "40001", true},
         {Field::Username, "", true, "", true},
         {Field::Password, "a,b", true, "a,b", true},
+        // Taken as typed, or refused with a message; never rewritten.
+        {Field::Address, "localhost", true, "localhost", true},
+        {Field::Address, "10.0.0.256", false, "1.2.3.4", false},
+        {Field::Address, "1922.168.1.5", false, "1.2.3.4", false},
+        {Field::Address, "999.1.1.1", false, "1.2.3.4", false},
+        {Field::Port, "abc", false, "40000", false},
+        {Field::Port, "65536", false, "40000", false},
+        {Field::Port, "0", false, "40000", false},
+        {Field::Port, "65535", true, "65535", true},
         // A comma would split the record when the file is read back.
         {Field::Address, "1,2", false, "1.2.3.4", false},
         {Field::Port, "40,000", false, "40000", false},

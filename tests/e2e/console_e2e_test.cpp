@@ -149,8 +149,9 @@ INSTANTIATE_TEST_SUITE_P(
                       EndCase{"BadHeader",
                               {},
                               "badheader",
-                              {"Connection: Connection Error", "Server Mode: 10053",
-                               "OnReceive():TavrinRat: socket error [10053]:",
+                              {"Connection: Connection Error",
+                               "Server Mode: Connection aborted (10053)",
+                               "OnReceive():TavrinRat: socket error [10053]: Connection aborted",
                                "Rat Command: AutoRecon(1/5) or <Logout>"},
                               true}),
     [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
@@ -186,9 +187,9 @@ TEST_F(ConsoleE2e, RefusedConnectCountsAnAttemptUntilCancelled) {
     StartSim({"--refuse", "600"});
     StartConsole();
     ASSERT_NO_FATAL_FAILURE(ExpectInOrder(
-        {"Connection: Connecting to Sim", "Connection: Connection Error", "Server Mode: 10061",
-         "*TavrinRat: socket error [10061]:", "Rat Command: AutoRecon(1/5) or <Logout>",
-         "Rat Response: AutoRecon in 19 s"}));
+        {"Connection: Connecting to Sim", "Connection: Connection Error",
+         "Server Mode: Connection refused (10061)", "*TavrinRat: socket error [10061]:",
+         "Rat Command: AutoRecon(1/5) or <Logout>", "Rat Response: AutoRecon in 19 s"}));
     EXPECT_FALSE(ConsoleSaid("Connection: Connected"));
     ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
     ExpectInOrder(
@@ -264,9 +265,10 @@ TEST_F(ConsoleE2e, SlowResetIsFollowedByARealReconnect) {
     const size_t from = m_console->LineCount();
     ASSERT_EQ(m_sim->Control("reset"), "ok reset");
     ASSERT_NO_FATAL_FAILURE(ExpectInOrder(
-        {"Connection: Connection Interrupted", "Server Mode: winsock 10054",
-         "TavrinRat: socket closed [10054]:", kSeparatorDashes, "Last Status ",
-         "Server: TavrinSim ", "Mode: Game Mode ", "Players: " + players + " ",
+        {"Connection: Connection Interrupted",
+         "Server Mode: Connection reset by the server (10054)",
+         "TavrinRat: socket closed [10054]: Connection reset by the server", kSeparatorDashes,
+         "Last Status ", "Server: TavrinSim ", "Mode: Game Mode ", "Players: " + players + " ",
          "Mission: " + missionName, kSeparatorDashes, "AutoRecon timer started",
          "Rat Command: AutoRecon(0/5) <Logout> to abort", "Rat Response: AutoRecon in 19 s"},
         from));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <tuple>
 
 #include "link/frame.h"
@@ -164,7 +165,9 @@ TEST_F(SessionFixture, RejectionByVerdictAndANewGreetingAfterIt) {
     session.OnConnectRequest();
     session.OnRatFrameReceived("code-one");
     session.OnRatFrameReceived("User name or password wrong");
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Login Rejected"});
+    EXPECT_EQ(dialogs.messages,
+              std::vector<std::string>{"Login Rejected\nUser name or password wrong"});
+    EXPECT_TRUE(Logged("Login Rejected: User name or password wrong"));
     EXPECT_EQ(F(Field::Connection), "Not Connected");
     EXPECT_EQ(F(Field::ServerMode), "Server Mode");
     EXPECT_FALSE(session.State().m_fEncryptCodeReceived);
@@ -212,10 +215,10 @@ TEST_F(SessionFixture, ResetWhileLoggedInStartsTheCountdownAndReconnects) {
     LogIn();
     ServerCloses(10054);
     EXPECT_EQ(F(Field::Connection), "Connection Interrupted");
-    EXPECT_EQ(F(Field::ServerMode), "winsock 10054");
+    EXPECT_EQ(F(Field::ServerMode), "Connection reset by the server (10054)");
     EXPECT_EQ(F(Field::RatCommand), "AutoRecon(0/5) <Logout> to abort");
     const std::vector<std::string> expected = {
-        "TavrinRat: socket closed [10054]:",
+        "TavrinRat: socket closed [10054]: Connection reset by the server",
         std::string(kSeparatorDashes),
         "Last Status ",
         "Server: Name ",
@@ -253,9 +256,9 @@ TEST_F(SessionFixture, RefusedReconnectsCountUntilAutoReconGivesUp) {
         ASSERT_EQ(host.workersStarted, attempt + 1);
         session.OnRatSocketError(10061, kOriginConnect);
         EXPECT_EQ(F(Field::Connection), "Connection Error");
-        EXPECT_EQ(F(Field::ServerMode), "10061");
+        EXPECT_EQ(F(Field::ServerMode), "Connection refused (10061)");
         EXPECT_EQ(F(Field::RatCommand), "AutoRecon(" + std::to_string(attempt) + "/5) or <Logout>");
-        EXPECT_TRUE(Logged("OnConnect():TavrinRat: socket error [10061]:"));
+        EXPECT_TRUE(Logged("OnConnect():TavrinRat: socket error [10061]: Connection refused"));
         host.EndWorker();
         session.OnRatSocketClosed(10061);  // the worker's close after the failed connect
     }
@@ -398,15 +401,17 @@ TEST_F(SessionFixture, PollAlternatesServerModeBetweenMissionAndMode) {
     }
 }
 
-TEST_F(SessionFixture, CommandRequestWhileLoggedOutIsShownAndLogged) {
-    session.OnCommandRequest("player list");
-    EXPECT_EQ(F(Field::RatCommand), "player list");
-    EXPECT_EQ(log.lines, std::vector<std::string>{"player list"});
+TEST_F(SessionFixture, CommandRequestWhileLoggedOutSaysItWasNotSent) {
+    session.OnCommandRequest("set friendlyFire 1");
+    EXPECT_EQ(F(Field::RatCommand), "Not sent (not logged in): set friendlyFire 1");
+    EXPECT_EQ(log.lines, std::vector<std::string>{"Not sent (not logged in): set friendlyFire 1"});
     EXPECT_TRUE(host.sent.empty());
     // The main window's own sending while logged out leaves a diagnostic line.
     session.SendRatCommand("chat get");
     EXPECT_TRUE(Logged("Error: SendRatCommand(chat get) when not connected"));
-    EXPECT_EQ(F(Field::RatCommand), "player list");
+    EXPECT_EQ(F(Field::RatCommand), "Not sent (not logged in): set friendlyFire 1");
+    EXPECT_EQ(NotSentReason(true, false), kNotSentMenuMode);
+    EXPECT_EQ(NotSentReason(true, true), "");
 }
 
 TEST_F(SessionFixture, OverlongCommandIsRefusedWithALogLine) {
@@ -458,7 +463,7 @@ TEST_F(SessionFixture, BulkSendWhileLoggedOutShowsEachCommandAndSendsNone) {
                         {"set b 2", 250, PacedCommand::Route::Request}});
     host.Advance(600);
     EXPECT_TRUE(host.sent.empty());
-    EXPECT_EQ(F(Field::RatCommand), "set b 2");
+    EXPECT_EQ(F(Field::RatCommand), "Not sent (not logged in): set b 2");
     EXPECT_EQ(log.lines, std::vector<std::string>{"Loading settings file"});
 }
 
@@ -1068,6 +1073,116 @@ TEST_F(SessionFixture, BulkProgressCountsCommandsUntilTheLastPause) {
     EXPECT_EQ(progress(), std::tuple(size_t{3}, size_t{3}, false));
     session.SubmitBulk({{"set d 4", 250, PacedCommand::Route::Request}});
     EXPECT_EQ(progress(), std::tuple(size_t{1}, size_t{1}, true)) << "a new bulk counts afresh";
+}
+
+// A fixture of its own for each case of a table.
+struct FreshSession : SessionFixture {
+    void TestBody() override {}
+};
+
+// Each way a connection ends leaves its reason in the Last Reason field
+// after every other field is back to its idle text, until the next Login.
+TEST(SessionReason, EveryEndingKeepsItsReasonUntilTheNextLogin) {
+    const struct Case {
+        const char* name;
+        std::function<void(SessionFixture&)> end;
+        std::string reason;
+    } cases[] = {
+        {"menu mode",
+         [](SessionFixture& f) {
+             f.LogIn();
+             f.session.SendRatCommand("get gamestate");
+             f.session.OnRatFrameReceived("Current State = Menu");
+         },
+         "Server is in Menu Mode"},
+        {"refused",
+         [](SessionFixture& f) {
+             f.session.OnConnectRequest();
+             f.session.OnRatSocketError(10061, kOriginConnect);
+             f.session.OnLogoutRequest();  // AutoRecon cancelled
+         },
+         "Connection refused (10061)"},
+        {"name not found",
+         [](SessionFixture& f) {
+             f.session.OnConnectRequest();
+             f.session.OnRatSocketError(11001, kOriginThreadInit);
+         },
+         "Name not found (11001)"},
+        {"time-out",
+         [](SessionFixture& f) {
+             f.LogIn();
+             f.session.OnAutoRefreshToggled(false);  // no poll renews the request
+             f.session.SendRatCommand("get gamestate");
+             f.host.Advance(10000);
+             f.session.OnLogoutRequest();
+         },
+         "Status request timed out"},
+        {"reset",
+         [](SessionFixture& f) {
+             f.LogIn();
+             f.ServerCloses(10054);
+             f.session.OnLogoutRequest();
+         },
+         "Connection reset by the server (10054)"},
+        {"clean close",
+         [](SessionFixture& f) {
+             f.LogIn();
+             f.ServerCloses(0);
+         },
+         "Connection closed by the server"},
+        {"verdict",
+         [](SessionFixture& f) {
+             f.session.OnConnectRequest();
+             f.session.OnRatFrameReceived("code");
+             f.session.OnRatFrameReceived("User unknown\r\nsecond line");
+         },
+         "Login Rejected: User unknown"},
+        {"closed after the login frame",
+         [](SessionFixture& f) {
+             f.session.OnConnectRequest();
+             f.session.OnRatFrameReceived("code");
+             f.ServerCloses(0);
+         },
+         std::string(kClosedAfterLoginReason)},
+    };
+    for (const Case& c : cases) {
+        FreshSession f;
+        c.end(f);
+        EXPECT_EQ(f.F(Field::LastReason), c.reason) << c.name;
+        EXPECT_NE(f.F(Field::Connection), "Connected") << c.name;
+        f.session.OnConnectRequest();
+        EXPECT_EQ(f.F(Field::LastReason), "") << c.name;
+    }
+}
+
+TEST_F(SessionFixture, PlayerCountsLeaveTheAdminsFieldWhenTheConnectionEnds) {
+    session.SetAdminsIdleText("TavrinRat");
+    for (const bool logout : {true, false}) {
+        LogIn();
+        Send("player list");
+        session.OnRatFrameReceived("Deaths PING");
+        ASSERT_EQ(F(Field::Admins), "12 / 5 / 7");
+        if (logout)
+            session.OnLogoutRequest();
+        else
+            ServerCloses(0);
+        EXPECT_EQ(F(Field::Admins), "TavrinRat") << (logout ? "logout" : "close");
+    }
+}
+
+TEST_F(SessionFixture, CommandsCanBeSentOnlyWhileLoggedInInGameMode) {
+    EXPECT_FALSE(session.ControlOn(Control::CanSend));
+    LogIn();
+    EXPECT_TRUE(session.ControlOn(Control::CanSend));
+    session.OnLogoutRequest();
+    EXPECT_FALSE(session.ControlOn(Control::CanSend));
+    LogIn();
+    session.SendRatCommand("get gamestate");
+    session.OnRatFrameReceived("Current State = Menu");
+    EXPECT_FALSE(session.ControlOn(Control::CanSend));
+    LogIn();
+    ServerCloses(10054);
+    EXPECT_FALSE(session.ControlOn(Control::CanSend));
 }
 
 }  // namespace

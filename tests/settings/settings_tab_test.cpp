@@ -50,6 +50,29 @@ TEST(SettingsTab, StartsLockedAndIgnoresEveryGestureUntilUnlocked) {
     EXPECT_EQ(f.commands.commands.size(), std::size(gestures));
 }
 
+// Without a connection that can take a command the tab stays locked: a
+// change would look made and never reach the server.
+TEST(SettingsTab, StaysLockedWhileNoCommandCanBeSent) {
+    TabFixture f;
+    f.tab.SetCanSend(false);
+    EXPECT_FALSE(f.tab.IsLockEnabled());
+    f.tab.ToggleLock();
+    EXPECT_TRUE(f.tab.IsLocked());
+    f.tab.ClickTickBox(0, true);
+    EXPECT_FALSE(f.tab.IsTicked(0));
+    EXPECT_TRUE(f.commands.commands.empty());
+
+    // Unlocked while logged in, then the connection ends: locked again.
+    f.tab.SetCanSend(true);
+    EXPECT_TRUE(f.tab.IsLockEnabled());
+    f.tab.ToggleLock();
+    EXPECT_FALSE(f.tab.IsLocked());
+    f.tab.SetCanSend(false);
+    EXPECT_TRUE(f.tab.IsLocked());
+    EXPECT_EQ(f.tab.WeaponsListColours(), kLockedListColours);
+    EXPECT_FALSE(f.tab.AreButtonsEnabled());
+}
+
 TEST(SettingsTab, DependentSlidersFollowTheirTickBox) {
     TabFixture f;
     f.Unlock();

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -146,6 +147,59 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.windowTitle(), QStringLiteral("TavrinSim 1.2.3.4"));
         QCOMPARE(Find<tavrin::StatusField>("connectionField")->property("connectionLook"),
                  QVariant(QStringLiteral("offline")));
+    }
+
+    // The controls that send follow the session's "can send": disabled, and
+    // saying why, while no game-mode connection can take a command.
+    void controlsThatSendFollowWhetherACommandCanGoOut() {
+        tavrin::MainWindow& window = Window();
+        window.show();
+        window.ShowTab(3);
+        auto* lock = Find<QPushButton>("settingsLock");
+        auto* send = Find<QPushButton>("chatSend");
+        auto* players = Find<QWidget>("playerList");
+        auto* cycle = Find<QWidget>("cycleList");
+        QVERIFY(lock && send && players && cycle);
+        const QString why = QString::fromLatin1(tavrin::kSendNeedsGameMode);
+        auto& listener = static_cast<tavrin::SessionHostListener&>(m_app->Signals());
+        const struct {
+            bool canSend;
+            QString tip;
+        } steps[] = {{false, why}, {true, QString()}, {false, why}};
+        bool first = true;
+        for (const auto& step : steps) {
+            // The first step is the window as it opens, logged out.
+            if (!first) listener.ControlChanged(tavrin::Control::CanSend, step.canSend);
+            first = false;
+            QCOMPARE(lock->isEnabled(), step.canSend);
+            QCOMPARE(send->isEnabled(), step.canSend);
+            for (QWidget* w :
+                 {static_cast<QWidget*>(lock), static_cast<QWidget*>(send), players, cycle})
+                QCOMPARE(w->toolTip(), step.tip);
+            if (step.canSend) {
+                // Unlocked while it can send; the end of the connection locks it.
+                QTest::mouseClick(lock, Qt::LeftButton);
+                QVERIFY(!m_app->GetConsole().Settings().IsLocked());
+            } else {
+                QVERIFY(m_app->GetConsole().Settings().IsLocked());
+                QCOMPARE(lock->text(), QStringLiteral("Unlock"));
+            }
+        }
+    }
+
+    // Why the last connection ended stays in the status bar.
+    void theLastReasonStaysInView() {
+        tavrin::MainWindow& window = Window();
+        window.show();
+        auto* reason = Find<QLabel>("lastReasonLabel");
+        QVERIFY(reason != nullptr);
+        QVERIFY(reason->text().isEmpty());
+        auto& listener = static_cast<tavrin::SessionHostListener&>(m_app->Signals());
+        listener.FieldChanged(Field::LastReason, "Connection refused (10061)");
+        QVERIFY(reason->isVisible());
+        QCOMPARE(reason->text(), QStringLiteral("Last reason: Connection refused (10061)"));
+        listener.FieldChanged(Field::LastReason, "");
+        QVERIFY(reason->text().isEmpty());
     }
 
     void autoRefreshFollowsTheSessionAndAClickGoesToIt() {

@@ -179,9 +179,8 @@ class ServerDetailsDialogTest : public QObject {
             QCOMPARE(names->currentIndex(), 1);
             QVERIFY(remove->isEnabled());
 
-            // The address field takes only what an IP-address entry takes.
-            Retype(address, QStringLiteral("10.0.0.5x"));
-            QCOMPARE(address->text(), QStringLiteral("10.0.0.5"));
+            Retype(address, QStringLiteral("10.0.0.5"));
+            QTest::keyClick(address, Qt::Key_Return);
             Retype(port, QStringLiteral("40001"));
             QTest::keyClick(port, Qt::Key_Return);
             Retype(username, QStringLiteral("bob"));
@@ -232,6 +231,51 @@ class ServerDetailsDialogTest : public QObject {
         QCOMPARE(ReadBytes(path), std::string("*FAV*A,1.2.3.4,40000,carol,p\r\n"
                                               "Bench,10.0.0.5,40001,bob,pa,ss\r\n"));
         QVERIFY(dialogs.messages.empty());
+    }
+
+    // What is typed into Address or RAT Port stays as typed: a text that
+    // cannot be logged in to is refused with a message and keeps the dialog
+    // open; nothing is cut or rewritten into another address.
+    void keepsARefusedAddressOrPortAsTypedAndStaysOpen() {
+        TempDir dir;
+        WriteServers(dir, "A,1.2.3.4,40000,u,p\r\n");
+        tavrin::testing::RecordingLog log;
+        tavrin::testing::ScriptedDialogs dialogs;
+        tavrin::CServer server(log, dialogs);
+        server.Load(dir.Path());
+        tavrin::ServerDetailsDialog dialog(server);
+        dialog.show();
+        auto* address = Find<QLineEdit>(dialog, "addressEdit");
+        auto* port = Find<QLineEdit>(dialog, "portEdit");
+        auto* ok = Find<QPushButton>(dialog, "okButton");
+        QVERIFY(address && port && ok);
+        const struct {
+            QLineEdit* field;
+            QString typed;
+        } refused[] = {
+            {address, QStringLiteral("10.0.0.256")}, {address, QStringLiteral("1922.168.1.5")},
+            {address, QStringLiteral("999.1.1.1")},  {port, QStringLiteral("abc")},
+            {port, QStringLiteral("65536")},
+        };
+        for (const auto& c : refused) {
+            dialogs.messages.clear();
+            Retype(c.field, c.typed);
+            QTest::mouseClick(ok, Qt::LeftButton);
+            QVERIFY2(dialog.isVisible(), qPrintable(c.typed));
+            QCOMPARE(c.field->text(), c.typed);
+            QVERIFY2(!dialogs.messages.empty(), qPrintable(c.typed));
+            Retype(c.field,
+                   c.field == address ? QStringLiteral("1.2.3.4") : QStringLiteral("40000"));
+        }
+        // A host name is an address: kept as typed and resolved at Login.
+        Retype(address, QStringLiteral("localhost"));
+        dialogs.messages.clear();
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(dialogs.messages.empty());
+        QCOMPARE(server.LoginDetails().address, std::string("localhost"));
+        QCOMPARE(ReadBytes(dir.File("Configs/servers.cfg")),
+                 std::string("*FAV*A,localhost,40000,u,p\r\n"));
     }
 
     void refusesANameTheServerCannotTake() {

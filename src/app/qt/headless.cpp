@@ -15,6 +15,7 @@
 
 #include "app/console.h"
 #include "app/qt/manager_options.h"
+#include "app/usage.h"
 #include "common/log_review.h"
 #include "common/log_text.h"
 #include "link/qt/session_host.h"
@@ -67,6 +68,9 @@ struct Options {
     std::string dir;
     bool chatbot = false;
     bool dump = false;
+    // --no-login: start-up without pressing Login (the window's fallback
+    // when it was not asked to log in).
+    bool login = true;
     // Print what a review button shows and exit, without logging in.
     bool reviewLog = false;
     bool reviewChat = false;
@@ -84,6 +88,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.chatbot = true;
         } else if (a == "--dump") {
             o.dump = true;
+        } else if (a == "--no-login") {
+            o.login = false;
         } else if (a == "--review-log") {
             o.reviewLog = true;
         } else if (a == "--review-chat") {
@@ -91,10 +97,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         } else if (a == "--dir" && i + 1 < argc) {
             o.dir = argv[++i];
         } else {
-            std::cerr << "usage: tavrinrat --headless [--dir DIR] [--chatbot] [--dump] "
-                      << kManagerUsage
-                      << "\n"
-                         "       tavrinrat --headless [--dir DIR] [--review-log] [--review-chat]\n";
+            std::cerr << "tavrinrat: unknown option " << a << "\n" << kUsage;
             return false;
         }
     }
@@ -144,8 +147,7 @@ class HeadlessRunner final : public SessionHostListener, public ConsoleObserver 
         m_host.Attach(m_console.Session());
         if (options.dump) m_console.m_fAutoSysUpdate = true;
         if (options.manager.manager) {
-            m_port = std::make_unique<QtAdminPort>(m_console.AdminManager(),
-                                                   options.manager.port);
+            m_port = std::make_unique<QtAdminPort>(m_console.AdminManager(), options.manager.port);
             m_console.AdminManager().AttachPort(*m_port);
             m_console.AdminManager().SetConnectionLimit(options.manager.maxAdmins);
         }
@@ -183,7 +185,7 @@ class HeadlessRunner final : public SessionHostListener, public ConsoleObserver 
     }
     void Started() override {
         if (m_options.chatbot) m_console.ChatBot().SetOn(true);
-        if (!m_console.Login()) {
+        if (m_options.login && !m_console.Login()) {
             m_status = 2;
             QCoreApplication::exit(2);
         }
@@ -206,6 +208,12 @@ class HeadlessRunner final : public SessionHostListener, public ConsoleObserver 
 };
 
 int RunHeadless(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::cout << kUsage;
+            return 0;
+        }
+    }
     QCoreApplication app(argc, argv);
     Options options;
     if (!ParseOptions(argc, argv, options)) return 64;

@@ -128,6 +128,14 @@ MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget
     layout->addWidget(BuildButtonRow());
     setCentralWidget(central);
 
+    // Why the last connection ended stays in view until the next Login.
+    m_lastReason = new QLabel(this);
+    m_lastReason->setObjectName(QStringLiteral("lastReasonLabel"));
+    m_lastReason->setTextFormat(Qt::PlainText);
+    statusBar()->addPermanentWidget(m_lastReason);
+    showLastReason(FromWire(console.Session().FieldText(Field::LastReason)));
+    applyCanSend(console.Session().ControlOn(Control::CanSend));
+
     m_eventViewer = new LogViewer(
         console.Log(), LogViewer::Kind::Event,
         [&console] { return console.Session().FieldText(Field::TabConnectionStarted); }, this);
@@ -271,9 +279,8 @@ QWidget* MainWindow::BuildAdminPortGroup() {
     m_portToggle->setCheckable(true);
     QPushButton* closeAll =
         button(QStringLiteral("Close Admin Connections"), "closeAdminConnectionsButton");
-    connect(m_portToggle, &QPushButton::clicked, this, [this](bool on) {
-        showAdminPort(m_console.AdminManager().SetListening(on));
-    });
+    connect(m_portToggle, &QPushButton::clicked, this,
+            [this](bool on) { showAdminPort(m_console.AdminManager().SetListening(on)); });
     connect(closeAll, &QPushButton::clicked, this,
             [this] { m_console.AdminManager().DisconnectAllAdmins(); });
     layout->addWidget(m_portToggle);
@@ -410,6 +417,10 @@ void MainWindow::handleFieldChanged(Field field, const QString& text) {
         setWindowTitle(text + m_titleSuffix);
         return;
     }
+    if (field == Field::LastReason) {
+        showLastReason(text);
+        return;
+    }
     for (size_t i = 0; i < kStatusFields.size(); ++i)
         if (kStatusFields[i].field == field) m_fields[i]->SetFieldText(text);
     m_lookUpdate.start();
@@ -418,7 +429,21 @@ void MainWindow::handleFieldChanged(Field field, const QString& text) {
 void MainWindow::handleControlChanged(Control control, bool on) {
     if (control == Control::AutoRefreshTicked) m_autoRefresh->setChecked(on);
     if (control == Control::AutoRefreshEnabled) m_autoRefresh->setEnabled(on);
+    if (control == Control::CanSend) applyCanSend(on);
     m_lookUpdate.start();
+}
+
+void MainWindow::applyCanSend(bool on) {
+    m_console.Settings().SetCanSend(on);
+    m_settingsPage->Refresh();
+    m_playersPage->SetCanSend(on);
+    m_missionsPage->SetCanSend(on);
+    m_chatBotPage->SetCanSend(on);
+}
+
+void MainWindow::showLastReason(const QString& reason) {
+    m_lastReason->setText(reason.isEmpty() ? QString() : QStringLiteral("Last reason: ") + reason);
+    m_lastReason->setToolTip(reason);
 }
 
 void MainWindow::handleLogWriteFailed(const QString& failure) {

@@ -11,6 +11,7 @@
 #include "settings/ui/settings_page.h"
 
 class QCheckBox;
+class QLabel;
 class QPushButton;
 class QTabWidget;
 
@@ -97,6 +98,9 @@ class MainWindow final : public QMainWindow, private SettingsPageHost {
     void BuildMenus();
     void handleFieldChanged(Field field, const QString& text);
     void handleControlChanged(Control control, bool on);
+    // The pages' controls that send follow the session's "can send".
+    void applyCanSend(bool on);
+    void showLastReason(const QString& reason);
     void handleLogWriteFailed(const QString& failure);
     void showConnectionLook();
 
@@ -114,6 +118,7 @@ class MainWindow final : public QMainWindow, private SettingsPageHost {
     QString m_titleSuffix;
     std::array<StatusField*, 6> m_fields{};
     QCheckBox* m_autoRefresh = nullptr;
+    QLabel* m_lastReason = nullptr;
     QPushButton* m_reviewEventLog = nullptr;
     QPushButton* m_reviewChatLog = nullptr;
     LogViewer* m_eventViewer = nullptr;

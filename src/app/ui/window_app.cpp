@@ -14,6 +14,7 @@
 #include "app/qt/headless.h"
 #include "app/ui/app_icon.h"
 #include "app/ui/screenshot_tour.h"
+#include "app/usage.h"
 
 namespace tavrin {
 namespace {
@@ -29,11 +30,17 @@ bool HasDisplay() {
     return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM");
 }
 
-bool ParseOptions(int argc, char** argv, WindowOptions& o) {
+enum class Parsed { Run, Help, Bad };
+
+Parsed ParseOptions(int argc, char** argv, WindowOptions& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") return Parsed::Help;
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const OptionTaken taken = TakeManagerOption(argc, argv, i, o.manager);
-        if (taken == OptionTaken::Bad) return false;
+        if (taken == OptionTaken::Bad) return Parsed::Bad;
         if (taken == OptionTaken::Taken) continue;
         if (a == "--chatbot") {
             o.chatbot = true;
@@ -44,21 +51,20 @@ bool ParseOptions(int argc, char** argv, WindowOptions& o) {
         } else if (a == "--screenshots" && i + 1 < argc) {
             o.screenshots = argv[++i];
         } else {
-            std::cerr << "usage: tavrinrat [--dir DIR] [--chatbot] [--login] " << kManagerUsage
-                      << "\n       tavrinrat --headless [--dir DIR] [--chatbot] [--dump] "
-                      << kManagerUsage << "\n";
-            return false;
+            std::cerr << "tavrinrat: unknown option " << a << "\n" << kUsage;
+            return Parsed::Bad;
         }
     }
-    return true;
+    return Parsed::Run;
 }
 
-// The console without a window, with the options it shares with the window
-// (it always logs in).
+// The console without a window, with the options it shares with the window:
+// it presses Login only when --login asks for it, as the window does.
 int RunHeadlessInstead(char* program, const WindowOptions& o) {
     std::vector<std::string> args = {program, "--headless"};
     if (!o.dir.empty()) args.insert(args.end(), {"--dir", o.dir});
     if (o.chatbot) args.push_back("--chatbot");
+    if (!o.login) args.push_back("--no-login");
     if (o.manager.manager) {
         const ManagerOptions& m = o.manager;
         args.push_back("--manager");
@@ -139,7 +145,15 @@ void WindowApp::handleClosed() {
 
 int RunWindow(int argc, char** argv) {
     WindowOptions options;
-    if (!ParseOptions(argc, argv, options)) return 64;
+    switch (ParseOptions(argc, argv, options)) {
+        case Parsed::Help:
+            std::cout << kUsage;
+            return 0;
+        case Parsed::Bad:
+            return 64;
+        case Parsed::Run:
+            break;
+    }
     if (!options.screenshots.empty()) options.login = true;
     if (!HasDisplay()) {
         std::cerr << "tavrinrat: no display (DISPLAY and WAYLAND_DISPLAY are not set): "

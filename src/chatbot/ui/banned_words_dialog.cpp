@@ -227,7 +227,7 @@ void BannedWordsDialog::handleWordChanged(QTableWidgetItem* item) {
         if (bytes)
             m_model.EditWord(item->row(), *bytes);
         else
-            refuse();
+            refuse(item->text());
     }
     rerenderLater();
 }
@@ -241,14 +241,14 @@ void BannedWordsDialog::handleWarningChanged(QTableWidgetItem* item) {
         if (bytes)
             m_model.EditWarning(item->row(), *bytes);
         else
-            refuse();
+            refuse(item->text());
     }
     rerenderLater();
 }
 
-void BannedWordsDialog::refuse() {
-    // The message cannot quote a text that is not Windows-1252.
-    m_dialogs.ShowMessage(ToWire(NotEncodableMessage(QString())).value_or(std::string()));
+void BannedWordsDialog::refuse(const QString& text) {
+    // The message names the character by its code point: it cannot quote it.
+    m_dialogs.ShowMessage(ToWire(NotEncodableMessage(text)).value_or(std::string()));
 }
 
 void BannedWordsDialog::popUpCellMenu(const QPoint& pos) {

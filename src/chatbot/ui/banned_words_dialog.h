@@ -40,7 +40,7 @@ class BannedWordsDialog final : public QDialog {
     void popUpCellMenu(const QPoint& pos);
     void rerenderLater();
 
-    void refuse();
+    void refuse(const QString& text);
 
     CBannedWords m_model;
     UserDialogs& m_dialogs;

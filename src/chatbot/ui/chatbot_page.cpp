@@ -25,6 +25,7 @@
 #include "chatbot/ui/caught_window.h"
 #include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
+#include "common/view_types.h"
 
 namespace tavrin {
 
@@ -220,6 +221,7 @@ ChatBotPage::ChatBotPage(CChatBot& chatBot, UserDialogs& dialogs, QWidget* paren
     m_sendText->setPlaceholderText(QStringLiteral("Chat to the game ($ first: a server command)"));
     m_sendText->installEventFilter(this);
     auto* sendButton = NewButton(QStringLiteral("Send"), QStringLiteral("chatSend"), this);
+    m_send = sendButton;
     connect(sendButton, &QPushButton::clicked, this, &ChatBotPage::send);
     connect(m_sendText, &QLineEdit::returnPressed, this, &ChatBotPage::send);
 
@@ -330,11 +332,21 @@ void ChatBotPage::renderScanData() {
     for (size_t i = 0; i < m_scanFields.size(); ++i) m_scanFields[i]->setText(FromWire(*texts[i]));
 }
 
+void ChatBotPage::SetCanSend(bool on) {
+    m_canSend = on;
+    m_send->setEnabled(on);
+    const QString why = on ? QString() : FromWire(kSendNeedsGameMode);
+    m_send->setToolTip(why);
+    m_sendText->setToolTip(why);
+}
+
 void ChatBotPage::send() {
+    // What is typed stays for when it can go out.
+    if (!m_canSend) return;
     const QString text = m_sendText->text();
     const auto bytes = ToWire(text);
     if (!bytes) {
-        m_dialogs.ShowMessage(ToWire(NotEncodableMessage(QString())).value_or(std::string()));
+        m_dialogs.ShowMessage(ToWire(NotEncodableMessage(text)).value_or(std::string()));
         return;
     }
     m_chatBot.Send(*bytes);

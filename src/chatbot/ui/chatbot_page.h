@@ -57,6 +57,9 @@ class ChatBotPage final : public QWidget {
   public slots:
     void Refresh();
     void RefreshCaught();
+    // Whether a command can go out (the session's notification): Send works
+    // only then, and says why when it does not.
+    void SetCanSend(bool on);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +88,8 @@ class ChatBotPage final : public QWidget {
     std::vector<QLineEdit*> m_scanFields;
     QPushButton* m_startStop = nullptr;
     QLineEdit* m_sendText = nullptr;
+    QPushButton* m_send = nullptr;
+    bool m_canSend = true;
     QWidget* m_findBar = nullptr;
     QLineEdit* m_find = nullptr;
     CaughtWindow* m_caught = nullptr;

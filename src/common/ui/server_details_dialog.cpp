@@ -10,24 +10,12 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <QValidator>
 
-#include "common/address_entry.h"
 #include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 
 namespace tavrin {
 namespace {
-
-// Lets into the Address field only what an IP-address entry takes.
-class AddressValidator final : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        const auto bytes = ToWire(input);
-        return bytes && AcceptsAddressEntry(*bytes) ? Acceptable : Invalid;
-    }
-};
 
 QLineEdit* NewField(const char* objectName, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
@@ -51,8 +39,7 @@ ServerDetailsDialog::ServerDetailsDialog(CServer& server, QWidget* parent)
     m_names->setCompleter(nullptr);
     m_names->setMinimumContentsLength(24);
     m_address = NewField("addressEdit", this);
-    m_address->setValidator(new AddressValidator(m_address));
-    m_address->setPlaceholderText(QStringLiteral("0.0.0.0"));
+    m_address->setPlaceholderText(QStringLiteral("IPv4 address or host name"));
     m_port = NewField("portEdit", this);
     m_username = NewField("usernameEdit", this);
     m_password = NewField("passwordEdit", this);
@@ -88,7 +75,10 @@ ServerDetailsDialog::ServerDetailsDialog(CServer& server, QWidget* parent)
     connect(m_names, &QComboBox::activated, this, &ServerDetailsDialog::handleNameActivated);
     connect(m_names->lineEdit(), &QLineEdit::editingFinished, this,
             &ServerDetailsDialog::commitName);
-    connect(m_address, &QLineEdit::textEdited, this, &ServerDetailsDialog::handleAddressEdited);
+    // The address is taken when the field is left: half an address is no
+    // address, and what is typed stays as typed.
+    connect(m_address, &QLineEdit::editingFinished, this,
+            [this] { commitField(CConDets::Field::Address, m_address); });
     connect(m_port, &QLineEdit::editingFinished, this,
             [this] { commitField(CConDets::Field::Port, m_port); });
     connect(m_username, &QLineEdit::editingFinished, this,
@@ -165,17 +155,14 @@ bool ServerDetailsDialog::commitField(CConDets::Field field, QLineEdit* edit) {
         showRefusal(NotEncodableMessage(typed));
         return false;
     }
-    const std::string value =
-        field == CConDets::Field::Address ? AddressEntryValue(*bytes) : *bytes;
-    if (!m_details.EditField(field, value)) {
-        edit->setText(FromWire(m_details.FieldText(field)));
+    if (!m_details.EditField(field, *bytes)) {
+        // A refused address or port stays as typed, to be put right; a text
+        // the file cannot hold goes back to what the record has.
+        if (field != CConDets::Field::Address && field != CConDets::Field::Port)
+            edit->setText(FromWire(m_details.FieldText(field)));
         return false;
     }
     return true;
-}
-
-void ServerDetailsDialog::handleAddressEdited(const QString&) {
-    commitField(CConDets::Field::Address, m_address);
 }
 
 void ServerDetailsDialog::handleDeleteClicked() {

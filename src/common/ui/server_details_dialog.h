@@ -40,7 +40,6 @@ class ServerDetailsDialog final : public QDialog {
     void handleNameActivated(int index);
     bool commitName();
     bool commitField(CConDets::Field field, QLineEdit* edit);
-    void handleAddressEdited(const QString& text);
     void handleDeleteClicked();
     void showRefusal(const QString& text);
 

@@ -1,5 +1,6 @@
 #include "common/ui/text_codec.h"
 
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -21,11 +22,27 @@ std::optional<std::string> ToWire(const QString& text) {
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
+std::optional<NotEncodable> FirstNotEncodable(const QString& text) {
+    qsizetype position = 0;
+    for (const uint codePoint : text.toUcs4()) {
+        ++position;
+        const auto one = static_cast<char32_t>(codePoint);
+        if (!ToWire(QString::fromUcs4(&one, 1))) return NotEncodable{position, one};
+    }
+    return std::nullopt;
+}
+
 QString NotEncodableMessage(const QString& text) {
-    return QStringLiteral(
-               "This text holds a character the game server cannot take "
-               "(only Windows-1252 characters can be sent): ") +
-           text;
+    QString message = QStringLiteral(
+        "This text holds a character the game server cannot take "
+        "(only Windows-1252 characters can be sent):");
+    if (const auto first = FirstNotEncodable(text)) {
+        const QString hex = QString::number(static_cast<uint>(first->codePoint), 16)
+                                .toUpper()
+                                .rightJustified(4, QLatin1Char('0'));
+        message += QStringLiteral(" U+%1, character %2 of the text.").arg(hex).arg(first->position);
+    }
+    return message;
 }
 
 }  // namespace tavrin

@@ -13,12 +13,6 @@
 #include "link/socket_errors.h"
 
 namespace tavrin {
-namespace {
-
-// The socket-library number of a failed address lookup.
-constexpr int kHostNotFoundCode = 11001;
-
-}  // namespace
 
 PosixStream::~PosixStream() {
     Close();
@@ -32,7 +26,7 @@ PosixStream::ConnectStart PosixStream::Connect(const std::string& host, int port
     addrinfo* found = nullptr;
     const std::string service = std::to_string(port);
     if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || !found)
-        return {Connecting::Failed, kHostNotFoundCode};
+        return {Connecting::Failed, kHostNotFound};
     m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const int rc = m_fd < 0 ? -1 : ::connect(m_fd, found->ai_addr, found->ai_addrlen);
     const int err = rc == 0 ? 0 : errno;

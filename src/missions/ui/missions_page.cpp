@@ -15,6 +15,7 @@
 
 #include "common/ui/icons.h"
 #include "common/ui/text_codec.h"
+#include "common/view_types.h"
 #include "missions/ui/mission_models.h"
 
 namespace tavrin {
@@ -169,7 +170,15 @@ void MissionsPage::Refresh() {
         m_cycle->scrollTo(m_cycleModel->index(scrollTo, 0));
 }
 
+void MissionsPage::SetCanSend(bool on) {
+    m_canSend = on;
+    const QString why = on ? QString() : FromWire(kSendNeedsGameMode);
+    m_cycle->setToolTip(why);
+    m_available->setToolTip(why);
+}
+
 void MissionsPage::addAvailable(int shownRow) {
+    if (!m_canSend) return;
     const int row = m_availableModel->CoreRow(shownRow);
     if (row < 0) return;
     m_missions.AddMissionToCycle(row);
@@ -181,6 +190,7 @@ void MissionsPage::addAvailable(int shownRow) {
 }
 
 void MissionsPage::removeFromCycle(int shownRow) {
+    if (!m_canSend) return;
     const int row = m_cycleModel->CoreRow(shownRow);
     if (row < 0) return;
     m_missions.RemoveMissionFromCycle(row);
@@ -188,6 +198,8 @@ void MissionsPage::removeFromCycle(int shownRow) {
 }
 
 void MissionsPage::showMissionMenu(const QPoint& viewportPos) {
+    // Every entry of the menu sends a command.
+    if (!m_canSend) return;
     const QModelIndex at = m_cycle->indexAt(viewportPos);
     // Off the rows there is no mission to act on, and so no menu.
     if (!at.isValid()) return;

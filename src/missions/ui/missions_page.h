@@ -49,6 +49,10 @@ class MissionsPage final : public QWidget {
     // The mission menu for the cycle entry at `viewportPos` of the cycle
     // list's viewport.
     void showMissionMenu(const QPoint& viewportPos);
+    // Whether a command can go out (the session's notification): the mission
+    // menu, adding and removing work only then, and the lists say why when
+    // they do not.
+    void SetCanSend(bool on);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,6 +65,7 @@ class MissionsPage final : public QWidget {
 
     CMissions& m_missions;
     PopupChooser m_chooser = ExecPopup;
+    bool m_canSend = true;
     CycleListModel* m_cycleModel = nullptr;
     AvailableListModel* m_availableModel = nullptr;
     QTableView* m_cycle = nullptr;

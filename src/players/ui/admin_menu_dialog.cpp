@@ -81,10 +81,9 @@ bool AdminMenuModel::setData(const QModelIndex& index, const QVariant& value, in
     const QString text = value.toString();
     const std::optional<std::string> bytes = ToWire(text);
     if (!bytes) {
-        // The message cannot quote the text: it would not reach the box either.
-        m_messages.ShowMessage(
-            "This text holds a character the game server cannot take (only Windows-1252 "
-            "characters can be sent). The cell was not changed.");
+        // The message names the character by its code point: it cannot quote it.
+        m_messages.ShowMessage(ToWire(NotEncodableMessage(text)).value_or(std::string()) +
+                               " The cell was not changed.");
         return false;
     }
     if (!m_editor.EditCell(index.row(), column, *bytes)) return false;

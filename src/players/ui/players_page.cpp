@@ -16,6 +16,7 @@
 #include "common/ui/icons.h"
 #include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
+#include "common/view_types.h"
 #include "players/ui/admin_menu_dialog.h"
 #include "players/ui/admin_popup.h"
 #include "players/ui/player_models.h"
@@ -188,7 +189,14 @@ void PlayersPage::showCounts() {
     m_counts->setText(text);
 }
 
+void PlayersPage::SetCanSend(bool on) {
+    m_canSend = on;
+    m_list->setToolTip(on ? QString() : FromWire(kSendNeedsGameMode));
+}
+
 void PlayersPage::showPlayerPopup(const QPoint& viewportPos) {
+    // Every entry of the popup sends a command.
+    if (!m_canSend) return;
     const QModelIndex at = m_list->indexAt(viewportPos);
     // Off the rows there is no player to act on, and so no menu.
     if (!at.isValid()) return;

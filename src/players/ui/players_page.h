@@ -68,6 +68,9 @@ class PlayersPage final : public QWidget {
   public slots:
     // Shows the core's rows, tallies, sort and Show Host state now.
     void Refresh();
+    // Whether a command can go out (the session's notification): the admin
+    // popup opens only then, and the list says why when it does not.
+    void SetCanSend(bool on);
     // "Edit Admin Menu": opens the editor, window-modal (no nested event loop);
     // its OK saves the menu.
     void editAdminMenu();
@@ -89,6 +92,7 @@ class PlayersPage final : public QWidget {
     AdminMenuFile m_menuFile;
     UserDialogs& m_dialogs;
     PopupChooser m_chooser = ExecPopup;
+    bool m_canSend = true;
 
     PlayerListModel* m_model = nullptr;
     PlayerFilterModel* m_filter = nullptr;

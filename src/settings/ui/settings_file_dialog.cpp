@@ -125,7 +125,8 @@ void SettingsFileDialog::handleItemChanged(QTableWidgetItem* item) {
         if (auto bytes = ToWire(item->text())) {
             m_file.EditValue(row, *bytes);
         } else {
-            m_dialogs.ShowMessage(ToWire(NotEncodableMessage(QString())).value_or(std::string()));
+            m_dialogs.ShowMessage(
+                ToWire(NotEncodableMessage(item->text())).value_or(std::string()));
         }
     }
     // Back to what the file holds, e.g. a refused edit.

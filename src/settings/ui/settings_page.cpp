@@ -329,6 +329,8 @@ void SettingsPage::Refresh() {
     }
     m_lock->setChecked(m_settings.IsLocked());
     m_lock->setText(Latin(m_settings.LockButtonLabel()));
+    m_lock->setEnabled(m_settings.IsLockEnabled());
+    m_lock->setToolTip(m_settings.IsLockEnabled() ? QString() : Latin(kSendNeedsGameMode));
     const bool buttons = m_settings.AreButtonsEnabled();
     for (QWidget* w : {static_cast<QWidget*>(m_load), static_cast<QWidget*>(m_save),
                        static_cast<QWidget*>(m_refresh), static_cast<QWidget*>(m_weapons),
@@ -384,7 +386,7 @@ void SettingsPage::pressSet(int n) {
     const QString text = m_boxes[n]->text();
     const auto bytes = ToWire(text);
     if (!bytes) {
-        m_dialogs.ShowMessage(ToWire(NotEncodableMessage(QString())).value_or(std::string()));
+        m_dialogs.ShowMessage(ToWire(NotEncodableMessage(text)).value_or(std::string()));
         return;
     }
     m_boxes[n]->setModified(false);

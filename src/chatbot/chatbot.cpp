@@ -133,11 +133,15 @@ void CChatBot::Reset() {
     m_tracker.Clear();
 }
 
+FileQuestion ChatlogFileQuestion(std::string programDir) {
+    return {"Scan Chatlog", std::move(programDir), "Text Files (chatlog.txt)|chatlog.txt", "txt"};
+}
+
 void CChatBot::ScanChatlog() {
     const bool wasOn = m_on;
     m_on = true;
     Reset();
-    const auto file = m_dialogs.AskOpenFileName(m_programDir);
+    const auto file = m_dialogs.AskOpenFileName(ChatlogFileQuestion(m_programDir));
     std::string text;
     if (file && !ReadTextFile(*file, text)) m_dialogs.ShowMessage("Could not read " + *file);
     if (!file || text.empty()) {
@@ -172,7 +176,7 @@ std::optional<ChatRowMenu> CChatBot::MenuForChatRow(int row) const {
 }
 
 void CChatBot::WarnSpeaker(const std::string& speaker, const std::string& warning) {
-    if (!m_dialogs.AskYesNo("Warn: this player > " + warning)) return;
+    if (!m_dialogs.AskYesNo("Warn: this player > " + warning, DefaultAnswer::Yes)) return;
     // The chat line a Warn action of the Players tab sends.
     PostCommand("chat send " + speaker + " " + " > " + warning);
 }

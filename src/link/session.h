@@ -214,6 +214,7 @@ class RatSession final : public CommandSink, private SessionState {
     void OnStatusPollTick();
     void OnRequestTimeout();
     void OnClockTick();
+    void ShowClock();
     void ReleasePaced();
     void SetControl(Control c, bool on);
     void Log(const std::string& text) { m_log.LogEvent(text); }

@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QtTest>
 #include <filesystem>
@@ -68,9 +70,28 @@ class LogViewerTest : public QObject {
         QCOMPARE(text->toPlainText(),
                  QStringLiteral("[09:05:03] Program Started\n[09:05:03] Logged In"));
         QCOMPARE(h.events.pos(), QPoint(300, 300));
-        QCOMPARE(h.events.size(), QSize(500, 310));
+        QCOMPARE(h.events.size(), h.events.DefaultSize());
+        QVERIFY(h.events.width() >= LogViewer::kSize.width());
+        QCOMPARE(h.events.height(), LogViewer::kSize.height());
         QCOMPARE(text->font().pixelSize(), 14);
         QVERIFY(QFontInfo(text->font()).fixedPitch());
+    }
+
+    void separatorLinesAreNotWrappedAtTheDefaultSize() {
+        for (const std::string& separator :
+             {std::string(tavrin::kSeparatorEquals), std::string(tavrin::kSeparatorDashes)}) {
+            Harness h;
+            h.log.LogEvent(separator);
+            h.log.LogEvent("Program Started");
+            h.log.LogEvent(separator);
+            h.events.Review();
+            QVERIFY(QTest::qWaitForWindowExposed(&h.events));
+            QPlainTextEdit* text = TextOf(h.events);
+            for (QTextBlock b = text->document()->firstBlock(); b.isValid(); b = b.next()) {
+                if (!b.text().endsWith(QString::fromStdString(separator))) continue;
+                QCOMPARE(b.layout()->lineCount(), 1);
+            }
+        }
     }
 
     void aLineShowsUpAsItIsWrittenAndTheViewFollowsIt() {

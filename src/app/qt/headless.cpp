@@ -55,12 +55,13 @@ void PrintLine(const std::string& text) {
 class HeadlessDialogs final : public UserDialogs {
   public:
     void ShowMessage(const std::string& text) override { PrintLine("Message: " + text); }
-    bool AskYesNo(const std::string& text) override {
-        PrintLine("Question: " + text + " (Yes)");
-        return true;
+    bool AskYesNo(const std::string& text, DefaultAnswer answer) override {
+        const bool yes = answer == DefaultAnswer::Yes;
+        PrintLine("Question: " + text + (yes ? " (Yes)" : " (No)"));
+        return yes;
     }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
+    std::optional<std::string> AskOpenFileName(const FileQuestion&) override { return {}; }
+    std::optional<std::string> AskSaveFileName(const FileQuestion&) override { return {}; }
 };
 
 struct Options {
@@ -144,8 +145,7 @@ class HeadlessRunner final : public SessionHostListener, public ConsoleObserver 
         m_host.Attach(m_console.Session());
         if (options.dump) m_console.m_fAutoSysUpdate = true;
         if (options.manager.manager) {
-            m_port = std::make_unique<QtAdminPort>(m_console.AdminManager(),
-                                                   options.manager.port);
+            m_port = std::make_unique<QtAdminPort>(m_console.AdminManager(), options.manager.port);
             m_console.AdminManager().AttachPort(*m_port);
             m_console.AdminManager().SetConnectionLimit(options.manager.maxAdmins);
         }

@@ -271,9 +271,8 @@ QWidget* MainWindow::BuildAdminPortGroup() {
     m_portToggle->setCheckable(true);
     QPushButton* closeAll =
         button(QStringLiteral("Close Admin Connections"), "closeAdminConnectionsButton");
-    connect(m_portToggle, &QPushButton::clicked, this, [this](bool on) {
-        showAdminPort(m_console.AdminManager().SetListening(on));
-    });
+    connect(m_portToggle, &QPushButton::clicked, this,
+            [this](bool on) { showAdminPort(m_console.AdminManager().SetListening(on)); });
     connect(closeAll, &QPushButton::clicked, this,
             [this] { m_console.AdminManager().DisconnectAllAdmins(); });
     layout->addWidget(m_portToggle);
@@ -320,7 +319,9 @@ void MainWindow::BuildMenus() {
 }
 
 QSize MainWindow::DefaultSize() const {
-    return sizeHint().expandedTo(QSize(920, 640));
+    // Every page shows whole at this size, and the window with its frame
+    // still fits a 1366 x 768 screen above a task bar.
+    return sizeHint().expandedTo(QSize(1180, 680));
 }
 
 void MainWindow::ShowTab(int index) {

@@ -5,8 +5,11 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "common/ui/text_codec.h"
 
@@ -70,7 +73,18 @@ LogViewer::LogViewer(EventLog& log, Kind kind, RunningSince runningSince, QWidge
     layout->addWidget(m_text);
 
     move(kPlacement);
-    resize(kSize);
+    resize(DefaultSize());
+}
+
+QSize LogViewer::DefaultSize() const {
+    const QString separator = QStringLiteral("[00:00:00] ") + FromWire(kSeparatorEquals);
+    const int line = m_text->fontMetrics().horizontalAdvance(separator);
+    // The view wraps at its viewport less the document's margins; the
+    // cursor and the frame take a few pixels more.
+    const int margins = 2 * static_cast<int>(std::ceil(m_text->document()->documentMargin())) +
+                        2 * m_text->frameWidth() + m_text->cursorWidth() + 2;
+    const int width = line + margins + m_text->verticalScrollBar()->sizeHint().width();
+    return QSize(std::max(kSize.width(), width), kSize.height());
 }
 
 void LogViewer::Review() {
@@ -79,7 +93,7 @@ void LogViewer::Review() {
     setWindowTitle(FromWire(shown.caption));
     m_text->setPlainText(WithoutLastLineEnd(FromWire(shown.text)));
     move(kPlacement);
-    resize(kSize);
+    resize(DefaultSize());
     show();
     raise();
     activateWindow();

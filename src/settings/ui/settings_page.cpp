@@ -60,6 +60,10 @@ SettingsPage::SettingsPage(CSettings& settings, UserDialogs& dialogs, SettingsPa
     m_progress->hide();
     m_progressText = new QLabel(this);
     m_progressText->setObjectName(QStringLiteral("bulkProgressText"));
+    // Wide enough for the longest text it shows, so it is never cut.
+    const SettingsBulkProgress longest{kServerSettingsCount, kServerSettingsCount, true};
+    m_progressText->setMinimumWidth(m_progressText->fontMetrics().horizontalAdvance(
+        Latin(BulkProgressText(longest, SettingsBulkSend::kPauseMs)) + QStringLiteral("00")));
     m_progressText->hide();
     m_progressTimer = new QTimer(this);
     m_progressTimer->setInterval(kProgressPollMs);
@@ -77,11 +81,13 @@ SettingsPage::SettingsPage(CSettings& settings, UserDialogs& dialogs, SettingsPa
     fileLayout->addStretch(1);
     top->addWidget(fileBox, 1);
 
+    // Three columns: the switches with the texts, the limits with the time
+    // of day, and the weapons, whose list takes the page's whole height.
     auto* panel = new QWidget(this);
     buildSettings(panel);
     auto* middle = new QHBoxLayout;
-    middle->addWidget(panel, 3);
-    middle->addWidget(buildWeapons(), 2);
+    middle->addWidget(panel);
+    middle->addWidget(buildWeapons(), 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -107,6 +113,8 @@ void SettingsPage::buildSettings(QWidget* panel) {
     auto* sliders = new QGroupBox(QStringLiteral("Limits"), panel);
     auto* sliderGrid = new QGridLayout(sliders);
     sliderGrid->setColumnStretch(1, 1);
+    // Thirteen rows: kept close together so the page fits a laptop's screen.
+    sliderGrid->setVerticalSpacing(2);
     auto* texts = new QGroupBox(QStringLiteral("Server Title and Passwords"), panel);
     auto* textGrid = new QGridLayout(texts);
     textGrid->setColumnStretch(1, 1);
@@ -137,7 +145,7 @@ void SettingsPage::buildSettings(QWidget* panel) {
                 auto* label = new QLabel(caption, sliders);
                 auto* slider = new QSlider(Qt::Horizontal, sliders);
                 slider->setObjectName(Named("setting", n));
-                slider->setMinimumWidth(150);
+                slider->setMinimumWidth(slider->fontMetrics().averageCharWidth() * 16);
                 slider->setRange(e.minimum, e.maximum);
                 slider->setSingleStep(e.step > 1 ? e.step : 1);
                 slider->setPageStep(e.step > 1 ? e.step * 4 : 10);
@@ -224,13 +232,18 @@ void SettingsPage::buildSettings(QWidget* panel) {
         }
     }
 
-    auto* layout = new QGridLayout(panel);
+    auto* left = new QVBoxLayout;
+    left->addWidget(switches);
+    left->addWidget(texts);
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(sliders);
+    right->addWidget(tod);
+    right->addStretch(1);
+    auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(switches, 0, 0);
-    layout->addWidget(tod, 1, 0);
-    layout->addWidget(texts, 2, 0);
-    layout->addWidget(sliders, 0, 1, 3, 1);
-    layout->setRowStretch(3, 1);
+    layout->addLayout(left);
+    layout->addLayout(right);
 }
 
 QWidget* SettingsPage::buildWeapons() {
@@ -274,6 +287,9 @@ QWidget* SettingsPage::buildWeapons() {
         });
     }
 
+    // At least a few rows of the list show however short the page gets.
+    m_weapons->setMinimumHeight(m_weapons->horizontalHeader()->sizeHint().height() +
+                                6 * m_weapons->verticalHeader()->defaultSectionSize());
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(m_filter);
     layout->addWidget(m_weapons, 1);

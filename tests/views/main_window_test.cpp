@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -319,6 +320,18 @@ class MainWindowTest : public QObject {
                 QVERIFY2(shown->rect().contains(at), qPrintable(what));
             }
         }
+    }
+
+    void tabSkipsReadOnlyFields() {
+        QStringList stops;
+        for (auto* edit : Window().findChildren<QLineEdit*>())
+            if (edit->isReadOnly() && (edit->focusPolicy() & Qt::TabFocus))
+                stops << edit->objectName();
+        for (auto* edit : Window().findChildren<QPlainTextEdit*>())
+            if (edit->isReadOnly() && (edit->focusPolicy() & Qt::TabFocus) &&
+                edit->window() == &Window())
+                stops << edit->objectName();
+        QVERIFY2(stops.isEmpty(), qPrintable(stops.join(QLatin1Char(' '))));
     }
 
     void dialogsTakeTheAnswersATestSets() {

@@ -267,6 +267,14 @@ void SettingsViewsTest::weaponsSendEachStateAndFilterByName() {
     QVERIFY(!list->isRowHidden(2));
     click(2, 2);
     QCOMPARE(f.commands.Texts().back(), std::string("weapon set 14 ARMORY"));
+
+    // On a dark palette the light green is toned down under light text.
+    QCOMPARE(list->item(0, 0)->background().color(), QColor(150, 200, 150));
+    page.setPalette(DarkPagePalette());
+    const QColor ground = list->item(0, 0)->background().color();
+    const QColor text = list->item(0, 0)->foreground().color();
+    QVERIFY2(qGray(text.rgb()) - qGray(ground.rgb()) >= 120, qPrintable(ground.name()));
+    QVERIFY2(ground.green() > ground.red(), qPrintable(ground.name()));
 }
 
 void SettingsViewsTest::saveChangeLoadAndApplySendsTheBulkWithItsProgress() {

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "common/ui/icons.h"
 #include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 #include "settings/ui/settings_file_dialog.h"
@@ -358,12 +360,19 @@ void SettingsPage::Refresh() {
 void SettingsPage::renderWeapons() {
     const auto& rows = m_settings.Weapons().Rows();
     const ListColours& colours = m_settings.WeaponsListColours();
-    const QColor background(colours.background.r, colours.background.g, colours.background.b);
+    QColor background(colours.background.r, colours.background.g, colours.background.b);
     QColor text(colours.text.r, colours.text.g, colours.text.b);
     // The locked list's grey text is kept only where it can still be read:
     // on the green that a reply brings, or any other near colour, a darker
     // grey keeps the names legible while the list stays disabled.
     if (std::abs(qGray(background.rgb()) - qGray(text.rgb())) < 80) text = QColor(90, 90, 90);
+    // On a dark palette the light colours are toned into its base, and the
+    // palette's own text colour stays readable on them.
+    if (IsDarkPalette(palette())) {
+        background = ListTint(colours.background, palette());
+        text = palette().color(
+            m_settings.AreButtonsEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text);
+    }
     m_weapons->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const WeaponRow& row = rows[static_cast<size_t>(r)];
@@ -382,6 +391,11 @@ void SettingsPage::renderWeapons() {
         }
     }
     applyFilter();
+}
+
+void SettingsPage::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_weapons) renderWeapons();
 }
 
 void SettingsPage::applyFilter() {

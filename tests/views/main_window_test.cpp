@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -350,6 +352,46 @@ class MainWindowTest : public QObject {
         QCOMPARE(dialogs.AskSaveFileName(At("y.txt")), std::optional<std::string>());
         QCOMPARE(dialogs.Asked(), (std::vector<std::string>{"first?", "second?", "x.txt",
                                                             "a message", "third?", "y.txt"}));
+    }
+
+    void questionBoxesAndFileDialogsShowWhatTheyAreAsked() {
+        using tavrin::DefaultAnswer;
+        using tavrin::WidgetDialogs;
+        for (const auto answer : {DefaultAnswer::Yes, DefaultAnswer::No}) {
+            std::unique_ptr<QMessageBox> box(
+                WidgetDialogs::NewQuestionBox(QStringLiteral("Punt?"), &Window(), answer));
+            QCOMPARE(
+                box->defaultButton(),
+                box->button(answer == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No));
+            QCOMPARE(box->escapeButton(), box->button(QMessageBox::No));
+        }
+
+        const std::pair<std::string, QStringList> filters[] = {
+            {"Text Files (*.txt)|*.txt", {QStringLiteral("Text Files (*.txt)")}},
+            {"Text Files (chatlog.txt)|chatlog.txt", {QStringLiteral("Text Files (chatlog.txt)")}},
+            {"Logs|*.txt;*.log|All|*",
+             {QStringLiteral("Logs (*.txt *.log)"), QStringLiteral("All (*)")}},
+            {"", {}},
+        };
+        for (const auto& [filter, shown] : filters)
+            QCOMPARE(WidgetDialogs::NameFilters(filter), shown);
+
+        const std::string folder = m_dir->Path() + "Settings/";
+        QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
+        for (const bool save : {true, false}) {
+            const tavrin::FileQuestion question{"Save Settings To File", folder,
+                                                "Text Files (*.txt)|*.txt", "txt"};
+            std::unique_ptr<QFileDialog> dialog(
+                WidgetDialogs::NewFileDialog(question, save, &Window()));
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Save Settings To File"));
+            QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("Text Files (*.txt)")});
+            QCOMPARE(dialog->defaultSuffix(), QStringLiteral("txt"));
+            QCOMPARE(QDir(dialog->directory()).canonicalPath(),
+                     QDir(QString::fromStdString(folder)).canonicalPath());
+            QCOMPARE(dialog->acceptMode(),
+                     save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+            QCOMPARE(dialog->fileMode(), save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        }
     }
 
     void aRealQuestionBoxAnswersWithTheButtonClicked() {

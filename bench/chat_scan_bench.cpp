@@ -29,9 +29,9 @@ class Quiet final : public EventSink, public CommandSink, public UserDialogs, pu
     void LogEvent(const std::string&) override {}
     void SubmitCommands(std::vector<PacedCommand>) override {}
     void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
+    bool AskYesNo(const std::string&, DefaultAnswer) override { return false; }
+    std::optional<std::string> AskOpenFileName(const FileQuestion&) override { return {}; }
+    std::optional<std::string> AskSaveFileName(const FileQuestion&) override { return {}; }
     void AppendChatLog(const std::string&, const std::string&) override {}
 };
 

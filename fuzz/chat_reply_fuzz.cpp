@@ -26,9 +26,9 @@ class Silent final : public EventSink, public CommandSink, public UserDialogs, p
         }
     }
     void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return true; }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
+    bool AskYesNo(const std::string&, DefaultAnswer) override { return true; }
+    std::optional<std::string> AskOpenFileName(const FileQuestion&) override { return {}; }
+    std::optional<std::string> AskSaveFileName(const FileQuestion&) override { return {}; }
     void AppendChatLog(const std::string&, const std::string&) override {}
 
     // Commands the session would have sent, in order.

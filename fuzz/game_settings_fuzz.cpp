@@ -16,9 +16,9 @@ struct NoCommands final : tavrin::CommandSink {
 
 struct NoDialogs final : tavrin::UserDialogs {
     void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
+    bool AskYesNo(const std::string&, tavrin::DefaultAnswer) override { return false; }
+    std::optional<std::string> AskOpenFileName(const tavrin::FileQuestion&) override { return {}; }
+    std::optional<std::string> AskSaveFileName(const tavrin::FileQuestion&) override { return {}; }
 };
 
 }  // namespace

@@ -44,15 +44,17 @@ void Console::DeferredStartup() {
 void Console::LoadDebugData() {
     const std::string dir = m_programDir + "DebugData" + kPathSeparator;
     std::string text;
-    if (m_dialogs.AskYesNo("Load Player List?") && ReadTextFile(dir + "playerlist.cfg", text))
+    if (m_dialogs.AskYesNo("Load Player List?", DefaultAnswer::Yes) &&
+        ReadTextFile(dir + "playerlist.cfg", text))
         m_session->LoadCannedPlayerList(text);
-    if (m_dialogs.AskYesNo("Load Mission List?")) {
+    if (m_dialogs.AskYesNo("Load Mission List?", DefaultAnswer::Yes)) {
         for (const char* file : {"allmissions.cfg", "cyclelist.cfg"}) {
             std::string list;
             if (ReadTextFile(dir + file, list)) m_session->LoadCannedMissionReply(list);
         }
     }
-    if (m_dialogs.AskYesNo("Simulate request timeout")) m_session->SimulateRequestTimeout();
+    if (m_dialogs.AskYesNo("Simulate request timeout", DefaultAnswer::Yes))
+        m_session->SimulateRequestTimeout();
 }
 
 void Console::InitConfigDirectory() {

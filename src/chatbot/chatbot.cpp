@@ -154,8 +154,12 @@ void CChatBot::Reset() {
     m_tracker.Clear();
 }
 
+FileQuestion ChatlogFileQuestion(std::string programDir) {
+    return {"Scan Chatlog", std::move(programDir), "Text Files (chatlog.txt)|chatlog.txt", "txt"};
+}
+
 std::optional<ChatBotScanJob> CChatBot::BeginScan() {
-    const auto file = m_dialogs.AskOpenFileName(m_programDir);
+    const auto file = m_dialogs.AskOpenFileName(ChatlogFileQuestion(m_programDir));
     if (!file) return std::nullopt;
     std::string date, time;
     GetDateTimeTexts(m_clock, date, time);
@@ -204,7 +208,7 @@ std::optional<ChatRowMenu> CChatBot::MenuForChatRow(int row) const {
 }
 
 void CChatBot::WarnSpeaker(const std::string& speaker, const std::string& warning) {
-    if (!m_dialogs.AskYesNo("Warn: this player > " + warning)) return;
+    if (!m_dialogs.AskYesNo("Warn: this player > " + warning, DefaultAnswer::Yes)) return;
     // The chat line a Warn action of the Players tab sends.
     PostCommand("chat send " + speaker + " " + " > " + warning);
 }

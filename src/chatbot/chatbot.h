@@ -22,6 +22,10 @@
 
 namespace tavrin {
 
+// Scan Chatlog's open-file dialog: it lists the day folders' chat logs and
+// opens in the program directory.
+FileQuestion ChatlogFileQuestion(std::string programDir);
+
 // Where the stamped chat lines of each reply are kept.
 class ChatLogSink {
   public:

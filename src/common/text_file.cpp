@@ -189,4 +189,13 @@ bool MakeDirectory(const std::string& path) {
     return errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::string WithDefaultExtension(const std::string& path, std::string_view extension) {
+    const size_t nameStart = path.rfind(kPathSeparator) + 1;  // 0 without a separator
+    const std::string_view name = std::string_view(path).substr(nameStart);
+    // A leading dot names a hidden file, not an extension.
+    if (extension.empty() || name.empty() || name.find('.', 1) != std::string_view::npos)
+        return path;
+    return path + "." + std::string(extension);
+}
+
 }  // namespace tavrin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tavrin {
 
@@ -63,5 +64,9 @@ bool DirectoryExists(const std::string& path);
 
 // The platform's path separator, the one the program directory ends with.
 inline constexpr char kPathSeparator = '/';
+
+// A file name typed without an extension gets `extension` (given without its
+// dot), as a save dialog's default extension does; any other path is kept.
+std::string WithDefaultExtension(const std::string& path, std::string_view extension);
 
 }  // namespace tavrin

@@ -22,17 +22,17 @@ class QuestionGate final : public UserDialogs {
         Held held(m_session);
         m_inner.ShowMessage(text);
     }
-    bool AskYesNo(const std::string& text) override {
+    bool AskYesNo(const std::string& text, DefaultAnswer answer) override {
         Held held(m_session);
-        return m_inner.AskYesNo(text);
+        return m_inner.AskYesNo(text, answer);
     }
-    std::optional<std::string> AskOpenFileName(const std::string& suggestion) override {
+    std::optional<std::string> AskOpenFileName(const FileQuestion& question) override {
         Held held(m_session);
-        return m_inner.AskOpenFileName(suggestion);
+        return m_inner.AskOpenFileName(question);
     }
-    std::optional<std::string> AskSaveFileName(const std::string& suggestion) override {
+    std::optional<std::string> AskSaveFileName(const FileQuestion& question) override {
         Held held(m_session);
-        return m_inner.AskSaveFileName(suggestion);
+        return m_inner.AskSaveFileName(question);
     }
 
   private:

@@ -570,10 +570,14 @@ void RatSession::OnRequestTimeout() {
     Then([this] { m_fRequestingStatus = false; });
 }
 
-void RatSession::OnClockTick() {
+void RatSession::ShowClock() {
     std::string date, time;
     GetDateTimeTexts(m_clock, date, time);
     SetField(Field::Clock, time);
+}
+
+void RatSession::OnClockTick() {
+    ShowClock();
     if (m_models.ChatBotRunning() && m_fRATConnected) {
         m_fChatScanning = true;
         const std::vector<std::string> shown = m_models.RunSanctionsPass(*this);
@@ -585,6 +589,9 @@ void RatSession::OnClockTick() {
 }
 
 void RatSession::OnTimer(TimerId id) {
+    // The Clock field keeps time while a box holds the connection's events;
+    // the rest of the tick waits with them.
+    if (id == TimerId::Clock && (m_waiting || m_holds > 0)) ShowClock();
     if (Defer([this, id] { OnTimer(id); })) return;
     EventScope scope(*this);
     switch (id) {

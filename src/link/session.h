@@ -238,6 +238,7 @@ class RatSession final : public CommandSink, private SessionState {
     void StartStatusPoll();
     void OnRequestTimeout();
     void OnClockTick();
+    void ShowClock();
     void ReleasePaced();
     void SetControl(Control c, bool on);
     void ResetAdminsField();

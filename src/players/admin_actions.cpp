@@ -26,6 +26,28 @@ std::string ActionWord(std::string_view kind) {
     return word;
 }
 
+std::string ActionSentence(std::string_view actionWord, std::string_view id, std::string_view name,
+                           std::string_view message) {
+    const std::string who = std::string(name) + " (id " + std::string(id) + ")";
+    std::string doing;
+    if (Contains(actionWord, "warn")) {
+        doing = "Warn " + who;
+    } else if (actionWord == " swapteam ") {
+        doing = "Swap " + who + " to the other team";
+    } else if (actionWord == " zeroscore ") {
+        doing = "Zero the score of " + who;
+    } else {
+        // Punt, Ban, Kill and any other kind: the kind as a verb.
+        std::string verb(actionWord);
+        verb.erase(0, verb.find_first_not_of(' '));
+        verb.erase(verb.find_last_not_of(' ') + 1);
+        if (!verb.empty() && verb[0] >= 'a' && verb[0] <= 'z')
+            verb[0] = static_cast<char>(verb[0] - 'a' + 'A');
+        doing = verb + " " + who;
+    }
+    return doing + " with the message: " + std::string(message) + "?";
+}
+
 AdminAction BuildAdminAction(std::string_view menuLine, std::string_view id,
                              std::string_view name) {
     const size_t p = menuLine.find('\\');
@@ -46,7 +68,10 @@ AdminAction BuildAdminAction(std::string_view menuLine, std::string_view id,
         action.first = "player" + action.actionWord + idText;
         action.second = chatLine;
     }
-    action.confirmation = action.actionWord + "\n" + messageText + "\n" + nameText + "\n" + idText;
+    action.confirmation = ActionSentence(action.actionWord, id, name, message) + "\n\n" +
+                          action.actionWord + "\n" + messageText + "\n" + nameText + "\n" + idText;
+    action.confirmationDefault =
+        Contains(action.actionWord, "warn") ? DefaultAnswer::Yes : DefaultAnswer::No;
     return action;
 }
 
@@ -98,7 +123,7 @@ void AdminActions::OnPlayerRightClick(int row, const ChooseMenuLine& chooseMenuL
             return;
         }
     }
-    if (!m_dialogs.AskYesNo(action.confirmation)) return;
+    if (!m_dialogs.AskYesNo(action.confirmation, action.confirmationDefault)) return;
     PostCommands(m_commands, action.first, action.second);
 }
 

@@ -18,7 +18,15 @@ struct AdminAction {
     std::string first;         // the action command, or the chat line of a warning
     std::string second;        // the chat line after an action command, or empty
     std::string confirmation;  // the text of the Yes/No question
+    // Warn only talks: its question defaults to Yes. Every other action
+    // changes the game for the player, so Enter and Escape answer No.
+    DefaultAnswer confirmationDefault = DefaultAnswer::No;
 };
+
+// What Yes will do, in words, for the confirmation's first line, e.g. "Punt
+// Shadow (id 4) with the message: KICKED FOR TEAM-KILLING?".
+std::string ActionSentence(std::string_view actionWord, std::string_view id, std::string_view name,
+                           std::string_view message);
 
 // " kind " in lower case; a word containing "swap" becomes " swapteam " and one
 // containing "zero" " zeroscore " (zero wins), unless it contains "warn".

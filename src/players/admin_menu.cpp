@@ -262,6 +262,8 @@ void CAdminMenu::Above() {
 void CAdminMenu::Below() {
     const int at = std::clamp(m_selected + 1, 0, static_cast<int>(m_rows.size()));
     InsertRow(at, at);
+    // The row the new one follows must not go on looking selected beside it.
+    for (AdminMenuRow& row : m_rows) row.highlighted = false;
 }
 
 void CAdminMenu::Delete() {

@@ -116,8 +116,9 @@ class CAdminMenu {
 
     // "Above": a new row at the selection, its Command copied from the row
     // there. "Below": a new row after the selection, its Command copied from
-    // the row that stood there. Either selects the new row; with no selection
-    // the row goes to the top. "Delete": removes the selected row.
+    // the row that stood there. Either selects the new row and gives every
+    // row the row colour; with no selection the row goes to the top.
+    // "Delete": removes the selected row.
     void Above();
     void Below();
     void Delete();

@@ -96,9 +96,16 @@ void CSettingsFile::Reload() {
     m_rows = ReadSettingsFileRows(m_fileText);
 }
 
+FileQuestion SettingsFileQuestion(std::string_view title, std::string start) {
+    return {std::string(title), std::move(start), std::string(kSettingsFileFilter),
+            std::string(kSettingsFileExtension)};
+}
+
 bool CSettingsFile::SaveAs(UserDialogs& dialogs) {
-    std::optional<std::string> path = dialogs.AskSaveFileName(m_path);
+    std::optional<std::string> path =
+        dialogs.AskSaveFileName(SettingsFileQuestion(kSaveAmendedTitle, m_path));
     if (!path) return false;
+    *path = WithDefaultExtension(*path, kSettingsFileExtension);
     std::string text;
     for (const auto& row : m_rows)
         text += (row.ticked ? "" : "##") + row.command + " " + row.value + "\n";

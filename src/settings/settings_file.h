@@ -10,6 +10,7 @@
 
 #include "common/host.h"
 #include "common/text_file.h"
+#include "common/view_types.h"
 #include "settings/settings_table.h"
 
 namespace tavrin {
@@ -19,12 +20,19 @@ inline constexpr std::string_view kSettingsFileFilter = "Text Files (*.txt)|*.tx
 inline constexpr std::string_view kSettingsFileExtension = "txt";
 inline constexpr std::string_view kSaveSettingsTitle = "Save Settings To File";
 inline constexpr std::string_view kSaveAmendedTitle = "Save Amended Settings Data";
+inline constexpr std::string_view kLoadSettingsTitle = "Load Settings From File";
 inline constexpr std::string_view kSettingsFileNote =
     "Click Apply to pass ticked commands onto game server";
 inline constexpr std::string_view kSettingsFolderName = "Settings";
+// The light green of the Settings File Data dialog's rows.
+inline constexpr Rgb kSettingsFileRowColour{150, 200, 150};
 inline constexpr std::string_view kSettingsSavedStatus = "Settings Saved";
 // Settings files hold the server's passwords.
 inline constexpr FileAccess kSettingsFileAccess = FileAccess::OwnerOnly;
+
+// The file dialogs of settings files: text files, "txt" given to a name typed
+// without an extension, opening at `start`.
+FileQuestion SettingsFileQuestion(std::string_view title, std::string start);
 
 // Prepares entries 0 to 27 for a settings file, changing them in place: a
 // number with a "/" keeps what follows its first "/", and an empty server

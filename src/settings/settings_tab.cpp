@@ -168,8 +168,11 @@ bool CSettings::Save() {
     if (m_locked) return false;
     std::string text = PrepareSettingsFileText(
         std::span<std::string, kServerSettingsCount>(m_values.data(), kServerSettingsCount));
-    std::optional<std::string> path = m_dialogs.AskSaveFileName(SettingsFolder() + kPathSeparator);
+    MakeDirectory(SettingsFolder());
+    std::optional<std::string> path = m_dialogs.AskSaveFileName(
+        SettingsFileQuestion(kSaveSettingsTitle, SettingsFolder() + kPathSeparator));
     if (!path) return false;
+    *path = WithDefaultExtension(*path, kSettingsFileExtension);
     std::string failure;
     if (!WriteTextFile(*path, text, WriteMode::Replace, &failure, kSettingsFileAccess)) {
         m_dialogs.ShowMessage("Settings not saved. " + failure);
@@ -180,7 +183,9 @@ bool CSettings::Save() {
 
 std::optional<std::string> CSettings::AskSettingsFileToLoad() {
     if (m_locked) return std::nullopt;
-    return m_dialogs.AskOpenFileName(SettingsFolder() + kPathSeparator);
+    MakeDirectory(SettingsFolder());
+    return m_dialogs.AskOpenFileName(
+        SettingsFileQuestion(kLoadSettingsTitle, SettingsFolder() + kPathSeparator));
 }
 
 SettingsBulkSend CSettings::ApplySettingsFile(std::string_view applied) {

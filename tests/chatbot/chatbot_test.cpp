@@ -381,6 +381,9 @@ TEST_F(ScanChatlogTest, ReplaysALogWithoutSanctioningOrLogging) {
     bot.ScanChatlog();
     EXPECT_FALSE(bot.IsOn());
     EXPECT_EQ(dialogs.fileSuggestions, std::vector<std::string>{dir.Path()});
+    const FileQuestion chatlogs{"Scan Chatlog", dir.Path(), "Text Files (chatlog.txt)|chatlog.txt",
+                                "txt"};
+    EXPECT_EQ(dialogs.fileQuestions, std::vector<FileQuestion>{chatlogs});
     EXPECT_TRUE(chatLog.blocks.empty());
     // The first line meets an empty buffer and is not matched; the last has no line end.
     EXPECT_EQ(Images(), (std::vector<int>{kImageCaught, kImageCaught, kImageCaught, kImageShown}));

@@ -441,6 +441,24 @@ TEST_F(SessionFixture, SanctionsPassOnTheClockTickIsPaced) {
     EXPECT_EQ(host.Commands().back(), "player punt 3");
 }
 
+TEST_F(SessionFixture, ClockKeepsTimeWhileABoxHoldsEventsAndThePassWaits) {
+    LogIn();
+    models.chatBot = true;
+    models.sanctions = {{"player punt 3", 0, PacedCommand::Route::Direct}};
+    session.OnAutoRefreshToggled(false);
+    session.HoldEvents();
+    for (const char* shown : {"09:05:03", "09:05:04"}) {
+        host.Advance(1000);
+        session.OnTimer(TimerId::Clock);
+        EXPECT_EQ(F(Field::Clock), shown);
+    }
+    EXPECT_TRUE(host.Commands().empty()) << "the sanctions pass waits for the answer";
+    session.ReleaseEvents();
+    ASSERT_FALSE(host.Commands().empty());
+    EXPECT_EQ(host.Commands().front(), "player punt 3");
+    EXPECT_EQ(F(Field::Clock), "09:05:04");
+}
+
 TEST_F(SessionFixture, BulkSendIgnoresRepliesUntilItsLastPauseAndPausesPolling) {
     LogIn();
     session.SubmitBulk({{"set a 1", 250, PacedCommand::Route::Request},
@@ -972,12 +990,12 @@ class BoxThatLetsEventsIn final : public UserDialogs {
   public:
     std::function<void()> whileOpen;
     void ShowMessage(const std::string&) override { Open(); }
-    bool AskYesNo(const std::string&) override {
+    bool AskYesNo(const std::string&, DefaultAnswer) override {
         Open();
         return true;
     }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
+    std::optional<std::string> AskOpenFileName(const FileQuestion&) override { return {}; }
+    std::optional<std::string> AskSaveFileName(const FileQuestion&) override { return {}; }
 
   private:
     void Open() {
@@ -1016,7 +1034,7 @@ TEST_F(SessionFixture, AReplyArrivingWhileABoxIsOpenWaitsForTheEventThatAsked) {
         s.OnRatFrameReceived("Name Deaths PING");
         EXPECT_NE(s.FieldText(Field::RatResponse), "Player List Updated");
     };
-    EXPECT_TRUE(gate.AskYesNo("Punt Bob?"));
+    EXPECT_TRUE(gate.AskYesNo("Punt Bob?", DefaultAnswer::No));
     EXPECT_EQ(s.FieldText(Field::RatResponse), "Player List Updated");
 }
 

@@ -80,9 +80,38 @@ TEST_F(AdminActionsTest, MenuLineBecomesCommandsInOrder) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(AdminActionsTest, ConfirmationNamesActionMessagePlayerAndId) {
+TEST_F(AdminActionsTest, ConfirmationSaysWhatYesDoesAndOnlyWarnDefaultsToYes) {
+    struct Case {
+        std::string line;
+        std::string sentence;
+        DefaultAnswer answer;
+    };
+    const Case cases[] = {
+        {"Punt\\KICKED FOR TEAM-KILLING",
+         "Punt Bob (id 7) with the message: KICKED FOR TEAM-KILLING?", DefaultAnswer::No},
+        {"BAN\\CHEAT", "Ban Bob (id 7) with the message: CHEAT?", DefaultAnswer::No},
+        {"Kill\\X", "Kill Bob (id 7) with the message: X?", DefaultAnswer::No},
+        {"Swap\\EVEN", "Swap Bob (id 7) to the other team with the message: EVEN?",
+         DefaultAnswer::No},
+        {"Zero\\PAD", "Zero the score of Bob (id 7) with the message: PAD?", DefaultAnswer::No},
+        {"Mute\\QUIET", "Mute Bob (id 7) with the message: QUIET?", DefaultAnswer::No},
+        {"Warn\\NO SPAM", "Warn Bob (id 7) with the message: NO SPAM?", DefaultAnswer::Yes},
+    };
+    for (const auto& c : cases) {
+        dialogs.questions.clear();
+        dialogs.questionDefaults.clear();
+        Choose(1, c.line);
+        ASSERT_EQ(dialogs.questions.size(), 1u) << c.line;
+        EXPECT_EQ(dialogs.questions[0].substr(0, dialogs.questions[0].find('\n')), c.sentence);
+        EXPECT_EQ(dialogs.questionDefaults, std::vector<DefaultAnswer>{c.answer}) << c.line;
+    }
+
+    // The sentence stands above the four lines of action, message, name and id.
+    dialogs.questions.clear();
     Choose(1, "Punt\\KICKED FOR TEAM-KILLING");
-    EXPECT_EQ(dialogs.questions, Texts{" punt \n > KICKED FOR TEAM-KILLING\nBob \n7 "});
+    EXPECT_EQ(dialogs.questions,
+              Texts{"Punt Bob (id 7) with the message: KICKED FOR TEAM-KILLING?\n\n"
+                    " punt \n > KICKED FOR TEAM-KILLING\nBob \n7 "});
 
     dialogs.yesNoAnswers = {false};
     commands.commands.clear();

@@ -229,8 +229,10 @@ TEST(AdminMenuEditor, RowButtons) {
         {"click off the rows", {click(1), click(-1)}, "Warn:a,Punt:b,Ban:c", -1, {}},
         {"right click keeps colours", {click(0), right(2)}, "Warn:a,Punt:b,Ban:c", 2, {0}},
         {"above", {click(1), above}, "Warn:a,Punt:,Punt:b,Ban:c", 1, {}},
-        {"below", {click(1), below}, "Warn:a,Punt:b,Ban:,Ban:c", 2, {1}},
-        {"below the last row", {click(2), below}, "Warn:a,Punt:b,Ban:c,:", 3, {2}},
+        // The old row does not keep the selected colour: only the new row
+        // looks selected, as after Above.
+        {"below", {click(1), below}, "Warn:a,Punt:b,Ban:,Ban:c", 2, {}},
+        {"below the last row", {click(2), below}, "Warn:a,Punt:b,Ban:c,:", 3, {}},
         {"above with no selection", {above}, "Warn:,Warn:a,Punt:b,Ban:c", 0, {}},
         {"below with no selection", {below}, "Warn:,Warn:a,Punt:b,Ban:c", 0, {}},
         {"delete", {click(1), del}, "Warn:a,Ban:c", 1, {1}},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -155,6 +156,56 @@ TEST(SettingsSave, NamesAndPasswordsKeepTheirSlashAndStayPrivate) {
     auto perms = std::filesystem::status(path).permissions();
     EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
               std::filesystem::perms::none);
+}
+
+TEST(SettingsFileDialogs, TitledTextFilesInTheSettingsFolderWithTheirExtension) {
+    TabFixture f;
+    f.Unlock();
+    const std::string folder = f.tab.SettingsFolder();
+    const std::string typed = f.dir.File("Settings/typed");
+    CSettingsFile file(f.dir.File("Settings/in.txt"), "set gameTime 60\n");
+    struct Case {
+        const char* what;
+        std::function<bool()> ask;
+        std::string title;
+        std::string start;
+        std::string written;  // the file written for the answer `typed`, or none
+    };
+    const Case cases[] = {
+        {"Save", [&] { return f.tab.Save(); }, "Save Settings To File", folder + "/",
+         typed + ".txt"},
+        {"Load", [&] { return f.tab.AskSettingsFileToLoad().has_value(); },
+         "Load Settings From File", folder + "/", ""},
+        {"Save As", [&] { return file.SaveAs(f.dialogs); }, "Save Amended Settings Data",
+         f.dir.File("Settings/in.txt"), typed + ".txt"},
+    };
+    for (const auto& c : cases) {
+        f.dialogs.fileQuestions.clear();
+        f.dialogs.fileAnswers = {typed};
+        EXPECT_TRUE(c.ask()) << c.what;
+        ASSERT_EQ(f.dialogs.fileQuestions.size(), 1u) << c.what;
+        EXPECT_EQ(f.dialogs.fileQuestions[0],
+                  (FileQuestion{c.title, c.start, "Text Files (*.txt)|*.txt", "txt"}))
+            << c.what;
+        if (c.written.empty()) continue;
+        EXPECT_TRUE(std::filesystem::exists(c.written)) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(typed)) << c.what;
+    }
+    // The tab's own dialogs make the folder they open in.
+    f.dialogs.fileAnswers.clear();
+    std::filesystem::remove_all(folder);
+    EXPECT_FALSE(f.tab.AskSettingsFileToLoad());
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+TEST(WithDefaultExtension, OnlyANameWithoutAnExtensionGetsOne) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/a/x", "/a/x.txt"},     {"/a/x.txt", "/a/x.txt"}, {"/a/x.cfg", "/a/x.cfg"},
+        {"/a.b/x", "/a.b/x.txt"}, {"x", "x.txt"},           {"/a/.hidden", "/a/.hidden.txt"},
+        {"/a/x.", "/a/x."},       {"/a/", "/a/"},
+    };
+    for (const auto& [typed, kept] : cases) EXPECT_EQ(WithDefaultExtension(typed, "txt"), kept);
+    EXPECT_EQ(WithDefaultExtension("/a/x", ""), "/a/x");
 }
 
 TEST(SettingsSave, CancelAndWriteFailure) {

@@ -29,28 +29,33 @@ class RecordingCommands final : public CommandSink {
 class ScriptedDialogs final : public UserDialogs {
   public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    bool AskYesNo(const std::string& text) override {
+    bool AskYesNo(const std::string& text, DefaultAnswer answer) override {
         questions.push_back(text);
+        questionDefaults.push_back(answer);
         if (yesNoAnswers.empty()) return defaultYes;
         bool a = yesNoAnswers.front();
         yesNoAnswers.pop_front();
         return a;
     }
-    std::optional<std::string> AskOpenFileName(const std::string& suggestion) override {
-        fileSuggestions.push_back(suggestion);
+    std::optional<std::string> AskOpenFileName(const FileQuestion& question) override {
+        fileSuggestions.push_back(question.start);
+        fileQuestions.push_back(question);
         return NextFile();
     }
-    std::optional<std::string> AskSaveFileName(const std::string& suggestion) override {
-        fileSuggestions.push_back(suggestion);
+    std::optional<std::string> AskSaveFileName(const FileQuestion& question) override {
+        fileSuggestions.push_back(question.start);
+        fileQuestions.push_back(question);
         return NextFile();
     }
 
     std::vector<std::string> messages;
     std::vector<std::string> questions;
+    std::vector<DefaultAnswer> questionDefaults;  // one for each of `questions`
     std::deque<bool> yesNoAnswers;
     bool defaultYes = true;
     std::deque<std::optional<std::string>> fileAnswers;
-    std::vector<std::string> fileSuggestions;
+    std::vector<std::string> fileSuggestions;  // where each file dialog opened
+    std::vector<FileQuestion> fileQuestions;
 
   private:
     std::optional<std::string> NextFile() {

@@ -15,9 +15,9 @@ class SilentDialogs final : public UserDialogs {
   public:
     explicit SilentDialogs(bool answer = false) : m_answer(answer) {}
     void ShowMessage(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return m_answer; }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
+    bool AskYesNo(const std::string&, DefaultAnswer) override { return m_answer; }
+    std::optional<std::string> AskOpenFileName(const FileQuestion&) override { return {}; }
+    std::optional<std::string> AskSaveFileName(const FileQuestion&) override { return {}; }
 
   private:
     bool m_answer;

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -23,6 +24,7 @@
 #include "chatbot/ui/caught_window.h"
 #include "chatbot/ui/chatbot_page.h"
 #include "common/clock.h"
+#include "item_view_checks.h"
 #include "page_screenshots.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
@@ -106,6 +108,8 @@ class ChatBotViewsTest : public QObject {
     void chatListKeepsItsPlaceUnlessAtTheTop();
     void ctrlFFindsAndCtrlCCopies();
     void bannedWordsDialogAddsAWordToTheFile();
+    void bannedWordsCellsEditOnOneClick();
+    void bannedWordsUntickedBoxesShowOnADarkPalette();
     void scanChatlogListsWithoutSanctioning();
     void aLargeChatlogIsReadInTheBackgroundAndCancelChangesNothing();
     // Only with TAVRIN_SCREENSHOT_DIR set.
@@ -314,6 +318,66 @@ void ChatBotViewsTest::bannedWordsDialogAddsAWordToTheFile() {
     const std::string file = ReadBytes(rig.dir.File("Configs/chatbot.cfg"));
     QVERIFY2(file.find("0\\rude\\NO BAD WORDS\\[3 PPts]\\0\\") != std::string::npos, file.c_str());
     QCOMPARE(rig.bot->Config().words.size(), size_t{3});
+}
+
+void ChatBotViewsTest::bannedWordsCellsEditOnOneClick() {
+    ChatBotRig rig;
+    ChatBotPage page(*rig.bot, rig.dialogs);
+    page.show();
+    QTest::mouseClick(Find<QPushButton>(page, "chatViewBannedWords"), Qt::LeftButton);
+    BannedWordsDialog* dialog = page.BannedWords();
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isVisible());
+    struct Case {
+        const char* list;
+        int row;
+        int column;
+        bool editable;
+    };
+    const Case cases[] = {
+        {"bannedWordsList", 1, 1, true},  {"bannedWordsList", 0, 1, true},
+        {"bannedWordsList", 1, 2, false}, {"warningsList", 1, 1, true},
+        {"warningsList", 0, 1, true},
+    };
+    for (const Case& c : cases) {
+        auto* table = Find<QTableWidget>(*dialog, c.list);
+        const QString what =
+            QStringLiteral("%1 %2,%3").arg(QLatin1String(c.list)).arg(c.row).arg(c.column);
+        QLineEdit* editor = EditorAfterOneClick(table, table->model()->index(c.row, c.column));
+        QVERIFY2((editor != nullptr) == c.editable, qPrintable(what));
+        if (!editor) continue;
+        // Typing goes into the cell the click chose, not to a row found by its text.
+        const QString typed = QStringLiteral("typed %1").arg(c.row);
+        editor->selectAll();
+        QTest::keyClicks(editor, typed);
+        const QPointer<QLineEdit> open(editor);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(open.isNull() || !open->isVisible());
+        QTRY_COMPARE(table->item(c.row, c.column)->text(), typed);
+        // The lists are drawn again after an edit; the next click comes after that.
+        QCoreApplication::processEvents();
+        QCOMPARE(table->currentRow(), c.row);
+    }
+}
+
+void ChatBotViewsTest::bannedWordsUntickedBoxesShowOnADarkPalette() {
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    ChatBotRig rig;
+    ChatBotPage page(*rig.bot, rig.dialogs);
+    page.show();
+    QTest::mouseClick(Find<QPushButton>(page, "chatViewBannedWords"), Qt::LeftButton);
+    BannedWordsDialog* dialog = page.BannedWords();
+    QVERIFY(dialog);
+    dialog->setPalette(DarkPagePalette());
+    QTRY_VERIFY(dialog->isVisible());
+    // Row 1 of each list is unticked.
+    for (const char* list : {"bannedWordsList", "warningsList"}) {
+        auto* table = Find<QTableWidget>(*dialog, list);
+        QCOMPARE(table->item(1, 0)->checkState(), Qt::Unchecked);
+        const int contrast = TickContrast(table, table->model()->index(1, 0));
+        QVERIFY2(contrast >= 80,
+                 qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(list)).arg(contrast)));
+    }
 }
 
 void ChatBotViewsTest::scanChatlogListsWithoutSanctioning() {

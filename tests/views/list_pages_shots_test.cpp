@@ -98,8 +98,8 @@ TEST(ListPagesPictures, SavedWhenAsked) {
         const PlayerRow& row = players.Rows()[0];
         const AdminAction punt = BuildAdminAction("Punt\\KICKED FOR TEAM-KILLING",
                                                   row.cells[kColumnId], row.cells[kColumnName]);
-        std::unique_ptr<QMessageBox> box(
-            WidgetDialogs::NewQuestionBox(FromWire(punt.confirmation), &page));
+        std::unique_ptr<QMessageBox> box(WidgetDialogs::NewQuestionBox(
+            FromWire(punt.confirmation), &page, punt.confirmationDefault));
         box->show();
         QCoreApplication::processEvents();
         save(box->grab(), QStringLiteral("players-confirm-") + variant);

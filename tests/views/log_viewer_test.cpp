@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QtTest>
 #include <filesystem>
@@ -71,7 +73,9 @@ class LogViewerTest : public QObject {
         QCOMPARE(text->toPlainText(),
                  QStringLiteral("[09:05:03] Program Started\n[09:05:03] Logged In"));
         QCOMPARE(h.events.pos(), QPoint(300, 300));
-        QCOMPARE(h.events.size(), QSize(500, 310));
+        QCOMPARE(h.events.size(), h.events.DefaultSize());
+        QVERIFY(h.events.width() >= LogViewer::kSize.width());
+        QCOMPARE(h.events.height(), LogViewer::kSize.height());
         QCOMPARE(text->font().pixelSize(), 14);
         // The viewer asks for a fixed-pitch font: Courier New where there is
         // one, else the desktop's own fixed font. Whether the host's font
@@ -83,6 +87,23 @@ class LogViewerTest : public QObject {
                  QFontDatabase::families().contains(courier)
                      ? courier
                      : QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    }
+
+    void separatorLinesAreNotWrappedAtTheDefaultSize() {
+        for (const std::string& separator :
+             {std::string(tavrin::kSeparatorEquals), std::string(tavrin::kSeparatorDashes)}) {
+            Harness h;
+            h.log.LogEvent(separator);
+            h.log.LogEvent("Program Started");
+            h.log.LogEvent(separator);
+            h.events.Review();
+            QVERIFY(QTest::qWaitForWindowExposed(&h.events));
+            QPlainTextEdit* text = TextOf(h.events);
+            for (QTextBlock b = text->document()->firstBlock(); b.isValid(); b = b.next()) {
+                if (!b.text().endsWith(QString::fromStdString(separator))) continue;
+                QCOMPARE(b.layout()->lineCount(), 1);
+            }
+        }
     }
 
     void aLineShowsUpAsItIsWrittenAndTheViewFollowsIt() {

@@ -6,10 +6,15 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QtTest>
@@ -332,20 +337,114 @@ class MainWindowTest : public QObject {
         QVERIFY(text->toPlainText().endsWith(QStringLiteral("a line while the viewer is open")));
     }
 
+    void everyPageShowsWholeAtTheDefaultSize() {
+        tavrin::MainWindow& window = Window();
+        const QSize size = window.DefaultSize();
+        // A 1366 x 768 screen, less a task bar and the window's title bar.
+        QVERIFY2(size.width() <= 1366 && size.height() <= 768 - 80,
+                 qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+        window.resize(size);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (int i = 0; i < Tabs()->count(); ++i) {
+            window.ShowTab(i);
+            QWidget* page = Tabs()->widget(i);
+            QCoreApplication::processEvents();
+            const QString name = page->objectName();
+            // A page that could scroll does not need to.
+            QWidget* shown = page;
+            if (auto* scroll = qobject_cast<QScrollArea*>(page)) {
+                shown = scroll->viewport();
+                const QSize needed = scroll->widget()->minimumSizeHint();
+                QVERIFY2(needed.width() <= shown->width() && needed.height() <= shown->height(),
+                         qPrintable(name));
+                QVERIFY2(!scroll->verticalScrollBar()->isVisible(), qPrintable(name));
+                QVERIFY2(!scroll->horizontalScrollBar()->isVisible(), qPrintable(name));
+            }
+            // Every button and caption is whole and in view.
+            for (QWidget* w : page->findChildren<QWidget*>()) {
+                const bool button = qobject_cast<QPushButton*>(w) != nullptr;
+                const bool caption =
+                    qobject_cast<QLabel*>(w) != nullptr || qobject_cast<QCheckBox*>(w) != nullptr;
+                if ((!button && !caption) || !w->isVisible()) continue;
+                const QString what = name + QLatin1Char(' ') + w->objectName() + QLatin1Char(' ') +
+                                     (button ? static_cast<QPushButton*>(w)->text() : QString());
+                const int whole = button ? w->sizeHint().width() : w->minimumSizeHint().width();
+                QVERIFY2(w->width() >= whole, qPrintable(what));
+                const QRect at(w->mapTo(shown, QPoint(0, 0)), w->size());
+                QVERIFY2(shown->rect().contains(at), qPrintable(what));
+            }
+        }
+    }
+
+    void tabSkipsReadOnlyFields() {
+        QStringList stops;
+        for (auto* edit : Window().findChildren<QLineEdit*>())
+            if (edit->isReadOnly() && (edit->focusPolicy() & Qt::TabFocus))
+                stops << edit->objectName();
+        for (auto* edit : Window().findChildren<QPlainTextEdit*>())
+            if (edit->isReadOnly() && (edit->focusPolicy() & Qt::TabFocus) &&
+                edit->window() == &Window())
+                stops << edit->objectName();
+        QVERIFY2(stops.isEmpty(), qPrintable(stops.join(QLatin1Char(' '))));
+    }
+
     void dialogsTakeTheAnswersATestSets() {
+        const auto At = [](const char* start) { return tavrin::FileQuestion{"", start, "", ""}; };
         tavrin::WidgetDialogs dialogs(&Window());
         dialogs.AnswerNextYesNo(true);
         dialogs.AnswerNextYesNo(false);
         dialogs.AnswerNextFile(std::string("/tmp/settings.txt"));
-        QVERIFY(dialogs.AskYesNo("first?"));
-        QVERIFY(!dialogs.AskYesNo("second?"));
-        QCOMPARE(dialogs.AskOpenFileName("x.txt"), std::optional<std::string>("/tmp/settings.txt"));
+        QVERIFY(dialogs.AskYesNo("first?", tavrin::DefaultAnswer::Yes));
+        QVERIFY(!dialogs.AskYesNo("second?", tavrin::DefaultAnswer::No));
+        QCOMPARE(dialogs.AskOpenFileName(At("x.txt")),
+                 std::optional<std::string>("/tmp/settings.txt"));
         dialogs.SetScripted(true);
         dialogs.ShowMessage("a message");
-        QVERIFY(!dialogs.AskYesNo("third?"));
-        QCOMPARE(dialogs.AskSaveFileName("y.txt"), std::optional<std::string>());
+        QVERIFY(!dialogs.AskYesNo("third?", tavrin::DefaultAnswer::Yes));
+        QCOMPARE(dialogs.AskSaveFileName(At("y.txt")), std::optional<std::string>());
         QCOMPARE(dialogs.Asked(), (std::vector<std::string>{"first?", "second?", "x.txt",
                                                             "a message", "third?", "y.txt"}));
+    }
+
+    void questionBoxesAndFileDialogsShowWhatTheyAreAsked() {
+        using tavrin::DefaultAnswer;
+        using tavrin::WidgetDialogs;
+        for (const auto answer : {DefaultAnswer::Yes, DefaultAnswer::No}) {
+            std::unique_ptr<QMessageBox> box(
+                WidgetDialogs::NewQuestionBox(QStringLiteral("Punt?"), &Window(), answer));
+            QCOMPARE(
+                box->defaultButton(),
+                box->button(answer == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No));
+            QCOMPARE(box->escapeButton(), box->button(QMessageBox::No));
+        }
+
+        const std::pair<std::string, QStringList> filters[] = {
+            {"Text Files (*.txt)|*.txt", {QStringLiteral("Text Files (*.txt)")}},
+            {"Text Files (chatlog.txt)|chatlog.txt", {QStringLiteral("Text Files (chatlog.txt)")}},
+            {"Logs|*.txt;*.log|All|*",
+             {QStringLiteral("Logs (*.txt *.log)"), QStringLiteral("All (*)")}},
+            {"", {}},
+        };
+        for (const auto& [filter, shown] : filters)
+            QCOMPARE(WidgetDialogs::NameFilters(filter), shown);
+
+        const std::string folder = m_dir->Path() + "Settings/";
+        QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
+        for (const bool save : {true, false}) {
+            const tavrin::FileQuestion question{"Save Settings To File", folder,
+                                                "Text Files (*.txt)|*.txt", "txt"};
+            std::unique_ptr<QFileDialog> dialog(
+                WidgetDialogs::NewFileDialog(question, save, &Window()));
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Save Settings To File"));
+            QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("Text Files (*.txt)")});
+            QCOMPARE(dialog->defaultSuffix(), QStringLiteral("txt"));
+            QCOMPARE(QDir(dialog->directory()).canonicalPath(),
+                     QDir(QString::fromStdString(folder)).canonicalPath());
+            QCOMPARE(dialog->acceptMode(),
+                     save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+            QCOMPARE(dialog->fileMode(), save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        }
     }
 
     void aRealQuestionBoxAnswersWithTheButtonClicked() {
@@ -363,7 +462,7 @@ class MainWindowTest : public QObject {
                 QTest::mouseClick(box->button(answer), Qt::LeftButton);
             });
             closer.start(10);
-            const bool yes = dialogs.AskYesNo("Punt \x96 now?");
+            const bool yes = dialogs.AskYesNo("Punt \x96 now?", tavrin::DefaultAnswer::Yes);
             QVERIFY(clicked);
             QCOMPARE(yes, answer == QMessageBox::Yes);
         }

@@ -205,8 +205,10 @@ TEST_F(PlayersFixture, PuntFromThePopupSendsThePuntAndItsChatLine) {
     EXPECT_EQ(chooser.submenuItems.size(), 11);
     const std::string id = std::to_string(target.id);
     ASSERT_EQ(dialogs.questions.size(), 1u);
-    EXPECT_EQ(dialogs.questions[0],
-              " punt \n > KICKED FOR TEAM-KILLING\n" + target.name + " \n" + id + " ");
+    EXPECT_EQ(dialogs.questions[0], "Punt " + target.name + " (id " + id +
+                                        ") with the message: KICKED FOR TEAM-KILLING?\n\n"
+                                        " punt \n > KICKED FOR TEAM-KILLING\n" +
+                                        target.name + " \n" + id + " ");
     EXPECT_EQ(commands.Texts(), (std::vector<std::string>{
                                     "player punt " + id + " ",
                                     "chat send " + target.name + "  > KICKED FOR TEAM-KILLING"}));

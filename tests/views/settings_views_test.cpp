@@ -20,6 +20,7 @@
 
 #include "app/console.h"
 #include "app/ui/console_signals.h"
+#include "item_view_checks.h"
 #include "link/qt/session_host.h"
 #include "page_screenshots.h"
 #include "settings/settings_fixtures.h"
@@ -128,6 +129,7 @@ class SettingsViewsTest : public QObject {
     void tickSliderTextAndTimeOfDaySendTheirCommands();
     void weaponsSendEachStateAndFilterByName();
     void saveChangeLoadAndApplySendsTheBulkWithItsProgress();
+    void settingsFileValuesEditOnOneClickAndItsGreenSuitsThePalette();
     // Only with TAVRIN_SCREENSHOT_DIR set.
     void screenshots();
 #ifdef TAVRIN_SIM_PATH
@@ -265,6 +267,14 @@ void SettingsViewsTest::weaponsSendEachStateAndFilterByName() {
     QVERIFY(!list->isRowHidden(2));
     click(2, 2);
     QCOMPARE(f.commands.Texts().back(), std::string("weapon set 14 ARMORY"));
+
+    // On a dark palette the light green is toned down under light text.
+    QCOMPARE(list->item(0, 0)->background().color(), QColor(150, 200, 150));
+    page.setPalette(DarkPagePalette());
+    const QColor ground = list->item(0, 0)->background().color();
+    const QColor text = list->item(0, 0)->foreground().color();
+    QVERIFY2(qGray(text.rgb()) - qGray(ground.rgb()) >= 120, qPrintable(ground.name()));
+    QVERIFY2(ground.green() > ground.red(), qPrintable(ground.name()));
 }
 
 void SettingsViewsTest::saveChangeLoadAndApplySendsTheBulkWithItsProgress() {
@@ -319,6 +329,37 @@ void SettingsViewsTest::saveChangeLoadAndApplySendsTheBulkWithItsProgress() {
     QCOMPARE(sent.size(), size_t{kServerSettingsCount});
     QCOMPARE(sent[15], std::string("set friendlyFire 1"));
     QCOMPARE(sent[24], std::string("set serverName MyServer"));
+}
+
+void SettingsViewsTest::settingsFileValuesEditOnOneClickAndItsGreenSuitsThePalette() {
+    ScriptedDialogs dialogs;
+    SettingsFileDialog dialog(CSettingsFile("in.txt", "set gameTime 60\n##set tracers 1\n"),
+                              dialogs);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* rows = Find<QTableWidget>(dialog, QStringLiteral("settingsFileRows"));
+
+    QVERIFY(!EditorAfterOneClick(rows, rows->model()->index(0, 0)));  // Command is not edited
+    QLineEdit* editor = EditorAfterOneClick(rows, rows->model()->index(0, 1));
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("90"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(dialog.File().Rows()[0].value, std::string("90"));
+    QCOMPARE(rows->currentRow(), 0);
+
+    // A row the selection is not on, at the right of its Value cell.
+    auto ground = [&] {
+        QCoreApplication::processEvents();
+        const QRect cell = rows->visualItemRect(rows->item(1, 1));
+        return rows->viewport()->grab(cell).toImage().pixelColor(cell.width() - 4, 3);
+    };
+    QCOMPARE(ground(), QColor(150, 200, 150));
+    dialog.setPalette(DarkPagePalette());
+    const QColor dark = ground();
+    const int text = qGray(DarkPagePalette().color(QPalette::Text).rgb());
+    QVERIFY2(text - qGray(dark.rgb()) >= 120, qPrintable(dark.name()));
+    QVERIFY2(dark.green() > dark.red() && dark.green() > dark.blue(), qPrintable(dark.name()));
 }
 
 void SettingsViewsTest::screenshots() {

@@ -56,12 +56,13 @@ void PrintLine(const std::string& text) {
 class HeadlessDialogs final : public UserDialogs {
   public:
     void ShowMessage(const std::string& text) override { PrintLine("Message: " + text); }
-    bool AskYesNo(const std::string& text) override {
-        PrintLine("Question: " + text + " (Yes)");
-        return true;
+    bool AskYesNo(const std::string& text, DefaultAnswer answer) override {
+        const bool yes = answer == DefaultAnswer::Yes;
+        PrintLine("Question: " + text + (yes ? " (Yes)" : " (No)"));
+        return yes;
     }
-    std::optional<std::string> AskOpenFileName(const std::string&) override { return {}; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return {}; }
+    std::optional<std::string> AskOpenFileName(const FileQuestion&) override { return {}; }
+    std::optional<std::string> AskSaveFileName(const FileQuestion&) override { return {}; }
 };
 
 struct Options {

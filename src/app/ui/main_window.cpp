@@ -327,7 +327,9 @@ void MainWindow::BuildMenus() {
 }
 
 QSize MainWindow::DefaultSize() const {
-    return sizeHint().expandedTo(QSize(920, 640));
+    // Every page shows whole at this size, and the window with its frame
+    // still fits a 1366 x 768 screen above a task bar.
+    return sizeHint().expandedTo(QSize(1180, 680));
 }
 
 void MainWindow::ShowTab(int index) {

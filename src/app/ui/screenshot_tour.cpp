@@ -22,7 +22,9 @@
 #include "chatbot/ui/chatbot_page.h"
 #include "common/ui/log_viewer.h"
 #include "common/ui/server_details_dialog.h"
+#include "common/ui/text_codec.h"
 #include "manager/ui/admins_page.h"
+#include "players/admin_actions.h"
 #include "players/ui/admin_menu_dialog.h"
 #include "players/ui/players_page.h"
 #include "settings/ui/settings_file_dialog.h"
@@ -252,8 +254,9 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
         return static_cast<QWidget*>(window.findChild<ChatBotPage*>()->Caught());
     });
     windowSteps(QStringLiteral("question"), [&window] {
-        QMessageBox* box = WidgetDialogs::NewQuestionBox(
-            QStringLiteral("Punt player Sgt.Rock from the game?"), &window);
+        const AdminAction punt = BuildAdminAction("Punt\\KICKED FOR TEAM-KILLING", "4", "Sgt.Rock");
+        QMessageBox* box = WidgetDialogs::NewQuestionBox(FromWire(punt.confirmation), &window,
+                                                         punt.confirmationDefault);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->show();
         return static_cast<QWidget*>(box);

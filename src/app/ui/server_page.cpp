@@ -50,6 +50,8 @@ QLineEdit* NewField(const char* objectName, QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QString::fromLatin1(objectName));
     field->setReadOnly(true);
+    // Shown, and selectable with the mouse, but no stop for the Tab key.
+    field->setFocusPolicy(Qt::ClickFocus);
     return field;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <memory>
 
@@ -21,14 +22,54 @@ QMessageBox* WidgetDialogs::NewMessageBox(const QString& text, QWidget* parent) 
     return box;
 }
 
-QMessageBox* WidgetDialogs::NewQuestionBox(const QString& text, QWidget* parent) {
+QMessageBox* WidgetDialogs::NewQuestionBox(const QString& text, QWidget* parent,
+                                           DefaultAnswer answer) {
     auto* box = new QMessageBox(QMessageBox::Question, Caption(), text,
                                 QMessageBox::Yes | QMessageBox::No, parent);
     box->setObjectName(QStringLiteral("questionBox"));
     box->setTextFormat(Qt::PlainText);
-    // Yes is the default answer, as the console without a window takes it.
-    box->setDefaultButton(QMessageBox::Yes);
+    // The question's own default, as the console without a window takes it.
+    box->setDefaultButton(answer == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
     return box;
+}
+
+QStringList WidgetDialogs::NameFilters(const std::string& filter) {
+    // "Text Files (*.txt)|*.txt|Chat Logs|chatlog.txt": pairs of a description
+    // and its patterns; a description that does not show its patterns gets them.
+    const QStringList parts = QString::fromLatin1(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        const QString patterns = parts[i + 1].split(QLatin1Char(';')).join(QLatin1Char(' '));
+        filters << (description.contains(QLatin1Char('('))
+                        ? description
+                        : description + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return filters;
+}
+
+QFileDialog* WidgetDialogs::NewFileDialog(const FileQuestion& question, bool save,
+                                          QWidget* parent) {
+    const QString title = question.title.empty() ? Caption() : FromWire(question.title);
+    auto* dialog = new QFileDialog(parent, title);
+    dialog->setObjectName(QStringLiteral("fileDialog"));
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // A path is a file system name, not a text of the game.
+    const QString start = QFile::decodeName(QByteArray::fromStdString(question.start));
+    const QFileInfo info(start);
+    if (start.endsWith(QLatin1Char('/')) || info.isDir()) {
+        dialog->setDirectory(start);
+    } else {
+        dialog->setDirectory(info.absolutePath());
+        dialog->selectFile(info.fileName());
+    }
+    const QStringList filters = NameFilters(question.filter);
+    if (!filters.isEmpty()) dialog->setNameFilters(filters);
+    if (!question.extension.empty())
+        dialog->setDefaultSuffix(QString::fromLatin1(question.extension));
+    return dialog;
 }
 
 void WidgetDialogs::ShowMessage(const std::string& text) {
@@ -38,7 +79,7 @@ void WidgetDialogs::ShowMessage(const std::string& text) {
     box->exec();
 }
 
-bool WidgetDialogs::AskYesNo(const std::string& text) {
+bool WidgetDialogs::AskYesNo(const std::string& text, DefaultAnswer answer) {
     m_asked.push_back(text);
     if (!m_yesNo.empty()) {
         const bool yes = m_yesNo.front();
@@ -46,33 +87,30 @@ bool WidgetDialogs::AskYesNo(const std::string& text) {
         return yes;
     }
     if (m_scripted) return false;
-    std::unique_ptr<QMessageBox> box(NewQuestionBox(FromWire(text), m_parent));
+    std::unique_ptr<QMessageBox> box(NewQuestionBox(FromWire(text), m_parent, answer));
     return box->exec() == QMessageBox::Yes;
 }
 
-std::optional<std::string> WidgetDialogs::AskOpenFileName(const std::string& suggestion) {
-    return AskFileName(suggestion, false);
+std::optional<std::string> WidgetDialogs::AskOpenFileName(const FileQuestion& question) {
+    return AskFileName(question, false);
 }
 
-std::optional<std::string> WidgetDialogs::AskSaveFileName(const std::string& suggestion) {
-    return AskFileName(suggestion, true);
+std::optional<std::string> WidgetDialogs::AskSaveFileName(const FileQuestion& question) {
+    return AskFileName(question, true);
 }
 
-std::optional<std::string> WidgetDialogs::AskFileName(const std::string& suggestion, bool save) {
-    m_asked.push_back(suggestion);
+std::optional<std::string> WidgetDialogs::AskFileName(const FileQuestion& question, bool save) {
+    m_asked.push_back(question.start);
     if (!m_files.empty()) {
         auto answer = std::move(m_files.front());
         m_files.pop_front();
         return answer;
     }
     if (m_scripted) return std::nullopt;
-    // A path is a file system name, not a text of the game: it goes both
-    // ways in the file system's own encoding.
-    const QString start = QFile::decodeName(QByteArray::fromStdString(suggestion));
-    const QString chosen = save ? QFileDialog::getSaveFileName(m_parent, Caption(), start)
-                                : QFileDialog::getOpenFileName(m_parent, Caption(), start);
-    if (chosen.isEmpty()) return std::nullopt;
-    return QFile::encodeName(chosen).toStdString();
+    std::unique_ptr<QFileDialog> dialog(NewFileDialog(question, save, m_parent));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(dialog->selectedFiles().constFirst()).toStdString();
 }
 
 }  // namespace tavrin

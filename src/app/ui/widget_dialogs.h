@@ -9,6 +9,7 @@
 
 #include "common/host.h"
 
+class QFileDialog;
 class QMessageBox;
 
 namespace tavrin {
@@ -32,25 +33,32 @@ class WidgetDialogs final : public UserDialogs {
     void SetParent(QWidget* parent) { m_parent = parent; }
 
     void ShowMessage(const std::string& text) override;
-    bool AskYesNo(const std::string& text) override;
-    std::optional<std::string> AskOpenFileName(const std::string& suggestion) override;
-    std::optional<std::string> AskSaveFileName(const std::string& suggestion) override;
+    bool AskYesNo(const std::string& text, DefaultAnswer answer) override;
+    std::optional<std::string> AskOpenFileName(const FileQuestion& question) override;
+    std::optional<std::string> AskSaveFileName(const FileQuestion& question) override;
 
     // Test hook.
     void AnswerNextYesNo(bool yes) { m_yesNo.push_back(yes); }
     void AnswerNextFile(std::optional<std::string> path) { m_files.push_back(std::move(path)); }
     void SetScripted(bool on) { m_scripted = on; }
-    // Every message and question put to the person, in order, as asked.
+    // Every message and question put to the person, in order, as asked (for
+    // a file dialog, where it opens).
     const std::vector<std::string>& Asked() const { return m_asked; }
 
     // The caption of every box.
     static QString Caption();
     // The boxes, as they are shown (decoded texts, shown as plain text).
     static QMessageBox* NewMessageBox(const QString& text, QWidget* parent);
-    static QMessageBox* NewQuestionBox(const QString& text, QWidget* parent);
+    // Enter answers `answer`; Escape always answers No.
+    static QMessageBox* NewQuestionBox(const QString& text, QWidget* parent,
+                                       DefaultAnswer answer = DefaultAnswer::Yes);
+    // The file dialog of a question, as it is shown.
+    static QFileDialog* NewFileDialog(const FileQuestion& question, bool save, QWidget* parent);
+    // The dialog's name filters for a filter of description and pattern pairs.
+    static QStringList NameFilters(const std::string& filter);
 
   private:
-    std::optional<std::string> AskFileName(const std::string& suggestion, bool save);
+    std::optional<std::string> AskFileName(const FileQuestion& question, bool save);
 
     QPointer<QWidget> m_parent;
     bool m_scripted = false;

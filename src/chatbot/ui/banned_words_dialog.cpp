@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "common/ui/item_views.h"
 #include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 
@@ -61,8 +62,8 @@ BannedWordsDialog::BannedWordsDialog(CBannedWords model, UserDialogs& dialogs, Q
                                                       QHeaderView::Stretch);
     m_words->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_words->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_words->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked |
-                             QAbstractItemView::EditKeyPressed);
+    EditOnClick(m_words);
+    m_words->setItemDelegateForColumn(CBannedWords::kTickColumn, new TickBoxDelegate(m_words));
     m_words->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_words, &QTableWidget::itemChanged, this, &BannedWordsDialog::handleWordChanged);
     connect(m_words, &QTableWidget::cellClicked, this,
@@ -80,9 +81,8 @@ BannedWordsDialog::BannedWordsDialog(CBannedWords model, UserDialogs& dialogs, Q
     m_warnings->horizontalHeader()->setStretchLastSection(true);
     m_warnings->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_warnings->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_warnings->setEditTriggers(QAbstractItemView::SelectedClicked |
-                                QAbstractItemView::DoubleClicked |
-                                QAbstractItemView::EditKeyPressed);
+    EditOnClick(m_warnings);
+    m_warnings->setItemDelegateForColumn(0, new TickBoxDelegate(m_warnings));
     connect(m_warnings, &QTableWidget::itemChanged, this, &BannedWordsDialog::handleWarningChanged);
     connect(m_warnings, &QTableWidget::cellClicked, this,
             [this](int row, int) { m_model.ClickWarningRow(row); });

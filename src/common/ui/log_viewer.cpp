@@ -5,8 +5,11 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "common/log_pages.h"
 #include "common/ui/log_pager.h"
@@ -77,7 +80,18 @@ LogViewer::LogViewer(EventLog& log, Kind kind, RunningSince runningSince, QWidge
     layout->addWidget(m_text);
 
     move(kPlacement);
-    resize(kSize);
+    resize(DefaultSize());
+}
+
+QSize LogViewer::DefaultSize() const {
+    const QString separator = QStringLiteral("[00:00:00] ") + FromWire(kSeparatorEquals);
+    const int line = m_text->fontMetrics().horizontalAdvance(separator);
+    // The view wraps at its viewport less the document's margins; the
+    // cursor and the frame take a few pixels more.
+    const int margins = 2 * static_cast<int>(std::ceil(m_text->document()->documentMargin())) +
+                        2 * m_text->frameWidth() + m_text->cursorWidth() + 2;
+    const int width = line + margins + m_text->verticalScrollBar()->sizeHint().width();
+    return QSize(std::max(kSize.width(), width), kSize.height());
 }
 
 void LogViewer::Review() {
@@ -92,7 +106,7 @@ void LogViewer::Review() {
         m_text->setPlainText(WithoutLastLineEnd(FromWire(shown.text)));
     }
     move(kPlacement);
-    resize(kSize);
+    resize(DefaultSize());
     show();
     raise();
     activateWindow();

@@ -42,15 +42,18 @@ class LogViewer final : public QWidget {
 
     Kind GetKind() const { return m_kind; }
 
-    // Where a review places the window, and how large it makes it.
+    // Where a review places the window, and how large it makes it at least.
     static constexpr QPoint kPlacement{300, 300};
     static constexpr QSize kSize{500, 310};
+    // kSize, widened where the viewer's font needs it so that a separator
+    // line of the log ("[HH:MM:SS] " and 49 "=") is never wrapped.
+    QSize DefaultSize() const;
 
   public slots:
     // The review buttons: today's log, reloaded whole, placed at kPlacement
-    // in kSize, shown on top and scrolled to its end. A log larger than a
-    // page is read on a thread of its own: its end shows first, earlier
-    // pages as the view is scrolled to its top (LogPager).
+    // in DefaultSize(), shown on top and scrolled to its end. A log larger
+    // than a page is read on a thread of its own: its end shows first,
+    // earlier pages as the view is scrolled to its top (LogPager).
     void Review();
     // A line (with or without its line end) or a block of lines just written
     // to this viewer's log. Ignored while the viewer is hidden: the next

@@ -121,12 +121,14 @@ class AdminMenuDialog::LaterMessages final : public UserDialogs {
         QMetaObject::invokeMethod(
             m_context, [outer, text] { outer->ShowMessage(text); }, Qt::QueuedConnection);
     }
-    bool AskYesNo(const std::string& text) override { return m_outer.AskYesNo(text); }
-    std::optional<std::string> AskOpenFileName(const std::string& suggestion) override {
-        return m_outer.AskOpenFileName(suggestion);
+    bool AskYesNo(const std::string& text, DefaultAnswer answer) override {
+        return m_outer.AskYesNo(text, answer);
     }
-    std::optional<std::string> AskSaveFileName(const std::string& suggestion) override {
-        return m_outer.AskSaveFileName(suggestion);
+    std::optional<std::string> AskOpenFileName(const FileQuestion& question) override {
+        return m_outer.AskOpenFileName(question);
+    }
+    std::optional<std::string> AskSaveFileName(const FileQuestion& question) override {
+        return m_outer.AskSaveFileName(question);
     }
 
   private:

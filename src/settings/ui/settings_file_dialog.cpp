@@ -1,5 +1,6 @@
 #include "settings/ui/settings_file_dialog.h"
 
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -9,6 +10,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "common/ui/icons.h"
+#include "common/ui/item_views.h"
 #include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 
@@ -26,14 +29,8 @@ SettingsFileDialog::SettingsFileDialog(CSettingsFile file, UserDialogs& dialogs,
     m_rows->setColumnWidth(0, 220);
     m_rows->horizontalHeader()->setStretchLastSection(true);
     m_rows->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_rows->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked |
-                            QAbstractItemView::EditKeyPressed);
-    // The list's own light green, with black text, readable on any palette.
-    QPalette pal = m_rows->palette();
-    pal.setColor(QPalette::Base, QColor(150, 200, 150));
-    pal.setColor(QPalette::AlternateBase, QColor(150, 200, 150));
-    pal.setColor(QPalette::Text, Qt::black);
-    m_rows->setPalette(pal);
+    EditOnClick(m_rows);
+    m_rows->setItemDelegateForColumn(0, new TickBoxDelegate(m_rows));
     connect(m_rows, &QTableWidget::itemChanged, this, &SettingsFileDialog::handleItemChanged);
 
     auto* dataBox = new QGroupBox(QStringLiteral("  Data  "), this);
@@ -102,6 +99,8 @@ void SettingsFileDialog::render() {
     m_rendering = true;
     const QSignalBlocker block(m_rows);
     const auto& rows = m_file.Rows();
+    // The dialog's own palette: on a change it is new before the list's is.
+    const QColor green = ListTint(kSettingsFileRowColour, palette());
     m_rows->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const auto& row = rows[static_cast<size_t>(r)];
@@ -112,8 +111,16 @@ void SettingsFileDialog::render() {
         auto* value = new QTableWidgetItem(FromWire(row.value));
         value->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
         m_rows->setItem(r, 1, value);
+        // The list's own light green, toned down on a dark palette so that
+        // its light text stays readable.
+        for (QTableWidgetItem* item : {command, value}) item->setBackground(green);
     }
     m_rendering = false;
+}
+
+void SettingsFileDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_rows) render();
 }
 
 void SettingsFileDialog::handleItemChanged(QTableWidgetItem* item) {

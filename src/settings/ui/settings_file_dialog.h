@@ -28,6 +28,9 @@ class SettingsFileDialog final : public QDialog {
     const CSettingsFile& File() const { return m_file; }
     std::string ApplyText() const { return m_file.ApplyText(); }
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     void render();
     void handleItemChanged(QTableWidgetItem* item);

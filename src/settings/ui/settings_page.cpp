@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "common/ui/icons.h"
 #include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 #include "settings/ui/settings_file_dialog.h"
@@ -60,6 +62,10 @@ SettingsPage::SettingsPage(CSettings& settings, UserDialogs& dialogs, SettingsPa
     m_progress->hide();
     m_progressText = new QLabel(this);
     m_progressText->setObjectName(QStringLiteral("bulkProgressText"));
+    // Wide enough for the longest text it shows, so it is never cut.
+    const SettingsBulkProgress longest{kServerSettingsCount, kServerSettingsCount, true};
+    m_progressText->setMinimumWidth(m_progressText->fontMetrics().horizontalAdvance(
+        Latin(BulkProgressText(longest, SettingsBulkSend::kPauseMs)) + QStringLiteral("00")));
     m_progressText->hide();
     m_progressTimer = new QTimer(this);
     m_progressTimer->setInterval(kProgressPollMs);
@@ -77,11 +83,13 @@ SettingsPage::SettingsPage(CSettings& settings, UserDialogs& dialogs, SettingsPa
     fileLayout->addStretch(1);
     top->addWidget(fileBox, 1);
 
+    // Three columns: the switches with the texts, the limits with the time
+    // of day, and the weapons, whose list takes the page's whole height.
     auto* panel = new QWidget(this);
     buildSettings(panel);
     auto* middle = new QHBoxLayout;
-    middle->addWidget(panel, 3);
-    middle->addWidget(buildWeapons(), 2);
+    middle->addWidget(panel);
+    middle->addWidget(buildWeapons(), 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -107,6 +115,8 @@ void SettingsPage::buildSettings(QWidget* panel) {
     auto* sliders = new QGroupBox(QStringLiteral("Limits"), panel);
     auto* sliderGrid = new QGridLayout(sliders);
     sliderGrid->setColumnStretch(1, 1);
+    // Thirteen rows: kept close together so the page fits a laptop's screen.
+    sliderGrid->setVerticalSpacing(2);
     auto* texts = new QGroupBox(QStringLiteral("Server Title and Passwords"), panel);
     auto* textGrid = new QGridLayout(texts);
     textGrid->setColumnStretch(1, 1);
@@ -137,7 +147,7 @@ void SettingsPage::buildSettings(QWidget* panel) {
                 auto* label = new QLabel(caption, sliders);
                 auto* slider = new QSlider(Qt::Horizontal, sliders);
                 slider->setObjectName(Named("setting", n));
-                slider->setMinimumWidth(150);
+                slider->setMinimumWidth(slider->fontMetrics().averageCharWidth() * 16);
                 slider->setRange(e.minimum, e.maximum);
                 slider->setSingleStep(e.step > 1 ? e.step : 1);
                 slider->setPageStep(e.step > 1 ? e.step * 4 : 10);
@@ -224,13 +234,18 @@ void SettingsPage::buildSettings(QWidget* panel) {
         }
     }
 
-    auto* layout = new QGridLayout(panel);
+    auto* left = new QVBoxLayout;
+    left->addWidget(switches);
+    left->addWidget(texts);
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(sliders);
+    right->addWidget(tod);
+    right->addStretch(1);
+    auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(switches, 0, 0);
-    layout->addWidget(tod, 1, 0);
-    layout->addWidget(texts, 2, 0);
-    layout->addWidget(sliders, 0, 1, 3, 1);
-    layout->setRowStretch(3, 1);
+    layout->addLayout(left);
+    layout->addLayout(right);
 }
 
 QWidget* SettingsPage::buildWeapons() {
@@ -274,6 +289,9 @@ QWidget* SettingsPage::buildWeapons() {
         });
     }
 
+    // At least a few rows of the list show however short the page gets.
+    m_weapons->setMinimumHeight(m_weapons->horizontalHeader()->sizeHint().height() +
+                                6 * m_weapons->verticalHeader()->defaultSectionSize());
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(m_filter);
     layout->addWidget(m_weapons, 1);
@@ -344,12 +362,19 @@ void SettingsPage::Refresh() {
 void SettingsPage::renderWeapons() {
     const auto& rows = m_settings.Weapons().Rows();
     const ListColours& colours = m_settings.WeaponsListColours();
-    const QColor background(colours.background.r, colours.background.g, colours.background.b);
+    QColor background(colours.background.r, colours.background.g, colours.background.b);
     QColor text(colours.text.r, colours.text.g, colours.text.b);
     // The locked list's grey text is kept only where it can still be read:
     // on the green that a reply brings, or any other near colour, a darker
     // grey keeps the names legible while the list stays disabled.
     if (std::abs(qGray(background.rgb()) - qGray(text.rgb())) < 80) text = QColor(90, 90, 90);
+    // On a dark palette the light colours are toned into its base, and the
+    // palette's own text colour stays readable on them.
+    if (IsDarkPalette(palette())) {
+        background = ListTint(colours.background, palette());
+        text = palette().color(
+            m_settings.AreButtonsEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text);
+    }
     m_weapons->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const WeaponRow& row = rows[static_cast<size_t>(r)];
@@ -368,6 +393,11 @@ void SettingsPage::renderWeapons() {
         }
     }
     applyFilter();
+}
+
+void SettingsPage::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_weapons) renderWeapons();
 }
 
 void SettingsPage::applyFilter() {

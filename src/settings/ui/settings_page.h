@@ -63,6 +63,9 @@ class SettingsPage final : public QWidget {
     // Shows what the model holds.
     void Refresh();
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     void buildSettings(QWidget* panel);
     QWidget* buildWeapons();

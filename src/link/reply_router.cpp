@@ -361,15 +361,6 @@ RouteResult RatSession::RouteReply(const std::string& text, bool drop) {
         &passedOver);
     if (kDiagnostics)
         for (const auto& command : passedOver) Log("No reply to: " + LoggableCommand(command));
-    // A reply that passes over the status request answers a command sent
-    // after it: the server is answering, only that one reply was lost. The
-    // request is settled as lost instead of ending a working connection.
-    if (m_fRequestingStatus &&
-        std::find(passedOver.begin(), passedOver.end(), "get gamestate") != passedOver.end()) {
-        m_fRequestingStatus = false;
-        m_host.StopTimer(TimerId::RequestTimeout);
-        Log("No reply to get gamestate; the server answers the commands after it");
-    }
     if (!awaited) {
         RouteResult r;
         r.kind = m_awaiting.Empty() ? ReplyKind::Unanswered : ReplyKind::Unknown;

@@ -66,13 +66,8 @@ void ChatLogReplay::Match(ChatRow& row) {
     row.image = kImageClean;
     const auto caught = m_matcher.Match(row.text);
     if (!caught) return;
-    std::string& record = m_words[caught->word];
-    const int points = PuntPoints(record);
-    const int found = FoundCount(record);
-    const std::string warning = RecordField(record, 3);
-    const std::string word = RecordField(record, 2);
-    record = WithFoundCount(record, found < INT_MAX ? found + 1 : found);
-    if (RecordField(record, 2) != word) m_matcherStale = true;
+    const auto [points, warning, word, wordChanged] = CountCatch(m_words[caught->word]);
+    if (wordChanged) m_matcherStale = true;
     row.image = kImageCaught;
     row.caught = word;
 

@@ -109,15 +109,9 @@ std::pair<int, std::string> CChatBot::MatchLine(const std::string& line,
     if (m_ownLines.TakeEcho(line)) return {kImageClean, {}};
     const auto caught = matcher.Match(line);
     if (!caught) return {kImageClean, {}};
-    std::string& record = m_config.words[caught->word];
-    const int points = PuntPoints(record);
-    const int found = FoundCount(record);
-    const std::string warning = RecordField(record, 3);
-    const std::string word = RecordField(record, 2);
-    record = WithFoundCount(record, found < INT_MAX ? found + 1 : found);
-    // A record that lacked the backslash after its word gains it with the
-    // count, and so a word; the next reply looks for that word.
-    if (RecordField(record, 2) != word) m_matcherStale = true;
+    const auto [points, warning, word, wordChanged] = CountCatch(m_config.words[caught->word]);
+    // The next reply looks for the word the record has now.
+    if (wordChanged) m_matcherStale = true;
     // Monitor-only words are only counted.
     if (points != kMonitorOnly) m_shamed.RecordCatch(caught->speaker, points, warning, word, false);
     return {kImageCaught, word};

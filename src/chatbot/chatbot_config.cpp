@@ -1,6 +1,7 @@
 #include "chatbot/chatbot_config.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "chatbot/chat_text.h"
 #include "common/config_file.h"
@@ -59,6 +60,14 @@ std::string WithFoundCount(std::string_view record, int count) {
     size_t end = NthBackslash(out, kWordFields);
     out.replace(begin, end - begin, IntToText(count));
     return out;
+}
+
+CountedCatch CountCatch(std::string& record) {
+    CountedCatch c{PuntPoints(record), RecordField(record, 3), RecordField(record, 2), false};
+    const int found = FoundCount(record);
+    record = WithFoundCount(record, found < INT_MAX ? found + 1 : found);
+    c.wordChanged = RecordField(record, 2) != c.word;
+    return c;
 }
 
 std::string_view PenaltyText(int index) {

@@ -51,6 +51,18 @@ int FoundCount(std::string_view record);
 // The record with its found count (field 5) replaced, every other byte kept.
 std::string WithFoundCount(std::string_view record, int count);
 
+// What one catch of a banned word takes from its record, read before the
+// record's found count is raised by one (held at INT_MAX).
+struct CountedCatch {
+    int points = 0;
+    std::string warning;
+    std::string word;
+    // A record that lacked the backslash after its word gains it with the
+    // count, and so a word: a matcher built from the old record is stale.
+    bool wordChanged = false;
+};
+CountedCatch CountCatch(std::string& record);
+
 // Penalty text of an index 1..6; empty for any other index.
 std::string_view PenaltyText(int index);
 

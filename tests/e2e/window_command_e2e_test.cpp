@@ -48,7 +48,7 @@ TEST(WindowCommandE2e, HelpListsEveryOptionAndExitsZero) {
         for (const char* option :
              {"--dir", "--chatbot", "--login", "--screenshots", "--headless", "--no-login",
               "--dump", "--review-log", "--review-chat", "--manager", "--admin-port",
-              "--admin-bind", "--admin-tls", "--max-admins", "--help"})
+              "--admin-bind", "--admin-tls", "--max-admins", "--max-unsent", "--help"})
             EXPECT_NE(text.find(option), std::string::npos) << mode << " " << option << "\n"
                                                             << text;
     }

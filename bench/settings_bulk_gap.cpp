@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/console.h"
+#include "app/qt/console_runtime.h"
 #include "app/ui/console_signals.h"
 #include "link/qt/session_host.h"
 #include "settings/ui/settings_file_dialog.h"
@@ -44,10 +45,7 @@ using tavrin::testing::TempDir;
 // The console as the window wires it, and the Settings tab's host.
 struct Rig final : tavrin::SettingsPageHost {
     explicit Rig(const std::string& dir)
-        : host(consoleSignals), console(dir, host, dialogs, clock, host, consoleSignals) {
-        host.Attach(console.Session());
-        consoleSignals.Attach(console);
-    }
+        : runtime(dir, {}, dialogs, consoleSignals, consoleSignals) {}
     ~Rig() override {
         console.Close(false);
         host.WaitForWorkersInPlace(1000);
@@ -63,10 +61,9 @@ struct Rig final : tavrin::SettingsPageHost {
 
     tavrin::ConsoleSignals consoleSignals;
     tavrin::testing::ScriptedDialogs dialogs;
-    tavrin::SystemClock clock;
-    tavrin::QtSessionHost host;
-    // Asked for its progress from a const query.
-    mutable tavrin::Console console;
+    tavrin::ConsoleRuntime runtime;
+    tavrin::Console& console = runtime.GetConsole();
+    tavrin::QtSessionHost& host = runtime.Host();
 };
 
 }  // namespace

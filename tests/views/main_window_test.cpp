@@ -84,7 +84,7 @@ class MainWindowTest : public QObject {
   private slots:
     void init() {
         m_dir = std::make_unique<TempDir>();
-        m_app = std::make_unique<tavrin::WindowApp>(m_dir->Path(), tavrin::WindowOptions{});
+        m_app = std::make_unique<tavrin::WindowApp>(m_dir->Path(), tavrin::ConsoleOptions{});
         m_app->Dialogs().SetScripted(true);
     }
     void cleanup() {

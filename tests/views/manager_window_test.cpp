@@ -84,7 +84,7 @@ class ManagerWindow : public ::testing::Test {
         ::mkdir(m_dir.File("Configs").c_str(), 0700);
         std::ofstream(m_dir.File("Configs/servers.cfg"), std::ios::binary)
             << "*FAV*Sim,127.0.0.1," << m_sim.Port() << ",admin,secret\r\n";
-        WindowOptions options;
+        ConsoleOptions options;
         options.login = true;
         options.manager.manager = true;
         options.manager.port.port = 0;

@@ -25,6 +25,7 @@
 #include <memory>
 
 #include "app/console.h"
+#include "app/qt/console_runtime.h"
 #include "app/ui/console_signals.h"
 #include "app/ui/info_window.h"
 #include "app/ui/server_page.h"
@@ -42,10 +43,7 @@ namespace {
 // A console in this process, wired as the window wires it.
 struct ConsoleRig {
     explicit ConsoleRig(const std::string& dir)
-        : host(consoleSignals), console(dir, host, dialogs, clock, host, consoleSignals) {
-        host.Attach(console.Session());
-        consoleSignals.Attach(console);
-    }
+        : runtime(dir, {}, dialogs, consoleSignals, consoleSignals) {}
     ~ConsoleRig() {
         console.Close(false);
         host.WaitForWorkersInPlace(1000);
@@ -53,9 +51,9 @@ struct ConsoleRig {
 
     tavrin::ConsoleSignals consoleSignals;
     tavrin::testing::ScriptedDialogs dialogs;
-    tavrin::SystemClock clock;
-    tavrin::QtSessionHost host;
-    tavrin::Console console;
+    tavrin::ConsoleRuntime runtime;
+    tavrin::Console& console = runtime.GetConsole();
+    tavrin::QtSessionHost& host = runtime.Host();
 };
 
 void WriteServers(const TempDir& dir, const std::string& text) {

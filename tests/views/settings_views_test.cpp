@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "app/console.h"
+#include "app/qt/console_runtime.h"
 #include "app/ui/console_signals.h"
 #include "item_view_checks.h"
 #include "link/qt/session_host.h"
@@ -399,10 +400,7 @@ namespace {
 // Settings tab's host.
 struct SimConsole final : SettingsPageHost {
     explicit SimConsole(const std::string& dir)
-        : host(consoleSignals), console(dir, host, dialogs, clock, host, consoleSignals) {
-        host.Attach(console.Session());
-        consoleSignals.Attach(console);
-    }
+        : runtime(dir, {}, dialogs, consoleSignals, consoleSignals) {}
     ~SimConsole() override {
         console.Close(false);
         host.WaitForWorkersInPlace(1000);
@@ -418,9 +416,9 @@ struct SimConsole final : SettingsPageHost {
 
     ConsoleSignals consoleSignals;
     ScriptedDialogs dialogs;
-    SystemClock clock;
-    QtSessionHost host;
-    mutable Console console;
+    ConsoleRuntime runtime;
+    Console& console = runtime.GetConsole();
+    QtSessionHost& host = runtime.Host();
 };
 
 }  // namespace

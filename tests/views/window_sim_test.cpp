@@ -65,7 +65,7 @@ class WindowSim : public ::testing::Test {
         ::mkdir(m_dir.File("Configs").c_str(), 0700);
         std::ofstream(m_dir.File("Configs/servers.cfg"), std::ios::binary)
             << "*FAV*Sim,127.0.0.1," << m_sim.Port() << ",admin,secret\r\n";
-        m_app = std::make_unique<WindowApp>(m_dir.Path(), WindowOptions{});
+        m_app = std::make_unique<WindowApp>(m_dir.Path(), ConsoleOptions{});
         m_app->Dialogs().SetScripted(true);
         QObject::connect(&m_app->Signals(), &ConsoleSignals::eventLineWritten, &m_app->Window(),
                          [this](const QString& line) { m_lines << line.mid(11); });

@@ -1,11 +1,24 @@
 // tavrinrat: the desktop console; "--headless" runs it without a window.
-#include <cstring>
+#include <iostream>
 
+#include "app/qt/console_options.h"
 #include "app/qt/headless.h"
 #include "app/ui/window_app.h"
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--headless") == 0) return tavrin::RunHeadless(argc, argv);
-    return tavrin::RunWindow(argc, argv);
+    using tavrin::CommandLine;
+    const CommandLine line = tavrin::ParseCommandLine(argc, argv);
+    switch (line.outcome) {
+        case CommandLine::Outcome::Help:
+            std::cout << tavrin::UsageText();
+            return 0;
+        case CommandLine::Outcome::Bad:
+            std::cerr << line.error;
+            return 64;
+        case CommandLine::Outcome::Run:
+            break;
+    }
+    if (line.options.frontEnd == tavrin::FrontEnd::Headless)
+        return tavrin::RunHeadless(argc, argv, line.options);
+    return tavrin::RunWindow(argc, argv, line.options);
 }

@@ -4,10 +4,6 @@
 
 namespace tavrin {
 
-void ConsoleSignals::TimerFired(TimerId id) {
-    if (m_console) m_console->OnTimer(id);
-}
-
 void ConsoleSignals::FieldChanged(Field field, const std::string& text) {
     emit fieldChanged(field, FromWire(text));
 }
@@ -16,9 +12,7 @@ void ConsoleSignals::ControlChanged(Control control, bool on) {
     emit controlChanged(control, on);
 }
 
-void ConsoleSignals::ReplyRouted(const RouteResult& result, const std::string& text) {
-    // The admins' copies first: they wait on no widget.
-    if (m_console) m_console->OnReplyRouted(result, text);
+void ConsoleSignals::ReplyRouted(const RouteResult& result, const std::string&) {
     emit replyRouted(result.kind, result.replyClass);
 }
 

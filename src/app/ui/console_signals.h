@@ -9,15 +9,11 @@
 namespace tavrin {
 
 // The console's notifications as Qt signals, for the widgets of one window:
-// the session host and the console report here, and each page connects to
-// what it shows. Texts arrive decoded from Windows-1252.
+// the runtime passes on what its session host and console report, once the
+// console has acted on it, and each page connects to what it shows. Texts arrive decoded from
+// Windows-1252.
 class ConsoleSignals final : public QObject, public SessionHostListener, public ConsoleObserver {
     Q_OBJECT
-
-  public:
-    // The console whose timers this host's ticks drive (it is made after
-    // its host, so it is attached once it exists).
-    void Attach(Console& console) { m_console = &console; }
 
   signals:
     void fieldChanged(tavrin::Field field, const QString& text);
@@ -35,7 +31,7 @@ class ConsoleSignals final : public QObject, public SessionHostListener, public 
     void adminPortChanged(bool listening);
 
   private:
-    void TimerFired(TimerId id) override;
+    void TimerFired(TimerId) override {}
     void FieldChanged(Field field, const std::string& text) override;
     void ControlChanged(Control control, bool on) override;
     void ReplyRouted(const RouteResult& result, const std::string& text) override;
@@ -46,8 +42,6 @@ class ConsoleSignals final : public QObject, public SessionHostListener, public 
     void ClockTicked() override { emit clockTicked(); }
     void AdminAccountChanged(int row) override { emit adminAccountChanged(row); }
     void AdminPortChanged(bool listening) override { emit adminPortChanged(listening); }
-
-    Console* m_console = nullptr;
 };
 
 }  // namespace tavrin

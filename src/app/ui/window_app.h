@@ -5,7 +5,8 @@
 #include <string>
 
 #include "app/console.h"
-#include "app/qt/manager_options.h"
+#include "app/qt/console_options.h"
+#include "app/qt/console_runtime.h"
 #include "app/ui/console_signals.h"
 #include "app/ui/main_window.h"
 #include "app/ui/widget_dialogs.h"
@@ -13,23 +14,14 @@
 
 namespace tavrin {
 
-// What `tavrinrat` is started with.
-struct WindowOptions {
-    std::string dir;          // the program folder; empty: the current folder
-    bool chatbot = false;     // --chatbot: the ChatBot on at start-up
-    bool login = false;       // --login: Login for the favourite record at start-up
-    std::string screenshots;  // --screenshots DIR: pictures of every window, then exit
-    ManagerOptions manager;   // --manager and the Admin Port's options
-};
-
-// The desktop console: the console engine with its clock, dialogs, session
-// host and signals, and the main window over them. Closing the window
+// The desktop console: the console's runtime with the window's dialogs and
+// signals, and the main window over them. Closing the window
 // (OK, Cancel or the close box) logs out, waits for the connection's worker
 // at most 1000 ms without blocking the thread, and then says it has finished.
 class WindowApp {
   public:
     // `programDir` ends with the path separator.
-    WindowApp(const std::string& programDir, const WindowOptions& options);
+    WindowApp(const std::string& programDir, const ConsoleOptions& options);
     ~WindowApp();
     WindowApp(const WindowApp&) = delete;
     WindowApp& operator=(const WindowApp&) = delete;
@@ -44,33 +36,31 @@ class WindowApp {
     bool Finished() const { return m_finished; }
     void OnFinished(std::function<void()> then) { m_onFinished = std::move(then); }
 
-    Console& GetConsole() { return *m_console; }
+    ConsoleRuntime& Runtime() { return m_runtime; }
+    Console& GetConsole() { return m_runtime.GetConsole(); }
     ConsoleSignals& Signals() { return m_signals; }
-    QtSessionHost& Host() { return m_host; }
+    QtSessionHost& Host() { return m_runtime.Host(); }
     WidgetDialogs& Dialogs() { return m_dialogs; }
     MainWindow& Window() { return *m_window; }
     // The Admin Port in the manager role; null in the client role.
-    QtAdminPort* AdminPort() { return m_port.get(); }
+    QtAdminPort* AdminPort() { return m_runtime.AdminPort(); }
 
   private:
     void handleStarted();
     void handleClosed();
 
-    WindowOptions m_options;
-    SystemClock m_clock;
     WidgetDialogs m_dialogs;
     ConsoleSignals m_signals;
-    QtSessionHost m_host{m_signals};
-    std::unique_ptr<Console> m_console;
-    std::unique_ptr<QtAdminPort> m_port;
+    ConsoleRuntime m_runtime;
     std::unique_ptr<MainWindow> m_window;
     std::function<void()> m_onFinished;
     bool m_finished = false;
 };
 
-// `tavrinrat [--dir DIR] [--chatbot] [--login]`: the desktop console. Where
-// there is no display it says so and runs the console without a window.
+// `tavrinrat` without --headless: the desktop console, run with `options`
+// (argc and argv are for the application object). Where there is no display
+// it says so and runs the console without a window with the same options.
 // Returns the exit status.
-int RunWindow(int argc, char** argv);
+int RunWindow(int argc, char** argv, const ConsoleOptions& options);
 
 }  // namespace tavrin

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "manager/qt/admin_listener.h"
+
+namespace tavrin {
+
+// The command-line options of the manager role.
+struct ManagerOptions {
+    bool manager = false;     // --manager
+    AdminPortOptions port;    // --admin-port N, --admin-bind ADDR, --admin-tls CERT KEY
+    size_t maxAdmins = 1000;  // --max-admins N: admins logged in at once
+    // --max-unsent MIB sets port.maxUnsentInAll: what may wait to be written
+    // to all admins together.
+};
+
+// Which front-end a command line runs: --headless anywhere picks the console
+// without a window.
+enum class FrontEnd { Window, Headless };
+
+// What `tavrinrat` is started with, for the window and the console without a
+// window alike.
+struct ConsoleOptions {
+    FrontEnd frontEnd = FrontEnd::Window;
+    std::string dir;       // --dir DIR: the program folder; empty: the current folder
+    bool chatbot = false;  // --chatbot: the ChatBot on at start-up
+    // Login for the favourite record at start-up: the window's --login (and
+    // --screenshots); the console without a window logs in unless --no-login.
+    bool login = false;
+    std::string screenshots;  // --screenshots DIR: pictures of every window, then exit
+    bool dump = false;        // --dump: the state dump printed every second
+    // --review-log, --review-chat: print what a review button shows and exit,
+    // without logging in.
+    bool reviewLog = false;
+    bool reviewChat = false;
+    ManagerOptions manager;  // --manager and the Admin Port's options
+};
+
+// A command line read against the options table.
+struct CommandLine {
+    enum class Outcome {
+        Run,   // `options` holds what to run
+        Help,  // --help or -h: print UsageText() and exit 0
+        Bad,   // print `error` on standard error and exit 64
+    };
+    Outcome outcome = Outcome::Run;
+    ConsoleOptions options;
+    // What is wrong, ready for standard error: one line, then the usage text
+    // after an unknown option.
+    std::string error;
+};
+
+// `args` without the program name.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+CommandLine ParseCommandLine(int argc, char** argv);
+
+// What `tavrinrat --help` prints: every option of the table.
+std::string UsageText();
+
+}  // namespace tavrin

@@ -1,0 +1,197 @@
+// The command line both front-ends read, and the runtime it makes: the
+// window's options and the console without a window's give the same console.
+
+#include "app/qt/console_runtime.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <sstream>
+
+#include "support/fakes.h"
+#include "support/qt_environment.h"
+#include "support/qt_loop.h"
+#include "support/temp_dir.h"
+
+namespace tavrin {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ScriptedDialogs;
+using testing::TempDir;
+
+[[maybe_unused]] const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(
+    new testing::QtEnvironment<QCoreApplication>("test_app_shell"));
+
+// What a runtime is made from, on one line.
+std::string Summary(const ConsoleOptions& o) {
+    std::ostringstream s;
+    s << "dir=" << o.dir << " chatbot=" << o.chatbot << " login=" << o.login << " dump=" << o.dump;
+    if (o.reviewLog || o.reviewChat) s << " review=" << o.reviewLog << o.reviewChat;
+    if (o.manager.manager) {
+        const AdminPortOptions& p = o.manager.port;
+        s << " manager port=" << p.port << " bind=" << p.bind.toString().toStdString()
+          << " admins=" << o.manager.maxAdmins << " unsent=" << p.maxUnsentInAll / (1024 * 1024)
+          << " tls=" << p.tlsCertificate.toStdString() << "," << p.tlsKey.toStdString();
+    }
+    return s.str();
+}
+
+// Each window command line beside the headless one that runs the same
+// console: both read to the options summed up in `expected`.
+TEST(ConsoleOptions, TheWindowAndTheHeadlessConsoleReadTheSameOptions) {
+    const struct {
+        std::vector<std::string> window;
+        std::vector<std::string> headless;
+        const char* expected;
+    } cases[] = {
+        {{}, {"--headless", "--no-login"}, "dir= chatbot=0 login=0 dump=0"},
+        {{"--login"}, {"--headless"}, "dir= chatbot=0 login=1 dump=0"},
+        {{"--screenshots", "pics"}, {"--headless"}, "dir= chatbot=0 login=1 dump=0"},
+        {{"--dir", "d", "--chatbot"},
+         {"--chatbot", "--headless", "--no-login", "--dir", "d"},
+         "dir=d chatbot=1 login=0 dump=0"},
+        {{"--manager", "--login"},
+         {"--headless", "--manager"},
+         "dir= chatbot=0 login=1 dump=0 manager port=9898 bind=0.0.0.0 admins=1000 unsent=64 "
+         "tls=,"},
+        {{"--manager", "--admin-port", "0", "--admin-bind", "127.0.0.1", "--max-admins", "3",
+          "--max-unsent", "2", "--admin-tls", "c.pem", "k.pem"},
+         {"--headless", "--no-login", "--manager", "--admin-port", "0", "--admin-bind", "127.0.0.1",
+          "--max-admins", "3", "--max-unsent", "2", "--admin-tls", "c.pem", "k.pem"},
+         "dir= chatbot=0 login=0 dump=0 manager port=0 bind=127.0.0.1 admins=3 unsent=2 "
+         "tls=c.pem,k.pem"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine window = ParseCommandLine(c.window);
+        const CommandLine headless = ParseCommandLine(c.headless);
+        ASSERT_EQ(window.outcome, CommandLine::Outcome::Run) << c.expected << window.error;
+        ASSERT_EQ(headless.outcome, CommandLine::Outcome::Run) << c.expected << headless.error;
+        EXPECT_EQ(window.options.frontEnd, FrontEnd::Window);
+        EXPECT_EQ(headless.options.frontEnd, FrontEnd::Headless);
+        EXPECT_EQ(Summary(window.options), c.expected);
+        EXPECT_EQ(Summary(headless.options), c.expected);
+    }
+}
+
+// What only one front-end takes, a missing or bad value, and --help, which
+// wins over anything else on the line.
+TEST(ConsoleOptions, SaysWhatIsWrongWithALine) {
+    using Outcome = CommandLine::Outcome;
+    const struct {
+        std::vector<std::string> args;
+        Outcome outcome;
+        const char* error;  // its first line
+    } cases[] = {
+        {{"--headless", "--dump", "--review-log", "--review-chat"}, Outcome::Run, ""},
+        {{"--bogus", "-h"}, Outcome::Help, ""},
+        {{"--headless", "--help"}, Outcome::Help, ""},
+        {{"--dump"}, Outcome::Bad, "tavrinrat: unknown option --dump"},
+        {{"--review-log"}, Outcome::Bad, "tavrinrat: unknown option --review-log"},
+        {{"--headless", "--login"}, Outcome::Bad, "tavrinrat: unknown option --login"},
+        {{"--headless", "--screenshots", "d"},
+         Outcome::Bad,
+         "tavrinrat: unknown option --screenshots"},
+        {{"--dir"}, Outcome::Bad, "tavrinrat: --dir needs a value"},
+        {{"--admin-tls", "c.pem"}, Outcome::Bad, "tavrinrat: --admin-tls needs two values"},
+        {{"--admin-port", "65536"},
+         Outcome::Bad,
+         "tavrinrat: --admin-port takes a port number (0 to 65535)"},
+        {{"--admin-bind", "localhost"},
+         Outcome::Bad,
+         "tavrinrat: --admin-bind takes an IP address, e.g. 127.0.0.1 or ::"},
+        {{"--max-admins", "0"},
+         Outcome::Bad,
+         "tavrinrat: --max-admins takes a number from 1 to 1000000"},
+        {{"--max-unsent", "1x"},
+         Outcome::Bad,
+         "tavrinrat: --max-unsent takes a number of MiB from 1 to 65536"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = ParseCommandLine(c.args);
+        EXPECT_EQ(line.outcome, c.outcome) << c.args.front();
+        EXPECT_EQ(line.error.substr(0, line.error.find('\n')), c.error);
+    }
+    // An unknown option is followed by the usage.
+    EXPECT_NE(ParseCommandLine({"--bogus"}).error.find(UsageText()), std::string::npos);
+}
+
+// A front-end that records what it hears.
+struct FrontEndRecord final : SessionHostListener, ConsoleObserver {
+    std::vector<std::string> lines;
+    int started = 0;
+    int ticks = 0;
+
+    void TimerFired(TimerId) override { ++ticks; }
+    void FieldChanged(Field, const std::string&) override {}
+    void ControlChanged(Control, bool) override {}
+    void ReplyRouted(const RouteResult&, const std::string&) override {}
+    void EventLineWritten(const std::string& line) override { lines.push_back(line); }
+    void ChatTextWritten(const std::string&) override {}
+    void LogWriteFailed(const std::string&) override {}
+    void Started() override { ++started; }
+    void ClockTicked() override {}
+    void AdminAccountChanged(int) override {}
+    void AdminPortChanged(bool) override {}
+};
+
+struct Running {
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    FrontEndRecord frontEnd;
+    std::unique_ptr<ConsoleRuntime> runtime;
+
+    explicit Running(const std::vector<std::string>& args) {
+        const CommandLine line = ParseCommandLine(args);
+        runtime =
+            std::make_unique<ConsoleRuntime>(dir.Path(), line.options, dialogs, frontEnd, frontEnd);
+    }
+};
+
+// The runtime each command line makes: its role, the ChatBot and the state
+// dump as asked, once the start-up timer has reached the console through the
+// runtime.
+TEST(ConsoleRuntime, RunsTheConsoleItsOptionsAskFor) {
+    const struct {
+        std::vector<std::string> args;
+        bool manager;
+        bool chatbot;
+        bool dump;
+    } cases[] = {
+        {{}, false, false, false},
+        {{"--headless", "--no-login", "--chatbot", "--dump"}, false, true, true},
+        {{"--chatbot", "--manager", "--admin-port", "0", "--admin-bind", "127.0.0.1"},
+         true,
+         true,
+         false},
+    };
+    for (const auto& c : cases) {
+        Running run(c.args);
+        ConsoleRuntime& runtime = *run.runtime;
+        EXPECT_EQ(runtime.AdminPort() != nullptr, c.manager);
+        EXPECT_EQ(runtime.GetConsole().m_fAutoSysUpdate, c.dump);
+        runtime.Initialise();
+        ASSERT_TRUE(testing::RunUntil([&] { return run.frontEnd.started > 0; }, 10s));
+        EXPECT_TRUE(runtime.GetConsole().Started());
+        EXPECT_GT(run.frontEnd.ticks, 0);  // the start-up timer, once the console had it
+        EXPECT_EQ(runtime.GetConsole().RatMode(), !c.manager);
+        EXPECT_EQ(runtime.GetConsole().ChatBot().IsOn(), c.chatbot);
+    }
+}
+
+// Two runtimes in one process: what one console writes reaches its own
+// front-end only.
+TEST(ConsoleRuntime, TwoRuntimesKeepToThemselves) {
+    Running a({"--headless", "--no-login"});
+    Running b({"--manager", "--admin-port", "0", "--admin-bind", "127.0.0.1"});
+    a.frontEnd.lines.clear();
+    b.frontEnd.lines.clear();
+    a.runtime->GetConsole().Log().LogEvent("only in a");
+    ASSERT_EQ(a.frontEnd.lines.size(), 1u);
+    EXPECT_NE(a.frontEnd.lines[0].find("only in a"), std::string::npos);
+    EXPECT_TRUE(b.frontEnd.lines.empty());
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -71,9 +71,6 @@ class CRatSocket {
     bool m_fGameMode = true;
     int m_lastErrorCode = 0;
 
-    size_t BytesSent() const { return m_nBytesSent; }
-    size_t SendDataLen() const { return m_nSendDataLen; }
-    const FrameReader& Reader() const { return m_reader; }
     RatSocketSnapshot Snapshot() const;
     size_t PendingFrames() const { return m_queue.size() + (m_nSendDataLen ? 1 : 0); }
     bool ReceiveEnded() const { return m_fReceiveEnded; }

@@ -94,7 +94,6 @@ class AdminSession {
     // The reply class the admin waits for, 0 for none.
     int AwaitedClass() const { return m_awaited; }
     // Frames held back by a pause.
-    size_t HeldFrames() const { return m_out.size(); }
 
   private:
     struct Outgoing {

@@ -20,7 +20,6 @@ class InfoWindow final : public QWidget {
     InfoWindow(Console& console, ConsoleSignals& consoleSignals, QWidget* parent = nullptr);
 
     // The "AutoRefresh" item, checked while AutoSysUpdate is on.
-    QAction* AutoRefreshAction() const { return m_autoRefresh; }
 
   public slots:
     // The "System Variables" command: one dump whatever AutoSysUpdate says,

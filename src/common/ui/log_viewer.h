@@ -40,7 +40,6 @@ class LogViewer final : public QWidget {
     LogViewer(EventLog& log, Kind kind, QWidget* parent = nullptr);
     LogViewer(EventLog& log, Kind kind, RunningSince runningSince, QWidget* parent = nullptr);
 
-    Kind GetKind() const { return m_kind; }
 
     // Where a review places the window, and how large it makes it at least.
     static constexpr QPoint kPlacement{300, 300};

@@ -52,7 +52,6 @@ class QtSessionHost final : public QObject,
 
     // Workers still alive (the current one and any that are ending).
     int LiveWorkers() const { return static_cast<int>(m_workers.size()); }
-    const CRATThread* CurrentWorker() const { return m_current; }
     WorkerInfo CurrentWorkerInfo() const override;
     // Shutdown: waits in place (bounded) for the workers to end.
     void WaitForWorkersInPlace(int ms);

@@ -58,7 +58,6 @@ class AdminMenuDialog final : public QDialog {
 
     // The admin menu text OK makes of the rows as they stand.
     std::string MenuText() const { return m_editor.Ok(); }
-    const CAdminMenu& Editor() const { return m_editor; }
 
   public slots:
     void insertAbove();

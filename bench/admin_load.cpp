@@ -86,8 +86,8 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 // The read commands every admin cycles through.
-constexpr std::array<std::string_view, 5> kCommands = {
-    "player list", "chat get", "mission list", "get gamesettings", "weapon list"};
+constexpr std::array<std::string_view, 5> kCommands = {"player list", "chat get", "mission list",
+                                                       "get gamesettings", "weapon list"};
 
 // The manager listens with a backlog of 5: at most this many admins are
 // between connect() and their greeting at a time.
@@ -98,15 +98,20 @@ constexpr int kMaxConnectAttempts = 200;
 constexpr auto kGreetingTimeout = 3s;
 constexpr auto kGrace = 2s;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
-uint64_t TextKey(std::string_view text) { return std::hash<std::string_view>{}(text); }
+uint64_t TextKey(std::string_view text) {
+    return std::hash<std::string_view>{}(text);
+}
 
 double Percentile(const std::vector<double>& sorted, double share) {
     if (sorted.empty()) return 0;
-    const size_t at = std::min(sorted.size() - 1,
-                               static_cast<size_t>(std::ceil(share * static_cast<double>(sorted.size()))) -
-                                   (share > 0 ? 1 : 0));
+    const size_t at =
+        std::min(sorted.size() - 1,
+                 static_cast<size_t>(std::ceil(share * static_cast<double>(sorted.size()))) -
+                     (share > 0 ? 1 : 0));
     return sorted[at];
 }
 
@@ -119,7 +124,9 @@ std::string Percentiles(std::vector<double> v) {
     return line;
 }
 
-void SetNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+void SetNonBlocking(int fd) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
 
 void SetNoDelay(int fd) {
     const int one = 1;
@@ -473,9 +480,8 @@ class Relay {
             const bool reply = index >= 2;
             const int commandClass = ClassifyAdminCommand(command);
             // What an admin waiting for chat gets for an empty chat.
-            const uint64_t key = TextKey(r.text.empty() && commandClass == kCommandChat
-                                             ? std::string(kNoChat)
-                                             : r.text);
+            const uint64_t key = TextKey(
+                r.text.empty() && commandClass == kCommandChat ? std::string(kNoChat) : r.text);
             if (reply) {
                 ++m_linkRepliesRead;
                 ++replies;
@@ -488,8 +494,8 @@ class Relay {
 
     void FlushDown() {
         while (m_manager >= 0 && m_downOff < m_down.size()) {
-            const ssize_t n = ::send(m_manager, m_down.data() + m_downOff, m_down.size() - m_downOff,
-                                     MSG_NOSIGNAL);
+            const ssize_t n = ::send(m_manager, m_down.data() + m_downOff,
+                                     m_down.size() - m_downOff, MSG_NOSIGNAL);
             if (n < 0) {
                 if (errno == EAGAIN || errno == EWOULDBLOCK) break;
                 End("a write to the manager failed");
@@ -821,9 +827,7 @@ class AdminLoad {
             if (a.phase == Phase::LoggedIn || a.phase == Phase::Gone) ++n;
         return n;
     }
-    int Failed() const {
-        return static_cast<int>(m_admins.size()) - LoggedIn();
-    }
+    int Failed() const { return static_cast<int>(m_admins.size()) - LoggedIn(); }
     void PrintFailures() const {
         int shown = 0;
         for (const auto& a : m_admins)
@@ -1170,8 +1174,8 @@ struct LogCounts {
     // between them: commands sent while no reply was routed.
     long longestCommandRun = 0;
     std::vector<std::string> noReplySeconds;  // distinct, first few
-    std::vector<std::string> connection;  // "Connection: ..." values in order
-    std::vector<std::string> notable;     // the first lines of the kinds above
+    std::vector<std::string> connection;      // "Connection: ..." values in order
+    std::vector<std::string> notable;         // the first lines of the kinds above
 };
 
 LogCounts ScanManagerOutput(const std::string& path) {
@@ -1207,8 +1211,7 @@ LogCounts ScanManagerOutput(const std::string& path) {
     return c;
 }
 
-void AdminLoad::Report(double loginSeconds, Clock::duration total, long rssKiB,
-                       long hwmKiB) const {
+void AdminLoad::Report(double loginSeconds, Clock::duration total, long rssKiB, long hwmKiB) const {
     long sent = 0, matched = 0, lost = 0, late = 0, other = 0;
     long minLost = -1, maxLost = 0;
     int admitsLoss = 0;
@@ -1271,23 +1274,27 @@ void AdminLoad::Report(double loginSeconds, Clock::duration total, long rssKiB,
                   *std::min_element(m_copiesPerSecond.begin(), m_copiesPerSecond.end()),
                   *std::max_element(m_copiesPerSecond.begin(), m_copiesPerSecond.end())};
 
-    std::printf("admins        connected %d / %d, logged in %d (%d told LOGGED_IN), in %.1f s; "
-                "%ld connects for them, %d dropped during the load\n",
-                Connected(), m_o.admins, LoggedIn(), Linked(), loginSeconds, m_connects,
-                m_dropped);
+    std::printf(
+        "admins        connected %d / %d, logged in %d (%d told LOGGED_IN), in %.1f s; "
+        "%ld connects for them, %d dropped during the load\n",
+        Connected(), m_o.admins, LoggedIn(), Linked(), loginSeconds, m_connects, m_dropped);
     std::printf("commands      sent %ld (%.0f/s; %d admins x %d/s)\n", sent,
                 static_cast<double>(sent) / seconds, LoggedIn(), m_o.rate);
-    std::printf("game server   %ld commands from the manager, %ld replies (%.0f/s) at the relay; "
-                "relay backlog peak %ld bytes, link ends %ld\n",
-                forwarded, replies, static_cast<double>(replies) / seconds,
-                m_relay.maxBacklog.load(), m_relayLinkEnds);
-    std::printf("relays        delivered %ld, lost %ld (%.2f%% of commands; %d admins lost some, "
-                "%ld..%ld per admin)\n",
-                m_copiesTotal, lost, sent ? 100.0 * static_cast<double>(lost) / static_cast<double>(sent) : 0.0,
-                admitsLoss, std::max(0L, minLost), maxLost);
-    std::printf("              of the copies: %ld answered the command waiting, %ld came late "
-                "(after the admin's next command), %ld of another class\n",
-                matched, late, other);
+    std::printf(
+        "game server   %ld commands from the manager, %ld replies (%.0f/s) at the relay; "
+        "relay backlog peak %ld bytes, link ends %ld\n",
+        forwarded, replies, static_cast<double>(replies) / seconds, m_relay.maxBacklog.load(),
+        m_relayLinkEnds);
+    std::printf(
+        "relays        delivered %ld, lost %ld (%.2f%% of commands; %d admins lost some, "
+        "%ld..%ld per admin)\n",
+        m_copiesTotal, lost,
+        sent ? 100.0 * static_cast<double>(lost) / static_cast<double>(sent) : 0.0, admitsLoss,
+        std::max(0L, minLost), maxLost);
+    std::printf(
+        "              of the copies: %ld answered the command waiting, %ld came late "
+        "(after the admin's next command), %ld of another class\n",
+        matched, late, other);
     if (!m_otherByClass.empty()) {
         std::string kinds;
         for (const auto& [classes, count] : m_otherByClass)
@@ -1296,20 +1303,23 @@ void AdminLoad::Report(double loginSeconds, Clock::duration total, long rssKiB,
         std::printf("              another class (waited for <- reply to a command of):%s\n",
                     kinds.c_str());
     }
-    std::printf("              copies/s min %ld max %ld; longest pause: %.1f ms between forwards, "
-                "%.1f ms between copies\n",
-                minRate, maxRate, relayGap, copyGap);
+    std::printf(
+        "              copies/s min %ld max %ld; longest pause: %.1f ms between forwards, "
+        "%.1f ms between copies\n",
+        minRate, maxRate, relayGap, copyGap);
     std::printf("reply->copy   %s\n", Percentiles(latencies).c_str());
-    std::printf("              (identical replies in a row are measured from the latest one; "
-                "%ld copies matched no forward)\n",
-                unmatched);
+    std::printf(
+        "              (identical replies in a row are measured from the latest one; "
+        "%ld copies matched no forward)\n",
+        unmatched);
     std::printf("round trip    %s\n", Percentiles(m_roundTrips).c_str());
-    std::printf("manager       CPU %.1f%% of one core (main thread %.1f%%; peak 1 s: %.1f%%), RSS "
-                "%.1f MiB at the end, peak %.1f MiB\n",
-                m_managerCpu, m_mainThreadCpu, m_peakCpu, static_cast<double>(rssKiB) / 1024.0,
-                static_cast<double>(hwmKiB) / 1024.0);
-    std::printf("others        sim CPU %.1f%%, this program %.1f%% (admins and relay)\n",
-                m_simCpu, m_selfCpu);
+    std::printf(
+        "manager       CPU %.1f%% of one core (main thread %.1f%%; peak 1 s: %.1f%%), RSS "
+        "%.1f MiB at the end, peak %.1f MiB\n",
+        m_managerCpu, m_mainThreadCpu, m_peakCpu, static_cast<double>(rssKiB) / 1024.0,
+        static_cast<double>(hwmKiB) / 1024.0);
+    std::printf("others        sim CPU %.1f%%, this program %.1f%% (admins and relay)\n", m_simCpu,
+                m_selfCpu);
     std::printf("run           %.1f s in all: %d s load + %.0f s grace\n",
                 std::chrono::duration<double>(total).count(), m_o.seconds,
                 std::chrono::duration<double>(kGrace).count());
@@ -1422,10 +1432,11 @@ int main(int argc, char** argv) {
                      adminPort, dir.c_str());
         return 1;
     }
-    std::printf("admin_load    %d admins x %d commands/s for %d s; manager pid %d, Admin Port "
-                "%d, relay %d -> sim %d\n",
-                o.admins, o.rate, o.seconds, static_cast<int>(manager.Pid()), adminPort,
-                relay.Port(), simPort);
+    std::printf(
+        "admin_load    %d admins x %d commands/s for %d s; manager pid %d, Admin Port "
+        "%d, relay %d -> sim %d\n",
+        o.admins, o.rate, o.seconds, static_cast<int>(manager.Pid()), adminPort, relay.Port(),
+        simPort);
     if (o.deaf > 0 || o.bigreply > 0)
         std::printf(
             "              %d of them read nothing once logged in; replies padded to %d "
@@ -1457,15 +1468,17 @@ int main(int argc, char** argv) {
     const LogCounts m = ScanManagerOutput(dir + "manager.out");
     std::string connection;
     for (const auto& c : m.connection) connection += (connection.empty() ? "" : " > ") + c;
-    std::printf("manager out   %ld lines, %ld \"Rat Command\", %ld \"No reply to\", %ld unpaired "
-                "replies, %ld Admin Port closes; Connection: %s%s\n",
-                m.lines, m.ratCommands, m.noReplyTo, m.unpairedReplies, m.adminClosed,
-                connection.c_str(), managerAlive ? "" : " (the manager had exited)");
+    std::printf(
+        "manager out   %ld lines, %ld \"Rat Command\", %ld \"No reply to\", %ld unpaired "
+        "replies, %ld Admin Port closes; Connection: %s%s\n",
+        m.lines, m.ratCommands, m.noReplyTo, m.unpairedReplies, m.adminClosed, connection.c_str(),
+        managerAlive ? "" : " (the manager had exited)");
     std::string noReplyAt;
     for (const auto& t : m.noReplySeconds) noReplyAt += " " + t;
-    std::printf("              longest run of commands sent with no reply routed between: %ld; "
-                "\"No reply to\" at:%s\n",
-                m.longestCommandRun, noReplyAt.empty() ? " none" : noReplyAt.c_str());
+    std::printf(
+        "              longest run of commands sent with no reply routed between: %ld; "
+        "\"No reply to\" at:%s\n",
+        m.longestCommandRun, noReplyAt.empty() ? " none" : noReplyAt.c_str());
     for (const auto& line : m.notable) std::printf("              | %s\n", line.c_str());
     std::string byClass;
     for (const auto& [cls, count] : relay.repliesByClass)
@@ -1474,12 +1487,13 @@ int main(int argc, char** argv) {
                 relay.connections.load(), byClass.c_str());
     std::string since;
     for (const auto& t : relay.beyondSince) since += " " + t;
-    std::printf("              commands awaiting a reply at the manager: peak >= %ld (%ld not yet "
-                "answered by the sim); largest burst %ld commands in one read;\n"
-                "              %ld commands sent with more than %zu awaiting, episodes from:%s\n",
-                relay.peakAwaiting.load(), relay.peakAtSim.load(), relay.largestBurst.load(),
-                relay.beyondPairing.load(), ReplyPairing::kMaxAwaited,
-                since.empty() ? " none" : since.c_str());
+    std::printf(
+        "              commands awaiting a reply at the manager: peak >= %ld (%ld not yet "
+        "answered by the sim); largest burst %ld commands in one read;\n"
+        "              %ld commands sent with more than %zu awaiting, episodes from:%s\n",
+        relay.peakAwaiting.load(), relay.peakAtSim.load(), relay.largestBurst.load(),
+        relay.beyondPairing.load(), ReplyPairing::kMaxAwaited,
+        since.empty() ? " none" : since.c_str());
     std::string bursts;
     for (const auto& t : relay.bigBurstAt) bursts += " " + t;
     std::printf("              %ld reads with more than %zu commands, at:%s\n",

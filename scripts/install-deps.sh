@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
-# Usage: install-deps.sh [--fuzz]   (--fuzz adds clang for the fuzz targets)
+# Usage: install-deps.sh [--fuzz | --format]   (--fuzz adds clang for the fuzz
+# targets, --format clang-format for the layout check)
 set -euo pipefail
 
 # qt6-base-dev brings Qt Widgets, Qt Test and the offscreen platform plugin the
@@ -10,6 +11,8 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-dev)
+elif [[ "${1:-}" == "--format" ]]; then
+    packages=(clang-format)
 fi
 
 missing=()

@@ -1,6 +1,5 @@
 #include "app/console.h"
 
-
 namespace tavrin {
 
 Console::Console(std::string programDir, SessionHost& host, UserDialogs& dialogs,

@@ -8,10 +8,7 @@
 namespace tavrin {
 
 Manager::Manager(CAdmins& accounts, const SteadyClock& clock, const GameLinkStatus& link)
-    : m_accounts(accounts),
-      m_clock(clock),
-      m_link(link),
-      m_throttle(clock) {}
+    : m_accounts(accounts), m_clock(clock), m_link(link), m_throttle(clock) {}
 
 Manager::~Manager() = default;
 

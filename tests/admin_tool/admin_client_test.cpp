@@ -221,10 +221,10 @@ TEST(AdminClientCommands, OnlyCommandsOfARelayedClassWaitForAReply) {
         const char* command;
         bool expects;
     } cases[] = {
-        {"player list", true},      {"chat get", true},         {"mission list", true},
-        {"get gamesettings", true}, {"weapon list", true},      {"chat send hi player", true},
+        {"player list", true},        {"chat get", true},          {"mission list", true},
+        {"get gamesettings", true},   {"weapon list", true},       {"chat send hi player", true},
         {"mission available", false},  // answered by a mission reply nobody waits for
-        {"get gamestate", false},   {"set ServerName x", false}, {"UPLOAD x", false},
+        {"get gamestate", false},     {"set ServerName x", false}, {"UPLOAD x", false},
     };
     for (const auto& c : cases) EXPECT_EQ(ExpectsReply(c.command), c.expects) << c.command;
 }

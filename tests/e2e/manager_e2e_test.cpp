@@ -388,16 +388,16 @@ TEST_F(ManagerE2e, TheAdminToolGetsRepliesAndIsRefusedWhatItsRightsDoNotAllow) {
     StartManager();
     WaitLoggedIn();
     const std::string where = "127.0.0.1:" + std::to_string(m_port);
-    const ToolRun list = RunTool({where, "--user", "bob", "--password", "bobpass", "-c",
-                                  "player list"});
+    const ToolRun list =
+        RunTool({where, "--user", "bob", "--password", "bobpass", "-c", "player list"});
     EXPECT_EQ(list.exit, 0);
     EXPECT_TRUE(AnyLineStartsWith(list.out, "NAME\t#\tTEAM"));
-    const ToolRun punt = RunTool({where, "--user", "bob", "--password", "bobpass", "-c",
-                                  "player punt 3"});
+    const ToolRun punt =
+        RunTool({where, "--user", "bob", "--password", "bobpass", "-c", "player punt 3"});
     EXPECT_EQ(punt.exit, 1);
     EXPECT_TRUE(AnyLineStartsWith(punt.out, "Refused, missing right: Punt"));
-    const ToolRun wrong = RunTool({where, "--user", "bob", "--password", "nope", "-c",
-                                   "player list"});
+    const ToolRun wrong =
+        RunTool({where, "--user", "bob", "--password", "nope", "-c", "player list"});
     EXPECT_EQ(wrong.exit, 3);
 }
 
@@ -407,8 +407,9 @@ TEST_F(ManagerE2e, TheAdminToolSendsItsInputOneCommandAtATime) {
     ASSERT_NE(m_sim->Control("say Mallory anyone there").find("ok"), std::string::npos);
     // Each command replaces what the manager keeps for the admin: sent all
     // at once, only the last would be answered.
-    const std::string script = std::string("printf 'chat get\\nplayer punt 1\\nmission list\\n"
-                                           "set x y\\nweapon list\\n' | ") +
+    const std::string script = std::string(
+                                   "printf 'chat get\\nplayer punt 1\\nmission list\\n"
+                                   "set x y\\nweapon list\\n' | ") +
                                TAVRIN_ADMIN_PATH + " 127.0.0.1:" + std::to_string(m_port) +
                                " --user bob --password bobpass";
     ChildProcess tool({"/bin/sh", "-c", script}, SIGKILL, "admin-tool");
@@ -445,8 +446,8 @@ TEST_F(ManagerE2e, TlsOnTheAdminPort) {
     AdminPeer plain;
     Connect(plain);
     EXPECT_NE(plain.ReadFrame(2s).text, "Hollispark");
-    const ToolRun clear = RunTool({where, "--user", "ann", "--password", "annpass", "-c",
-                                   "player list", "--timeout", "3"});
+    const ToolRun clear = RunTool(
+        {where, "--user", "ann", "--password", "annpass", "-c", "player list", "--timeout", "3"});
     EXPECT_EQ(clear.exit, 3);
 }
 
@@ -476,8 +477,9 @@ TEST_F(ManagerE2e, AnUnreadableCertificateLeavesThePortClosedRatherThanPlain) {
     WriteFile(m_dir.File("Configs/radmins.cfg"), kAccounts);
     StartConsole({"--manager", "--admin-port", "0", "--admin-bind", "127.0.0.1", "--admin-tls",
                   m_dir.File("missing.crt"), m_dir.File("missing.key")});
-    EXPECT_TRUE(m_console->WaitForPart("Admin Port not opened: the TLS certificate or key "
-                                       "cannot be read"))
+    EXPECT_TRUE(
+        m_console->WaitForPart("Admin Port not opened: the TLS certificate or key "
+                               "cannot be read"))
         << Transcript();
     WaitLoggedIn();
     EXPECT_FALSE(ConsoleSaid("Admin Port open on"));

@@ -31,8 +31,8 @@
 namespace tavrin::testing {
 namespace {
 
-[[maybe_unused]] const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(
-    new QtEnvironment<QApplication>("test_manager_window"));
+[[maybe_unused]] const auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment<QApplication>("test_manager_window"));
 
 // An admin console on this thread's event loop: frames in and out.
 class QtAdminPeer {
@@ -150,8 +150,8 @@ TEST_F(ManagerWindow, AnAccountMadeOnTheTabLogsInAndShowsOnline) {
     Edit(0, AdminColumn::Name, QStringLiteral("Zed"));
     Edit(0, AdminColumn::User, QStringLiteral("zed"));
     Edit(0, AdminColumn::Pass, QStringLiteral("zedpass"));
-    Click("right8");   // Warn
-    Click("right9");   // Punt
+    Click("right8");  // Warn
+    Click("right9");  // Punt
     EXPECT_EQ(Cell(0, AdminColumn::Rights), QStringLiteral("0300"));
     EXPECT_NE(Cell(0, AdminColumn::Pass), QStringLiteral("zedpass"));
     Click("saveList");
@@ -183,8 +183,8 @@ TEST_F(ManagerWindow, AnAccountMadeOnTheTabLogsInAndShowsOnline) {
     ASSERT_TRUE(zed.WaitFrames(6));
     Click("closeAdminConnectionsButton");
     ASSERT_TRUE(RunUntil([&] { return zed.Closed(); }, 5s));
-    ASSERT_TRUE(RunUntil([&] { return Cell(0, AdminColumn::Status) == QStringLiteral(" - "); },
-                         5s));
+    ASSERT_TRUE(
+        RunUntil([&] { return Cell(0, AdminColumn::Status) == QStringLiteral(" - "); }, 5s));
     EXPECT_EQ(Cell(0, AdminColumn::LastActivity), QStringLiteral(" - "));
     EXPECT_EQ(Text("adminsField"), QStringLiteral("Admins: 0 / 1"));
     Click("adminPortToggle");

@@ -1,13 +1,12 @@
 #include "admin/admin_client.h"
 
-#include "manager/command_classes.h"
-
 #include <utility>
 
 #include "common/log_text.h"
 #include "common/text_file.h"
 #include "manager/admin_accounts.h"
 #include "manager/admin_session.h"
+#include "manager/command_classes.h"
 #include "manager/manager.h"
 
 namespace tavrin::admin {

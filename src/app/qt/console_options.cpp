@@ -130,8 +130,8 @@ constexpr Option kOptions[] = {
          o.manager.port.tlsKey = QString::fromLocal8Bit(v[1]);
          return true;
      }},
-    {"--max-admins", "N", Where::Both, Group::Manager, "at most N admin connections at once",
-     TakeMaxAdmins},
+    {"--max-admins", "N", Where::Both, Group::Manager,
+     "at most N admins logged in at once (default 1000)", TakeMaxAdmins},
     {"--max-unsent", "MIB", Where::Both, Group::Manager,
      "at most MIB MiB waiting for all admins together (default 64)", TakeMaxUnsent},
     // Read before the others: it prints the usage whatever else is given.

@@ -40,7 +40,6 @@ class LogViewer final : public QWidget {
     LogViewer(EventLog& log, Kind kind, QWidget* parent = nullptr);
     LogViewer(EventLog& log, Kind kind, RunningSince runningSince, QWidget* parent = nullptr);
 
-
     // Where a review places the window, and how large it makes it at least.
     static constexpr QPoint kPlacement{300, 300};
     static constexpr QSize kSize{500, 310};

@@ -141,7 +141,7 @@ class TcpEcho {
 
 // The console of the program, as the window runs it, with a hook on each
 // routed reply.
-class ConsoleRun final : public SessionHostListener, public ConsoleObserver {
+class ConsoleRun final : public ConsoleObserver {
   public:
     explicit ConsoleRun(int port) {
         ::mkdir(m_dir.File("Configs").c_str(), 0700);
@@ -150,6 +150,7 @@ class ConsoleRun final : public SessionHostListener, public ConsoleObserver {
         m_console =
             std::make_unique<Console>(m_dir.Path(), m_host, m_dialogs, m_clock, m_host, *this);
         m_host.Attach(m_console->Session());
+        m_host.SetListener(*m_console);
         m_console->Initialise();
     }
     ~ConsoleRun() override {
@@ -189,9 +190,6 @@ class ConsoleRun final : public SessionHostListener, public ConsoleObserver {
     }
 
   private:
-    void TimerFired(TimerId id) override { m_console->OnTimer(id); }
-    void FieldChanged(Field, const std::string&) override {}
-    void ControlChanged(Control, bool) override {}
     void ReplyRouted(const RouteResult&, const std::string&) override { m_routed = true; }
     void EventLineWritten(const std::string&) override {}
     void ChatTextWritten(const std::string&) override {}
@@ -204,7 +202,7 @@ class ConsoleRun final : public SessionHostListener, public ConsoleObserver {
     testing::TempDir m_dir;
     SystemClock m_clock;
     testing::ScriptedDialogs m_dialogs;
-    QtSessionHost m_host{*this};
+    QtSessionHost m_host;
     std::unique_ptr<Console> m_console;
     bool m_routed = false;
 };

@@ -44,8 +44,7 @@ using tavrin::testing::TempDir;
 
 // The console as the window wires it, and the Settings tab's host.
 struct Rig final : tavrin::SettingsPageHost {
-    explicit Rig(const std::string& dir)
-        : runtime(dir, {}, dialogs, consoleSignals, consoleSignals) {}
+    explicit Rig(const std::string& dir) : runtime(dir, {}, dialogs, consoleSignals) {}
     ~Rig() override {
         console.Close(false);
         host.WaitForWorkersInPlace(1000);

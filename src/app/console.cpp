@@ -19,6 +19,8 @@ Console::Console(std::string programDir, SessionHost& host, UserDialogs& dialogs
       m_settings(m_programDir, *this, m_dialogs),
       m_session(std::make_unique<RatSession>(host, m_tabModels, m_log, m_dialogs, clock)) {
     m_dialogs.Attach(*m_session);
+    // Nothing can be sent before a login: the Settings tab starts locked.
+    m_settings.SetCanSend(m_session->ControlOn(Control::CanSend));
     m_manager = std::make_unique<ManagerRole>(*m_session, m_log, m_steadyClock, observer);
 }
 
@@ -42,7 +44,44 @@ void Console::OnClockTick() {
     m_session->OnTimer(TimerId::Clock);
     m_sysInfo.Update(false);
     if (m_fAutoSysUpdate) m_infoText = DumpSystemVariables();
+    Announce(ChangesOfEvent(ModelEvent::ClockTick));
     m_observer.ClockTicked();
+}
+
+void Console::Announce(ModelChanges changes) {
+    if (!changes.Empty()) m_observer.ModelsChanged(changes);
+}
+
+void Console::TimerFired(TimerId id) {
+    OnTimer(id);
+    m_observer.TimerHandled(id);
+}
+
+void Console::ConnectionStarted() {
+    Announce(ChangesOfEvent(ModelEvent::NewConnection));
+}
+
+void Console::FieldChanged(Field field, const std::string& text) {
+    m_observer.FieldChanged(field, text);
+}
+
+void Console::ControlChanged(Control control, bool on) {
+    if (control == Control::LoginButtonsEnabled) {
+        // The session disables Login and Change while it connects or
+        // reconnects and enables them when it gives up.
+        m_server.SetLoginEnabled(on);
+    } else if (control == Control::CanSend) {
+        m_settings.SetCanSend(on);
+        Announce(ChangesOfEvent(ModelEvent::CanSend));
+    }
+    m_observer.ControlChanged(control, on);
+}
+
+void Console::ReplyRouted(const RouteResult& result, const std::string& text) {
+    // The admins' copies first: they wait on no page.
+    if (m_role == ConsoleRole::Manager) m_manager->OnReplyRouted(result, text);
+    Announce(ChangesOfReply(result.kind));
+    m_observer.ReplyRouted(result, text);
 }
 
 bool Console::Login() {
@@ -63,10 +102,6 @@ void Console::Close(bool ok) {
     m_session->SetClosing();
     if (m_role == ConsoleRole::Manager) m_manager->Close();
     m_session->OnLogoutRequest();
-}
-
-void Console::OnReplyRouted(const RouteResult& result, const std::string& text) {
-    if (m_role == ConsoleRole::Manager) m_manager->OnReplyRouted(result, text);
 }
 
 void Console::ApplySettingsFile(std::string_view applied) {

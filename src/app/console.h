@@ -6,6 +6,7 @@
 
 #include "app/console_role.h"
 #include "app/manager_role.h"
+#include "app/model_change.h"
 #include "app/tab_models.h"
 #include "chatbot/chatbot.h"
 #include "common/event_log.h"
@@ -14,6 +15,7 @@
 #include "link/question_gate.h"
 #include "link/rat_socket.h"
 #include "link/session.h"
+#include "link/session_host_listener.h"
 #include "link/worker_info.h"
 #include "missions/missions.h"
 #include "monitor/system_info.h"
@@ -24,19 +26,33 @@
 namespace tavrin {
 
 // What the console tells the window or the headless runner around it, beside
-// every log line.
+// every log line. The console hears its session first and acts; then it
+// passes each notice on here. A front-end overrides what it shows; the rest
+// it may leave to do nothing.
 class ConsoleObserver : public LogObserver, public ManagerRoleObserver {
   public:
     // The deferred start-up has run.
     virtual void Started() = 0;
     // A clock tick has been handled (the state dump may have changed).
     virtual void ClockTicked() = 0;
+    // A field or control of the session changed.
+    virtual void FieldChanged(Field, const std::string&) {}
+    virtual void ControlChanged(Control, bool) {}
+    // A reply after login was routed; the admins' copies have gone out and
+    // the models it changed have been announced.
+    virtual void ReplyRouted(const RouteResult&, const std::string&) {}
+    // These models changed: each page that shows one of them redraws.
+    virtual void ModelsChanged(ModelChanges) {}
+    // A timer tick has been handled by the console.
+    virtual void TimerHandled(TimerId) {}
 };
 
 // The main window without its widgets: the session with every tab's model,
-// the logs, start-up, the clock, the state dump and shutdown. The Qt window
-// and the headless runner only render it and forward what happens.
-class Console final : private CommandSink {
+// the logs, start-up, the clock, the state dump and shutdown. It listens to
+// its session's host (ticks, fields, controls, routed replies), acts on each
+// and tells its observer, with the models that changed. The Qt window and
+// the headless runner only render it and hand gestures to it.
+class Console final : public SessionHostListener, private CommandSink {
   public:
     // `programDir` ends with the path separator.
     Console(std::string programDir, SessionHost& host, UserDialogs& dialogs, const Clock& clock,
@@ -48,6 +64,20 @@ class Console final : private CommandSink {
     void Initialise(ConsoleRole role = ConsoleRole::Client);
     // Every timer tick of the main window.
     void OnTimer(TimerId id);
+
+    // SessionHostListener: what the session's host reports. The console acts
+    // first (the timers, the manager's copies of a reply, the models a
+    // control holds), then announces the models that changed, then passes the
+    // notice on to its observer.
+    void TimerFired(TimerId id) override;
+    void ConnectionStarted() override;
+    void FieldChanged(Field field, const std::string& text) override;
+    void ControlChanged(Control control, bool on) override;
+    void ReplyRouted(const RouteResult& result, const std::string& text) override;
+
+    // Whether the ChatBot is switched on once start-up has run, before the
+    // observer hears of it (so before a front-end's login).
+    void SetChatBotOnAtStart(bool on) { m_chatBotOnAtStart = on; }
 
     // The Server tab's Login: false (with "Check Server details") when the
     // details are incomplete.
@@ -92,9 +122,6 @@ class Console final : private CommandSink {
     // The manager role's accounts, admins and Admin Port; unused in the
     // client role.
     ManagerRole& AdminManager() { return *m_manager; }
-    // A reply the router carried out (SessionHost::ReplyRouted): in the
-    // manager role a copy goes to each admin waiting for its class.
-    void OnReplyRouted(const RouteResult& result, const std::string& text);
     // The settings file's Apply: the 28 commands go out in bulk.
     void ApplySettingsFile(std::string_view applied);
 
@@ -102,6 +129,7 @@ class Console final : private CommandSink {
     void DeferredStartup();
     void InitConfigDirectory();
     void OnClockTick();
+    void Announce(ModelChanges changes);
 
     // CommandSink: the tabs' commands go to the session's pacer.
     void SubmitCommands(std::vector<PacedCommand> batch) override;
@@ -117,7 +145,7 @@ class Console final : private CommandSink {
     EventLog m_log;
     EventLogChatLog m_chatLog{m_log};
     CServer m_server;
-    PlayerList m_players;
+    PlayerList m_players{PlayerList::SortKeeping::Shown};
     AdminActions m_actions;
     std::string m_adminMenu;
     CMissions m_missions;
@@ -131,6 +159,7 @@ class Console final : private CommandSink {
     std::string m_infoText;
     ConsoleRole m_role = ConsoleRole::None;
     bool m_started = false;
+    bool m_chatBotOnAtStart = false;
 };
 
 // The line that shows a field without a window: "Connection: Connected". A

@@ -38,6 +38,9 @@ void Console::DeferredStartup() {
     m_sysInfo.Update(true);
     m_host.StartTimer(TimerId::Clock, TimerPeriod(TimerId::Clock));
     m_started = true;
+    if (m_chatBotOnAtStart) m_chatBot.SetOn(true);
+    Announce(ChangesOfEvent(m_role == ConsoleRole::Manager ? ModelEvent::ManagerStartUp
+                                                           : ModelEvent::StartUp));
     m_observer.Started();
 }
 

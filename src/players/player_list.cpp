@@ -170,7 +170,7 @@ PlayerCounts PlayerList::ParsePlayerList(std::string_view reply) {
                   std::string(fields[10]), std::string(fields[11]), std::string(fields[12]),
                   std::string(fields[13])};
     }
-    if (m_sortColumn > 0) Sort();
+    KeepSort();
     return counts;
 }
 
@@ -201,7 +201,7 @@ void PlayerList::ToggleShowHost(bool ticked) {
     m_rows.insert(m_rows.begin(),
                   MakeRow(h.id, h.name, h.teamCode, h.classCode, h.kills, h.deaths, h.ping));
     AddHostToTallies(+1);
-    if (m_sortColumn > 0) Sort();
+    KeepSort();
 }
 
 void PlayerList::SortByColumn(int column) {
@@ -221,6 +221,13 @@ void PlayerList::Sort() {
         const int order = CompareCells(x.cells[c], y.cells[c]);
         return ascending ? order < 0 : order > 0;
     });
+}
+
+void PlayerList::KeepSort() {
+    if (m_keeping == SortKeeping::Shown)
+        ReapplyShownSort();
+    else if (m_sortColumn > 0)
+        Sort();
 }
 
 void PlayerList::ReapplyShownSort() {

@@ -141,6 +141,14 @@ bool PlayerMatchesFilter(const PlayerRow& row, std::string_view filter);
 // sort state, all rebuilt from each "player list" reply.
 class PlayerList {
   public:
+    // Which remembered sort a parse and Show Host apply again. By itself the
+    // list re-sorts only by a column past 0, so a header click on column 0
+    // is forgotten by the next parse. A console keeps the sort its header
+    // shows, column 0 included, so that the list holds the order the Players
+    // tab shows, with a window or without.
+    enum class SortKeeping { ColumnsPastZero, Shown };
+    explicit PlayerList(SortKeeping keeping = SortKeeping::ColumnsPastZero) : m_keeping(keeping) {}
+
     // Replaces rows, tallies and host record from a reply. A record needs all
     // seven fields: an incomplete last record, or a host record in a reply of
     // fewer than 14 fields, is not shown.
@@ -154,9 +162,8 @@ class PlayerList {
     void SortByColumn(int column);
 
     // Sorts the rows again by the column and direction the header shows,
-    // column 0 included, which a parse leaves in the order of arrival: a view
-    // that keeps its sort across refreshes calls it after each parse. Nothing
-    // before the first header click.
+    // column 0 included, which a parse that keeps only columns past 0 leaves
+    // in the order of arrival. Nothing before the first header click.
     void ReapplyShownSort();
 
     // Id of the first row whose name is exactly `name`, or "".
@@ -177,6 +184,8 @@ class PlayerList {
 
   private:
     void Sort();
+    // After a parse or a Show Host change: the remembered sort, as kept.
+    void KeepSort();
     void AddHostToTallies(int sign);
 
     std::vector<PlayerRow> m_rows;
@@ -187,6 +196,7 @@ class PlayerList {
     int32_t m_sortColumn = 0;
     bool m_sortAscending = true;
     bool m_sortShown = false;
+    SortKeeping m_keeping;
 };
 
 }  // namespace tavrin

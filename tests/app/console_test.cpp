@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "support/fakes.h"
 #include "support/temp_dir.h"
@@ -28,6 +29,8 @@ struct ConsoleFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
     std::vector<std::string> lines;
     int started = 0;
     int clockTicks = 0;
+    // What each announcement of changed models named.
+    std::vector<std::string> announced;
 
     WorkerInfo CurrentWorkerInfo() const override { return worker; }
     void EventLineWritten(const std::string& l) override {
@@ -39,6 +42,9 @@ struct ConsoleFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
     void ClockTicked() override { ++clockTicks; }
     void AdminAccountChanged(int) override {}
     void AdminPortChanged(bool) override {}
+    void ModelsChanged(ModelChanges changes) override {
+        announced.push_back(ModelChangesText(changes));
+    }
 
     void Start(ConsoleRole role = ConsoleRole::Client) {
         console = std::make_unique<Console>(dir.Path(), host, dialogs, clock, *this, *this);
@@ -53,7 +59,134 @@ struct ConsoleFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
         std::filesystem::create_directories(dir.File("Configs"));
         std::ofstream(dir.File("Configs/servers.cfg"), std::ios::binary) << text;
     }
+
+    // Started with a server to log in to; from then on the console hears its
+    // session as the real host reports it.
+    void StartListening() {
+        WriteServers("*FAV*Home,10.0.0.5,40000,admin,secret\r\n");
+        Start();
+        host.listener = console.get();
+    }
+    // The login accepted by a server in game mode, its first commands
+    // answered, Auto Refresh off.
+    void LogIn() {
+        RatSession& s = console->Session();
+        ASSERT_TRUE(console->Login());
+        s.OnRatConnected();
+        s.OnRatFrameReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
+        s.OnRatFrameReceived("Welcome admin");
+        s.OnAutoRefreshToggled(false);
+        host.Advance(2000);
+        for (const std::string& command : host.Commands())
+            s.OnRatFrameReceived(command == "chat get"        ? ""
+                                 : command == "get gamestate" ? "Current State = Game"
+                                                              : "ERROR");
+        host.sent.clear();
+    }
+    // `command` sent and answered with `reply`.
+    void Answer(const std::string& command, const std::string& reply) {
+        console->Session().SendRatCommand(command);
+        console->Session().OnRatFrameReceived(reply);
+    }
 };
+
+std::string Joined(const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;
+    return text;
+}
+
+// Each event announces the models it changed, once, and only those: the
+// console decides it, so that each page redraws on its own model.
+TEST_F(ConsoleFixture, AnnouncesTheModelsEachEventChanged) {
+    Start(ConsoleRole::Manager);
+    EXPECT_EQ(Joined(announced), "players, missions, chat, admins") << "start-up, manager role";
+    announced.clear();
+    StartListening();
+    EXPECT_EQ(Joined(announced), "players, missions, chat") << "start-up";
+
+    RatSession& session = console->Session();
+    const struct {
+        const char* event;
+        std::function<void()> act;
+        const char* models;
+    } events[] = {
+        {"Login", [&] { console->Login(); }, "missions, chat"},
+        {"the socket connected", [&] { session.OnRatConnected(); }, ""},
+        {"the login accepted",
+         [&] {
+             session.OnRatFrameReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
+             session.OnRatFrameReceived("Welcome admin");
+         },
+         "settings"},
+        {"the clock", [&] { console->OnTimer(TimerId::Clock); }, "caught"},
+        {"Logout", [&] { console->Logout(); }, "settings"},
+        {"Login again", [&] { console->Login(); }, "missions, chat"},
+    };
+    for (const auto& e : events) {
+        announced.clear();
+        e.act();
+        EXPECT_EQ(Joined(announced), e.models) << e.event;
+    }
+}
+
+// Each reply announces the model that parsed it, and nothing else.
+TEST_F(ConsoleFixture, AnnouncesTheModelEachReplyChanged) {
+    StartListening();
+    LogIn();
+    const struct {
+        const char* event;
+        std::function<void()> act;
+        const char* models;
+    } cases[] = {
+        {"a player list", [&] { Answer("player list", "Deaths PING"); }, "players"},
+        {"a mission list", [&] { Answer("mission list", "<CURRENT MISSION>"); }, "missions"},
+        {"a mission added", [&] { Answer("mission add 3", "Entry Added"); }, "missions"},
+        {"chat", [&] { Answer("chat get", "Bob: hello"); }, "chat"},
+        {"the game settings", [&] { Answer("get gamesettings", "AutoBalanceOnRecycle = 1"); },
+         "settings"},
+        {"a setting changed", [&] { Answer("set maxPlayers 8", "OK - Setting changed"); },
+         "settings"},
+        {"the weapons", [&] { Answer("weapon list", "WPN_Remmington = 1"); }, "weapons"},
+        {"a weapon changed", [&] { Answer("weapon set 1 0", "OK - Weapon changed"); }, "weapons"},
+        {"the game state", [&] { Answer("get gamestate", "Current State = Game"); }, ""},
+        {"a refusal", [&] { Answer("player list", "ERROR: busy"); }, ""},
+        // Last: the console asks for the chat after its own.
+        {"chat sent", [&] { Answer("chat send hi", "Chat sent."); }, ""},
+        {"the clock", [&] { console->OnTimer(TimerId::Clock); }, "caught"},
+    };
+    for (const auto& c : cases) {
+        announced.clear();
+        c.act();
+        EXPECT_EQ(Joined(announced), c.models) << c.event;
+    }
+}
+
+// A header click on column 0 sorts the console's list, and a later player
+// list or Show Host keeps that order: the window and the console without one
+// hold the list in the order its header shows, whatever a page does.
+TEST_F(ConsoleFixture, ThePlayerListKeepsTheSortItsHeaderShows) {
+    StartListening();
+    LogIn();
+    PlayerList& players = console->Players();
+    const auto names = [&] {
+        std::vector<std::string> out;
+        for (const PlayerRow& row : players.Rows()) out.push_back(row.cells[kColumnName]);
+        return out;
+    };
+    const std::string reply =
+        "NAME\t#\tTEAM\tClass\tKills\tDeaths\tPING\nHost\t0\t1\t8\t0\t0\t0\n"
+        "bo\t12\t2\t6\t9\t1\t7\nAl\t3\t1\t5\t10\t0\t50\nCy\tA\t1\t9\t2\t5\t7\n";
+    // Column 0 is the remembered column from the start: its first click
+    // sorts descending (hex 12, A, 3).
+    players.SortByColumn(kColumnId);
+    Answer("player list", reply);
+    EXPECT_EQ(names(), (std::vector<std::string>{"bo", "Cy", "Al"}));
+    players.ToggleShowHost(true);
+    EXPECT_EQ(names(), (std::vector<std::string>{"bo", "Cy", "Al", "Host"}));
+    Answer("player list", reply);
+    EXPECT_EQ(names(), (std::vector<std::string>{"bo", "Cy", "Al", "Host"}));
+}
 
 TEST_F(ConsoleFixture, StartUpCreatesConfigsAndLogsItsLines) {
     Start();

@@ -51,6 +51,7 @@ class MainThread : public ::testing::Test {
         m_console =
             std::make_unique<Console>(m_dir.Path(), m_host, m_dialogs, m_clock, m_host, m_window);
         m_host.Attach(m_console->Session());
+        m_host.SetListener(*m_console);
         m_window.console = m_console.get();
         m_console->Initialise();
         // Logged in, and the first six commands through.
@@ -100,14 +101,9 @@ class MainThread : public ::testing::Test {
         return out;
     }
 
-    // What the window would do: timers to the console, and at start-up the
-    // ChatBot on and Login.
-    struct Window final : SessionHostListener, ConsoleObserver {
+    // What the window would do: at start-up the ChatBot on and Login.
+    struct Window final : ConsoleObserver {
         Console* console = nullptr;
-        void TimerFired(TimerId id) override { console->OnTimer(id); }
-        void FieldChanged(Field, const std::string&) override {}
-        void ControlChanged(Control, bool) override {}
-        void ReplyRouted(const RouteResult&, const std::string&) override {}
         void EventLineWritten(const std::string&) override {}
         void ChatTextWritten(const std::string&) override {}
         void LogWriteFailed(const std::string&) override {}
@@ -125,7 +121,7 @@ class MainThread : public ::testing::Test {
     SystemClock m_clock;
     ScriptedDialogs m_dialogs;
     Window m_window;
-    QtSessionHost m_host{m_window};
+    QtSessionHost m_host;
     std::unique_ptr<Console> m_console;
 };
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "link/session.h"
+#include "link/session_host_listener.h"
 
 namespace tavrin::testing {
 
@@ -22,6 +23,9 @@ class VirtualHost final : public SessionHost {
 
     // The session that receives timer ticks.
     RatSession* session = nullptr;
+    // When set, it hears the ticks instead of the session, and what the
+    // session shows and routes, as the real host reports them.
+    SessionHostListener* listener = nullptr;
     // Real time: also moves the ManualClock given here, when there is one.
     ManualClock* clock = nullptr;
 
@@ -32,6 +36,7 @@ class VirtualHost final : public SessionHost {
     bool Running(TimerId id) const { return timers.count(id) != 0; }
 
     void StartWorker(const LoginDetails& d, int port) override {
+        if (listener) listener->ConnectionStarted();
         ++liveWorkers;
         ++workersStarted;
         lastDetails = d;
@@ -60,9 +65,15 @@ class VirtualHost final : public SessionHost {
     }
     void FieldChanged(Field f, const std::string& text) override {
         fieldChanges.push_back(std::string(kFieldNames[static_cast<size_t>(f)]) + ": " + text);
+        if (listener) listener->FieldChanged(f, text);
     }
-    void ControlChanged(Control, bool) override {}
-    void ReplyRouted(const RouteResult& r, const std::string&) override { routed.push_back(r); }
+    void ControlChanged(Control c, bool on) override {
+        if (listener) listener->ControlChanged(c, on);
+    }
+    void ReplyRouted(const RouteResult& r, const std::string& text) override {
+        routed.push_back(r);
+        if (listener) listener->ReplyRouted(r, text);
+    }
 
     // Moves virtual time forward, firing timers (and bounded waits) in order.
     void Advance(long ms) {
@@ -84,7 +95,10 @@ class VirtualHost final : public SessionHost {
             }
             SetNow(due);
             timers[which].dueMs += timers[which].periodMs;
-            session->OnTimer(which);
+            if (listener)
+                listener->TimerFired(which);
+            else
+                session->OnTimer(which);
         }
         SetNow(end);
     }

@@ -142,13 +142,11 @@ class MainWindowTest : public QObject {
             QCOMPARE(field->textFormat(), Qt::PlainText);
         }
         // What the console writes shows at once, decoded from Windows-1252.
-        tavrin::ConsoleSignals& signals_ = m_app->Signals();
-        static_cast<tavrin::SessionHostListener&>(signals_).FieldChanged(Field::RatResponse,
-                                                                         "<b>caf\xe9</b>");
+        tavrin::SessionHost& host = m_app->Host();
+        host.FieldChanged(Field::RatResponse, "<b>caf\xe9</b>");
         QCOMPARE(Find<tavrin::StatusField>("ratResponseField")->text(),
                  QStringLiteral("<b>caf\u00e9</b>"));
-        static_cast<tavrin::SessionHostListener&>(signals_).FieldChanged(Field::Title,
-                                                                         "TavrinSim 1.2.3.4");
+        host.FieldChanged(Field::Title, "TavrinSim 1.2.3.4");
         QCOMPARE(window.windowTitle(), QStringLiteral("TavrinSim 1.2.3.4"));
         QCOMPARE(Find<tavrin::StatusField>("connectionField")->property("connectionLook"),
                  QVariant(QStringLiteral("offline")));
@@ -166,7 +164,7 @@ class MainWindowTest : public QObject {
         auto* cycle = Find<QWidget>("cycleList");
         QVERIFY(lock && send && players && cycle);
         const QString why = QString::fromLatin1(tavrin::kSendNeedsGameMode);
-        auto& listener = static_cast<tavrin::SessionHostListener&>(m_app->Signals());
+        tavrin::SessionHost& listener = m_app->Host();
         const struct {
             bool canSend;
             QString tip;
@@ -199,7 +197,7 @@ class MainWindowTest : public QObject {
         auto* reason = Find<QLabel>("lastReasonLabel");
         QVERIFY(reason != nullptr);
         QVERIFY(reason->text().isEmpty());
-        auto& listener = static_cast<tavrin::SessionHostListener&>(m_app->Signals());
+        tavrin::SessionHost& listener = m_app->Host();
         listener.FieldChanged(Field::LastReason, "Connection refused (10061)");
         QVERIFY(reason->isVisible());
         QCOMPARE(reason->text(), QStringLiteral("Last reason: Connection refused (10061)"));
@@ -216,7 +214,7 @@ class MainWindowTest : public QObject {
         QVERIFY(!box->isChecked());
         QVERIFY(!box->isEnabled());
 
-        auto& listener = static_cast<tavrin::SessionHostListener&>(m_app->Signals());
+        tavrin::SessionHost& listener = m_app->Host();
         listener.ControlChanged(tavrin::Control::AutoRefreshEnabled, true);
         QVERIFY(box->isEnabled());
         QTest::mouseClick(box, Qt::LeftButton);

@@ -42,8 +42,7 @@ namespace {
 
 // A console in this process, wired as the window wires it.
 struct ConsoleRig {
-    explicit ConsoleRig(const std::string& dir)
-        : runtime(dir, {}, dialogs, consoleSignals, consoleSignals) {}
+    explicit ConsoleRig(const std::string& dir) : runtime(dir, {}, dialogs, consoleSignals) {}
     ~ConsoleRig() {
         console.Close(false);
         host.WaitForWorkersInPlace(1000);

@@ -84,6 +84,7 @@ struct LoggedInConsole final : WorkerInfoSource, ConsoleObserver, SettingsPageHo
             << "*FAV*Home,10.0.0.5,40000,admin,secret\r\n";
         console = std::make_unique<Console>(dir.Path(), host, dialogs, clock, *this, *this);
         host.session = &console->Session();
+        host.listener = console.get();
         host.clock = &clock;
         console->Initialise();
         host.Advance(0);
@@ -399,8 +400,7 @@ namespace {
 // The console with its real worker thread, as the window wires it, and the
 // Settings tab's host.
 struct SimConsole final : SettingsPageHost {
-    explicit SimConsole(const std::string& dir)
-        : runtime(dir, {}, dialogs, consoleSignals, consoleSignals) {}
+    explicit SimConsole(const std::string& dir) : runtime(dir, {}, dialogs, consoleSignals) {}
     ~SimConsole() override {
         console.Close(false);
         host.WaitForWorkersInPlace(1000);

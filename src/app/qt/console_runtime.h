@@ -16,15 +16,15 @@ namespace tavrin {
 // renders it and answers its questions; nothing of the process lives in
 // here, so several runtimes can run side by side.
 //
-// The session host reports here: timer ticks and routed replies reach the
-// console first, then the front-end hears of each.
-class ConsoleRuntime final : private SessionHostListener, private ConsoleObserver {
+// The session host reports to the console, which acts and then tells the
+// front-end through `observer`.
+class ConsoleRuntime final {
   public:
-    // `programDir` ends with the path separator. `listener` hears what the
-    // session host reports, `observer` what the console tells.
+    // `programDir` ends with the path separator; `observer` hears what the
+    // console tells.
     ConsoleRuntime(const std::string& programDir, const ConsoleOptions& options,
-                   UserDialogs& dialogs, SessionHostListener& listener, ConsoleObserver& observer);
-    ~ConsoleRuntime() override;
+                   UserDialogs& dialogs, ConsoleObserver& observer);
+    ~ConsoleRuntime();
     ConsoleRuntime(const ConsoleRuntime&) = delete;
     ConsoleRuntime& operator=(const ConsoleRuntime&) = delete;
 
@@ -44,26 +44,9 @@ class ConsoleRuntime final : private SessionHostListener, private ConsoleObserve
     QtAdminPort* AdminPort() { return m_port.get(); }
 
   private:
-    // SessionHostListener
-    void TimerFired(TimerId id) override;
-    void FieldChanged(Field field, const std::string& text) override;
-    void ControlChanged(Control control, bool on) override;
-    void ReplyRouted(const RouteResult& result, const std::string& text) override;
-
-    // ConsoleObserver
-    void EventLineWritten(const std::string& line) override;
-    void ChatTextWritten(const std::string& block) override;
-    void LogWriteFailed(const std::string& failure) override;
-    void Started() override;
-    void ClockTicked() override;
-    void AdminAccountChanged(int row) override;
-    void AdminPortChanged(bool listening) override;
-
     const ConsoleOptions m_options;
-    SessionHostListener& m_listener;
-    ConsoleObserver& m_observer;
     SystemClock m_clock;
-    QtSessionHost m_host{*this};
+    QtSessionHost m_host;
     Console m_console;
     std::unique_ptr<QtAdminPort> m_port;
 };

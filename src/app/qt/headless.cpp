@@ -85,11 +85,12 @@ int PrintReviews(const std::string& dir, const ConsoleOptions& options) {
 }  // namespace
 
 // The console without a window: status fields and log lines go to standard
-// output, message boxes take their default answer.
-class HeadlessConsole final : public SessionHostListener, public ConsoleObserver {
+// output, message boxes take their default answer. It observes the console
+// as the window does.
+class HeadlessConsole final : public ConsoleObserver {
   public:
     HeadlessConsole(const std::string& dir, const ConsoleOptions& options)
-        : m_runtime(dir, options, m_dialogs, *this, *this) {}
+        : m_runtime(dir, options, m_dialogs, *this) {}
 
     ConsoleRuntime& Runtime() { return m_runtime; }
     int Status() const { return m_status; }
@@ -97,18 +98,11 @@ class HeadlessConsole final : public SessionHostListener, public ConsoleObserver
   private:
     Console& GetConsole() { return m_runtime.GetConsole(); }
 
-    // SessionHostListener
-    void TimerFired(TimerId) override {}
+    // ConsoleObserver
     void FieldChanged(Field f, const std::string& text) override {
         // Many fields show what the server sent: one line each, whatever it holds.
         PrintLine(FieldLine(f, EscapeControlBytes(text)));
     }
-    void ControlChanged(Control c, bool on) override {
-        if (c == Control::LoginButtonsEnabled) GetConsole().Server().SetLoginEnabled(on);
-    }
-    void ReplyRouted(const RouteResult&, const std::string&) override {}
-
-    // ConsoleObserver
     void EventLineWritten(const std::string& line) override {
         PrintLine(line.substr(0, line.size() - 1));
     }

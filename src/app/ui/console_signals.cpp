@@ -1,5 +1,7 @@
 #include "app/ui/console_signals.h"
 
+#include <utility>
+
 #include "common/ui/text_codec.h"
 
 namespace tavrin {
@@ -14,6 +16,21 @@ void ConsoleSignals::ControlChanged(Control control, bool on) {
 
 void ConsoleSignals::ReplyRouted(const RouteResult& result, const std::string&) {
     emit replyRouted(result.kind, result.replyClass);
+}
+
+void ConsoleSignals::ModelsChanged(ModelChanges changes) {
+    using Signal = void (ConsoleSignals::*)();
+    static constexpr std::pair<ModelChange, Signal> kSignals[] = {
+        {ModelChange::Players, &ConsoleSignals::playersChanged},
+        {ModelChange::Missions, &ConsoleSignals::missionsChanged},
+        {ModelChange::Settings, &ConsoleSignals::settingsChanged},
+        {ModelChange::Weapons, &ConsoleSignals::weaponsChanged},
+        {ModelChange::Chat, &ConsoleSignals::chatChanged},
+        {ModelChange::Caught, &ConsoleSignals::caughtChanged},
+        {ModelChange::Admins, &ConsoleSignals::adminsChanged},
+    };
+    for (const auto& [change, signal] : kSignals)
+        if (changes.Has(change)) emit(this->*signal)();
 }
 
 void ConsoleSignals::EventLineWritten(const std::string& line) {

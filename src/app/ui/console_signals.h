@@ -4,22 +4,28 @@
 #include <QString>
 
 #include "app/console.h"
-#include "link/qt/session_host.h"
 
 namespace tavrin {
 
-// The console's notifications as Qt signals, for the widgets of one window:
-// the runtime passes on what its session host and console report, once the
-// console has acted on it, and each page connects to what it shows. Texts arrive decoded from
-// Windows-1252.
-class ConsoleSignals final : public QObject, public SessionHostListener, public ConsoleObserver {
+// The console's notices as Qt signals, for the widgets of one window: the
+// console has acted on each before it tells, and each page connects to what
+// it shows. Texts arrive decoded from Windows-1252.
+class ConsoleSignals final : public QObject, public ConsoleObserver {
     Q_OBJECT
 
   signals:
     void fieldChanged(tavrin::Field field, const QString& text);
     void controlChanged(tavrin::Control control, bool on);
-    // A reply after login was routed: the tabs refresh on its kind.
+    // A reply after login was routed (its models were announced before).
     void replyRouted(tavrin::ReplyKind kind, int replyClass);
+    // One signal per model the console announces changed.
+    void playersChanged();
+    void missionsChanged();
+    void settingsChanged();
+    void weaponsChanged();
+    void chatChanged();
+    void caughtChanged();
+    void adminsChanged();
     void eventLineWritten(const QString& line);  // without its line end
     void chatTextWritten(const QString& block);
     void logWriteFailed(const QString& failure);
@@ -31,10 +37,10 @@ class ConsoleSignals final : public QObject, public SessionHostListener, public 
     void adminPortChanged(bool listening);
 
   private:
-    void TimerFired(TimerId) override {}
     void FieldChanged(Field field, const std::string& text) override;
     void ControlChanged(Control control, bool on) override;
     void ReplyRouted(const RouteResult& result, const std::string& text) override;
+    void ModelsChanged(ModelChanges changes) override;
     void EventLineWritten(const std::string& line) override;
     void ChatTextWritten(const std::string& block) override;
     void LogWriteFailed(const std::string& failure) override;

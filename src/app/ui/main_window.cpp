@@ -142,23 +142,17 @@ MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget
     m_chatViewer = new LogViewer(console.Log(), LogViewer::Kind::Chat, this);
     m_infoWindow = new InfoWindow(console, consoleSignals, this);
 
-    connect(&consoleSignals, &ConsoleSignals::replyRouted, this,
-            [this](ReplyKind kind, int) { handleReplyRouted(kind); });
-    // The sanctions pass runs on the clock tick; a new connection resets the ChatBot.
-    connect(&consoleSignals, &ConsoleSignals::clockTicked, m_chatBotPage,
+    // Each page redraws when the console announces that its model changed.
+    connect(&consoleSignals, &ConsoleSignals::playersChanged, m_playersPage, &PlayersPage::Refresh);
+    connect(&consoleSignals, &ConsoleSignals::missionsChanged, m_missionsPage,
+            &MissionsPage::Refresh);
+    connect(&consoleSignals, &ConsoleSignals::settingsChanged, m_settingsPage,
+            &SettingsPage::Refresh);
+    connect(&consoleSignals, &ConsoleSignals::weaponsChanged, m_settingsPage,
+            &SettingsPage::Refresh);
+    connect(&consoleSignals, &ConsoleSignals::chatChanged, m_chatBotPage, &ChatBotPage::Refresh);
+    connect(&consoleSignals, &ConsoleSignals::caughtChanged, m_chatBotPage,
             &ChatBotPage::RefreshCaught);
-    connect(&consoleSignals, &ConsoleSignals::fieldChanged, this,
-            [this](Field field, const QString&) {
-                if (field != Field::Connection) return;
-                // A connect request empties the mission lists and resets the ChatBot.
-                m_chatBotPage->Refresh();
-                m_missionsPage->Refresh();
-            });
-    // Start-up may have parsed canned replies (a DebugMode build).
-    connect(&consoleSignals, &ConsoleSignals::started, this, [this] {
-        m_playersPage->Refresh();
-        m_missionsPage->Refresh();
-    });
     m_infoWindow->hide();
 
     BuildMenus();
@@ -301,7 +295,7 @@ void MainWindow::EnterManagerRole() {
     m_adminsPage->setObjectName(QStringLiteral("adminsPage"));
     AddPage(m_adminsPage, QStringLiteral(" Admins "));
     // The accounts are read at start-up; rows change as admins come and go.
-    connect(&m_signals, &ConsoleSignals::started, m_adminsPage, &AdminsPage::refresh);
+    connect(&m_signals, &ConsoleSignals::adminsChanged, m_adminsPage, &AdminsPage::refresh);
     connect(&m_signals, &ConsoleSignals::adminAccountChanged, m_adminsPage,
             &AdminsPage::accountRowChanged);
     connect(&m_signals, &ConsoleSignals::adminPortChanged, this, &MainWindow::showAdminPort);
@@ -436,8 +430,7 @@ void MainWindow::handleControlChanged(Control control, bool on) {
 }
 
 void MainWindow::applyCanSend(bool on) {
-    m_console.Settings().SetCanSend(on);
-    m_settingsPage->Refresh();
+    // The Settings tab's model follows in the console, which announces it.
     m_playersPage->SetCanSend(on);
     m_missionsPage->SetCanSend(on);
     m_chatBotPage->SetCanSend(on);
@@ -469,29 +462,6 @@ void MainWindow::showConnectionLook() {
     font.setBold(look != ConnectionLook::Offline);
     field->setFont(font);
     field->update();
-}
-
-void MainWindow::handleReplyRouted(ReplyKind kind) {
-    switch (kind) {
-        case ReplyKind::GameSettings:
-        case ReplyKind::SettingChanged:
-        case ReplyKind::Weapons:
-        case ReplyKind::WeaponChanged:
-            m_settingsPage->Refresh();
-            break;
-        case ReplyKind::Chat:
-            m_chatBotPage->Refresh();
-            break;
-        case ReplyKind::PlayerList:
-            m_playersPage->Refresh();
-            break;
-        case ReplyKind::MissionList:
-        case ReplyKind::MissionChange:
-            m_missionsPage->Refresh();
-            break;
-        default:
-            break;
-    }
 }
 
 void MainWindow::ApplySettingsFile(const std::string& applied) {

@@ -87,8 +87,6 @@ class MainWindow final : public QMainWindow, private SettingsPageHost {
     void ApplySettingsFile(const std::string& applied) override;
     SettingsBulkProgress BulkProgress() const override;
     void SettingsSaved() override;
-    // A routed reply refreshes the page of its kind.
-    void handleReplyRouted(ReplyKind kind);
     // A tab page, with its Ctrl+number shortcut.
     void AddPage(QWidget* page, const QString& text);
     QWidget* BuildStatusPanel();

@@ -260,7 +260,9 @@ ServerPage::ServerPage(Console& console, ConsoleSignals& consoleSignals, QWidget
     connect(&consoleSignals, &ConsoleSignals::fieldChanged, this, &ServerPage::handleFieldChanged);
     connect(&consoleSignals, &ConsoleSignals::controlChanged, this,
             &ServerPage::handleControlChanged);
-    connect(&consoleSignals, &ConsoleSignals::replyRouted, this, &ServerPage::handleReplyRouted);
+    // The plot draws the count history, which each player list adds to.
+    connect(&consoleSignals, &ConsoleSignals::playersChanged, m_plot,
+            qOverload<>(&QWidget::update));
     connect(&consoleSignals, &ConsoleSignals::clockTicked, this, &ServerPage::showSystemInfo);
     connect(&consoleSignals, &ConsoleSignals::started, this, [this] {
         showLoginDetails();
@@ -319,16 +321,9 @@ void ServerPage::handleFieldChanged(Field field, const QString& text) {
     shown->setToolTip(text);
 }
 
-void ServerPage::handleControlChanged(Control control, bool on) {
-    if (control != Control::LoginButtonsEnabled) return;
-    // The session disables Login and Change while it connects or reconnects
-    // and enables them when it gives up; the Server tab's model follows.
-    m_console.Server().SetLoginEnabled(on);
-    showLoginButtons();
-}
-
-void ServerPage::handleReplyRouted(ReplyKind kind) {
-    if (kind == ReplyKind::PlayerList) m_plot->update();
+void ServerPage::handleControlChanged(Control control, bool) {
+    // The console has set the Server tab's model to what the session says.
+    if (control == Control::LoginButtonsEnabled) showLoginButtons();
 }
 
 void ServerPage::showLoginDetails() {

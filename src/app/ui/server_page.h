@@ -48,7 +48,6 @@ class ServerPage final : public QWidget {
   private:
     void handleFieldChanged(Field field, const QString& text);
     void handleControlChanged(Control control, bool on);
-    void handleReplyRouted(ReplyKind kind);
     void showLoginDetails();
     void showLoginButtons();
     void showGameState();

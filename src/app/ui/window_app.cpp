@@ -28,7 +28,7 @@ bool HasDisplay() {
 }  // namespace
 
 WindowApp::WindowApp(const std::string& programDir, const ConsoleOptions& options)
-    : m_runtime(programDir, options, m_dialogs, m_signals, m_signals) {
+    : m_runtime(programDir, options, m_dialogs, m_signals) {
     m_window = std::make_unique<MainWindow>(GetConsole(), m_signals);
     if (AdminPort()) m_window->EnterManagerRole();
     m_dialogs.SetParent(m_window.get());

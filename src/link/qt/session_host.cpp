@@ -9,7 +9,7 @@ namespace {
 constexpr int kWorkerWaitMs = 1000;
 }
 
-QtSessionHost::QtSessionHost(SessionHostListener& listener) : m_listener(listener) {
+QtSessionHost::QtSessionHost() {
     m_waitBound.setSingleShot(true);
     connect(&m_waitBound, &QTimer::timeout, this, &QtSessionHost::ReleaseWaits);
 }
@@ -23,7 +23,9 @@ void QtSessionHost::StartTimer(TimerId id, int periodMs) {
         // A coarse timer may fire up to 5 % early, which would cut the pauses
         // between paced commands short on the wire.
         timer->setTimerType(Qt::PreciseTimer);
-        connect(timer.get(), &QTimer::timeout, this, [this, id] { m_listener.TimerFired(id); });
+        connect(timer.get(), &QTimer::timeout, this, [this, id] {
+            if (m_listener) m_listener->TimerFired(id);
+        });
     }
     timer->start(periodMs);
 }
@@ -34,6 +36,7 @@ void QtSessionHost::StopTimer(TimerId id) {
 }
 
 void QtSessionHost::StartWorker(const LoginDetails& details, int port) {
+    if (m_listener) m_listener->ConnectionStarted();
     auto worker = std::make_unique<CRATThread>(details.address, port, this,
                                                static_cast<RatThreadEvents&>(*this));
     CRATThread* raw = worker.get();
@@ -92,15 +95,15 @@ void QtSessionHost::SetIgnoreReplies(bool ignore) {
 }
 
 void QtSessionHost::FieldChanged(Field field, const std::string& text) {
-    m_listener.FieldChanged(field, text);
+    if (m_listener) m_listener->FieldChanged(field, text);
 }
 
 void QtSessionHost::ControlChanged(Control control, bool on) {
-    m_listener.ControlChanged(control, on);
+    if (m_listener) m_listener->ControlChanged(control, on);
 }
 
 void QtSessionHost::ReplyRouted(const RouteResult& result, const std::string& text) {
-    m_listener.ReplyRouted(result, text);
+    if (m_listener) m_listener->ReplyRouted(result, text);
 }
 
 WorkerInfo QtSessionHost::CurrentWorkerInfo() const {

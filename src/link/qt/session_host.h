@@ -9,20 +9,10 @@
 
 #include "link/qt/rat_thread.h"
 #include "link/session.h"
+#include "link/session_host_listener.h"
 #include "link/worker_info.h"
 
 namespace tavrin {
-
-// What the host reports to the program around it.
-class SessionHostListener {
-  public:
-    virtual ~SessionHostListener() = default;
-    // Every timer tick; the program hands the session's own on to it.
-    virtual void TimerFired(TimerId id) = 0;
-    virtual void FieldChanged(Field field, const std::string& text) = 0;
-    virtual void ControlChanged(Control control, bool on) = 0;
-    virtual void ReplyRouted(const RouteResult& result, const std::string& text) = 0;
-};
 
 // Runs a RatSession for real: Qt timers by number, one CRATThread per
 // connection attempt, and the bounded wait for workers without blocking.
@@ -32,14 +22,18 @@ class QtSessionHost final : public QObject,
                             private RatThreadEvents {
     Q_OBJECT
   public:
-    explicit QtSessionHost(SessionHostListener& listener);
+    QtSessionHost();
     ~QtSessionHost() override;
 
-    // The session that gets the workers' events (it is made after its host).
+    // The session that gets the workers' events, and the listener that hears
+    // the ticks and the session's notices (both are made after their host).
+    // Until a listener is set, what the host would report is dropped.
     void Attach(RatSession& session) { m_session = &session; }
+    void SetListener(SessionHostListener& listener) { m_listener = &listener; }
 
     void StartTimer(TimerId id, int periodMs) override;
     void StopTimer(TimerId id) override;
+    // Reported to the listener as a new connection, then run.
     void StartWorker(const LoginDetails& details, int port) override;
     bool HasWorker() const override { return m_current != nullptr; }
     void PostCloseRequest() override;
@@ -69,7 +63,7 @@ class QtSessionHost final : public QObject,
     void WorkerEnded(CRATThread* worker);
     void ReleaseWaits();
 
-    SessionHostListener& m_listener;
+    SessionHostListener* m_listener = nullptr;
     RatSession* m_session = nullptr;
     std::map<TimerId, std::unique_ptr<QTimer>> m_timers;
     std::vector<std::unique_ptr<CRATThread>> m_workers;

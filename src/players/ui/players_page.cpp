@@ -159,9 +159,6 @@ void PlayersPage::sizeColumns() {
 }
 
 void PlayersPage::Refresh() {
-    // A parse leaves a sort on column 0 in the order of arrival: keep the
-    // sort the header shows.
-    m_players.ReapplyShownSort();
     m_model->Refresh();
     m_stats->Refresh();
     const QSignalBlocker block(m_showHost);

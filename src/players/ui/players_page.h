@@ -37,11 +37,11 @@ class PlayerStatsModel;
 // opens the admin popup built from the admin menu; the chosen entry goes to
 // AdminActions, which asks for confirmation and posts the commands.
 //
-// The page renders the core's PlayerList and never parses: the main window
-// calls Refresh() after the session has routed a player list, that is on
-// ConsoleSignals::replyRouted with ReplyKind::PlayerList. The list follows
-// each refresh in place: selection, current row, scroll position and sort
-// survive, a player being the same row by id.
+// The page renders the core's PlayerList in the order the list holds and
+// never parses nor sorts by itself: a header click is the list's own sort,
+// and the main window calls Refresh() when the console announces that the
+// players changed. The list follows each refresh in place: selection,
+// current row and scroll position survive, a player being the same row by id.
 class PlayersPage final : public QWidget {
     Q_OBJECT
 

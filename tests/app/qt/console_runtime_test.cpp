@@ -118,15 +118,12 @@ TEST(ConsoleOptions, SaysWhatIsWrongWithALine) {
 }
 
 // A front-end that records what it hears.
-struct FrontEndRecord final : SessionHostListener, ConsoleObserver {
+struct FrontEndRecord final : ConsoleObserver {
     std::vector<std::string> lines;
     int started = 0;
     int ticks = 0;
 
-    void TimerFired(TimerId) override { ++ticks; }
-    void FieldChanged(Field, const std::string&) override {}
-    void ControlChanged(Control, bool) override {}
-    void ReplyRouted(const RouteResult&, const std::string&) override {}
+    void TimerHandled(TimerId) override { ++ticks; }
     void EventLineWritten(const std::string& line) override { lines.push_back(line); }
     void ChatTextWritten(const std::string&) override {}
     void LogWriteFailed(const std::string&) override {}
@@ -144,8 +141,7 @@ struct Running {
 
     explicit Running(const std::vector<std::string>& args) {
         const CommandLine line = ParseCommandLine(args);
-        runtime =
-            std::make_unique<ConsoleRuntime>(dir.Path(), line.options, dialogs, frontEnd, frontEnd);
+        runtime = std::make_unique<ConsoleRuntime>(dir.Path(), line.options, dialogs, frontEnd);
     }
 };
 

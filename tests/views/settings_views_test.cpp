@@ -433,12 +433,11 @@ void SettingsViewsTest::changesReachTheSimulatorsNextSettingsReply() {
     SimConsole c(dir.Path());
     int settingsReplies = 0;
     SettingsPage page(c.console.Settings(), c.dialogs, c);
-    // As the main window routes them.
+    // As the main window wires it.
+    connect(&c.consoleSignals, &ConsoleSignals::settingsChanged, &page, &SettingsPage::Refresh);
+    connect(&c.consoleSignals, &ConsoleSignals::weaponsChanged, &page, &SettingsPage::Refresh);
     connect(&c.consoleSignals, &ConsoleSignals::replyRouted, &page, [&](ReplyKind kind, int) {
         if (kind == ReplyKind::GameSettings) ++settingsReplies;
-        if (kind == ReplyKind::GameSettings || kind == ReplyKind::SettingChanged ||
-            kind == ReplyKind::Weapons || kind == ReplyKind::WeaponChanged)
-            page.Refresh();
     });
     page.show();
     c.console.Initialise();

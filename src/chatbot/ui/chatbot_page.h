@@ -33,9 +33,10 @@ class CaughtWindow;
 // cancelled scan changes nothing), Reset ChatBot, a right-click menu to warn a line's speaker,
 // Ctrl+F to search the chat list and Ctrl+C to copy its selected lines.
 //
-// The main window calls Refresh() after it routed a reply of kind Chat (and
-// after a connect request, which empties the chat), and RefreshCaught() on
-// every clock tick, whose sanctions pass changes the caught players.
+// The main window calls Refresh() when the console announces that the chat
+// changed (a chat reply, start-up, a new connection, which empties it), and
+// RefreshCaught() when it announces the caught players (every clock tick,
+// whose sanctions pass changes them).
 //
 // Object names: chatBotPage; chatList, scanPreLines, scanPostLines,
 // scanKnownLength, scanNewLength, scanLinesToScan, scanExcessLines,

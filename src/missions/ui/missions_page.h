@@ -26,10 +26,10 @@ class CycleListModel;
 // the slots, ...). CMissions posts the commands and shows its own messages,
 // through the dialogs the console gave it.
 //
-// The main window calls Refresh() after the session has routed a mission
-// reply, on ConsoleSignals::replyRouted with ReplyKind::MissionList (and
-// MissionChange, whose reply the router follows with "mission list"), and
-// after a connect request has emptied the lists. The lists follow each
+// The main window calls Refresh() when the console announces that the
+// missions changed: after a mission list or a cycle edit's reply (which the
+// router follows with "mission list"), at start-up, and when a new
+// connection has emptied the lists. The lists follow each
 // refresh in place: selection, scroll position and the available list's sort
 // survive, a mission being the same row by its file name.
 class MissionsPage final : public QWidget {

@@ -40,8 +40,9 @@ class SettingsPageHost {
 // weapons list with its filter and buttons, Load (the Settings File Data
 // dialog and the bulk send with its progress bar), Save and Refresh.
 //
-// The main window calls Refresh() after it routed a reply of kind
-// GameSettings, SettingChanged, Weapons or WeaponChanged.
+// The main window calls Refresh() when the console announces that the
+// settings or the weapons changed (their replies, and whether a command can
+// go out, which locks the tab).
 //
 // Object names: settingsPage; settingsLock, settingsLoad, settingsSave,
 // settingsRefresh; for entry n of the settings table setting<n> (its tick

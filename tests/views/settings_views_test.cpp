@@ -23,31 +23,20 @@
 #include "app/ui/console_signals.h"
 #include "item_view_checks.h"
 #include "link/qt/session_host.h"
-#include "page_screenshots.h"
 #include "settings/settings_fixtures.h"
 #include "settings/ui/settings_file_dialog.h"
 #include "settings/ui/settings_page.h"
 #include "support/fakes.h"
+#include "support/screenshots.h"
 #include "support/temp_dir.h"
 #include "support/virtual_host.h"
+#include "support/widget_input.h"
 #ifdef TAVRIN_SIM_PATH
 #include "sim/sim_client.h"
 #endif
 
 namespace tavrin::testing {
 namespace {
-
-// Types as a person does, any character, as a keyboard layout or input
-// method would give it.
-void Type(QWidget* edit, const QString& text) {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
-template <class T>
-T* Find(const QWidget& parent, const QString& name) {
-    return parent.findChild<T*>(name);
-}
 
 const std::string kWeaponsReply =
     "12. ALWAYS WPN_Remmington\n"
@@ -271,7 +260,7 @@ void SettingsViewsTest::weaponsSendEachStateAndFilterByName() {
 
     // On a dark palette the light green is toned down under light text.
     QCOMPARE(list->item(0, 0)->background().color(), QColor(150, 200, 150));
-    page.setPalette(DarkPagePalette());
+    page.setPalette(DarkPalette());
     const QColor ground = list->item(0, 0)->background().color();
     const QColor text = list->item(0, 0)->foreground().color();
     QVERIFY2(qGray(text.rgb()) - qGray(ground.rgb()) >= 120, qPrintable(ground.name()));
@@ -356,9 +345,9 @@ void SettingsViewsTest::settingsFileValuesEditOnOneClickAndItsGreenSuitsThePalet
         return rows->viewport()->grab(cell).toImage().pixelColor(cell.width() - 4, 3);
     };
     QCOMPARE(ground(), QColor(150, 200, 150));
-    dialog.setPalette(DarkPagePalette());
+    dialog.setPalette(DarkPalette());
     const QColor dark = ground();
-    const int text = qGray(DarkPagePalette().color(QPalette::Text).rgb());
+    const int text = qGray(DarkPalette().color(QPalette::Text).rgb());
     QVERIFY2(text - qGray(dark.rgb()) >= 120, qPrintable(dark.name()));
     QVERIFY2(dark.green() > dark.red() && dark.green() > dark.blue(), qPrintable(dark.name()));
 }

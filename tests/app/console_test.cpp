@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "support/fakes.h"
+#include "support/quiet_console_observer.h"
 #include "support/temp_dir.h"
 #include "support/virtual_host.h"
 
@@ -18,7 +19,7 @@ using testing::TempDir;
 using testing::VirtualHost;
 
 // The console in virtual time, with its program folder in a temporary folder.
-struct ConsoleFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
+struct ConsoleFixture : ::testing::Test, WorkerInfoSource, testing::QuietConsoleObserver {
     TempDir dir;
     ManualClock clock{{2026, 3, 7, 9, 5, 3}};
     VirtualHost host;
@@ -33,12 +34,8 @@ struct ConsoleFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
     void EventLineWritten(const std::string& l) override {
         lines.push_back(l.substr(0, l.size() - 1));
     }
-    void ChatTextWritten(const std::string&) override {}
-    void LogWriteFailed(const std::string&) override {}
     void Started() override { ++started; }
     void ClockTicked() override { ++clockTicks; }
-    void AdminAccountChanged(int) override {}
-    void AdminPortChanged(bool) override {}
 
     void Start(ConsoleRole role = ConsoleRole::Client) {
         console = std::make_unique<Console>(dir.Path(), host, dialogs, clock, *this, *this);

@@ -23,6 +23,7 @@
 #include "support/fakes.h"
 #include "support/qt_environment.h"
 #include "support/qt_loop.h"
+#include "support/quiet_console_observer.h"
 #include "support/temp_dir.h"
 
 namespace tavrin::testing {
@@ -102,22 +103,16 @@ class MainThread : public ::testing::Test {
 
     // What the window would do: timers to the console, and at start-up the
     // ChatBot on and Login.
-    struct Window final : SessionHostListener, ConsoleObserver {
+    struct Window final : SessionHostListener, testing::QuietConsoleObserver {
         Console* console = nullptr;
         void TimerFired(TimerId id) override { console->OnTimer(id); }
         void FieldChanged(Field, const std::string&) override {}
         void ControlChanged(Control, bool) override {}
         void ReplyRouted(const RouteResult&, const std::string&) override {}
-        void EventLineWritten(const std::string&) override {}
-        void ChatTextWritten(const std::string&) override {}
-        void LogWriteFailed(const std::string&) override {}
         void Started() override {
             console->ChatBot().SetOn(true);
             console->Login();
         }
-        void ClockTicked() override {}
-        void AdminAccountChanged(int) override {}
-        void AdminPortChanged(bool) override {}
     };
 
     SimProcess m_sim;

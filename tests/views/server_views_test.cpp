@@ -34,6 +34,7 @@
 #include "sim/sim_client.h"
 #include "support/fakes.h"
 #include "support/screenshots.h"
+#include "support/sim_folder.h"
 #include "support/temp_dir.h"
 #include "support/widget_input.h"
 
@@ -266,8 +267,8 @@ class ServerPageTest : public QObject {
                                         {"--seed", "7", "--user", "admin", "--password", "secret"});
         QVERIFY(sim.Port() > 0);
         TempDir dir;
-        WriteServers(dir, "Other,10.1.1.1,1,x,y\r\n*FAV*Sim,127.0.0.1," +
-                              std::to_string(sim.Port()) + ",admin,secret\r\n");
+        WriteServers(dir,
+                     "Other,10.1.1.1,1,x,y\r\n" + tavrin::testing::SimServerRecord(sim.Port()));
         ConsoleRig rig(dir.Path());
         tavrin::ServerPage page(rig.console, rig.consoleSignals);
         page.resize(page.sizeHint());

@@ -27,7 +27,9 @@
 #include "settings/ui/settings_file_dialog.h"
 #include "settings/ui/settings_page.h"
 #include "support/fakes.h"
+#include "support/quiet_console_observer.h"
 #include "support/screenshots.h"
+#include "support/sim_folder.h"
 #include "support/temp_dir.h"
 #include "support/virtual_host.h"
 #include "support/widget_input.h"
@@ -59,7 +61,7 @@ class RecordingPageHost final : public SettingsPageHost {
 
 // A console in virtual time, logged in, with the page's host wired to it as
 // the main window wires it.
-struct LoggedInConsole final : WorkerInfoSource, ConsoleObserver, SettingsPageHost {
+struct LoggedInConsole final : WorkerInfoSource, testing::QuietConsoleObserver, SettingsPageHost {
     TempDir dir;
     ManualClock clock{{2026, 3, 7, 9, 5, 3}};
     VirtualHost host;
@@ -91,13 +93,6 @@ struct LoggedInConsole final : WorkerInfoSource, ConsoleObserver, SettingsPageHo
     }
 
     WorkerInfo CurrentWorkerInfo() const override { return {}; }
-    void EventLineWritten(const std::string&) override {}
-    void ChatTextWritten(const std::string&) override {}
-    void LogWriteFailed(const std::string&) override {}
-    void Started() override {}
-    void ClockTicked() override {}
-    void AdminAccountChanged(int) override {}
-    void AdminPortChanged(bool) override {}
 
     void ApplySettingsFile(const std::string& applied) override {
         console->ApplySettingsFile(applied);
@@ -416,9 +411,7 @@ void SettingsViewsTest::changesReachTheSimulatorsNextSettingsReply() {
     SimProcess sim(TAVRIN_SIM_PATH, {"--seed", "7", "--user", "admin", "--password", "secret"});
     QVERIFY(sim.Port() > 0);
     TempDir dir;
-    std::filesystem::create_directories(dir.File("Configs"));
-    std::ofstream(dir.File("Configs/servers.cfg"), std::ios::binary)
-        << "*FAV*Sim,127.0.0.1," << sim.Port() << ",admin,secret\r\n";
+    WriteServersFile(dir, SimServerRecord(sim.Port()));
     SimConsole c(dir.Path());
     int settingsReplies = 0;
     SettingsPage page(c.console.Settings(), c.dialogs, c);

@@ -14,6 +14,7 @@
 #include "support/fakes.h"
 #include "support/qt_environment.h"
 #include "support/qt_loop.h"
+#include "support/quiet_console_observer.h"
 #include "support/temp_dir.h"
 
 namespace tavrin {
@@ -136,7 +137,7 @@ TEST(ConsoleOptions, TheReadmeShowsTheHelpTextAsTheTablePrintsIt) {
 }
 
 // A front-end that records what it hears.
-struct FrontEndRecord final : SessionHostListener, ConsoleObserver {
+struct FrontEndRecord final : SessionHostListener, testing::QuietConsoleObserver {
     std::vector<std::string> lines;
     int started = 0;
     int ticks = 0;
@@ -146,12 +147,7 @@ struct FrontEndRecord final : SessionHostListener, ConsoleObserver {
     void ControlChanged(Control, bool) override {}
     void ReplyRouted(const RouteResult&, const std::string&) override {}
     void EventLineWritten(const std::string& line) override { lines.push_back(line); }
-    void ChatTextWritten(const std::string&) override {}
-    void LogWriteFailed(const std::string&) override {}
     void Started() override { ++started; }
-    void ClockTicked() override {}
-    void AdminAccountChanged(int) override {}
-    void AdminPortChanged(bool) override {}
 };
 
 struct Running {

@@ -62,7 +62,10 @@ class VirtualHost final : public SessionHost {
         fieldChanges.push_back(std::string(kFieldNames[static_cast<size_t>(f)]) + ": " + text);
     }
     void ControlChanged(Control, bool) override {}
-    void ReplyRouted(const RouteResult& r, const std::string&) override { routed.push_back(r); }
+    void ReplyRouted(const RouteResult& r, const std::string& text) override {
+        routed.push_back(r);
+        routedTexts.push_back(text);
+    }
 
     // Moves virtual time forward, firing timers (and bounded waits) in order.
     void Advance(long ms) {
@@ -122,6 +125,7 @@ class VirtualHost final : public SessionHost {
     std::vector<std::pair<long, std::string>> ignoreChanges;
     std::vector<std::string> fieldChanges;
     std::vector<RouteResult> routed;
+    std::vector<std::string> routedTexts;  // one for each of `routed`
 
   private:
     void SetNow(long ms) {

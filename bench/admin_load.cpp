@@ -78,6 +78,7 @@
 #include "manager/admin_frame.h"
 #include "manager/command_classes.h"
 #include "manager/relay.h"
+#include "support/child_process.h"
 
 namespace {
 
@@ -147,23 +148,12 @@ sockaddr_in Loopback(int port) {
 class Child {
   public:
     Child(std::vector<std::string> args, const std::string& outputPath) {
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
         const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        if (out < 0 || in < 0) return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(in, STDIN_FILENO);
-            ::dup2(out, STDOUT_FILENO);
-            ::dup2(out, STDERR_FILENO);
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out);
-        ::close(in);
+        if (out >= 0 && in >= 0)
+            m_pid = tavrin::testing::StartChild(std::move(args), in, out, out, SIGKILL);
+        if (out >= 0) ::close(out);
+        if (in >= 0) ::close(in);
     }
     ~Child() { Stop(); }
     Child(const Child&) = delete;

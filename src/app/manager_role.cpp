@@ -1,26 +1,49 @@
 #include "app/manager_role.h"
 
+#include <memory>
 #include <type_traits>
 #include <variant>
 
 namespace tavrin {
 
+namespace {
+
+class SessionGameLink final : public ManagerGameLink {
+  public:
+    explicit SessionGameLink(RatSession& session) : m_session(session) {}
+    bool RatConnected() const override { return m_session.State().m_fRATConnected; }
+    void SendRatCommand(const std::string& text) override { m_session.SendRatCommand(text); }
+    void SetAdminsField(const std::string& text) override {
+        m_session.SetField(Field::Admins, text);
+    }
+
+  private:
+    RatSession& m_session;
+};
+
+}  // namespace
+
 ManagerRole::ManagerRole(RatSession& session, EventSink& log, const SteadyClock& clock,
                          ManagerRoleObserver& observer)
-    : m_session(session),
+    : ManagerRole(std::make_unique<SessionGameLink>(session), log, clock, observer) {}
+
+ManagerRole::ManagerRole(std::unique_ptr<ManagerGameLink> own, EventSink& log,
+                         const SteadyClock& clock, ManagerRoleObserver& observer)
+    : m_ownLink(std::move(own)),
+      m_link(*m_ownLink),
       m_log(log),
       m_observer(observer),
-      m_manager(m_accounts, clock, static_cast<const GameLinkStatus&>(*this)) {}
+      m_manager(m_accounts, clock, m_link) {}
+
+ManagerRole::ManagerRole(ManagerGameLink& link, EventSink& log, const SteadyClock& clock,
+                         ManagerRoleObserver& observer)
+    : m_link(link), m_log(log), m_observer(observer), m_manager(m_accounts, clock, m_link) {}
 
 ManagerRole::~ManagerRole() = default;
 
-bool ManagerRole::RatConnected() const {
-    return m_session.State().m_fRATConnected;
-}
-
 void ManagerRole::Start(const std::string& programDir, UserDialogs& dialogs) {
     m_accounts.Load(programDir, m_log, dialogs);
-    m_session.SetField(Field::Admins, m_manager.AdminsFieldText());
+    m_link.SetAdminsField(m_manager.AdminsFieldText());
 }
 
 bool ManagerRole::SetListening(bool on) {
@@ -77,14 +100,14 @@ void ManagerRole::Carry(AdminEffects effects) {
                 } else if constexpr (std::is_same_v<E, CloseAdmin>) {
                     if (m_port) m_port->Close(e.connection);
                 } else if constexpr (std::is_same_v<E, ForwardCommand>) {
-                    m_session.SendRatCommand(e.text);
+                    m_link.SendRatCommand(e.text);
                 } else if constexpr (std::is_same_v<E, AdminLogLine> ||
                                      std::is_same_v<E, FailureLogLine>) {
                     // The manager has bounded failure lines already; one that
                     // came through anyway is logged rather than lost.
                     m_log.LogEvent(e.text);
                 } else if constexpr (std::is_same_v<E, AdminsFieldChanged>) {
-                    m_session.SetField(Field::Admins, e.text);
+                    m_link.SetAdminsField(e.text);
                 } else if constexpr (std::is_same_v<E, AccountRowChanged>) {
                     m_observer.AdminAccountChanged(e.row);
                 }

@@ -30,9 +30,21 @@ class ManagerRoleObserver {
     virtual void AdminPortChanged(bool listening) = 0;
 };
 
-class ManagerRole final : public AdminPortEvents, private GameLinkStatus {
+// The game server as the manager role uses it: whether the console is
+// logged in, a command to send it, and the Admins field that shows the
+// admins. The console's session, or a test's stand-in.
+class ManagerGameLink : public GameLinkStatus {
   public:
+    virtual void SendRatCommand(const std::string& text) = 0;
+    virtual void SetAdminsField(const std::string& text) = 0;
+};
+
+class ManagerRole final : public AdminPortEvents {
+  public:
+    // Over the console's session.
     ManagerRole(RatSession& session, EventSink& log, const SteadyClock& clock,
+                ManagerRoleObserver& observer);
+    ManagerRole(ManagerGameLink& link, EventSink& log, const SteadyClock& clock,
                 ManagerRoleObserver& observer);
     ~ManagerRole() override;
 
@@ -40,6 +52,8 @@ class ManagerRole final : public AdminPortEvents, private GameLinkStatus {
     void AttachPort(AdminPort& port) { m_port = &port; }
 
     CAdmins& Accounts() { return m_accounts; }
+    // What decides about each admin, for a look at its sessions and limits.
+    Manager& Decisions() { return m_manager; }
     void SetConnectionLimit(size_t limit) { m_manager.SetConnectionLimit(limit); }
 
     // Start-up: the accounts from Configs/radmins.cfg and the Admins field.
@@ -66,10 +80,12 @@ class ManagerRole final : public AdminPortEvents, private GameLinkStatus {
     void AdminPortNote(const std::string& text) override;
 
   private:
-    bool RatConnected() const override;
+    ManagerRole(std::unique_ptr<ManagerGameLink> own, EventSink& log, const SteadyClock& clock,
+                ManagerRoleObserver& observer);
     void Carry(AdminEffects effects);
 
-    RatSession& m_session;
+    std::unique_ptr<ManagerGameLink> m_ownLink;  // the session's, when made over one
+    ManagerGameLink& m_link;
     EventSink& m_log;
     ManagerRoleObserver& m_observer;
     CAdmins m_accounts;

@@ -7,6 +7,7 @@
 
 #include "app/console.h"
 #include "support/fakes.h"
+#include "support/quiet_console_observer.h"
 #include "support/temp_dir.h"
 #include "support/virtual_host.h"
 
@@ -35,7 +36,7 @@ TEST(ConnectionLook, FollowsTheSessionState) {
 }
 
 // A console in virtual time, logged in, that loses its connection.
-struct LookFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
+struct LookFixture : ::testing::Test, WorkerInfoSource, testing::QuietConsoleObserver {
     testing::TempDir dir;
     ManualClock clock{{2026, 3, 7, 9, 5, 3}};
     testing::VirtualHost host;
@@ -43,13 +44,6 @@ struct LookFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
     std::unique_ptr<Console> console;
 
     WorkerInfo CurrentWorkerInfo() const override { return {}; }
-    void EventLineWritten(const std::string&) override {}
-    void ChatTextWritten(const std::string&) override {}
-    void LogWriteFailed(const std::string&) override {}
-    void Started() override {}
-    void ClockTicked() override {}
-    void AdminAccountChanged(int) override {}
-    void AdminPortChanged(bool) override {}
 
     void SetUp() override {
         std::filesystem::create_directories(dir.File("Configs"));

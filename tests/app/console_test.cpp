@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "support/fakes.h"
+#include "support/quiet_console_observer.h"
 #include "support/temp_dir.h"
 #include "support/virtual_host.h"
 
@@ -19,7 +20,7 @@ using testing::TempDir;
 using testing::VirtualHost;
 
 // The console in virtual time, with its program folder in a temporary folder.
-struct ConsoleFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
+struct ConsoleFixture : ::testing::Test, WorkerInfoSource, testing::QuietConsoleObserver {
     TempDir dir;
     ManualClock clock{{2026, 3, 7, 9, 5, 3}};
     VirtualHost host;
@@ -36,12 +37,8 @@ struct ConsoleFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
     void EventLineWritten(const std::string& l) override {
         lines.push_back(l.substr(0, l.size() - 1));
     }
-    void ChatTextWritten(const std::string&) override {}
-    void LogWriteFailed(const std::string&) override {}
     void Started() override { ++started; }
     void ClockTicked() override { ++clockTicks; }
-    void AdminAccountChanged(int) override {}
-    void AdminPortChanged(bool) override {}
     void ModelsChanged(ModelChanges changes) override {
         announced.push_back(ModelChangesText(changes));
     }

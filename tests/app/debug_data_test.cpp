@@ -7,13 +7,14 @@
 
 #include "app/console.h"
 #include "support/fakes.h"
+#include "support/quiet_console_observer.h"
 #include "support/temp_dir.h"
 #include "support/virtual_host.h"
 
 namespace tavrin {
 namespace {
 
-struct DebugDataFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
+struct DebugDataFixture : ::testing::Test, WorkerInfoSource, testing::QuietConsoleObserver {
     testing::TempDir dir;
     ManualClock clock{{2026, 3, 7, 9, 5, 3}};
     testing::VirtualHost host;
@@ -23,12 +24,6 @@ struct DebugDataFixture : ::testing::Test, WorkerInfoSource, ConsoleObserver {
 
     WorkerInfo CurrentWorkerInfo() const override { return {}; }
     void EventLineWritten(const std::string& l) override { lines.push_back(l); }
-    void ChatTextWritten(const std::string&) override {}
-    void LogWriteFailed(const std::string&) override {}
-    void Started() override {}
-    void ClockTicked() override {}
-    void AdminAccountChanged(int) override {}
-    void AdminPortChanged(bool) override {}
 
     void SetUp() override {
         // A DebugMode start-up asks too; there, every answer is No.

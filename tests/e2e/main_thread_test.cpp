@@ -23,6 +23,7 @@
 #include "support/fakes.h"
 #include "support/qt_environment.h"
 #include "support/qt_loop.h"
+#include "support/quiet_console_observer.h"
 #include "support/temp_dir.h"
 
 namespace tavrin::testing {
@@ -102,18 +103,12 @@ class MainThread : public ::testing::Test {
     }
 
     // What the window would do: at start-up the ChatBot on and Login.
-    struct Window final : ConsoleObserver {
+    struct Window final : testing::QuietConsoleObserver {
         Console* console = nullptr;
-        void EventLineWritten(const std::string&) override {}
-        void ChatTextWritten(const std::string&) override {}
-        void LogWriteFailed(const std::string&) override {}
         void Started() override {
             console->ChatBot().SetOn(true);
             console->Login();
         }
-        void ClockTicked() override {}
-        void AdminAccountChanged(int) override {}
-        void AdminPortChanged(bool) override {}
     };
 
     SimProcess m_sim;

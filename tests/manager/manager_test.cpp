@@ -28,8 +28,8 @@ AdminAccount Account(std::string user, std::string pass, std::string rights) {
 class ManagerTest : public ::testing::Test {
   protected:
     ManagerTest()
-        : admins({Account("ann", "secret", "3F00"), Account("bob", "pw", "0000"),
-                  Account("cat", "meow", "3FFF")}) {}
+        : shell(CAdmins({Account("ann", "secret", "3F00"), Account("bob", "pw", "0000"),
+                         Account("cat", "meow", "3FFF")})) {}
 
     ConnectionId LoggedIn(const std::string& user, const std::string& pass,
                           const std::string& address = "10.0.0.1") {
@@ -49,8 +49,8 @@ class ManagerTest : public ::testing::Test {
     }
     std::string Status(int row) const { return admins.AccountCell(row, AdminColumn::Status); }
 
-    CAdmins admins;
-    VirtualShell shell{admins};
+    VirtualShell shell;
+    CAdmins& admins = shell.accounts;  // the role's own, as the Admins tab edits them
 };
 
 TEST_F(ManagerTest, TheGreetingIsTheFirstFrameOfTenBytes) {

@@ -1,6 +1,7 @@
 #pragma once
 
-// A program run as a child process for end-to-end tests: its standard output
+// Child processes for end-to-end tests and load programs. StartChild makes
+// one; ChildProcess runs a program whose standard output
 // is read on a thread of its own, line by line with the moment each line
 // arrived, so a test can wait for a line, look at their order, write to its
 // standard input, signal it and collect its exit status. The child never
@@ -28,6 +29,26 @@ namespace tavrin::testing {
 
 using namespace std::chrono_literals;
 
+// Starts `args[0]` with `args`, its standard input and output on `in` and
+// `out`, and its standard error on `err` (left as it is when negative). The
+// child receives `deathSignal` when this process dies. Returns its pid, or
+// -1 when no process could be made.
+inline pid_t StartChild(std::vector<std::string> args, int in, int out, int err, int deathSignal) {
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(in, STDIN_FILENO);
+        ::dup2(out, STDOUT_FILENO);
+        if (err >= 0) ::dup2(err, STDERR_FILENO);
+        ::prctl(PR_SET_PDEATHSIG, deathSignal);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
 class ChildProcess {
   public:
     using Clock = std::chrono::steady_clock;
@@ -37,10 +58,6 @@ class ChildProcess {
     // (and when the test process dies); `readerName` names the reading thread.
     ChildProcess(std::vector<std::string> args, int endSignal, const char* readerName)
         : m_endSignal(endSignal) {
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-
         int in[2], out[2];
         if (::pipe2(in, O_CLOEXEC) != 0) return;
         if (::pipe2(out, O_CLOEXEC) != 0) {
@@ -48,14 +65,7 @@ class ChildProcess {
             ::close(in[1]);
             return;
         }
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(in[0], STDIN_FILENO);
-            ::dup2(out[1], STDOUT_FILENO);
-            ::prctl(PR_SET_PDEATHSIG, endSignal);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
+        m_pid = StartChild(std::move(args), in[0], out[1], -1, endSignal);
         ::close(in[0]);
         ::close(out[1]);
         m_stdin = in[1];

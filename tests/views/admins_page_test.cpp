@@ -28,9 +28,10 @@
 #include "manager/admin_accounts.h"
 #include "manager/admin_rights.h"
 #include "support/fakes.h"
+#include "support/screenshots.h"
 #include "support/temp_dir.h"
+#include "support/widget_input.h"
 #include "views/list_pages_support.h"
-#include "views/page_screenshots.h"
 
 namespace tavrin::testing {
 namespace {
@@ -52,13 +53,6 @@ AdminAccount Account(std::string name, std::string user, std::string pass, std::
     a.rights = std::move(rights);
     a.guid = std::move(guid);
     return a;
-}
-
-// Types as a person does, any character, as a keyboard layout or input
-// method would give it.
-void Type(QWidget* edit, const QString& text) {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 // WCAG contrast ratio of two colours.
@@ -454,8 +448,7 @@ TEST_F(ThreeAccounts, RowTextStaysReadableInLightAndDarkPalettes) {
     ClickRowAt(1);
     for (const bool dark : {false, true}) {
         SCOPED_TRACE(dark ? "dark" : "light");
-        QApplication::setPalette(dark ? DarkPagePalette()
-                                      : QApplication::style()->standardPalette());
+        QApplication::setPalette(dark ? DarkPalette() : QApplication::style()->standardPalette());
         QCoreApplication::processEvents();
         for (int row : {0, 1}) {
             const QModelIndex at = Model().index(row, kName);
@@ -472,15 +465,12 @@ TEST_F(ThreeAccounts, RowTextStaysReadableInLightAndDarkPalettes) {
 }
 
 // A picture of the page in both palettes for a person to look at: with
-// TAVRIN_SHOTS_DIR set, DIR/admins_page_light.png and _dark.png.
+// TAVRIN_SCREENSHOT_DIR set, DIR/admins_page_light.png and _dark.png.
 TEST(AdminsPagePictures, SavedWhenAsked) {
-    const QString dirName = qEnvironmentVariable("TAVRIN_SHOTS_DIR");
-    if (dirName.isEmpty()) GTEST_SKIP() << "TAVRIN_SHOTS_DIR is not set";
-    QDir().mkpath(dirName);
+    if (!ScreenshotsWanted()) GTEST_SKIP() << kScreenshotDirVariable << " is not set";
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     for (const bool dark : {false, true}) {
-        QApplication::setPalette(dark ? DarkPagePalette()
-                                      : QApplication::style()->standardPalette());
+        QApplication::setPalette(dark ? DarkPalette() : QApplication::style()->standardPalette());
         TempDir programDir;
         ScriptedDialogs dialogs;
         RecordingLog log;
@@ -494,9 +484,9 @@ TEST(AdminsPagePictures, SavedWhenAsked) {
         page.selectRow(0);
         page.selectRow(2);
         QCoreApplication::processEvents();
-        const QString path = dirName + (dark ? QStringLiteral("/admins_page_dark.png")
-                                             : QStringLiteral("/admins_page_light.png"));
-        EXPECT_TRUE(page.grab().save(path)) << path.toStdString();
+        const QString name =
+            dark ? QStringLiteral("admins_page_dark") : QStringLiteral("admins_page_light");
+        EXPECT_TRUE(SavePicture(page.grab(), name)) << name.toStdString();
     }
     QApplication::setPalette(QApplication::style()->standardPalette());
 }

@@ -25,24 +25,13 @@
 #include "chatbot/ui/chatbot_page.h"
 #include "common/clock.h"
 #include "item_view_checks.h"
-#include "page_screenshots.h"
 #include "support/fakes.h"
+#include "support/screenshots.h"
 #include "support/temp_dir.h"
+#include "support/widget_input.h"
 
 namespace tavrin::testing {
 namespace {
-
-// Types as a person does, any character, as a keyboard layout or input
-// method would give it.
-void Type(QWidget* edit, const QString& text) {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
-template <class T>
-T* Find(const QWidget& parent, const char* name) {
-    return parent.findChild<T*>(QLatin1String(name));
-}
 
 class RecordingChatLog final : public ChatLogSink {
   public:
@@ -368,7 +357,7 @@ void ChatBotViewsTest::bannedWordsUntickedBoxesShowOnADarkPalette() {
     QTest::mouseClick(Find<QPushButton>(page, "chatViewBannedWords"), Qt::LeftButton);
     BannedWordsDialog* dialog = page.BannedWords();
     QVERIFY(dialog);
-    dialog->setPalette(DarkPagePalette());
+    dialog->setPalette(DarkPalette());
     QTRY_VERIFY(dialog->isVisible());
     // Row 1 of each list is unticked.
     for (const char* list : {"bannedWordsList", "warningsList"}) {

@@ -1,5 +1,5 @@
 // Pictures of the Players and Missions tabs for a person to look at: with
-// TAVRIN_LIST_SHOTS=DIR set, the pages with the simulated game's data, the
+// TAVRIN_SCREENSHOT_DIR=DIR set, the pages with the simulated game's data, the
 // admin popup open, the confirmation box, the Player Admin Menu editor and
 // the mission menu are saved as DIR/<what>-<light|dark>.png. Without it the
 // test is skipped.
@@ -8,9 +8,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QStyleFactory>
-#include <cstdlib>
 
-#include "app/ui/screenshot_tour.h"
 #include "app/ui/widget_dialogs.h"
 #include "common/text_file.h"
 #include "common/ui/icons.h"
@@ -22,6 +20,7 @@
 #include "players/ui/players_page.h"
 #include "sim/sim_game.h"
 #include "support/fakes.h"
+#include "support/screenshots.h"
 #include "support/temp_dir.h"
 #include "views/list_pages_support.h"
 
@@ -43,13 +42,9 @@ QPixmap WithPopups(QWidget& page, const std::vector<QWidget*>& popups) {
 }
 
 TEST(ListPagesPictures, SavedWhenAsked) {
-    const char* dir = std::getenv("TAVRIN_LIST_SHOTS");
-    if (!dir || !*dir) GTEST_SKIP() << "TAVRIN_LIST_SHOTS is not set";
-    QDir().mkpath(QString::fromLocal8Bit(dir));
+    if (!ScreenshotsWanted()) GTEST_SKIP() << kScreenshotDirVariable << " is not set";
     auto save = [&](const QPixmap& pixmap, const QString& name) {
-        const QString path =
-            QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + QStringLiteral(".png");
-        EXPECT_TRUE(pixmap.save(path)) << path.toStdString();
+        EXPECT_TRUE(SavePicture(pixmap, name)) << name.toStdString();
     };
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 

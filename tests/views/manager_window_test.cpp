@@ -26,6 +26,7 @@
 #include "sim/sim_client.h"
 #include "support/qt_environment.h"
 #include "support/qt_loop.h"
+#include "support/sim_window.h"
 #include "support/temp_dir.h"
 
 namespace tavrin::testing {
@@ -73,25 +74,15 @@ std::string FileText(const std::string& path) {
     return s.str();
 }
 
-class ManagerWindow : public ::testing::Test {
+class ManagerWindow : public SimWindowTest {
   protected:
-    ManagerWindow()
-        : m_sim(TAVRIN_SIM_PATH, {"--control-port", "0", "--tick-ms", "0", "--seed", "7", "--user",
-                                  "admin", "--password", "secret"}) {}
-
     void SetUp() override {
-        ASSERT_GT(m_sim.Port(), 0);
-        ::mkdir(m_dir.File("Configs").c_str(), 0700);
-        std::ofstream(m_dir.File("Configs/servers.cfg"), std::ios::binary)
-            << "*FAV*Sim,127.0.0.1," << m_sim.Port() << ",admin,secret\r\n";
         ConsoleOptions options;
         options.login = true;
         options.manager.manager = true;
         options.manager.port.port = 0;
         options.manager.port.bind = QHostAddress::LocalHost;
-        m_app = std::make_unique<WindowApp>(m_dir.Path(), options);
-        m_app->Dialogs().SetScripted(true);
-        m_app->Start();
+        ASSERT_NO_FATAL_FAILURE(StartWindow(options));
         ASSERT_TRUE(RunUntil(
             [&] {
                 return m_app->GetConsole().Started() &&
@@ -101,18 +92,6 @@ class ManagerWindow : public ::testing::Test {
         ASSERT_TRUE(m_app->AdminPort() != nullptr && m_app->AdminPort()->Listening());
     }
 
-    void TearDown() override {
-        if (!m_app) return;
-        if (!m_app->Window().Closing()) m_app->Window().closeConsole(false);
-        RunUntil([&] { return m_app->Finished(); }, 5s);
-        m_app.reset();
-    }
-
-    template <typename T>
-    T* Find(const char* name) {
-        return m_app->Window().findChild<T*>(QString::fromLatin1(name));
-    }
-    QString Text(const char* field) { return Find<StatusField>(field)->text(); }
     void Click(const char* button) {
         auto* b = Find<QAbstractButton>(button);
         ASSERT_TRUE(b != nullptr) << button;
@@ -126,10 +105,6 @@ class ManagerWindow : public ::testing::Test {
         QAbstractItemModel* model = Find<QTableView>("adminList")->model();
         ASSERT_TRUE(model->setData(model->index(row, static_cast<int>(column)), text));
     }
-
-    SimProcess m_sim;
-    TempDir m_dir;
-    std::unique_ptr<WindowApp> m_app;
 };
 
 TEST_F(ManagerWindow, ShowsTheManagersTabTitleAndAdminPort) {

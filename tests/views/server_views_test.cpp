@@ -33,9 +33,15 @@
 #include "link/qt/session_host.h"
 #include "sim/sim_client.h"
 #include "support/fakes.h"
+#include "support/screenshots.h"
+#include "support/sim_folder.h"
 #include "support/temp_dir.h"
+#include "support/widget_input.h"
 
+using tavrin::testing::Find;
 using tavrin::testing::ReadBytes;
+using tavrin::testing::SaveLightAndDark;
+using tavrin::testing::ScreenshotsWanted;
 using tavrin::testing::TempDir;
 
 namespace {
@@ -66,11 +72,6 @@ unsigned ModeOf(const std::string& path) {
     return st.st_mode & 0777;
 }
 
-template <class T>
-T* Find(const QWidget& parent, const char* name) {
-    return parent.findChild<T*>(QString::fromLatin1(name));
-}
-
 // Replaces the text as a person does: select all, type (any character, as
 // a keyboard layout or input method would give it).
 void Retype(QLineEdit* edit, const QString& text) {
@@ -83,54 +84,6 @@ void Retype(QLineEdit* edit, const QString& text) {
 QString Text(const QWidget& parent, const char* name) {
     const auto* edit = Find<QLineEdit>(parent, name);
     return edit ? edit->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
-}
-
-// ---------------------------------------------------------------------------
-// Screenshots
-
-QPalette DarkPalette() {
-    QPalette p;
-    const QColor text(222, 222, 222), dim(128, 128, 128);
-    p.setColor(QPalette::Window, QColor(45, 45, 48));
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, QColor(30, 30, 30));
-    p.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, QColor(55, 55, 58));
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::BrightText, Qt::white);
-    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Link, QColor(86, 156, 214));
-    p.setColor(QPalette::LinkVisited, QColor(206, 145, 200));
-    p.setColor(QPalette::PlaceholderText, dim);
-    p.setColor(QPalette::Light, QColor(85, 85, 88));
-    p.setColor(QPalette::Midlight, QColor(70, 70, 72));
-    p.setColor(QPalette::Mid, QColor(95, 95, 98));
-    p.setColor(QPalette::Dark, QColor(35, 35, 37));
-    p.setColor(QPalette::Shadow, Qt::black);
-    p.setColor(QPalette::ToolTipBase, QColor(60, 60, 64));
-    p.setColor(QPalette::ToolTipText, text);
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(QPalette::Disabled, role, dim);
-    return p;
-}
-
-// Saves `widget` as <dir>/<name>-light.png and <name>-dark.png when
-// TAVRIN_SCREENSHOT_DIR is set.
-void Screenshot(QWidget& widget, const QString& name) {
-    const QString dir = qEnvironmentVariable("TAVRIN_SCREENSHOT_DIR");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    const QPalette light = QApplication::style()->standardPalette();
-    for (const auto& [suffix, palette] : {std::pair{QStringLiteral("light"), light},
-                                          std::pair{QStringLiteral("dark"), DarkPalette()}}) {
-        QApplication::setPalette(palette);
-        QCoreApplication::processEvents();
-        QVERIFY(widget.grab().save(dir + QLatin1Char('/') + name + QLatin1Char('-') + suffix +
-                                   QStringLiteral(".png")));
-    }
-    QApplication::setPalette(light);
 }
 
 }  // namespace
@@ -187,7 +140,7 @@ class ServerDetailsDialogTest : public QObject {
             QTest::mouseClick(Find<QCheckBox>(dialog, "showPasswordCheck"), Qt::LeftButton);
             QCOMPARE(password->echoMode(), QLineEdit::Normal);
             Retype(password, QStringLiteral("pa,ss"));
-            Screenshot(dialog, QStringLiteral("server-details"));
+            QVERIFY(SaveLightAndDark(dialog, QStringLiteral("server-details")));
 
             QTest::mouseClick(Find<QPushButton>(dialog, "okButton"), Qt::LeftButton);
             QVERIFY(!dialog.isVisible());
@@ -313,8 +266,8 @@ class ServerPageTest : public QObject {
                                         {"--seed", "7", "--user", "admin", "--password", "secret"});
         QVERIFY(sim.Port() > 0);
         TempDir dir;
-        WriteServers(dir, "Other,10.1.1.1,1,x,y\r\n*FAV*Sim,127.0.0.1," +
-                              std::to_string(sim.Port()) + ",admin,secret\r\n");
+        WriteServers(dir,
+                     "Other,10.1.1.1,1,x,y\r\n" + tavrin::testing::SimServerRecord(sim.Port()));
         ConsoleRig rig(dir.Path());
         tavrin::ServerPage page(rig.console, rig.consoleSignals);
         page.resize(page.sizeHint());
@@ -362,10 +315,10 @@ class ServerPageTest : public QObject {
         QTRY_VERIFY(Text(page, "missionField") != QStringLiteral("Mission"));
         QVERIFY(Text(page, "connectionStartedField").startsWith(QLatin1Char(' ')));
         QVERIFY(Find<tavrin::PlayerCountPlot>(page, "playerCountPlot") != nullptr);
-        Screenshot(page, QStringLiteral("server-page"));
-        if (!qEnvironmentVariableIsEmpty("TAVRIN_SCREENSHOT_DIR")) {
+        QVERIFY(SaveLightAndDark(page, QStringLiteral("server-page")));
+        if (ScreenshotsWanted()) {
             page.resize(page.minimumSizeHint());
-            Screenshot(page, QStringLiteral("server-page-smallest"));
+            QVERIFY(SaveLightAndDark(page, QStringLiteral("server-page-smallest")));
             page.resize(page.sizeHint());
         }
 
@@ -410,7 +363,7 @@ class ServerPageTest : public QObject {
         tavrin::PlayerCountPlot plot(history);
         plot.resize(plot.sizeHint());
         QVERIFY(!plot.grab().isNull());
-        Screenshot(plot, QStringLiteral("plot-empty"));
+        QVERIFY(SaveLightAndDark(plot, QStringLiteral("plot-empty")));
         for (int i = 0; i <= 200; ++i) {
             if (i > 120 && i < 140) continue;  // a pause
             const int s = i * 18;
@@ -420,7 +373,7 @@ class ServerPageTest : public QObject {
                            team2);
         }
         QVERIFY(!plot.grab().isNull());
-        Screenshot(plot, QStringLiteral("plot"));
+        QVERIFY(SaveLightAndDark(plot, QStringLiteral("plot")));
     }
 };
 
@@ -446,7 +399,7 @@ class InfoWindowTest : public QObject {
         QVERIFY(window.isVisible());
         QVERIFY(text->toPlainText().contains(QStringLiteral("m_fRATConnected.......... = false")));
         QVERIFY(!rig.console.m_fAutoSysUpdate);
-        Screenshot(window, QStringLiteral("info-window"));
+        QVERIFY(SaveLightAndDark(window, QStringLiteral("info-window")));
 
         // "AutoRefresh" from the context menu: on, and the clock ticks dump.
         text->clear();

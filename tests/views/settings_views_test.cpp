@@ -23,31 +23,22 @@
 #include "app/ui/console_signals.h"
 #include "item_view_checks.h"
 #include "link/qt/session_host.h"
-#include "page_screenshots.h"
 #include "settings/settings_fixtures.h"
 #include "settings/ui/settings_file_dialog.h"
 #include "settings/ui/settings_page.h"
 #include "support/fakes.h"
+#include "support/quiet_console_observer.h"
+#include "support/screenshots.h"
+#include "support/sim_folder.h"
 #include "support/temp_dir.h"
 #include "support/virtual_host.h"
+#include "support/widget_input.h"
 #ifdef TAVRIN_SIM_PATH
 #include "sim/sim_client.h"
 #endif
 
 namespace tavrin::testing {
 namespace {
-
-// Types as a person does, any character, as a keyboard layout or input
-// method would give it.
-void Type(QWidget* edit, const QString& text) {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
-template <class T>
-T* Find(const QWidget& parent, const QString& name) {
-    return parent.findChild<T*>(name);
-}
 
 const std::string kWeaponsReply =
     "12. ALWAYS WPN_Remmington\n"
@@ -70,7 +61,7 @@ class RecordingPageHost final : public SettingsPageHost {
 
 // A console in virtual time, logged in, with the page's host wired to it as
 // the main window wires it.
-struct LoggedInConsole final : WorkerInfoSource, ConsoleObserver, SettingsPageHost {
+struct LoggedInConsole final : WorkerInfoSource, testing::QuietConsoleObserver, SettingsPageHost {
     TempDir dir;
     ManualClock clock{{2026, 3, 7, 9, 5, 3}};
     VirtualHost host;
@@ -103,13 +94,6 @@ struct LoggedInConsole final : WorkerInfoSource, ConsoleObserver, SettingsPageHo
     }
 
     WorkerInfo CurrentWorkerInfo() const override { return {}; }
-    void EventLineWritten(const std::string&) override {}
-    void ChatTextWritten(const std::string&) override {}
-    void LogWriteFailed(const std::string&) override {}
-    void Started() override {}
-    void ClockTicked() override {}
-    void AdminAccountChanged(int) override {}
-    void AdminPortChanged(bool) override {}
 
     void ApplySettingsFile(const std::string& applied) override {
         console->ApplySettingsFile(applied);
@@ -272,7 +256,7 @@ void SettingsViewsTest::weaponsSendEachStateAndFilterByName() {
 
     // On a dark palette the light green is toned down under light text.
     QCOMPARE(list->item(0, 0)->background().color(), QColor(150, 200, 150));
-    page.setPalette(DarkPagePalette());
+    page.setPalette(DarkPalette());
     const QColor ground = list->item(0, 0)->background().color();
     const QColor text = list->item(0, 0)->foreground().color();
     QVERIFY2(qGray(text.rgb()) - qGray(ground.rgb()) >= 120, qPrintable(ground.name()));
@@ -357,9 +341,9 @@ void SettingsViewsTest::settingsFileValuesEditOnOneClickAndItsGreenSuitsThePalet
         return rows->viewport()->grab(cell).toImage().pixelColor(cell.width() - 4, 3);
     };
     QCOMPARE(ground(), QColor(150, 200, 150));
-    dialog.setPalette(DarkPagePalette());
+    dialog.setPalette(DarkPalette());
     const QColor dark = ground();
-    const int text = qGray(DarkPagePalette().color(QPalette::Text).rgb());
+    const int text = qGray(DarkPalette().color(QPalette::Text).rgb());
     QVERIFY2(text - qGray(dark.rgb()) >= 120, qPrintable(dark.name()));
     QVERIFY2(dark.green() > dark.red() && dark.green() > dark.blue(), qPrintable(dark.name()));
 }
@@ -427,9 +411,7 @@ void SettingsViewsTest::changesReachTheSimulatorsNextSettingsReply() {
     SimProcess sim(TAVRIN_SIM_PATH, {"--seed", "7", "--user", "admin", "--password", "secret"});
     QVERIFY(sim.Port() > 0);
     TempDir dir;
-    std::filesystem::create_directories(dir.File("Configs"));
-    std::ofstream(dir.File("Configs/servers.cfg"), std::ios::binary)
-        << "*FAV*Sim,127.0.0.1," << sim.Port() << ",admin,secret\r\n";
+    WriteServersFile(dir, SimServerRecord(sim.Port()));
     SimConsole c(dir.Path());
     int settingsReplies = 0;
     SettingsPage page(c.console.Settings(), c.dialogs, c);

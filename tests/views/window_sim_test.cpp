@@ -31,6 +31,7 @@
 #include "sim/sim_client.h"
 #include "support/qt_environment.h"
 #include "support/qt_loop.h"
+#include "support/sim_window.h"
 #include "support/temp_dir.h"
 
 namespace tavrin::testing {
@@ -53,40 +54,19 @@ class DeliveryCounter final : public QObject {
 
 // A sim, and the desktop console in a program folder whose favourite record
 // is that sim.
-class WindowSim : public ::testing::Test {
+class WindowSim : public SimWindowTest {
   protected:
-    WindowSim()
-        : m_sim(TAVRIN_SIM_PATH, {"--control-port", "0", "--tick-ms", "0", "--seed", "7", "--user",
-                                  "admin", "--password", "secret"}) {}
-
     void SetUp() override {
-        ASSERT_GT(m_sim.Port(), 0);
         ASSERT_GT(m_sim.ControlPort(), 0);
-        ::mkdir(m_dir.File("Configs").c_str(), 0700);
-        std::ofstream(m_dir.File("Configs/servers.cfg"), std::ios::binary)
-            << "*FAV*Sim,127.0.0.1," << m_sim.Port() << ",admin,secret\r\n";
-        m_app = std::make_unique<WindowApp>(m_dir.Path(), ConsoleOptions{});
-        m_app->Dialogs().SetScripted(true);
-        QObject::connect(&m_app->Signals(), &ConsoleSignals::eventLineWritten, &m_app->Window(),
-                         [this](const QString& line) { m_lines << line.mid(11); });
-        QObject::connect(&m_app->Signals(), &ConsoleSignals::replyRouted, &m_app->Window(),
-                         [this](ReplyKind, int replyClass) { m_routed.push_back(replyClass); });
-        m_app->Start();
+        ASSERT_NO_FATAL_FAILURE(StartWindow(ConsoleOptions{}, [this](WindowApp& app) {
+            QObject::connect(&app.Signals(), &ConsoleSignals::eventLineWritten, &app.Window(),
+                             [this](const QString& line) { m_lines << line.mid(11); });
+            QObject::connect(&app.Signals(), &ConsoleSignals::replyRouted, &app.Window(),
+                             [this](ReplyKind, int replyClass) { m_routed.push_back(replyClass); });
+        }));
         ASSERT_TRUE(RunUntil([&] { return m_app->GetConsole().Started(); }, 10s));
     }
 
-    void TearDown() override {
-        if (!m_app) return;
-        if (!m_app->Window().Closing()) m_app->Window().closeConsole(false);
-        RunUntil([&] { return m_app->Finished(); }, 5s);
-        m_app.reset();
-    }
-
-    template <typename T>
-    T* Find(const char* name) {
-        return m_app->Window().findChild<T*>(QString::fromLatin1(name));
-    }
-    QString Text(const char* field) { return Find<StatusField>(field)->text(); }
     QString Look() {
         return Find<StatusField>("connectionField")->property("connectionLook").toString();
     }
@@ -112,9 +92,6 @@ class WindowSim : public ::testing::Test {
             << Lines();
     }
 
-    SimProcess m_sim;
-    TempDir m_dir;
-    std::unique_ptr<WindowApp> m_app;
     QStringList m_lines;
     std::vector<int> m_routed;
 };

@@ -48,7 +48,4 @@ class ScreenshotTour final : public QObject {
     QTimer m_deadline;
 };
 
-// A dark palette like a desktop's dark theme, for the dark pictures.
-QPalette DarkPalette();
-
 }  // namespace tavrin

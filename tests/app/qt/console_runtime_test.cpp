@@ -7,11 +7,14 @@
 
 #include <QCoreApplication>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "support/fakes.h"
 #include "support/qt_environment.h"
 #include "support/qt_loop.h"
+#include "support/quiet_console_observer.h"
 #include "support/temp_dir.h"
 
 namespace tavrin {
@@ -117,20 +120,31 @@ TEST(ConsoleOptions, SaysWhatIsWrongWithALine) {
     EXPECT_NE(ParseCommandLine({"--bogus"}).error.find(UsageText()), std::string::npos);
 }
 
+// The README shows `tavrinrat --help` word for word between two marker
+// lines, so an option added to the table reaches it.
+TEST(ConsoleOptions, TheReadmeShowsTheHelpTextAsTheTablePrintsIt) {
+    std::ifstream file(TAVRIN_README_PATH, std::ios::binary);
+    ASSERT_TRUE(file) << TAVRIN_README_PATH;
+    const std::string readme{std::istreambuf_iterator<char>(file), {}};
+    const std::string begin = "<!-- tavrinrat --help: begin -->\n```text\n";
+    const std::string end = "```\n<!-- tavrinrat --help: end -->";
+    const size_t from = readme.find(begin);
+    const size_t to = readme.find(end);
+    ASSERT_NE(from, std::string::npos) << "no \"" << begin << "\" in the README";
+    ASSERT_NE(to, std::string::npos) << "no \"" << end << "\" in the README";
+    ASSERT_LT(from, to);
+    EXPECT_EQ(readme.substr(from + begin.size(), to - from - begin.size()), UsageText());
+}
+
 // A front-end that records what it hears.
-struct FrontEndRecord final : ConsoleObserver {
+struct FrontEndRecord final : testing::QuietConsoleObserver {
     std::vector<std::string> lines;
     int started = 0;
     int ticks = 0;
 
     void TimerHandled(TimerId) override { ++ticks; }
     void EventLineWritten(const std::string& line) override { lines.push_back(line); }
-    void ChatTextWritten(const std::string&) override {}
-    void LogWriteFailed(const std::string&) override {}
     void Started() override { ++started; }
-    void ClockTicked() override {}
-    void AdminAccountChanged(int) override {}
-    void AdminPortChanged(bool) override {}
 };
 
 struct Running {

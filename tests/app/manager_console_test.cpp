@@ -1,0 +1,161 @@
+// The console in the manager role, end to end in virtual time: admins on a
+// virtual Admin Port, the real manager role and session, the game server's
+// replies fed to the session, and what the router decided carried back to
+// the console as the runtime carries it.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/console.h"
+#include "support/fakes.h"
+#include "support/quiet_console_observer.h"
+#include "support/temp_dir.h"
+#include "support/virtual_admin_port.h"
+#include "support/virtual_host.h"
+
+namespace tavrin {
+namespace {
+
+using testing::ScriptedDialogs;
+using testing::TempDir;
+using testing::VirtualAdminPort;
+using testing::VirtualHost;
+
+const std::string kPlayersReply =
+    "NAME\t#\tTEAM\tClass\tKills\tDeaths\tPING\nHost\t0\t1\t8\t0\t0\t0\n"
+    "Ann\t3\t1\t5\t10\t2\t50\n";
+const std::string kWeaponsReply = "12. ALWAYS WPN_Remmington\n13. ARMORY WPN_Knife\n";
+
+// A manager logged in to its game server, its Admin Port open, with the
+// accounts ann (`annRights`) and max (every right).
+struct ManagerConsole final : WorkerInfoSource, testing::QuietConsoleObserver {
+    TempDir dir;
+    ManualClock clock{{2026, 3, 7, 9, 5, 3}};
+    VirtualHost host;
+    ScriptedDialogs dialogs;
+    ManualSteadyClock portClock;
+    VirtualAdminPort port{portClock};
+    std::unique_ptr<Console> console;
+
+    explicit ManagerConsole(const std::string& annRights) {
+        std::filesystem::create_directories(dir.File("Configs"));
+        std::ofstream(dir.File("Configs/servers.cfg"), std::ios::binary)
+            << "*FAV*Home,10.0.0.5,40000,admin,secret\r\n";
+        std::ofstream(dir.File("Configs/radmins.cfg"), std::ios::binary)
+            << "Name=Ann\nUser=ann\nPass=annpass\nRights=" << annRights
+            << "\nGuid=none\nName=Max\nUser=max\nPass=maxpass\nRights=3FFF\nGuid=none\n[END]";
+        ::chmod(dir.File("Configs/servers.cfg").c_str(), 0600);
+        ::chmod(dir.File("Configs/radmins.cfg").c_str(), 0600);
+        console = std::make_unique<Console>(dir.Path(), host, dialogs, clock, *this, *this);
+        host.session = &console->Session();
+        host.clock = &clock;
+        port.events = &console->AdminManager();
+        console->AdminManager().AttachPort(port);
+        console->Initialise(ConsoleRole::Manager);
+        host.Advance(0);
+        console->OnTimer(TimerId::Startup);
+        console->Login();
+        RatSession& s = console->Session();
+        s.OnRatConnected();
+        s.OnRatFrameReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
+        s.OnRatFrameReceived("Welcome admin");
+        host.Advance(2000);
+        // The console's own commands after the login are answered.
+        for (const std::string& command : host.Commands())
+            s.OnRatFrameReceived(command == "chat get"        ? ""
+                                 : command == "get gamestate" ? "Current State = Game"
+                                                              : "ERROR");
+        host.sent.clear();
+        // From here the console hears its session as the real host reports it.
+        host.listener = console.get();
+    }
+    ~ManagerConsole() override { console->Close(false); }
+
+    WorkerInfo CurrentWorkerInfo() const override { return {}; }
+
+    ConnectionId LoggedIn(const std::string& user, const std::string& pass) {
+        const ConnectionId id = port.Connect();
+        port.Frames(id, {user, pass});
+        port.Advance(300);  // the login replies and the pause after the last one
+        return id;
+    }
+    // The game server answers; each reply the router carried out reaches the
+    // console through the host, and the admins' copies leave.
+    void GameReplies(const std::string& text) {
+        console->Session().OnRatFrameReceived(text);
+        port.Advance(300);
+    }
+    bool Got(ConnectionId id, const std::string& text) const {
+        for (const auto& t : port.Texts(id))
+            if (t == text) return true;
+        return false;
+    }
+};
+
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string out;
+    for (const auto& t : texts) out += (out.empty() ? "" : "|") + t;
+    return out;
+}
+
+// What ann's command does: the frames the game server gets ("|" between
+// them), and which admins get a copy of the game's reply: ann, or max who
+// may have asked something first. Without a copy, ann's last frame says why.
+TEST(ManagerConsole, AnAdminsCommandReachesTheGameAndItsReplyTheAdminsWaitingForIt) {
+    enum class Reply { None, Players, Weapons };
+    const struct {
+        const char* rights;  // ann's
+        bool loggedIn;       // ann's
+        const char* maxAsked;
+        const char* command;  // ann's
+        const char* forwarded;
+        Reply reply;         // what the game then answers
+        const char* copies;  // who got the answer
+        const char* annLast;
+    } cases[] = {
+        {"3FFF", true, "", "player list", "player list", Reply::Players, "ann", ""},
+        {"0000", true, "", "player list", "player list", Reply::Players, "ann", ""},
+        // A read on its way is not sent again: both get its answer.
+        {"0000", true, "player list", "player list", "player list", Reply::Players, "ann max", ""},
+        // Each waits for its own class.
+        {"0000", true, "player list", "weapon list", "player list|weapon list", Reply::Weapons,
+         "ann", ""},
+        {"0000", true, "player list", "weapon list", "player list|weapon list", Reply::Players,
+         "max", ""},
+        {"3F00", true, "", "player punt 3 ", "player punt 3 ", Reply::None, "", ""},
+        {"0000", true, "", "player punt 3 ", "", Reply::None, "", "Refused, missing right: Punt"},
+        // Not logged in, the command is taken for a user name.
+        {"3FFF", false, "", "player list", "", Reply::Players, "", "User:Rejected"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.rights) + " " + c.command + (c.loggedIn ? "" : " (not in)"));
+        ManagerConsole m(c.rights);
+        const ConnectionId max = m.LoggedIn("max", "maxpass");
+        const ConnectionId ann = c.loggedIn ? m.LoggedIn("ann", "annpass") : m.port.Connect();
+        if (*c.maxAsked) m.port.Frames(max, {c.maxAsked});
+        m.port.Frames(ann, {c.command});
+        m.port.Advance(300);
+        EXPECT_EQ(Joined(m.host.Commands()), c.forwarded);
+        const std::string reply = c.reply == Reply::Players   ? kPlayersReply
+                                  : c.reply == Reply::Weapons ? kWeaponsReply
+                                                              : std::string();
+        if (!reply.empty()) m.GameReplies(reply);
+        std::string copies;
+        if (!reply.empty() && m.Got(ann, reply)) copies += "ann";
+        if (!reply.empty() && m.Got(max, reply)) copies += copies.empty() ? "max" : " max";
+        EXPECT_EQ(copies, c.copies);
+        if (*c.annLast) {
+            ASSERT_FALSE(m.port.Texts(ann).empty());
+            EXPECT_EQ(m.port.Texts(ann).back(), c.annLast);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tavrin

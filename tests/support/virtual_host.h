@@ -72,7 +72,6 @@ class VirtualHost final : public SessionHost {
     }
     void ReplyRouted(const RouteResult& r, const std::string& text) override {
         routed.push_back(r);
-        routedTexts.push_back(text);
         if (listener) listener->ReplyRouted(r, text);
     }
 
@@ -137,7 +136,6 @@ class VirtualHost final : public SessionHost {
     std::vector<std::pair<long, std::string>> ignoreChanges;
     std::vector<std::string> fieldChanges;
     std::vector<RouteResult> routed;
-    std::vector<std::string> routedTexts;  // one for each of `routed`
 
   private:
     void SetNow(long ms) {

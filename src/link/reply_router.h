@@ -248,9 +248,11 @@ class ReplyRouter {
     void MarkOverdue() { m_pairing.MarkOverdue(); }
     bool AwaitsChatInTime() const { return m_pairing.AwaitsChatInTime(); }
 
-    // Replies that answered nothing, and commands forgotten, this connection.
+    // A connection's first replies that answer nothing, and first commands
+    // forgotten, are logged each; later ones one in a thousand.
     static constexpr long kUnpairedRepliesLogged = 20;
 
+    // The rule table's own types (reply_router.cpp).
     struct Context;
     struct Rule;
 

@@ -393,6 +393,12 @@ RouteOutcome ReplyRouter::Route(const std::string& text, bool drop) {
     RouteOutcome out;
     std::deque<std::string> passedOver;
     Context context{text};
+    // Every reply is read as a mission list before it is paired, as the
+    // console always has, and the mission list rule reuses the answer. The
+    // manager's choice of which silent admin to close, when together they
+    // hold too much, follows how fast replies are relayed: skipping this read
+    // for other replies turns that choice (ManagerE2e.TheAdminHoldingMost...).
+    Recognises(context, kAnswerMissionList);
     const Rule* rule = nullptr;
     std::optional<AwaitedReply> awaited = m_pairing.Pair(
         [&](Answer answer) {

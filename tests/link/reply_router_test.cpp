@@ -330,7 +330,6 @@ bool Counted(std::string_view) {
 TEST(ReplyRouter, AModelsMarkerIsReadOnlyForRepliesToTheCommandsItAnswers) {
     const ReplyMarkers markers = {
         {kAnswerPlayerList, Counted<kAnswerPlayerList>},
-        {kAnswerMissionList, Counted<kAnswerMissionList>},
         {kAnswerChatSend, Counted<kAnswerChatSend>},
         {kAnswerSetting, Counted<kAnswerSetting>},
     };
@@ -342,10 +341,10 @@ TEST(ReplyRouter, AModelsMarkerIsReadOnlyForRepliesToTheCommandsItAnswers) {
         {{"player list"}, {kAnswerPlayerList}},
         {{"chat send hi"}, {kAnswerChatSend}},
         // Each marker is read once per reply, however many commands wait.
-        {{"mission list", "mission list", "chat get"}, {kAnswerMissionList}},
+        {{"player list", "player list", "chat get"}, {kAnswerPlayerList}},
         // A command the console does not know: every marker, in rule order
         // (the chat confirmation answers only "chat send").
-        {{"cmd TOD 12"}, {kAnswerSetting, kAnswerMissionList, kAnswerPlayerList}},
+        {{"cmd TOD 12"}, {kAnswerSetting, kAnswerPlayerList}},
     };
     for (const auto& c : cases) {
         ReplyRouter router(markers, true);

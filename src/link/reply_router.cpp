@@ -1,13 +1,11 @@
-// Pairs each reply after login with the command it answers and hands it to
-// the model it belongs to. The rules run in a fixed order and the first that
-// matches decides; a rule is only tried for replies to the commands it can
-// answer.
+// Pairs each reply after login with the command it answers and decides what
+// it means: fields, follow-up commands, log lines, and the model that parses
+// it. The rules run in a fixed order and the first that matches decides; a
+// rule is only tried for replies to the commands it can answer.
 #include "link/reply_router.h"
 
 #include <algorithm>
 #include <cctype>
-
-#include "common/value_text.h"
 
 namespace tavrin {
 namespace {

@@ -27,19 +27,33 @@ void TabModels::OnConnectStarting() {
     m_chatBot.Reset();
 }
 
-int TabModels::ClassifyMissionReply(const std::string& text) {
-    return static_cast<int>(tavrin::ClassifyMissionReply(text));
+ReplyMarkers TabModels::Markers() const {
+    return {
+        // The player list and the admin actions on a player.
+        {kAnswerPlayerList, IsPlayerListReply},
+        {kAnswerPlayerAction, IsActionResultReply},
+        // The mission lists and their editing.
+        {kAnswerMissionList,
+         [](std::string_view t) { return ClassifyMissionReply(t) != MissionList::None; }},
+        {kAnswerMissionAdd, IsMissionAddedReply},
+        {kAnswerMissionRemove, IsMissionRemovedReply},
+        {kAnswerMissionNext, IsNextMissionSetReply},
+        {kAnswerMissionCycle, IsCyclingReply},
+        // The game settings and the weapons.
+        {kAnswerGameSettings, IsGameSettingsReply},
+        {kAnswerSetting, IsSettingChangeReply},
+        {kAnswerWeaponList, IsWeaponListReply},
+        {kAnswerWeaponSet, IsWeaponsResultReply},
+        // The chat.
+        {kAnswerChatSend, IsChatSentReply},
+    };
 }
 
-void TabModels::ParseMissionReply(int list, const std::string& text, std::string& name,
-                                  std::string& file) {
-    m_missions.ParseMissionReply(static_cast<MissionList>(list), text);
-    name = m_missions.CurrentMissionName();
-    file = m_missions.CurrentMissionFile();
-}
-
-bool TabModels::IsPlayerListReply(const std::string& text) {
-    return tavrin::IsPlayerListReply(text);
+std::optional<CurrentMission> TabModels::ParseMissionReply(const std::string& text) {
+    const MissionList list = ClassifyMissionReply(text);
+    if (list == MissionList::None) return std::nullopt;
+    m_missions.ParseMissionReply(list, text);
+    return CurrentMission{m_missions.CurrentMissionName(), m_missions.CurrentMissionFile()};
 }
 
 TeamCounts TabModels::ParsePlayerList(const std::string& text) {
@@ -48,42 +62,9 @@ TeamCounts TabModels::ParsePlayerList(const std::string& text) {
     return {c.total, c.team1, c.team2};
 }
 
-bool TabModels::IsActionResultReply(const std::string& text) {
-    return tavrin::IsActionResultReply(text);
-}
-
 std::string TabModels::ParseGameSettings(const std::string& text) {
     m_settings.ParseGameSettings(text);
     return m_settings.ServerName();
-}
-
-bool TabModels::IsWeaponChangeReply(const std::string& text) {
-    return IsWeaponsResultReply(text);
-}
-
-bool TabModels::IsGameSettingsReply(const std::string& text) {
-    return tavrin::IsGameSettingsReply(text);
-}
-bool TabModels::IsSettingChangeReply(const std::string& text) {
-    return tavrin::IsSettingChangeReply(text);
-}
-bool TabModels::IsWeaponsListReply(const std::string& text) {
-    return IsWeaponListReply(text);
-}
-bool TabModels::IsMissionAddedReply(const std::string& text) {
-    return tavrin::IsMissionAddedReply(text);
-}
-bool TabModels::IsMissionRemovedReply(const std::string& text) {
-    return tavrin::IsMissionRemovedReply(text);
-}
-bool TabModels::IsNextMissionSetReply(const std::string& text) {
-    return tavrin::IsNextMissionSetReply(text);
-}
-bool TabModels::IsCyclingReply(const std::string& text) {
-    return tavrin::IsCyclingReply(text);
-}
-bool TabModels::IsChatSentReply(const std::string& text) {
-    return tavrin::IsChatSentReply(text);
 }
 
 void TabModels::ParseWeaponsList(const std::string& text) {

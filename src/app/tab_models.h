@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@
 namespace tavrin {
 
 // What the session asks of the tabs, answered by the tabs' models: the
-// login details, each reply's markers and parse, the ChatBot's part.
+// login details, each model's reply markers and parses, the ChatBot's part.
 class TabModels final : public SessionModels {
   public:
     TabModels(CServer& server, PlayerList& players, CMissions& missions, CChatBot& chatBot,
@@ -26,22 +27,10 @@ class TabModels final : public SessionModels {
 
     LoginDetails CurrentLoginDetails() override;
     void OnConnectStarting() override;
-    int ClassifyMissionReply(const std::string& text) override;
-    void ParseMissionReply(int list, const std::string& text, std::string& name,
-                           std::string& file) override;
-    bool IsPlayerListReply(const std::string& text) override;
+    ReplyMarkers Markers() const override;
+    std::optional<CurrentMission> ParseMissionReply(const std::string& text) override;
     TeamCounts ParsePlayerList(const std::string& text) override;
-    bool IsActionResultReply(const std::string& text) override;
-    bool IsGameSettingsReply(const std::string& text) override;
     std::string ParseGameSettings(const std::string& text) override;
-    bool IsSettingChangeReply(const std::string& text) override;
-    bool IsWeaponChangeReply(const std::string& text) override;
-    bool IsWeaponsListReply(const std::string& text) override;
-    bool IsMissionAddedReply(const std::string& text) override;
-    bool IsMissionRemovedReply(const std::string& text) override;
-    bool IsNextMissionSetReply(const std::string& text) override;
-    bool IsCyclingReply(const std::string& text) override;
-    bool IsChatSentReply(const std::string& text) override;
     void ParseWeaponsList(const std::string& text) override;
     void ProcessChatReply(const std::string& text) override;
     void OnCommandSent(const std::string& text) override;

@@ -1,14 +1,11 @@
-// Pairs each reply after login with the command it answers and hands it to
-// the model it belongs to. The rules run in a fixed order and the first that
-// matches decides; a rule is only tried for replies to the commands it can
-// answer.
+// Pairs each reply after login with the command it answers and decides what
+// it means: fields, follow-up commands, log lines, and the model that parses
+// it. The rules run in a fixed order and the first that matches decides; a
+// rule is only tried for replies to the commands it can answer.
 #include "link/reply_router.h"
 
 #include <algorithm>
 #include <cctype>
-
-#include "common/value_text.h"
-#include "link/session.h"
 
 namespace tavrin {
 namespace {
@@ -186,249 +183,245 @@ bool HasControlBytes(std::string_view text) {
 // ---------------------------------------------------------------------------
 // The rules
 
-struct RatSession::RouteContext {
+struct ReplyRouter::Context {
     const std::string& text;
-    Answer answer;
-    int missionList;
-    std::string logged;  // the reply as it may be logged
+    Answer answer = kAnswerAny;
+    std::string logged = {};  // the reply as it may be logged
+    // What each model's marker said of this reply: -1 not asked yet.
+    std::array<int8_t, kAnswerKinds> marked = Unasked();
+
+    static std::array<int8_t, kAnswerKinds> Unasked() {
+        std::array<int8_t, kAnswerKinds> a{};
+        a.fill(-1);
+        return a;
+    }
 };
 
-struct RatSession::RouteRule {
+struct ReplyRouter::Rule {
     ReplyKind kind;
     uint32_t answers;  // the kinds of command this rule may answer
-    bool (*matches)(RatSession&, const RouteContext&);
-    void (*act)(RatSession&, const RouteContext&);
+    // The model's marker the rule reads; kAnswerAny when the rule reads the
+    // server's own words (`own`) instead.
+    Answer marker;
+    bool (*own)(std::string_view text);
+    void (*effects)(const Context& c, RouteEffects& out);
 };
 
 namespace {
+
 constexpr uint32_t kAllButChat = ~static_cast<uint32_t>(kAnswerChat);
+
+bool Always(std::string_view) {
+    return true;
 }
 
-const std::vector<RatSession::RouteRule>& RatSession::Rules() {
-    using S = RatSession;
-    using C = RouteContext;
-    // A follow-up command clears the response field as it goes out, so it is
-    // sent before the status text is shown; otherwise the text would vanish.
-    static const std::vector<RouteRule> rules = {
-        {ReplyKind::GameState, kAnswerGameState | kAnswerAny,
-         [](S&, const C& c) { return IsMenuModeReply(c.text); },
-         [](S& s, const C& c) {
-             s.m_fGameMode = false;
-             s.SetField(Field::ServerMode, "Server Status = MENU MODE");
-             s.SetField(Field::TabMode, "Menu Mode");
-             s.Log("Server is in Menu Mode: Connection closed");
-             s.OnLogoutRequest();
-             s.Then([&s, logged = c.logged] {
-                 s.Log("Rat Reply: " + logged);
-                 s.m_fRequestingStatus = false;
-                 s.m_host.StopTimer(TimerId::RequestTimeout);
-             });
-         }},
-        {ReplyKind::GameState, kAnswerGameState | kAnswerAny,
-         [](S&, const C& c) { return IsGameModeReply(c.text); },
-         [](S& s, const C&) {
-             s.m_fGameMode = true;
-             s.SetField(Field::ServerMode, "Server Status = Game Mode");
-             s.SetField(Field::TabMode, "Game Mode");
-             s.m_fRequestingStatus = false;
-             s.m_host.StopTimer(TimerId::RequestTimeout);
-         }},
-        {ReplyKind::ServerRefusal, kAllButChat,
-         [](S&, const C& c) { return IsSyntaxErrorReply(c.text); },
-         [](S& s, const C& c) {
-             s.SetField(Field::RatResponse, "RAT syntax error");
-             s.Log("Rat Reply: " + c.logged);
-         }},
-        {ReplyKind::ServerRefusal, kAllButChat, [](S&, const C& c) { return IsErrorReply(c.text); },
-         [](S& s, const C& c) {
-             s.SetField(Field::RatResponse, c.text);
-             s.Log("Rat Reply: " + c.logged);
-         }},
-        {ReplyKind::WeaponChanged, kAnswerWeaponSet | kAnswerAny,
-         [](S& s, const C& c) { return s.m_models.IsWeaponChangeReply(c.text); },
-         [](S& s, const C& c) {
-             s.SendRatCommand("weapon list");
-             s.SetField(Field::RatResponse, c.text);
-             s.Log("Rat Reply: Weapons data");
-         }},
-        {ReplyKind::SettingChanged, kAnswerSetting | kAnswerAny,
-         [](S& s, const C& c) { return s.m_models.IsSettingChangeReply(c.text); },
-         [](S& s, const C& c) {
-             s.SetField(Field::RatResponse, c.logged);
-             s.Log("Rat Reply: " + c.logged);
-         }},
-        {ReplyKind::MissionList, kAnswerMissionList | kAnswerAny,
-         [](S&, const C& c) { return c.missionList != 0; },
-         [](S& s, const C& c) {
-             s.SetField(Field::RatResponse, "Mission List Updated");
-             s.UpdateMissionInfo(c.missionList, c.text);
-         }},
-        {ReplyKind::MissionChange, kAnswerMissionAdd | kAnswerAny,
-         [](S& s, const C& c) { return s.m_models.IsMissionAddedReply(c.text); },
-         [](S& s, const C& c) {
-             s.SendRatCommand("mission list");
-             s.SetField(Field::RatResponse, "Mission Added");
-             s.Log("Rat Reply: " + c.logged);
-         }},
-        {ReplyKind::MissionChange, kAnswerMissionRemove | kAnswerAny,
-         [](S& s, const C& c) { return s.m_models.IsMissionRemovedReply(c.text); },
-         [](S& s, const C& c) {
-             s.SendRatCommand("mission list");
-             s.SetField(Field::RatResponse, "Mission Removed");
-             s.Log("Rat Reply: " + c.logged);
-         }},
-        {ReplyKind::MissionChange, kAnswerMissionNext | kAnswerAny,
-         [](S& s, const C& c) { return s.m_models.IsNextMissionSetReply(c.text); },
-         [](S& s, const C& c) {
-             s.SendRatCommand("mission list");
-             s.SetField(Field::RatResponse, c.text);
-             s.Log("Rat Reply: " + c.logged);
-         }},
-        {ReplyKind::MissionChange, kAnswerMissionCycle | kAnswerAny,
-         [](S& s, const C& c) { return s.m_models.IsCyclingReply(c.text); },
-         [](S& s, const C& c) {
-             s.SetField(Field::RatResponse, c.text);
-             s.Log("Rat Reply: " + c.logged);
-         }},
-        // Only a reply to a "chat send" confirms it: chat that quotes the
-        // marker is chat, so it cannot set off an endless round of "chat get".
-        {ReplyKind::ChatConfirmation, kAnswerChatSend,
-         [](S& s, const C& c) { return s.m_models.IsChatSentReply(c.text); },
-         [](S& s, const C&) {
-             s.SendRatCommand("chat get");
-             s.SetField(Field::RatResponse, "Game Chat Updated");
-         }},
-        {ReplyKind::PlayerList, kAnswerPlayerList | kAnswerAny,
-         [](S& s, const C& c) { return s.m_models.IsPlayerListReply(c.text); },
-         [](S& s, const C& c) {
-             s.UpdatePlayerCounts(c.text);
-             s.SetField(Field::RatResponse, "Player List Updated");
-         }},
-        {ReplyKind::ActionResult, kAnswerPlayerAction | kAnswerAny,
-         [](S& s, const C& c) { return s.m_models.IsActionResultReply(c.text); },
-         [](S& s, const C& c) {
-             s.SendRatCommand("player list");
-             s.SetField(Field::RatResponse, c.text);
-             s.Log("Rat Reply: " + c.logged);
-         }},
-        {ReplyKind::GameSettings, kAnswerGameSettings | kAnswerAny,
-         [](S& s, const C& c) { return s.m_models.IsGameSettingsReply(c.text); },
-         [](S& s, const C& c) {
-             s.SetField(Field::RatResponse, "Game Settings Updated");
-             const std::string name = s.m_models.ParseGameSettings(c.text);
-             if (!name.empty()) {
-                 s.SetField(Field::TabServerName, name);
-                 s.SetField(Field::Title, name + " : " + s.m_connecting.address);
-             }
-         }},
-        {ReplyKind::Weapons, kAnswerWeaponList | kAnswerAny,
-         [](S& s, const C& c) { return s.m_models.IsWeaponsListReply(c.text); },
-         [](S& s, const C& c) {
-             s.m_models.ParseWeaponsList(c.text);
-             s.SetField(Field::RatResponse, "Weapons List Updated");
-             s.Log("Rat Reply: Weapons data");
-         }},
-        // A reply to "chat get" is chat whatever it holds; so is anything
-        // else that answers a command the console does not know.
-        {ReplyKind::Chat, kAnswerChat | kAnswerAny, [](S&, const C&) { return true; },
-         [](S& s, const C& c) {
-             s.SetField(Field::RatResponse, "Game Chat Updated");
-             s.m_fChatScanning = true;
-             s.m_models.ProcessChatReply(c.text);
-             s.m_fChatScanning = false;
-         }},
-    };
-    return rules;
+void Show(RouteEffects& out, Field field, std::string text) {
+    out.emplace_back(SetFieldEffect{field, std::move(text)});
+}
+void Line(RouteEffects& out, std::string text) {
+    out.emplace_back(RouteLogLine{std::move(text)});
+}
+void FollowUp(RouteEffects& out, std::string command) {
+    out.emplace_back(FollowUpCommand{std::move(command)});
 }
 
-const RatSession::RouteRule* RatSession::FindRule(const RouteContext& c) {
-    for (const RouteRule& rule : Rules())
-        if ((rule.answers & c.answer) != 0 && rule.matches(*this, c)) return &rule;
+using C = ReplyRouter::Context;
+
+// A follow-up command clears the response field as it goes out, so it is
+// sent before the status text is shown; otherwise the text would vanish.
+const ReplyRouter::Rule kRules[] = {
+    {ReplyKind::GameState, kAnswerGameState | kAnswerAny, kAnswerAny, IsMenuModeReply,
+     [](const C& c, RouteEffects& out) {
+         out.emplace_back(SetGameMode{false});
+         Show(out, Field::ServerMode, "Server Status = MENU MODE");
+         Show(out, Field::TabMode, "Menu Mode");
+         Line(out, "Server is in Menu Mode: Connection closed");
+         out.emplace_back(LogOutEffect{});
+         Line(out, "Rat Reply: " + c.logged);
+         out.emplace_back(StatusAnswered{});
+     }},
+    {ReplyKind::GameState, kAnswerGameState | kAnswerAny, kAnswerAny, IsGameModeReply,
+     [](const C&, RouteEffects& out) {
+         out.emplace_back(SetGameMode{true});
+         Show(out, Field::ServerMode, "Server Status = Game Mode");
+         Show(out, Field::TabMode, "Game Mode");
+         out.emplace_back(StatusAnswered{});
+     }},
+    {ReplyKind::ServerRefusal, kAllButChat, kAnswerAny, IsSyntaxErrorReply,
+     [](const C& c, RouteEffects& out) {
+         Show(out, Field::RatResponse, "RAT syntax error");
+         Line(out, "Rat Reply: " + c.logged);
+     }},
+    {ReplyKind::ServerRefusal, kAllButChat, kAnswerAny, IsErrorReply,
+     [](const C& c, RouteEffects& out) {
+         Show(out, Field::RatResponse, c.text);
+         Line(out, "Rat Reply: " + c.logged);
+     }},
+    {ReplyKind::WeaponChanged, kAnswerWeaponSet | kAnswerAny, kAnswerWeaponSet, nullptr,
+     [](const C& c, RouteEffects& out) {
+         FollowUp(out, "weapon list");
+         Show(out, Field::RatResponse, c.text);
+         Line(out, "Rat Reply: Weapons data");
+     }},
+    {ReplyKind::SettingChanged, kAnswerSetting | kAnswerAny, kAnswerSetting, nullptr,
+     [](const C& c, RouteEffects& out) {
+         Show(out, Field::RatResponse, c.logged);
+         Line(out, "Rat Reply: " + c.logged);
+     }},
+    {ReplyKind::MissionList, kAnswerMissionList | kAnswerAny, kAnswerMissionList, nullptr,
+     [](const C&, RouteEffects& out) {
+         Show(out, Field::RatResponse, "Mission List Updated");
+         out.emplace_back(ParseByModel{ReplyKind::MissionList});
+     }},
+    {ReplyKind::MissionChange, kAnswerMissionAdd | kAnswerAny, kAnswerMissionAdd, nullptr,
+     [](const C& c, RouteEffects& out) {
+         FollowUp(out, "mission list");
+         Show(out, Field::RatResponse, "Mission Added");
+         Line(out, "Rat Reply: " + c.logged);
+     }},
+    {ReplyKind::MissionChange, kAnswerMissionRemove | kAnswerAny, kAnswerMissionRemove, nullptr,
+     [](const C& c, RouteEffects& out) {
+         FollowUp(out, "mission list");
+         Show(out, Field::RatResponse, "Mission Removed");
+         Line(out, "Rat Reply: " + c.logged);
+     }},
+    {ReplyKind::MissionChange, kAnswerMissionNext | kAnswerAny, kAnswerMissionNext, nullptr,
+     [](const C& c, RouteEffects& out) {
+         FollowUp(out, "mission list");
+         Show(out, Field::RatResponse, c.text);
+         Line(out, "Rat Reply: " + c.logged);
+     }},
+    {ReplyKind::MissionChange, kAnswerMissionCycle | kAnswerAny, kAnswerMissionCycle, nullptr,
+     [](const C& c, RouteEffects& out) {
+         Show(out, Field::RatResponse, c.text);
+         Line(out, "Rat Reply: " + c.logged);
+     }},
+    // Only a reply to a "chat send" confirms it: chat that quotes the
+    // marker is chat, so it cannot set off an endless round of "chat get".
+    {ReplyKind::ChatConfirmation, kAnswerChatSend, kAnswerChatSend, nullptr,
+     [](const C&, RouteEffects& out) {
+         FollowUp(out, "chat get");
+         Show(out, Field::RatResponse, "Game Chat Updated");
+     }},
+    {ReplyKind::PlayerList, kAnswerPlayerList | kAnswerAny, kAnswerPlayerList, nullptr,
+     [](const C&, RouteEffects& out) {
+         out.emplace_back(ParseByModel{ReplyKind::PlayerList});
+         Show(out, Field::RatResponse, "Player List Updated");
+     }},
+    {ReplyKind::ActionResult, kAnswerPlayerAction | kAnswerAny, kAnswerPlayerAction, nullptr,
+     [](const C& c, RouteEffects& out) {
+         FollowUp(out, "player list");
+         Show(out, Field::RatResponse, c.text);
+         Line(out, "Rat Reply: " + c.logged);
+     }},
+    {ReplyKind::GameSettings, kAnswerGameSettings | kAnswerAny, kAnswerGameSettings, nullptr,
+     [](const C&, RouteEffects& out) {
+         Show(out, Field::RatResponse, "Game Settings Updated");
+         out.emplace_back(ParseByModel{ReplyKind::GameSettings});
+     }},
+    {ReplyKind::Weapons, kAnswerWeaponList | kAnswerAny, kAnswerWeaponList, nullptr,
+     [](const C&, RouteEffects& out) {
+         out.emplace_back(ParseByModel{ReplyKind::Weapons});
+         Show(out, Field::RatResponse, "Weapons List Updated");
+         Line(out, "Rat Reply: Weapons data");
+     }},
+    // A reply to "chat get" is chat whatever it holds; so is anything
+    // else that answers a command the console does not know.
+    {ReplyKind::Chat, kAnswerChat | kAnswerAny, kAnswerAny, Always,
+     [](const C&, RouteEffects& out) {
+         Show(out, Field::RatResponse, "Game Chat Updated");
+         out.emplace_back(ParseByModel{ReplyKind::Chat});
+     }},
+};
+
+}  // namespace
+
+ReplyRouter::ReplyRouter(const ReplyMarkers& markers, bool logPassedOver)
+    : m_logPassedOver(logPassedOver) {
+    for (const ReplyMarker& m : markers)
+        if (std::has_single_bit(static_cast<uint32_t>(m.answer)))
+            m_markers[IndexOf(m.answer)] = m.recognises;
+}
+
+void ReplyRouter::NewConnection() {
+    m_pairing.Clear();
+    m_unpairedReplies = 0;
+    m_forgottenCommands = 0;
+}
+
+bool ReplyRouter::Recognises(Context& c, Answer answer) const {
+    const size_t i = IndexOf(answer);
+    if (c.marked[i] < 0) {
+        const auto recognises = m_markers[i];
+        c.marked[i] = recognises != nullptr && recognises(c.text) ? 1 : 0;
+    }
+    return c.marked[i] == 1;
+}
+
+const ReplyRouter::Rule* ReplyRouter::FindRule(Context& c) const {
+    for (const Rule& rule : kRules) {
+        if ((rule.answers & c.answer) == 0) continue;
+        if (rule.marker == kAnswerAny ? rule.own(c.text) : Recognises(c, rule.marker)) return &rule;
+    }
     return nullptr;
 }
 
-RouteResult RatSession::RouteReply(const std::string& text, bool drop) {
-    const int missionList = m_models.ClassifyMissionReply(text);
+std::optional<std::string> ReplyRouter::Sent(std::string command, bool dropReply) {
+    const std::optional<std::string> forgotten = m_pairing.Sent(std::move(command), dropReply);
+    if (!forgotten) return std::nullopt;
+    ++m_forgottenCommands;
+    if (m_forgottenCommands > kUnpairedRepliesLogged && m_forgottenCommands % 1000 != 0)
+        return std::nullopt;
+    return "No reply awaited any longer (" + std::to_string(ReplyPairing::kMaxAwaited) +
+           " commands wait, " + std::to_string(m_forgottenCommands) +
+           " forgotten so far): " + LoggableCommand(*forgotten);
+}
+
+std::optional<std::string> ReplyRouter::UnpairedLine(ReplyKind kind, const std::string& text) {
+    // A server that sends frames nobody asked for must not fill the log:
+    // the first few are logged, then one line in a thousand.
+    ++m_unpairedReplies;
+    if (m_unpairedReplies > kUnpairedRepliesLogged && m_unpairedReplies % 1000 != 0)
+        return std::nullopt;
+    return std::string("Rat Reply (") + ReplyKindName(kind) + ", " +
+           std::to_string(m_unpairedReplies) + " so far): " + text;
+}
+
+RouteOutcome ReplyRouter::Route(const std::string& text, bool drop) {
+    RouteOutcome out;
     std::deque<std::string> passedOver;
-    RouteContext context{text, kAnswerAny, missionList, {}};
-    const RouteRule* rule = nullptr;
-    std::optional<AwaitedReply> awaited = m_awaiting.Pair(
+    Context context{text};
+    // Every reply is read as a mission list before it is paired, as the
+    // console always has, and the mission list rule reuses the answer. The
+    // manager's choice of which silent admin to close, when together they
+    // hold too much, follows how fast replies are relayed: skipping this read
+    // for other replies turns that choice (ManagerE2e.TheAdminHoldingMost...).
+    Recognises(context, kAnswerMissionList);
+    const Rule* rule = nullptr;
+    std::optional<AwaitedReply> awaited = m_pairing.Pair(
         [&](Answer answer) {
             context.answer = answer;
             rule = FindRule(context);
             return rule != nullptr;
         },
         &passedOver);
-    if (kDiagnostics)
-        for (const auto& command : passedOver) Log("No reply to: " + LoggableCommand(command));
+    if (m_logPassedOver)
+        for (const auto& command : passedOver)
+            out.pairingLog.push_back("No reply to: " + LoggableCommand(command));
     if (!awaited) {
-        RouteResult r;
-        r.kind = m_awaiting.Empty() ? ReplyKind::Unanswered : ReplyKind::Unknown;
-        if (!drop) LogUnpairedReply(r.kind, text);
-        return r;
+        out.result.kind = m_pairing.Empty() ? ReplyKind::Unanswered : ReplyKind::Unknown;
+        if (!drop)
+            if (std::optional<std::string> line = UnpairedLine(out.result.kind, text))
+                out.pairingLog.push_back(std::move(*line));
+        return out;
     }
     context.answer = awaited->answer;
     context.logged = MaskSecret(text, SecretOfCommand(awaited->command));
-    RouteResult result{rule->kind, ClassOfKind(rule->kind), awaited->command, false};
-    if (drop || awaited->dropReply) return result;
-    m_host.StopTimer(TimerId::StatusPoll);
-    rule->act(*this, context);
-    result.acted = true;
-    m_host.ReplyRouted(result, text);
-    return result;
-}
-
-void RatSession::AwaitReply(const std::string& command) {
-    const std::optional<std::string> forgotten = m_awaiting.Sent(command, m_ignoring);
-    if (!forgotten) return;
-    ++m_forgottenCommands;
-    if (m_forgottenCommands <= kUnpairedRepliesLogged || m_forgottenCommands % 1000 == 0)
-        Log("No reply awaited any longer (" + std::to_string(ReplyPairing::kMaxAwaited) +
-            " commands wait, " + std::to_string(m_forgottenCommands) +
-            " forgotten so far): " + LoggableCommand(*forgotten));
-}
-
-void RatSession::LogUnpairedReply(ReplyKind kind, const std::string& text) {
-    // A server that sends frames nobody asked for must not fill the log:
-    // the first few are logged, then one line in a thousand.
-    ++m_unpairedReplies;
-    const bool log = m_unpairedReplies <= kUnpairedRepliesLogged || m_unpairedReplies % 1000 == 0;
-    if (!log) return;
-    Log(std::string("Rat Reply (") + ReplyKindName(kind) + ", " +
-        std::to_string(m_unpairedReplies) + " so far): " + text);
-}
-
-void RatSession::UpdateMissionInfo(int list, const std::string& text) {
-    std::string name, file;
-    m_models.ParseMissionReply(list, text, name, file);
-    const std::string old = FieldText(Field::TabMission);
-    std::string candidate = name;
-    if (candidate == "NO MISSION DETAILS" || candidate == kFailed) candidate = file;
-    if (candidate.empty()) return;
-    SetField(Field::TabMission, candidate);
-    if (candidate != old) Log("New mission:" + candidate);
-}
-
-void RatSession::LoadCannedPlayerList(const std::string& text) {
-    UpdatePlayerCounts(text);
-}
-
-void RatSession::LoadCannedMissionReply(const std::string& text) {
-    if (const int list = m_models.ClassifyMissionReply(text); list != 0)
-        UpdateMissionInfo(list, text);
-}
-
-void RatSession::SimulateRequestTimeout() {
-    m_fRequestingStatus = true;
-    m_host.StartTimer(TimerId::RequestTimeout, TimerPeriod(TimerId::RequestTimeout));
-}
-
-void RatSession::UpdatePlayerCounts(const std::string& text) {
-    const TeamCounts c = m_models.ParsePlayerList(text);
-    const std::string counts =
-        IntToText(c.total) + " / " + IntToText(c.team1) + " / " + IntToText(c.team2);
-    SetField(Field::TabPlayers, counts);
-    if (m_countsInAdminsField) SetField(Field::Admins, counts);
+    out.result = {rule->kind, ClassOfKind(rule->kind), awaited->command, false};
+    if (drop || awaited->dropReply) return out;
+    rule->effects(context, out.effects);
+    out.result.acted = true;
+    return out;
 }
 
 }  // namespace tavrin

@@ -6,11 +6,15 @@
 // then are its markers read, and only the markers that can answer that
 // command. A reply to "chat get" is chat whatever a player typed into it.
 
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 #include "link/session_types.h"
 
@@ -156,6 +160,115 @@ class ReplyPairing {
 
     std::deque<AwaitedReply> m_awaited;
     unsigned long m_round = 0;
+};
+
+// How a model knows its own replies: a reply to a command that gets `answer`
+// is that model's when `recognises` finds its marker in it. The router reads a
+// marker only for replies to the commands of its answer.
+struct ReplyMarker {
+    Answer answer;
+    bool (*recognises)(std::string_view text);
+};
+using ReplyMarkers = std::vector<ReplyMarker>;
+
+// What a routed reply asks of the session, carried out in order.
+struct SetFieldEffect {
+    Field field;
+    std::string text;
+    bool operator==(const SetFieldEffect&) const = default;
+};
+// A command sent after the reply (SendRatCommand).
+struct FollowUpCommand {
+    std::string text;
+    bool operator==(const FollowUpCommand&) const = default;
+};
+struct RouteLogLine {
+    std::string text;
+    bool operator==(const RouteLogLine&) const = default;
+};
+// The reply's text goes to the model that parses replies of this kind
+// (player list, mission list, game settings, weapons, chat); the session
+// shows what the parse found.
+struct ParseByModel {
+    ReplyKind kind;
+    bool operator==(const ParseByModel&) const = default;
+};
+// The server said which mode it is in.
+struct SetGameMode {
+    bool game;
+    bool operator==(const SetGameMode&) const = default;
+};
+// The status request has its answer: its time-out no longer runs.
+struct StatusAnswered {
+    bool operator==(const StatusAnswered&) const = default;
+};
+// The session logs out; the effects after this one wait until the
+// connection's worker has ended.
+struct LogOutEffect {
+    bool operator==(const LogOutEffect&) const = default;
+};
+
+using RouteEffect = std::variant<SetFieldEffect, FollowUpCommand, RouteLogLine, ParseByModel,
+                                 SetGameMode, StatusAnswered, LogOutEffect>;
+using RouteEffects = std::vector<RouteEffect>;
+
+// What routing one reply decided.
+struct RouteOutcome {
+    RouteResult result;
+    // Lines about the pairing itself, logged first: commands passed over, a
+    // reply that answers nothing.
+    std::vector<std::string> pairingLog;
+    // What the reply means, in order; empty unless `result.acted`.
+    RouteEffects effects;
+};
+
+// Pairs each reply with the command it answers and decides what it means.
+// The rules run in a fixed order and the first that matches decides; a rule
+// is only tried for replies to the commands it can answer. The router only
+// decides: the session carries out the outcome.
+class ReplyRouter {
+  public:
+    // `logPassedOver`: a command passed over by a later reply is logged.
+    ReplyRouter(const ReplyMarkers& markers, bool logPassedOver);
+
+    // A command went out; its reply is taken and dropped when `dropReply`.
+    // Returns the log line of a command forgotten to make room, if one was.
+    std::optional<std::string> Sent(std::string command, bool dropReply);
+    // Pairs the reply with its command and, unless it is to be dropped
+    // (`drop`, or its command's reply is), decides what it means.
+    RouteOutcome Route(const std::string& text, bool drop);
+
+    // A new connection: nothing awaited, nothing counted.
+    void NewConnection();
+    // The connection ended: nothing is awaited any longer.
+    void Clear() { m_pairing.Clear(); }
+    const ReplyPairing& Pairing() const { return m_pairing; }
+    // See ReplyPairing.
+    void NewRound() { m_pairing.NewRound(); }
+    void MarkOverdue() { m_pairing.MarkOverdue(); }
+    bool AwaitsChatInTime() const { return m_pairing.AwaitsChatInTime(); }
+
+    // A connection's first replies that answer nothing, and first commands
+    // forgotten, are logged each; later ones one in a thousand.
+    static constexpr long kUnpairedRepliesLogged = 20;
+
+    // The rule table's own types (reply_router.cpp).
+    struct Context;
+    struct Rule;
+
+  private:
+    bool Recognises(Context& c, Answer answer) const;
+    const Rule* FindRule(Context& c) const;
+    std::optional<std::string> UnpairedLine(ReplyKind kind, const std::string& text);
+
+    static constexpr size_t kAnswerKinds = std::bit_width(static_cast<uint32_t>(kAnswerAny));
+    static size_t IndexOf(Answer answer) { return std::countr_zero(static_cast<uint32_t>(answer)); }
+
+    std::array<bool (*)(std::string_view), kAnswerKinds> m_markers{};
+    bool m_logPassedOver;
+    ReplyPairing m_pairing;
+    long m_unpairedReplies = 0;
+    long m_forgottenCommands = 0;
 };
 
 // The text of a command as it may be logged: the value of a password setting

@@ -1,5 +1,7 @@
 #include "link/session.h"
 
+#include <variant>
+
 #include "common/value_text.h"
 #include "link/frame.h"
 #include "link/login_block.h"
@@ -36,7 +38,12 @@ std::string_view NotSentReason(bool connected, bool gameMode) {
 
 RatSession::RatSession(SessionHost& host, SessionModels& models, EventSink& log,
                        UserDialogs& dialogs, const Clock& clock)
-    : m_host(host), m_models(models), m_log(log), m_dialogs(dialogs), m_clock(clock) {
+    : m_host(host),
+      m_models(models),
+      m_log(log),
+      m_dialogs(dialogs),
+      m_clock(clock),
+      m_router(models.Markers(), kDiagnostics) {
     m_fields = {"Not Connected",
                 "Server Mode",
                 "Rat Command",
@@ -153,7 +160,7 @@ void RatSession::Then(std::function<void()> step) {
 
 void RatSession::EndLink() {
     m_linkOpen = false;
-    m_awaiting.Clear();
+    m_router.Clear();
     // The end of a connection ends its status request: no time-out can undo
     // a logout or a close later on.
     m_fRequestingStatus = false;
@@ -214,9 +221,7 @@ void RatSession::OnConnectRequest() {
         // another; the session says so, so that its later enabling is news.
         SetControl(Control::LoginButtonsEnabled, false);
     }
-    m_awaiting.Clear();
-    m_unpairedReplies = 0;
-    m_forgottenCommands = 0;
+    m_router.NewConnection();
     m_linkOpen = true;
     m_host.StartWorker(d, TextToInt(d.port));
 }
@@ -537,7 +542,7 @@ void RatSession::OnAutoRefreshToggled(bool ticked) {
 }
 
 void RatSession::StartStatusPoll() {
-    m_awaiting.NewRound();
+    m_router.NewRound();
     m_host.StartTimer(TimerId::StatusPoll, TimerPeriod(TimerId::StatusPoll));
 }
 
@@ -547,12 +552,12 @@ void RatSession::OnStatusPollTick() {
     // The timer fires only after a whole period without a reply: what was
     // sent before it started is overdue, and its late reply, if any, can no
     // longer take the reply to this poll's command.
-    m_awaiting.MarkOverdue();
+    m_router.MarkOverdue();
     // The status request waits a round while a "chat get" is still in time:
     // were that chat lost, the game state would be taken for chat and the
     // request would end a healthy connection. A round later the "chat get"
     // is overdue and can no longer take it.
-    if (m_pollList[m_pollIndex] != "get gamestate" || !m_awaiting.AwaitsChatInTime())
+    if (m_pollList[m_pollIndex] != "get gamestate" || !m_router.AwaitsChatInTime())
         SendRatCommand(NextPollCommand());
     // The Server Mode field alternates between the mission and the mode.
     std::string date, time;
@@ -667,6 +672,108 @@ void RatSession::ReleasePaced() {
         m_host.SetIgnoreReplies(false);
         if (ControlOn(Control::AutoRefreshTicked)) StartStatusPoll();
     }
+}
+
+// ---------------------------------------------------------------------------
+// Carrying out what the reply router decided
+
+RouteResult RatSession::RouteReply(const std::string& text, bool drop) {
+    const RouteOutcome outcome = m_router.Route(text, drop);
+    for (const std::string& line : outcome.pairingLog) Log(line);
+    if (!outcome.result.acted) return outcome.result;
+    m_host.StopTimer(TimerId::StatusPoll);
+    ApplyRouteEffects(outcome.effects, 0, text);
+    m_host.ReplyRouted(outcome.result, text);
+    return outcome.result;
+}
+
+void RatSession::ApplyRouteEffects(const RouteEffects& effects, size_t from,
+                                   const std::string& text) {
+    for (size_t i = from; i < effects.size(); ++i) {
+        const RouteEffect& effect = effects[i];
+        if (const auto* f = std::get_if<SetFieldEffect>(&effect)) {
+            SetField(f->field, f->text);
+        } else if (const auto* c = std::get_if<FollowUpCommand>(&effect)) {
+            SendRatCommand(c->text);
+        } else if (const auto* l = std::get_if<RouteLogLine>(&effect)) {
+            Log(l->text);
+        } else if (const auto* p = std::get_if<ParseByModel>(&effect)) {
+            ParseByItsModel(p->kind, text);
+        } else if (const auto* m = std::get_if<SetGameMode>(&effect)) {
+            m_fGameMode = m->game;
+        } else if (std::holds_alternative<StatusAnswered>(effect)) {
+            m_fRequestingStatus = false;
+            m_host.StopTimer(TimerId::RequestTimeout);
+        } else if (std::holds_alternative<LogOutEffect>(effect)) {
+            OnLogoutRequest();
+            // The rest waits until the connection's worker has ended.
+            Then([this, effects, next = i + 1, text] { ApplyRouteEffects(effects, next, text); });
+            return;
+        }
+    }
+}
+
+void RatSession::ParseByItsModel(ReplyKind kind, const std::string& text) {
+    switch (kind) {
+        case ReplyKind::PlayerList:
+            UpdatePlayerCounts(text);
+            break;
+        case ReplyKind::MissionList:
+            if (const std::optional<CurrentMission> m = m_models.ParseMissionReply(text))
+                UpdateMissionInfo(*m);
+            break;
+        case ReplyKind::GameSettings:
+            if (const std::string name = m_models.ParseGameSettings(text); !name.empty()) {
+                SetField(Field::TabServerName, name);
+                SetField(Field::Title, name + " : " + m_connecting.address);
+            }
+            break;
+        case ReplyKind::Weapons:
+            m_models.ParseWeaponsList(text);
+            break;
+        case ReplyKind::Chat:
+            m_fChatScanning = true;
+            m_models.ProcessChatReply(text);
+            m_fChatScanning = false;
+            break;
+        default:
+            break;
+    }
+}
+
+void RatSession::AwaitReply(const std::string& command) {
+    if (const std::optional<std::string> line = m_router.Sent(command, m_ignoring)) Log(*line);
+}
+
+void RatSession::UpdateMissionInfo(const CurrentMission& mission) {
+    const std::string old = FieldText(Field::TabMission);
+    std::string candidate = mission.name;
+    if (candidate == "NO MISSION DETAILS" || candidate == kFailed) candidate = mission.file;
+    if (candidate.empty()) return;
+    SetField(Field::TabMission, candidate);
+    if (candidate != old) Log("New mission:" + candidate);
+}
+
+void RatSession::LoadCannedPlayerList(const std::string& text) {
+    UpdatePlayerCounts(text);
+}
+
+void RatSession::LoadCannedMissionReply(const std::string& text) {
+    if (const std::optional<CurrentMission> m = m_models.ParseMissionReply(text))
+        UpdateMissionInfo(*m);
+}
+
+void RatSession::SimulateRequestTimeout() {
+    m_fRequestingStatus = true;
+    m_host.StartTimer(TimerId::RequestTimeout, TimerPeriod(TimerId::RequestTimeout));
+}
+
+void RatSession::UpdatePlayerCounts(const std::string& text) {
+    const TeamCounts c = m_models.ParsePlayerList(text);
+    const std::string counts =
+        IntToText(c.total) + " / " + IntToText(c.team1) + " / " + IntToText(c.team2);
+    SetField(Field::TabPlayers, counts);
+    if (m_countsInAdminsField) SetField(Field::Admins, counts);
 }
 
 }  // namespace tavrin

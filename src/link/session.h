@@ -3,6 +3,7 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,36 +75,28 @@ struct TeamCounts {
     int team2 = 0;
 };
 
-// What the session asks of the tabs' models. Each reply kind is recognised
-// and parsed by its own model.
+// The current mission a mission list names: its name and its file.
+struct CurrentMission {
+    std::string name;
+    std::string file;
+};
+
+// What the session asks of the tabs' models. Each model knows its own
+// replies (Markers) and parses them; the session shows what a parse found.
 class SessionModels {
   public:
     virtual ~SessionModels() = default;
     virtual LoginDetails CurrentLoginDetails() = 0;
     // A new connection starts: mission lists and catalogue emptied, ChatBot reset.
     virtual void OnConnectStarting() = 0;
-    // 0 when the reply is no mission list, otherwise the list it fills.
-    virtual int ClassifyMissionReply(const std::string& text) = 0;
-    // Parses a mission list; gives the current mission's name and file.
-    virtual void ParseMissionReply(int list, const std::string& text, std::string& name,
-                                   std::string& file) = 0;
-    // Each reply's markers, kept by the model that parses that reply; the
-    // router reads them only for replies to the commands they answer.
-    virtual bool IsPlayerListReply(const std::string& text) = 0;
+    // Each model's reply markers, by the commands they answer.
+    virtual ReplyMarkers Markers() const = 0;
+    // Parses a mission list; nullopt when the text is none.
+    virtual std::optional<CurrentMission> ParseMissionReply(const std::string& text) = 0;
     virtual TeamCounts ParsePlayerList(const std::string& text) = 0;
-    virtual bool IsActionResultReply(const std::string& text) = 0;
-    virtual bool IsGameSettingsReply(const std::string& text) = 0;
     // Parses the game settings; returns the server name they hold.
     virtual std::string ParseGameSettings(const std::string& text) = 0;
-    virtual bool IsSettingChangeReply(const std::string& text) = 0;
-    virtual bool IsWeaponChangeReply(const std::string& text) = 0;
-    virtual bool IsWeaponsListReply(const std::string& text) = 0;
     virtual void ParseWeaponsList(const std::string& text) = 0;
-    virtual bool IsMissionAddedReply(const std::string& text) = 0;
-    virtual bool IsMissionRemovedReply(const std::string& text) = 0;
-    virtual bool IsNextMissionSetReply(const std::string& text) = 0;
-    virtual bool IsCyclingReply(const std::string& text) = 0;
-    virtual bool IsChatSentReply(const std::string& text) = 0;
     virtual void ProcessChatReply(const std::string& text) = 0;
     // Every command frame that goes out to the game server, as sent.
     virtual void OnCommandSent(const std::string& text) = 0;
@@ -215,19 +208,17 @@ class RatSession final : public CommandSink, private SessionState {
         bool bulk = false;
     };
 
-    struct RouteContext;
-    struct RouteRule;
-    static const std::vector<RouteRule>& Rules();
-    const RouteRule* FindRule(const RouteContext& c);
     // Pairs the reply with its command and, unless it is to be dropped,
-    // carries out what it means.
+    // carries out what the router decided it means.
     RouteResult RouteReply(const std::string& text, bool drop = false);
-    void LogUnpairedReply(ReplyKind kind, const std::string& text);
+    // Carries out `effects` of the reply `text`, from `from` on, in order.
+    void ApplyRouteEffects(const RouteEffects& effects, size_t from, const std::string& text);
+    void ParseByItsModel(ReplyKind kind, const std::string& text);
     // A command sent: its reply is awaited (the oldest is forgotten past the bound).
     void AwaitReply(const std::string& command);
     // The connection's worker is asked to end: its later events are stale.
     void EndLink();
-    void UpdateMissionInfo(int list, const std::string& text);
+    void UpdateMissionInfo(const CurrentMission& mission);
     void UpdatePlayerCounts(const std::string& text);
     void SendLoginDetails(const std::string& greeting);
     void OnLoginAccepted();
@@ -274,12 +265,8 @@ class RatSession final : public CommandSink, private SessionState {
     size_t m_bulkDone = 0;
     size_t m_bulkTotal = 0;
 
-    // Commands sent and not yet answered, oldest first.
-    ReplyPairing m_awaiting;
-    // Replies that answered nothing on this connection.
-    static constexpr long kUnpairedRepliesLogged = 20;
-    long m_unpairedReplies = 0;
-    long m_forgottenCommands = 0;
+    // Commands sent and not yet answered, and what their replies mean.
+    ReplyRouter m_router;
     // A worker runs that the session has not asked to end: only its events
     // count. Events of a connection being closed never reach the next one.
     bool m_linkOpen = false;

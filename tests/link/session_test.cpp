@@ -6,6 +6,7 @@
 #include <functional>
 #include <tuple>
 
+#include "link/fake_markers.h"
 #include "link/frame.h"
 #include "link/login_block.h"
 #include "support/fakes.h"
@@ -28,41 +29,16 @@ class FakeModels final : public SessionModels {
         if (!sanctions.empty()) sink.SubmitCommands(std::exchange(sanctions, {}));
         return shownByPass;
     }
-    int ClassifyMissionReply(const std::string& text) override {
-        return text.find("<CURRENT MISSION>") != std::string::npos ? 1 : 0;
-    }
-    void ParseMissionReply(int, const std::string&, std::string& name, std::string& file) override {
-        name = missionName;
-        file = missionFile;
+    std::optional<CurrentMission> ParseMissionReply(const std::string& text) override {
+        if (!testing::IsFakeMissionList(text)) return std::nullopt;
+        return CurrentMission{missionName, missionFile};
     }
     TeamCounts ParsePlayerList(const std::string&) override { return {12, 5, 7}; }
-    bool IsActionResultReply(const std::string& text) override {
-        return text.find("Player Punted") != std::string::npos;
-    }
     std::string ParseGameSettings(const std::string&) override { return serverName; }
     void ParseWeaponsList(const std::string&) override { ++weaponLists; }
     void ProcessChatReply(const std::string& text) override { chats.push_back(text); }
     void OnCommandSent(const std::string&) override {}
-    // The markers of the models, as the game server's replies carry them.
-    bool IsPlayerListReply(const std::string& t) override {
-        return Has(t, "Deaths") && Has(t, "PING");
-    }
-    bool IsGameSettingsReply(const std::string& t) override {
-        return Has(t, "AutoBalanceOnRecycle");
-    }
-    bool IsSettingChangeReply(const std::string& t) override { return Has(t, "OK - Setting"); }
-    bool IsWeaponChangeReply(const std::string& t) override {
-        return Has(t, "OK - Weap") || Has(t, "OK - All weap");
-    }
-    bool IsWeaponsListReply(const std::string& t) override { return Has(t, "WPN_Remmington"); }
-    bool IsMissionAddedReply(const std::string& t) override { return Has(t, "Entry Added"); }
-    bool IsMissionRemovedReply(const std::string& t) override { return Has(t, "Mission Removed"); }
-    bool IsNextMissionSetReply(const std::string& t) override { return Has(t, "Next Mission Set"); }
-    bool IsCyclingReply(const std::string& t) override { return Has(t, "Server is cycling"); }
-    bool IsChatSentReply(const std::string& t) override { return Has(t, "Chat sent."); }
-    static bool Has(const std::string& t, const char* marker) {
-        return t.find(marker) != std::string::npos;
-    }
+    ReplyMarkers Markers() const override { return testing::FakeReplyMarkers(); }
 
     LoginDetails details{"Home", "10.0.0.5", "40000", "admin", "secret"};
     int connectResets = 0;

@@ -45,54 +45,41 @@ class RoutedModels final : public SessionModels {
         missions.ClearForNewConnection();
         chat.Clear();
     }
-    int ClassifyMissionReply(const std::string& text) override {
-        return static_cast<int>(tavrin::ClassifyMissionReply(text));
+    // The markers each model gives, as the console's models give them.
+    ReplyMarkers Markers() const override {
+        return {
+            {kAnswerPlayerList, IsPlayerListReply},
+            {kAnswerPlayerAction, IsActionResultReply},
+            {kAnswerMissionList,
+             [](std::string_view t) { return ClassifyMissionReply(t) != MissionList::None; }},
+            {kAnswerMissionAdd, IsMissionAddedReply},
+            {kAnswerMissionRemove, IsMissionRemovedReply},
+            {kAnswerMissionNext, IsNextMissionSetReply},
+            {kAnswerMissionCycle, IsCyclingReply},
+            {kAnswerGameSettings, IsGameSettingsReply},
+            {kAnswerSetting, IsSettingChangeReply},
+            {kAnswerWeaponList, IsWeaponListReply},
+            {kAnswerWeaponSet, IsWeaponsResultReply},
+            {kAnswerChatSend, IsChatSentReply},
+        };
     }
-    void ParseMissionReply(int list, const std::string& text, std::string& name,
-                           std::string& file) override {
-        parsed.push_back(static_cast<MissionList>(list) == MissionList::Cycle ? "cycle"
-                                                                              : "available");
-        missions.ParseMissionReply(static_cast<MissionList>(list), text);
-        name = missions.CurrentMissionName();
-        file = missions.CurrentMissionFile();
-    }
-    bool IsPlayerListReply(const std::string& text) override {
-        return tavrin::IsPlayerListReply(text);
+    std::optional<CurrentMission> ParseMissionReply(const std::string& text) override {
+        const MissionList list = ClassifyMissionReply(text);
+        if (list == MissionList::None) return std::nullopt;
+        parsed.push_back(list == MissionList::Cycle ? "cycle" : "available");
+        missions.ParseMissionReply(list, text);
+        return CurrentMission{missions.CurrentMissionName(), missions.CurrentMissionFile()};
     }
     TeamCounts ParsePlayerList(const std::string& text) override {
         parsed.push_back("players");
         const PlayerCounts c = players.ParsePlayerList(text);
         return {c.total, c.team1, c.team2};
     }
-    bool IsActionResultReply(const std::string& text) override {
-        return tavrin::IsActionResultReply(text);
-    }
     std::string ParseGameSettings(const std::string& text) override {
         parsed.push_back("settings");
         settings.ParseGameSettings(text);
         return settings.ServerName();
     }
-    bool IsWeaponChangeReply(const std::string& text) override {
-        return IsWeaponsResultReply(text);
-    }
-    bool IsGameSettingsReply(const std::string& t) override {
-        return tavrin::IsGameSettingsReply(t);
-    }
-    bool IsSettingChangeReply(const std::string& t) override {
-        return tavrin::IsSettingChangeReply(t);
-    }
-    bool IsWeaponsListReply(const std::string& t) override { return IsWeaponListReply(t); }
-    bool IsMissionAddedReply(const std::string& t) override {
-        return tavrin::IsMissionAddedReply(t);
-    }
-    bool IsMissionRemovedReply(const std::string& t) override {
-        return tavrin::IsMissionRemovedReply(t);
-    }
-    bool IsNextMissionSetReply(const std::string& t) override {
-        return tavrin::IsNextMissionSetReply(t);
-    }
-    bool IsCyclingReply(const std::string& t) override { return tavrin::IsCyclingReply(t); }
-    bool IsChatSentReply(const std::string& t) override { return tavrin::IsChatSentReply(t); }
     void OnCommandSent(const std::string&) override {}
     bool ChatBotRunning() override { return false; }
     std::vector<std::string> RunSanctionsPass(CommandSink&) override { return {}; }

@@ -72,7 +72,6 @@ class Console final : private CommandSink {
     bool Started() const { return m_started; }
     // The role, set at start.
     bool RatMode() const { return m_role == ConsoleRole::Client; }
-    bool m_fAddingMissionList = false;
     const std::string& ProgramDir() const { return m_programDir; }
 
     EventLog& Log() { return m_log; }

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "chatbot/banned_words.h"
+#include "chatbot/chat_line_tracker.h"
 #include "chatbot/chat_replay.h"
-#include "chatbot/chat_scanner.h"
 #include "chatbot/chatbot_config.h"
 #include "chatbot/sanctions.h"
 #include "common/clock.h"

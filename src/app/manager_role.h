@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "common/event_log.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "link/session.h"
 #include "manager/admin_accounts.h"
 #include "manager/admin_port.h"

@@ -17,8 +17,9 @@
 #include "chatbot/chatbot_config.h"
 #include "chatbot/sanctions.h"
 #include "common/clock.h"
+#include "common/command_sink.h"
 #include "common/event_log.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 
 namespace tavrin {
 

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "common/clock.h"
+#include "common/command_sink.h"
 #include "common/event_log.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "link/reply_router.h"
 #include "link/session_types.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/host.h"
+#include "common/user_dialogs.h"
 
 class QFileDialog;
 class QMessageBox;

@@ -3,7 +3,7 @@
 #include <QDialog>
 
 #include "chatbot/banned_words.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 
 class QComboBox;
 class QMenu;

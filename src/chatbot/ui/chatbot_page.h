@@ -9,8 +9,8 @@
 
 #include "chatbot/chat_list_tools.h"
 #include "chatbot/chatbot.h"
-#include "common/host.h"
 #include "common/qt/background_file_reader.h"
+#include "common/user_dialogs.h"
 
 class QLineEdit;
 class QProgressBar;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/event_log.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "manager/admin_accounts.h"
 #include "manager/admin_rights.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "players/admin_menu.h"
 
 class QPushButton;

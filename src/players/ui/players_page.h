@@ -5,8 +5,8 @@
 #include <string>
 
 #include "common/event_log.h"
-#include "common/host.h"
 #include "common/ui/popup_chooser.h"
+#include "common/user_dialogs.h"
 #include "players/admin_actions.h"
 #include "players/admin_menu.h"
 #include "players/player_list.h"

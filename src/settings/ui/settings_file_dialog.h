@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "settings/settings_file.h"
 
 class QTableWidget;

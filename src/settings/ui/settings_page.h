@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "settings/bulk_progress.h"
 #include "settings/settings_tab.h"
 

@@ -1,5 +1,6 @@
 // The state dump of the information window ("System Variables").
 #include "app/console.h"
+#include "common/build_flags.h"
 #include "common/value_text.h"
 
 namespace tavrin {

@@ -19,7 +19,7 @@ Console::Console(std::string programDir, SessionHost& host, UserDialogs& dialogs
       m_settings(m_programDir, *this, m_dialogs),
       m_session(std::make_unique<RatSession>(host, m_tabModels, m_log, m_dialogs, clock)) {
     m_dialogs.Attach(*m_session);
-    m_manager = std::make_unique<ManagerRole>(*m_session, m_log, m_steadyClock, observer);
+    m_manager = std::make_unique<ManagerRole>(*m_session, m_log, clock, observer);
 }
 
 Console::~Console() = default;

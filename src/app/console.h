@@ -125,7 +125,6 @@ class Console final : private CommandSink {
     CSysInfo m_sysInfo;
     TabModels m_tabModels{m_server, m_players, m_missions, m_chatBot, m_settings, m_clock};
     std::unique_ptr<RatSession> m_session;
-    SystemSteadyClock m_steadyClock;
     std::unique_ptr<ManagerRole> m_manager;
     std::string m_infoText;
     ConsoleRole m_role = ConsoleRole::None;

@@ -5,7 +5,7 @@
 
 namespace tavrin {
 
-ManagerRole::ManagerRole(RatSession& session, EventSink& log, const SteadyClock& clock,
+ManagerRole::ManagerRole(RatSession& session, EventSink& log, const Clock& clock,
                          ManagerRoleObserver& observer)
     : m_session(session),
       m_log(log),

@@ -10,13 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/clock.h"
 #include "common/event_log.h"
 #include "common/user_dialogs.h"
 #include "link/session.h"
 #include "manager/admin_accounts.h"
 #include "manager/admin_port.h"
 #include "manager/manager.h"
-#include "manager/steady_clock.h"
 
 namespace tavrin {
 
@@ -32,7 +32,7 @@ class ManagerRoleObserver {
 
 class ManagerRole final : public AdminPortEvents, private GameLinkStatus {
   public:
-    ManagerRole(RatSession& session, EventSink& log, const SteadyClock& clock,
+    ManagerRole(RatSession& session, EventSink& log, const Clock& clock,
                 ManagerRoleObserver& observer);
     ~ManagerRole() override;
 

@@ -86,7 +86,7 @@ class VirtualShell {
         clock.Advance(Millis(until - NowMs()));
     }
 
-    long NowMs() const { return static_cast<long>((clock.Now() - m_start).count()); }
+    long NowMs() const { return static_cast<long>((clock.Elapsed() - m_start).count()); }
     std::vector<std::string> Texts(ConnectionId id) const {
         std::vector<std::string> out;
         auto it = received.find(id);
@@ -103,7 +103,7 @@ class VirtualShell {
         return out;
     }
 
-    ManualSteadyClock clock;
+    ManualClock clock;
     FixedLink link;
     Manager manager;
     std::map<ConnectionId, std::vector<SentText>> received;
@@ -149,7 +149,7 @@ class VirtualShell {
     }
 
     ConnectionId m_nextId = 1;
-    Millis m_start = clock.Now();
+    Millis m_start = clock.Elapsed();
     std::map<std::pair<ConnectionId, AdminTimer>, long> m_timers;
 };
 

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The same bytes as an admin connection. The account may warn, nothing else.
     CAdmins admins({AdminAccount{"Ann", "ann", "secret", "0100", "Offline", "none", " - "}});
-    ManualSteadyClock clock;
+    ManualClock clock;
     struct LoggedInLink final : GameLinkStatus {
         bool RatConnected() const override { return true; }
     } link;

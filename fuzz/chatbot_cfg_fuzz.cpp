@@ -9,7 +9,7 @@
 
 #include "chatbot/banned_words.h"
 #include "chatbot/chatbot_config.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "support/silent_host.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/tab_command.h"
 #include "settings/settings_tab.h"
 
 namespace {

@@ -21,7 +21,7 @@ Console::Console(std::string programDir, SessionHost& host, UserDialogs& dialogs
     m_dialogs.Attach(*m_session);
     // Nothing can be sent before a login: the Settings tab starts locked.
     m_settings.SetCanSend(m_session->ControlOn(Control::CanSend));
-    m_manager = std::make_unique<ManagerRole>(*m_session, m_log, m_steadyClock, observer);
+    m_manager = std::make_unique<ManagerRole>(*m_session, m_log, clock, observer);
 }
 
 Console::~Console() = default;

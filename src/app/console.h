@@ -9,9 +9,10 @@
 #include "app/model_change.h"
 #include "app/tab_models.h"
 #include "chatbot/chatbot.h"
+#include "common/command_sink.h"
 #include "common/event_log.h"
-#include "common/host.h"
 #include "common/server_list.h"
+#include "common/user_dialogs.h"
 #include "link/question_gate.h"
 #include "link/rat_socket.h"
 #include "link/session.h"
@@ -101,9 +102,7 @@ class Console final : public SessionHostListener, private CommandSink {
 
     bool Started() const { return m_started; }
     // The role, set at start.
-    ConsoleRole Role() const { return m_role; }
     bool RatMode() const { return m_role == ConsoleRole::Client; }
-    bool m_fAddingMissionList = false;
     const std::string& ProgramDir() const { return m_programDir; }
 
     EventLog& Log() { return m_log; }
@@ -154,7 +153,6 @@ class Console final : public SessionHostListener, private CommandSink {
     CSysInfo m_sysInfo;
     TabModels m_tabModels{m_server, m_players, m_missions, m_chatBot, m_settings, m_clock};
     std::unique_ptr<RatSession> m_session;
-    SystemSteadyClock m_steadyClock;
     std::unique_ptr<ManagerRole> m_manager;
     std::string m_infoText;
     ConsoleRole m_role = ConsoleRole::None;

@@ -1,6 +1,7 @@
 // Start-up: the window's initialisation and the deferred start-up that
 // makes the Configs folder and lets every tab load its files.
 #include "app/console.h"
+#include "common/build_flags.h"
 #include "common/server_list.h"
 #include "common/text_file.h"
 #include "manager/admin_accounts.h"

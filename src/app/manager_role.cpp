@@ -23,19 +23,19 @@ class SessionGameLink final : public ManagerGameLink {
 
 }  // namespace
 
-ManagerRole::ManagerRole(RatSession& session, EventSink& log, const SteadyClock& clock,
+ManagerRole::ManagerRole(RatSession& session, EventSink& log, const Clock& clock,
                          ManagerRoleObserver& observer)
     : ManagerRole(std::make_unique<SessionGameLink>(session), log, clock, observer) {}
 
 ManagerRole::ManagerRole(std::unique_ptr<ManagerGameLink> own, EventSink& log,
-                         const SteadyClock& clock, ManagerRoleObserver& observer)
+                         const Clock& clock, ManagerRoleObserver& observer)
     : m_ownLink(std::move(own)),
       m_link(*m_ownLink),
       m_log(log),
       m_observer(observer),
       m_manager(m_accounts, clock, m_link) {}
 
-ManagerRole::ManagerRole(ManagerGameLink& link, EventSink& log, const SteadyClock& clock,
+ManagerRole::ManagerRole(ManagerGameLink& link, EventSink& log, const Clock& clock,
                          ManagerRoleObserver& observer)
     : m_link(link), m_log(log), m_observer(observer), m_manager(m_accounts, clock, m_link) {}
 

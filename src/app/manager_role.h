@@ -10,13 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/clock.h"
 #include "common/event_log.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "link/session.h"
 #include "manager/admin_accounts.h"
 #include "manager/admin_port.h"
 #include "manager/manager.h"
-#include "manager/steady_clock.h"
 
 namespace tavrin {
 
@@ -42,9 +42,9 @@ class ManagerGameLink : public GameLinkStatus {
 class ManagerRole final : public AdminPortEvents {
   public:
     // Over the console's session.
-    ManagerRole(RatSession& session, EventSink& log, const SteadyClock& clock,
+    ManagerRole(RatSession& session, EventSink& log, const Clock& clock,
                 ManagerRoleObserver& observer);
-    ManagerRole(ManagerGameLink& link, EventSink& log, const SteadyClock& clock,
+    ManagerRole(ManagerGameLink& link, EventSink& log, const Clock& clock,
                 ManagerRoleObserver& observer);
     ~ManagerRole() override;
 
@@ -80,7 +80,7 @@ class ManagerRole final : public AdminPortEvents {
     void AdminPortNote(const std::string& text) override;
 
   private:
-    ManagerRole(std::unique_ptr<ManagerGameLink> own, EventSink& log, const SteadyClock& clock,
+    ManagerRole(std::unique_ptr<ManagerGameLink> own, EventSink& log, const Clock& clock,
                 ManagerRoleObserver& observer);
     void Carry(AdminEffects effects);
 

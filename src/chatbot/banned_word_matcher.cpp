@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "chatbot/chat_scanner.h"
+#include "chatbot/chat_line_tracker.h"
 #include "chatbot/chatbot_config.h"
 #include "common/text_helpers.h"
 

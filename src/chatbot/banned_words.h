@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "chatbot/chatbot_config.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 
 namespace tavrin {
 

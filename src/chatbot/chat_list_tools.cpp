@@ -1,6 +1,6 @@
 #include "chatbot/chat_list_tools.h"
 
-#include "chatbot/chat_scanner.h"
+#include "chatbot/chat_line_tracker.h"
 #include "common/text_helpers.h"
 
 namespace tavrin {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "chatbot/banned_word_matcher.h"
-#include "chatbot/chat_scanner.h"
+#include "chatbot/chat_line_tracker.h"
 
 namespace tavrin {
 

@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "chatbot/chat_text.h"
+#include "common/tab_command.h"
 #include "common/text_file.h"
 #include "common/text_helpers.h"
 #include "common/value_text.h"

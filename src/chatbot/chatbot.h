@@ -12,13 +12,14 @@
 #include <vector>
 
 #include "chatbot/banned_words.h"
+#include "chatbot/chat_line_tracker.h"
 #include "chatbot/chat_replay.h"
-#include "chatbot/chat_scanner.h"
 #include "chatbot/chatbot_config.h"
 #include "chatbot/sanctions.h"
 #include "common/clock.h"
+#include "common/command_sink.h"
 #include "common/event_log.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 
 namespace tavrin {
 

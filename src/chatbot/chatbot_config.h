@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/event_log.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 
 namespace tavrin {
 

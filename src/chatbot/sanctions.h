@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/command_sink.h"
 #include "common/event_log.h"
-#include "common/host.h"
 
 namespace tavrin {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace tavrin {
@@ -14,28 +15,43 @@ struct LocalTime {
     int second = 0;
 };
 
-// The source of "now". The system clock in the program, a hand-set clock in tests.
+using Millis = std::chrono::milliseconds;
+
+// The source of time: the local calendar time that fields and log lines show,
+// and the elapsed time that time limits (the manager's login deadline and
+// refusals) count, which never goes back whatever the wall clock does. The
+// system clocks in the program, a hand-set clock in tests.
 class Clock {
   public:
     virtual ~Clock() = default;
     virtual LocalTime Now() const = 0;
+    // Time since some fixed moment.
+    virtual Millis Elapsed() const = 0;
 };
 
-// Reads the host's local time.
+// Reads the host's local time and its steady clock.
 class SystemClock final : public Clock {
   public:
     LocalTime Now() const override;
+    Millis Elapsed() const override {
+        return std::chrono::duration_cast<Millis>(
+            std::chrono::steady_clock::now().time_since_epoch());
+    }
 };
 
-// A clock that shows whatever a test sets.
+// A clock that shows whatever a test sets: a calendar time it sets and an
+// elapsed time it moves on by hand, each apart from the other.
 class ManualClock final : public Clock {
   public:
     explicit ManualClock(LocalTime t = {}) : m_now(t) {}
     LocalTime Now() const override { return m_now; }
+    Millis Elapsed() const override { return m_elapsed; }
     void Set(LocalTime t) { m_now = t; }
+    void Advance(Millis by) { m_elapsed += by; }
 
   private:
     LocalTime m_now;
+    Millis m_elapsed{1'000'000};
 };
 
 // DD-MM-YY and HH:MM:SS of one reading of the clock.

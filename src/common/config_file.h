@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "common/event_log.h"
-#include "common/host.h"
 #include "common/text_file.h"
+#include "common/user_dialogs.h"
 
 namespace tavrin {
 

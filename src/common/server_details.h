@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "common/host.h"
 #include "common/server_list.h"
+#include "common/user_dialogs.h"
 
 namespace tavrin {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/event_log.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 
 namespace tavrin {
 
@@ -65,26 +65,13 @@ std::string LoadServerList(const std::string& programDir, EventSink& log, UserDi
 // Replaces Configs/servers.cfg; a failure is logged and returned as false.
 bool SaveServerList(const std::string& programDir, const std::string& text, EventSink& log);
 
-// The fields of the Server tab that other parts of the program fill in.
-struct GameStateFields {
-    std::string mode = "Mode";
-    std::string serverName = "Name";
-    std::string players = "0 / 0 / 0";
-    std::string currentMission = "Mission";
-};
-struct SystemInfoFields {
-    std::string operatingSystem;
-    std::string cpus;
-    std::string physicalMemory;
-    std::string ownMemory;
-};
-
 class CConDets;
 
 // The Server tab: the servers list, the login details of the chosen server
 // (read-only fields Record, Server IP address, RAT port number, Username,
-// Password), the Login/Logout/Change buttons and the game-state, system
-// information and Connection Started fields.
+// Password) and the Login/Logout/Change buttons. The tab's game-state and
+// Connection Started fields are the session's; the system information is the
+// console's.
 class CServer {
   public:
     CServer(EventSink& log, UserDialogs& dialogs) : m_log(log), m_dialogs(dialogs) {}
@@ -120,16 +107,6 @@ class CServer {
     // the dialog.)
     void AcceptDetails(CConDets& dialog);
 
-    GameStateFields& GameState() { return m_gameState; }
-    const GameStateFields& GameState() const { return m_gameState; }
-    // The game-state fields after a lost connection.
-    void ResetGameState() { m_gameState = GameStateFields{}; }
-
-    SystemInfoFields& SystemInfo() { return m_systemInfo; }
-    const SystemInfoFields& SystemInfo() const { return m_systemInfo; }
-    std::string& ConnectionStarted() { return m_connectionStarted; }
-    const std::string& ConnectionStarted() const { return m_connectionStarted; }
-
   private:
     EventSink& m_log;
     UserDialogs& m_dialogs;
@@ -138,9 +115,6 @@ class CServer {
     int m_index = 0;
     ServerRecord m_details;
     bool m_loginEnabled = true;
-    GameStateFields m_gameState;
-    SystemInfoFields m_systemInfo;
-    std::string m_connectionStarted;
 };
 
 }  // namespace tavrin

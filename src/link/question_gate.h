@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "link/session.h"
 
 namespace tavrin {

@@ -9,11 +9,10 @@ namespace tavrin {
 CRatSocket::CRatSocket(NonBlockingStream& stream, RatSocketEvents& events)
     : m_stream(stream), m_events(events) {}
 
-int CRatSocket::SendFrame(std::string frame) {
-    if (!m_fGameMode || frame.empty()) return 0;
+void CRatSocket::SendFrame(std::string frame) {
+    if (!m_fGameMode || frame.empty()) return;
     m_queue.push_back(std::move(frame));
     if (m_nSendDataLen == 0) StartNextFrame();
-    return 0;
 }
 
 void CRatSocket::StartNextFrame() {

@@ -52,9 +52,9 @@ class CRatSocket {
     CRatSocket(NonBlockingStream& stream, RatSocketEvents& events);
 
     // Takes one complete frame. A frame offered while another is still pending
-    // waits its turn and is sent after it. Always returns 0: failures are
-    // reported through the events.
-    int SendFrame(std::string frame);
+    // waits its turn and is sent after it. Failures are reported through the
+    // events.
+    void SendFrame(std::string frame);
 
     // Pushes the rest of the pending frame (and any waiting ones) into the stream.
     void DoAsyncSendBuffer();

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "common/event_log.h"
-#include "common/host.h"
 #include "common/result.h"
+#include "common/user_dialogs.h"
 #include "manager/admin_rights.h"
 
 namespace tavrin {

@@ -11,13 +11,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/clock.h"
 #include "link/reply_router.h"
 #include "manager/admin_accounts.h"
 #include "manager/admin_effects.h"
 #include "manager/admin_frame.h"
 #include "manager/login_throttle.h"
 #include "manager/name_fingerprint.h"
-#include "manager/steady_clock.h"
 
 namespace tavrin {
 

@@ -19,7 +19,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "manager/steady_clock.h"
+#include "common/clock.h"
 
 namespace tavrin {
 

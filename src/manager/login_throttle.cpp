@@ -9,7 +9,7 @@ bool LoginThrottle::Refused(const std::string& address) const {
 Millis LoginThrottle::RefusedFor(const std::string& address) const {
     const auto it = m_entries.find(address);
     if (it == m_entries.end()) return Millis{0};
-    const Millis now = m_clock.Now();
+    const Millis now = m_clock.Elapsed();
     return it->second.refusedUntil > now ? it->second.refusedUntil - now : Millis{0};
 }
 
@@ -39,7 +39,7 @@ void LoginThrottle::MakeRoom(Millis now) {
 }
 
 bool LoginThrottle::RecordFailure(const std::string& address) {
-    const Millis now = m_clock.Now();
+    const Millis now = m_clock.Elapsed();
     if (m_entries.find(address) == m_entries.end() && m_entries.size() >= m_limits.maxAddresses)
         MakeRoom(now);
     Entry& e = m_entries[address];

@@ -9,7 +9,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "manager/steady_clock.h"
+#include "common/clock.h"
 
 namespace tavrin {
 
@@ -24,8 +24,8 @@ class LoginThrottle {
         size_t maxAddresses = 4096;
     };
 
-    explicit LoginThrottle(const SteadyClock& clock) : LoginThrottle(clock, Limits{}) {}
-    LoginThrottle(const SteadyClock& clock, Limits limits) : m_clock(clock), m_limits(limits) {}
+    explicit LoginThrottle(const Clock& clock) : LoginThrottle(clock, Limits{}) {}
+    LoginThrottle(const Clock& clock, Limits limits) : m_clock(clock), m_limits(limits) {}
 
     // The address is refused now.
     bool Refused(const std::string& address) const;
@@ -46,7 +46,7 @@ class LoginThrottle {
     bool Stale(const Entry& e, Millis now) const;
     void MakeRoom(Millis now);
 
-    const SteadyClock& m_clock;
+    const Clock& m_clock;
     Limits m_limits;
     std::unordered_map<std::string, Entry> m_entries;
 };

@@ -7,7 +7,7 @@
 
 namespace tavrin {
 
-Manager::Manager(CAdmins& accounts, const SteadyClock& clock, const GameLinkStatus& link)
+Manager::Manager(CAdmins& accounts, const Clock& clock, const GameLinkStatus& link)
     : m_accounts(accounts), m_clock(clock), m_link(link), m_throttle(clock) {}
 
 Manager::~Manager() = default;
@@ -130,7 +130,7 @@ AdminEffects Manager::OnAdminConnected(ConnectionId id, std::string address) {
     m_sessions.push_back(std::move(session));
     m_byId.emplace(id, s);
     out.push_back(AdminsFieldChanged{AdminsFieldText()});
-    AdminEffects started = s->Start(m_clock.Now());
+    AdminEffects started = s->Start(m_clock.Elapsed());
     out.insert(out.end(), started.begin(), started.end());
     return Bounded(std::move(out));
 }
@@ -155,7 +155,7 @@ AdminEffects Manager::OnAdminBytes(ConnectionId id, std::string_view bytes) {
         return Bounded(std::move(out));
     }
     const AdminPhase before = s->Phase();
-    AdminEffects out = s->OnBytes(bytes, m_clock.Now());
+    AdminEffects out = s->OnBytes(bytes, m_clock.Elapsed());
     ShareReads(out);
     const bool loginFrame =
         before == AdminPhase::AwaitingUser || before == AdminPhase::AwaitingPassword;
@@ -165,7 +165,7 @@ AdminEffects Manager::OnAdminBytes(ConnectionId id, std::string_view bytes) {
 }
 
 void Manager::ShareReads(AdminEffects& effects) {
-    const Millis now = m_clock.Now();
+    const Millis now = m_clock.Elapsed();
     std::erase_if(effects, [&](const AdminEffect& effect) {
         const auto* forward = std::get_if<ForwardCommand>(&effect);
         if (forward == nullptr || !IsSharedRead(forward->text)) return false;
@@ -191,7 +191,7 @@ AdminEffects Manager::OnAdminTimer(ConnectionId id, AdminTimer timer) {
         return out;
     }
     AdminSession* s = Find(id);
-    return s ? Bounded(s->OnTimer(timer, m_clock.Now())) : AdminEffects{};
+    return s ? Bounded(s->OnTimer(timer, m_clock.Elapsed())) : AdminEffects{};
 }
 
 AdminEffects Manager::OnAdminDisconnected(ConnectionId id) {

@@ -13,13 +13,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/clock.h"
 #include "link/reply_router.h"
 #include "manager/admin_accounts.h"
 #include "manager/admin_effects.h"
 #include "manager/admin_session.h"
 #include "manager/failure_log.h"
 #include "manager/login_throttle.h"
-#include "manager/steady_clock.h"
 
 namespace tavrin {
 
@@ -58,7 +58,7 @@ class GameLinkStatus {
 class Manager final : private AdminSessionContext {
   public:
     // `accounts` is the Admins tab's table.
-    Manager(CAdmins& accounts, const SteadyClock& clock, const GameLinkStatus& link);
+    Manager(CAdmins& accounts, const Clock& clock, const GameLinkStatus& link);
     ~Manager() override;
 
     // The admins logged in at once. Connections not logged in yet have
@@ -129,7 +129,7 @@ class Manager final : private AdminSessionContext {
     void TakeNameFrom(const AdminSession& winner, AdminEffects& out);
 
     CAdmins& m_accounts;
-    const SteadyClock& m_clock;
+    const Clock& m_clock;
     const GameLinkStatus& m_link;
     LoginThrottle m_throttle;
     NameFingerprint m_fingerprint;

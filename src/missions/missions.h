@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/host.h"
+#include "common/command_sink.h"
+#include "common/user_dialogs.h"
 #include "common/view_types.h"
 #include "missions/mission_catalogue.h"
 #include "missions/mission_menu.h"

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "common/tab_command.h"
 #include "common/text_helpers.h"
 #include "common/value_text.h"
 

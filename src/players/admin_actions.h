@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/host.h"
+#include "common/command_sink.h"
+#include "common/user_dialogs.h"
 #include "players/player_list.h"
 
 namespace tavrin {

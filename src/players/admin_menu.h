@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/event_log.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "common/view_types.h"
 #include "players/context_menu.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/host.h"
+#include "common/tab_command.h"
 #include "common/value_text.h"
 
 namespace tavrin {

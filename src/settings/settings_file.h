@@ -8,8 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "common/host.h"
+#include "common/command_sink.h"
 #include "common/text_file.h"
+#include "common/user_dialogs.h"
 #include "common/view_types.h"
 #include "settings/settings_table.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 
+#include "common/tab_command.h"
 #include "common/text_file.h"
 #include "common/value_text.h"
 

@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/host.h"
+#include "common/command_sink.h"
+#include "common/user_dialogs.h"
 #include "common/view_types.h"
 #include "settings/game_settings.h"
 #include "settings/settings_file.h"

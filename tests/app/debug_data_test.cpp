@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "app/console.h"
+#include "common/build_flags.h"
 #include "support/fakes.h"
 #include "support/quiet_console_observer.h"
 #include "support/temp_dir.h"

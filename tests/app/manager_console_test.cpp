@@ -39,8 +39,7 @@ struct ManagerConsole final : WorkerInfoSource, testing::QuietConsoleObserver {
     ManualClock clock{{2026, 3, 7, 9, 5, 3}};
     VirtualHost host;
     ScriptedDialogs dialogs;
-    ManualSteadyClock portClock;
-    VirtualAdminPort port{portClock};
+    VirtualAdminPort port{clock};
     std::unique_ptr<Console> console;
 
     explicit ManagerConsole(const std::string& annRights) {

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "chatbot/chat_scanner.h"
+#include "chatbot/chat_line_tracker.h"
 #include "chatbot/chatbot_config.h"
 #include "common/text_helpers.h"
 

@@ -397,14 +397,5 @@ TEST_F(ServerTab, LoginCheck) {
     }
 }
 
-TEST_F(ServerTab, ResetGameStateRestoresThePlaceholders) {
-    server.GameState() = {"Game Mode", "My Server", "12 / 6 / 6", "Island"};
-    server.ResetGameState();
-    EXPECT_EQ(server.GameState().mode, "Mode");
-    EXPECT_EQ(server.GameState().serverName, "Name");
-    EXPECT_EQ(server.GameState().players, "0 / 0 / 0");
-    EXPECT_EQ(server.GameState().currentMission, "Mission");
-}
-
 }  // namespace
 }  // namespace tavrin

@@ -26,15 +26,15 @@ TEST(LoginThrottle, FiveFailuresWithinAMinuteRefuseForFiveMinutes) {
         {"free after 5 minutes", {0, 0, 0, 0, 10}, 10 + 300, false, 1},
     };
     for (const auto& c : cases) {
-        ManualSteadyClock clock;
+        ManualClock clock;
         LoginThrottle throttle(clock);
-        const Millis start = clock.Now();
+        const Millis start = clock.Elapsed();
         int starts = 0;
         for (int s : c.failures) {
-            clock.Advance(start + seconds(s) - clock.Now());
+            clock.Advance(start + seconds(s) - clock.Elapsed());
             starts += throttle.RecordFailure("10.0.0.1") ? 1 : 0;
         }
-        clock.Advance(start + seconds(c.at) - clock.Now());
+        clock.Advance(start + seconds(c.at) - clock.Elapsed());
         EXPECT_EQ(throttle.Refused("10.0.0.1"), c.refused) << c.what;
         EXPECT_EQ(starts, c.starts) << c.what;
         EXPECT_FALSE(throttle.Refused("10.0.0.2")) << c.what;
@@ -42,7 +42,7 @@ TEST(LoginThrottle, FiveFailuresWithinAMinuteRefuseForFiveMinutes) {
 }
 
 TEST(LoginThrottle, FailuresDuringARefusalDoNotProlongIt) {
-    ManualSteadyClock clock;
+    ManualClock clock;
     LoginThrottle throttle(clock);
     for (int i = 0; i < 5; ++i) throttle.RecordFailure("a");
     EXPECT_EQ(throttle.RefusedFor("a"), minutes(5));
@@ -57,7 +57,7 @@ TEST(LoginThrottle, FailuresDuringARefusalDoNotProlongIt) {
 }
 
 TEST(LoginThrottle, TheTableOfAddressesIsBounded) {
-    ManualSteadyClock clock;
+    ManualClock clock;
     LoginThrottle throttle(clock, {5, seconds(60), minutes(5), 100});
     for (int i = 0; i < 5; ++i) throttle.RecordFailure("locked");
     for (int i = 0; i < 1000; ++i) {

@@ -75,7 +75,7 @@ class VirtualShell final : ManagerRoleObserver, EventSink, AdminPortEvents {
         return out;
     }
 
-    ManualSteadyClock clock;
+    ManualClock clock;
     FixedLink link;
     VirtualAdminPort port{clock};
     ManagerRole role;

@@ -481,7 +481,7 @@ TEST_F(ManagerTest, AConnectionThatDoesNotLogInWithin30sIsClosed) {
 
 TEST(AdminSessionDeadline, BytesAfterTheDeadlineCloseEvenBeforeTheTimer) {
     CAdmins admins({Account("ann", "secret", "3FFF")});
-    ManualSteadyClock clock;
+    ManualClock clock;
     testing::FixedLink link;
     Manager manager(admins, clock, link);
     manager.OnAdminConnected(1, "10.0.0.1");

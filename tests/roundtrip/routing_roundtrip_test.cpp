@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "chatbot/chat_scanner.h"
+#include "chatbot/chat_line_tracker.h"
 #include "chatbot/chat_text.h"
 #include "link/frame.h"
 #include "link/session.h"

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/tab_command.h"
 #include "common/text_file.h"
 #include "settings/settings_fixtures.h"
 

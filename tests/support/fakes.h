@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "common/command_sink.h"
 #include "common/event_log.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 
 namespace tavrin::testing {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "common/host.h"
+#include "common/user_dialogs.h"
 
 namespace tavrin::testing {
 

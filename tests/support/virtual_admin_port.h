@@ -17,7 +17,7 @@
 
 #include "manager/admin_frame.h"
 #include "manager/admin_port.h"
-#include "manager/steady_clock.h"
+#include "common/clock.h"
 
 namespace tavrin::testing {
 
@@ -45,7 +45,7 @@ struct SentText {
 class VirtualAdminPort final : public AdminPort {
   public:
     // `clock` moves with the port's virtual time.
-    explicit VirtualAdminPort(ManualSteadyClock& clock) : m_clock(clock) {}
+    explicit VirtualAdminPort(ManualClock& clock) : m_clock(clock) {}
 
     // Where connection events go (the manager role); set before the first.
     AdminPortEvents* events = nullptr;
@@ -117,7 +117,7 @@ class VirtualAdminPort final : public AdminPort {
         m_clock.Advance(Millis(until - NowMs()));
     }
 
-    long NowMs() const { return static_cast<long>((m_clock.Now() - m_start).count()); }
+    long NowMs() const { return static_cast<long>((m_clock.Elapsed() - m_start).count()); }
     std::vector<std::string> Texts(ConnectionId id) const {
         std::vector<std::string> out;
         if (auto it = received.find(id); it != received.end())
@@ -131,8 +131,8 @@ class VirtualAdminPort final : public AdminPort {
     std::set<ConnectionId> open;
 
   private:
-    ManualSteadyClock& m_clock;
-    Millis m_start = m_clock.Now();
+    ManualClock& m_clock;
+    Millis m_start = m_clock.Elapsed();
     bool m_listening = false;
     ConnectionId m_nextId = 1;
     std::map<std::pair<ConnectionId, AdminTimer>, long> m_timers;

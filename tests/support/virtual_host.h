@@ -147,6 +147,7 @@ class VirtualHost final : public SessionHost {
             t.minute = static_cast<int>((secs / 60) % 60);
             t.second = static_cast<int>(secs % 60);
             clock->Set(t);
+            clock->Advance(Millis(ms - nowMs));
         }
         nowMs = ms;
     }

@@ -343,7 +343,7 @@ TEST_F(ThreeAccounts, ClicksOnRowsShowTheirRightsAndAClickBelowSelectsNone) {
         (QStringList{QStringLiteral("3FFF"), QStringLiteral("0108"), QStringLiteral("0000")}));
 
     // The screenshot tour's way in is the same as a click.
-    page->selectRow(2);
+    page->SelectRow(2);
     EXPECT_EQ(admins.SelectedRow(), 2);
     EXPECT_EQ(List().currentIndex().row(), 2);
     EXPECT_EQ(TickedRights(), Ticked(0));
@@ -411,7 +411,7 @@ TEST_F(ThreeAccounts, ASessionsChangeRedrawsItsRowAndKeepsTheList) {
     QSignalSpy changes(&Model(), &QAbstractItemModel::dataChanged);
     admins.SetOnline(1, true);
     admins.SetLastActivity(1, "12:04:55");
-    page->accountRowChanged(1);
+    page->AccountRowChanged(1);
 
     EXPECT_EQ(Cell(List(), 1, kStatus), QStringLiteral("Online"));
     EXPECT_EQ(Cell(List(), 1, kLastActivity), QStringLiteral("12:04:55"));
@@ -438,7 +438,7 @@ TEST_F(ThreeAccounts, ASessionsChangeRedrawsItsRowAndKeepsTheList) {
     };
     EXPECT_NE(marker(1), marker(0));
     admins.SetOnline(1, false);
-    page->accountRowChanged(1);
+    page->AccountRowChanged(1);
     EXPECT_EQ(Cell(List(), 1, kStatus), QStringLiteral(" - "));
     EXPECT_EQ(marker(1), marker(0));
 }
@@ -481,8 +481,8 @@ TEST(AdminsPagePictures, SavedWhenAsked) {
         admins.SetLastActivity(0, "12:04:55  ban 7");
         AdminsPage page(admins, programDir.Path(), log, dialogs);
         ShowAt(page, {1000, 600});
-        page.selectRow(0);
-        page.selectRow(2);
+        page.SelectRow(0);
+        page.SelectRow(2);
         QCoreApplication::processEvents();
         const QString name =
             dark ? QStringLiteral("admins_page_dark") : QStringLiteral("admins_page_light");

@@ -101,7 +101,7 @@ TEST(ListPagesPictures, SavedWhenAsked) {
         box->close();
 
         // The editor, on the en dash row.
-        page.editAdminMenu();
+        page.EditAdminMenu();
         AdminMenuDialog* editor = page.OpenEditor();
         ASSERT_NE(editor, nullptr);
         auto* table = editor->findChild<QTableView*>(QStringLiteral("adminMenuTable"));

@@ -391,7 +391,7 @@ TEST_F(PlayersFixture, EditorAddsEditsAndUnticksAndOkWritesTheFile) {
 }
 
 TEST_F(PlayersFixture, EditorCancelChangesNothing) {
-    page.editAdminMenu();
+    page.EditAdminMenu();
     auto* dialog = page.OpenEditor();
     ASSERT_NE(dialog, nullptr);
     QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("deleteButton")),

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "manager/qt/admin_listener.h"
+#include "manager/qt/qt_admin_port.h"
 
 namespace tavrin {
 

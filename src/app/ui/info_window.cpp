@@ -41,14 +41,14 @@ InfoWindow::InfoWindow(Console& console, ConsoleSignals& consoleSignals, QWidget
     resize(fm.horizontalAdvance(QLatin1Char('x')) * 52, fm.lineSpacing() * 32);
 
     connect(m_autoRefresh, &QAction::triggered, this, &InfoWindow::ToggleAutoRefresh);
-    connect(m_text, &QWidget::customContextMenuRequested, this, &InfoWindow::showContextMenu);
-    connect(&consoleSignals, &ConsoleSignals::clockTicked, this, &InfoWindow::handleClockTick);
+    connect(m_text, &QWidget::customContextMenuRequested, this, &InfoWindow::ShowContextMenu);
+    connect(&consoleSignals, &ConsoleSignals::clockTicked, this, &InfoWindow::HandleClockTick);
 
-    showAutoRefresh();
+    ShowAutoRefresh();
 }
 
 void InfoWindow::ShowSystemVariables() {
-    showDump(m_console.SystemVariables());
+    ShowDump(m_console.SystemVariables());
     show();
     raise();
     activateWindow();
@@ -57,17 +57,17 @@ void InfoWindow::ShowSystemVariables() {
 
 void InfoWindow::ToggleAutoRefresh() {
     m_console.m_fAutoSysUpdate = !m_console.m_fAutoSysUpdate;
-    showAutoRefresh();
+    ShowAutoRefresh();
 }
 
-void InfoWindow::handleClockTick() {
+void InfoWindow::HandleClockTick() {
     // The clock tick has just dumped the state; the flag may also have been
     // switched from elsewhere.
-    showAutoRefresh();
-    if (m_console.m_fAutoSysUpdate) showDump(m_console.InfoText());
+    ShowAutoRefresh();
+    if (m_console.m_fAutoSysUpdate) ShowDump(m_console.InfoText());
 }
 
-void InfoWindow::showDump(const std::string& dump) {
+void InfoWindow::ShowDump(const std::string& dump) {
     const QString text = FromWire(dump);
     if (m_text->toPlainText() == text) return;
     // A rewrite every second must not throw the reader back to the top.
@@ -78,13 +78,13 @@ void InfoWindow::showDump(const std::string& dump) {
     m_text->horizontalScrollBar()->setValue(horizontal);
 }
 
-void InfoWindow::showAutoRefresh() {
+void InfoWindow::ShowAutoRefresh() {
     const bool on = m_console.m_fAutoSysUpdate;
     m_autoRefresh->setChecked(on);
     setWindowTitle(on ? QStringLiteral("AutoSysUpdate On") : QStringLiteral("AutoSysUpdate Off"));
 }
 
-void InfoWindow::showContextMenu(const QPoint& at) {
+void InfoWindow::ShowContextMenu(const QPoint& at) {
     QMenu* menu = m_text->createStandardContextMenu();
     menu->setObjectName(QStringLiteral("infoContextMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);

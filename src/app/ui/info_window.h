@@ -29,10 +29,10 @@ class InfoWindow final : public QWidget {
     void ToggleAutoRefresh();
 
   private:
-    void handleClockTick();
-    void showDump(const std::string& dump);
-    void showAutoRefresh();
-    void showContextMenu(const QPoint& at);
+    void HandleClockTick();
+    void ShowDump(const std::string& dump);
+    void ShowAutoRefresh();
+    void ShowContextMenu(const QPoint& at);
 
     Console& m_console;
     QPlainTextEdit* m_text = nullptr;

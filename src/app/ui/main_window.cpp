@@ -295,9 +295,9 @@ void MainWindow::EnterManagerRole() {
     m_adminsPage->setObjectName(QStringLiteral("adminsPage"));
     AddPage(m_adminsPage, QStringLiteral(" Admins "));
     // The accounts are read at start-up; rows change as admins come and go.
-    connect(&m_signals, &ConsoleSignals::adminsChanged, m_adminsPage, &AdminsPage::refresh);
+    connect(&m_signals, &ConsoleSignals::adminsChanged, m_adminsPage, &AdminsPage::Refresh);
     connect(&m_signals, &ConsoleSignals::adminAccountChanged, m_adminsPage,
-            &AdminsPage::accountRowChanged);
+            &AdminsPage::AccountRowChanged);
     connect(&m_signals, &ConsoleSignals::adminPortChanged, this, &MainWindow::showAdminPort);
     m_adminPortGroup->show();
     showAdminPort(manager.Listening());
@@ -401,7 +401,7 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::logIn() {
-    m_serverPage->login();
+    m_serverPage->Login();
 }
 
 void MainWindow::showSystemVariables() {

@@ -51,7 +51,7 @@ ScreenshotTour::ScreenshotTour(WindowApp& app, const QString& dir) : m_app(app),
     QDir().mkpath(m_dir);
     // One style for both variants, so the pictures differ only in palette.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    connect(&app.Signals(), &ConsoleSignals::replyRouted, this, &ScreenshotTour::handleReplyRouted);
+    connect(&app.Signals(), &ConsoleSignals::replyRouted, this, &ScreenshotTour::HandleReplyRouted);
     connect(&app.Signals(), &ConsoleSignals::chatTextWritten, this, [this] {
         m_chatLogged = true;
         BeginWhenReady();
@@ -69,7 +69,7 @@ ScreenshotTour::ScreenshotTour(WindowApp& app, const QString& dir) : m_app(app),
     m_deadline.start(kDeadlineMs);
 }
 
-void ScreenshotTour::handleReplyRouted() {
+void ScreenshotTour::HandleReplyRouted() {
     ++m_replies;
     BeginWhenReady();
 }
@@ -113,7 +113,7 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
         m_steps.push_back([&window, tabs, i] {
             window.ShowTab(i);
             // An account chosen, so its rights show in the boxes.
-            if (auto* admins = qobject_cast<AdminsPage*>(tabs->widget(i))) admins->selectRow(1);
+            if (auto* admins = qobject_cast<AdminsPage*>(tabs->widget(i))) admins->SelectRow(1);
         });
         m_steps.push_back([this, &window, tabs, i, variant, prefix] {
             Save(&window, QStringLiteral("%1-%2-%3").arg(prefix, Slug(tabs->tabText(i)), variant));

@@ -28,7 +28,7 @@ class ScreenshotTour final : public QObject {
     bool Succeeded() const { return m_ok && m_begun; }
 
   private:
-    void handleReplyRouted();
+    void HandleReplyRouted();
     void BeginWhenReady();
     void Begin();
     void RunNextStep();

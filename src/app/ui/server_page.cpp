@@ -251,50 +251,50 @@ ServerPage::ServerPage(Console& console, ConsoleSignals& consoleSignals, QWidget
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(1, 1);
 
-    connect(m_login, &QPushButton::clicked, this, &ServerPage::login);
-    connect(m_logout, &QPushButton::clicked, this, &ServerPage::logout);
-    connect(m_change, &QPushButton::clicked, this, &ServerPage::changeServer);
+    connect(m_login, &QPushButton::clicked, this, &ServerPage::Login);
+    connect(m_logout, &QPushButton::clicked, this, &ServerPage::Logout);
+    connect(m_change, &QPushButton::clicked, this, &ServerPage::ChangeServer);
     connect(m_showPassword, &QCheckBox::toggled, this, [this](bool shown) {
         m_password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
     });
-    connect(&consoleSignals, &ConsoleSignals::fieldChanged, this, &ServerPage::handleFieldChanged);
+    connect(&consoleSignals, &ConsoleSignals::fieldChanged, this, &ServerPage::HandleFieldChanged);
     connect(&consoleSignals, &ConsoleSignals::controlChanged, this,
-            &ServerPage::handleControlChanged);
+            &ServerPage::HandleControlChanged);
     // The plot draws the count history, which each player list adds to.
     connect(&consoleSignals, &ConsoleSignals::playersChanged, m_plot,
             qOverload<>(&QWidget::update));
-    connect(&consoleSignals, &ConsoleSignals::clockTicked, this, &ServerPage::showSystemInfo);
+    connect(&consoleSignals, &ConsoleSignals::clockTicked, this, &ServerPage::ShowSystemInfo);
     connect(&consoleSignals, &ConsoleSignals::started, this, [this] {
-        showLoginDetails();
-        showSystemInfo();
+        ShowLoginDetails();
+        ShowSystemInfo();
     });
 
     // Whatever the console holds already (the page may be made after start-up).
-    showLoginDetails();
-    showLoginButtons();
-    showGameState();
-    showSystemInfo();
+    ShowLoginDetails();
+    ShowLoginButtons();
+    ShowGameState();
+    ShowSystemInfo();
 }
 
-void ServerPage::login() {
+void ServerPage::Login() {
     m_console.Login();
-    showLoginButtons();
+    ShowLoginButtons();
 }
 
-void ServerPage::logout() {
+void ServerPage::Logout() {
     m_console.Logout();
-    showLoginButtons();
+    ShowLoginButtons();
 }
 
-void ServerPage::changeServer() {
+void ServerPage::ChangeServer() {
     if (!m_console.Server().ChangeEnabled()) return;
     auto* dialog = new ServerDetailsDialog(m_console.Server(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, this, &ServerPage::showLoginDetails);
+    connect(dialog, &QDialog::accepted, this, &ServerPage::ShowLoginDetails);
     dialog->open();
 }
 
-void ServerPage::handleFieldChanged(Field field, const QString& text) {
+void ServerPage::HandleFieldChanged(Field field, const QString& text) {
     QLineEdit* shown = nullptr;
     switch (field) {
         case Field::TabMode:
@@ -321,12 +321,12 @@ void ServerPage::handleFieldChanged(Field field, const QString& text) {
     shown->setToolTip(text);
 }
 
-void ServerPage::handleControlChanged(Control control, bool) {
+void ServerPage::HandleControlChanged(Control control, bool) {
     // The console has set the Server tab's model to what the session says.
-    if (control == Control::LoginButtonsEnabled) showLoginButtons();
+    if (control == Control::LoginButtonsEnabled) ShowLoginButtons();
 }
 
-void ServerPage::showLoginDetails() {
+void ServerPage::ShowLoginDetails() {
     const ServerRecord& d = m_console.Server().LoginDetails();
     m_record->setText(FromWire(d.name));
     m_address->setText(FromWire(d.address));
@@ -336,20 +336,20 @@ void ServerPage::showLoginDetails() {
     for (QLineEdit* field : {m_record, m_address, m_port, m_username}) field->setCursorPosition(0);
 }
 
-void ServerPage::showLoginButtons() {
+void ServerPage::ShowLoginButtons() {
     const CServer& server = m_console.Server();
     m_login->setEnabled(server.LoginEnabled());
     m_change->setEnabled(server.ChangeEnabled());
 }
 
-void ServerPage::showGameState() {
+void ServerPage::ShowGameState() {
     const RatSession& session = m_console.Session();
     for (Field field : {Field::TabMode, Field::TabServerName, Field::TabPlayers, Field::TabMission,
                         Field::TabConnectionStarted})
-        handleFieldChanged(field, FromWire(session.FieldText(field)));
+        HandleFieldChanged(field, FromWire(session.FieldText(field)));
 }
 
-void ServerPage::showSystemInfo() {
+void ServerPage::ShowSystemInfo() {
     const CSysInfo& info = m_console.SystemInfo();
     const std::pair<QLineEdit*, const std::string*> fields[] = {
         {m_operatingSystem, &info.OperatingSystem()},

@@ -40,18 +40,18 @@ class ServerPage final : public QWidget {
     ServerPage(Console& console, ConsoleSignals& consoleSignals, QWidget* parent = nullptr);
 
   public slots:
-    void login();
-    void logout();
+    void Login();
+    void Logout();
     // Opens the Server Details dialog (window-modal, no nested event loop).
-    void changeServer();
+    void ChangeServer();
 
   private:
-    void handleFieldChanged(Field field, const QString& text);
-    void handleControlChanged(Control control, bool on);
-    void showLoginDetails();
-    void showLoginButtons();
-    void showGameState();
-    void showSystemInfo();
+    void HandleFieldChanged(Field field, const QString& text);
+    void HandleControlChanged(Control control, bool on);
+    void ShowLoginDetails();
+    void ShowLoginButtons();
+    void ShowGameState();
+    void ShowSystemInfo();
 
     Console& m_console;
     QLineEdit* m_record = nullptr;

@@ -73,14 +73,14 @@ QFileDialog* WidgetDialogs::NewFileDialog(const FileQuestion& question, bool sav
 }
 
 void WidgetDialogs::ShowMessage(const std::string& text) {
-    m_asked.push_back(text);
+    NoteAsked(text);
     if (m_scripted) return;
     std::unique_ptr<QMessageBox> box(NewMessageBox(FromWire(text), m_parent));
     box->exec();
 }
 
 bool WidgetDialogs::AskYesNo(const std::string& text, DefaultAnswer answer) {
-    m_asked.push_back(text);
+    NoteAsked(text);
     if (!m_yesNo.empty()) {
         const bool yes = m_yesNo.front();
         m_yesNo.pop_front();
@@ -100,7 +100,7 @@ std::optional<std::string> WidgetDialogs::AskSaveFileName(const FileQuestion& qu
 }
 
 std::optional<std::string> WidgetDialogs::AskFileName(const FileQuestion& question, bool save) {
-    m_asked.push_back(question.start);
+    NoteAsked(question.start);
     if (!m_files.empty()) {
         auto answer = std::move(m_files.front());
         m_files.pop_front();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/host.h"
+#include "common/user_dialogs.h"
 
 class QFileDialog;
 class QMessageBox;
@@ -41,9 +41,10 @@ class WidgetDialogs final : public UserDialogs {
     void AnswerNextYesNo(bool yes) { m_yesNo.push_back(yes); }
     void AnswerNextFile(std::optional<std::string> path) { m_files.push_back(std::move(path)); }
     void SetScripted(bool on) { m_scripted = on; }
-    // Every message and question put to the person, in order, as asked (for
-    // a file dialog, where it opens).
-    const std::vector<std::string>& Asked() const { return m_asked; }
+    // Appends every message and question put to the person to `record`, in
+    // order, as asked (for a file dialog, where it opens); null stops it.
+    // Nothing is kept without a record.
+    void RecordAskedTo(std::vector<std::string>* record) { m_record = record; }
 
     // The caption of every box.
     static QString Caption();
@@ -59,12 +60,15 @@ class WidgetDialogs final : public UserDialogs {
 
   private:
     std::optional<std::string> AskFileName(const FileQuestion& question, bool save);
+    void NoteAsked(const std::string& text) {
+        if (m_record) m_record->push_back(text);
+    }
 
     QPointer<QWidget> m_parent;
     bool m_scripted = false;
     std::deque<bool> m_yesNo;
     std::deque<std::optional<std::string>> m_files;
-    std::vector<std::string> m_asked;
+    std::vector<std::string>* m_record = nullptr;
 };
 
 }  // namespace tavrin

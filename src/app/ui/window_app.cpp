@@ -33,9 +33,9 @@ WindowApp::WindowApp(const std::string& programDir, const ConsoleOptions& option
     if (AdminPort()) m_window->EnterManagerRole();
     m_dialogs.SetParent(m_window.get());
     QObject::connect(&m_signals, &ConsoleSignals::started, m_window.get(),
-                     [this] { handleStarted(); });
+                     [this] { HandleStarted(); });
     QObject::connect(m_window.get(), &MainWindow::closed, m_window.get(),
-                     [this] { handleClosed(); });
+                     [this] { HandleClosed(); });
 }
 
 WindowApp::~WindowApp() {
@@ -52,11 +52,11 @@ void WindowApp::Start() {
     m_window->show();
 }
 
-void WindowApp::handleStarted() {
+void WindowApp::HandleStarted() {
     if (m_runtime.Options().login) m_window->logIn();
 }
 
-void WindowApp::handleClosed() {
+void WindowApp::HandleClosed() {
     // The logout asked the worker to end; the loop ends once it has, or
     // after the bound, and never waits in place.
     Host().WaitForWorkers([this] {

@@ -46,8 +46,8 @@ class WindowApp {
     QtAdminPort* AdminPort() { return m_runtime.AdminPort(); }
 
   private:
-    void handleStarted();
-    void handleClosed();
+    void HandleStarted();
+    void HandleClosed();
 
     WidgetDialogs m_dialogs;
     ConsoleSignals m_signals;

@@ -65,13 +65,13 @@ BannedWordsDialog::BannedWordsDialog(CBannedWords model, UserDialogs& dialogs, Q
     EditOnClick(m_words);
     m_words->setItemDelegateForColumn(CBannedWords::kTickColumn, new TickBoxDelegate(m_words));
     m_words->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_words, &QTableWidget::itemChanged, this, &BannedWordsDialog::handleWordChanged);
+    connect(m_words, &QTableWidget::itemChanged, this, &BannedWordsDialog::HandleWordChanged);
     connect(m_words, &QTableWidget::cellClicked, this,
             [this](int row, int column) { m_model.ClickWordRow(row, column); });
     connect(m_words->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { m_model.SetWordSelection(SelectedRows(m_words)); });
     connect(m_words, &QTableWidget::customContextMenuRequested, this,
-            &BannedWordsDialog::popUpCellMenu);
+            &BannedWordsDialog::PopUpCellMenu);
 
     m_warnings = new QTableWidget(0, 2, this);
     m_warnings->setObjectName(QStringLiteral("warningsList"));
@@ -83,7 +83,7 @@ BannedWordsDialog::BannedWordsDialog(CBannedWords model, UserDialogs& dialogs, Q
     m_warnings->setSelectionMode(QAbstractItemView::ExtendedSelection);
     EditOnClick(m_warnings);
     m_warnings->setItemDelegateForColumn(0, new TickBoxDelegate(m_warnings));
-    connect(m_warnings, &QTableWidget::itemChanged, this, &BannedWordsDialog::handleWarningChanged);
+    connect(m_warnings, &QTableWidget::itemChanged, this, &BannedWordsDialog::HandleWarningChanged);
     connect(m_warnings, &QTableWidget::cellClicked, this,
             [this](int row, int) { m_model.ClickWarningRow(row); });
     connect(m_warnings->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -95,7 +95,7 @@ BannedWordsDialog::BannedWordsDialog(CBannedWords model, UserDialogs& dialogs, Q
         m_penalty->addItem(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
     connect(m_penalty, &QComboBox::activated, this, [this](int i) {
         m_model.SelectCombo(i);
-        render();
+        Render();
     });
 
     auto* newWord = NewButton(QStringLiteral("New Word"), QStringLiteral("newWord"), this);
@@ -109,25 +109,25 @@ BannedWordsDialog::BannedWordsDialog(CBannedWords model, UserDialogs& dialogs, Q
 
     connect(newWord, &QPushButton::clicked, this, [this] {
         const int row = m_model.NewWord();
-        render();
+        Render();
         m_words->scrollToItem(m_words->item(row, 1));
     });
     connect(deleteWord, &QPushButton::clicked, this, [this] {
         m_model.DeleteWordRows();
-        render();
+        Render();
     });
     connect(zero, &QPushButton::clicked, this, [this] {
         m_model.ZeroCount();
-        render();
+        Render();
     });
     connect(newWarning, &QPushButton::clicked, this, [this] {
         const int row = m_model.NewWarning();
-        render();
+        Render();
         m_warnings->scrollToItem(m_warnings->item(row, 1));
     });
     connect(deleteWarning, &QPushButton::clicked, this, [this] {
         m_model.DeleteWarningRows();
-        render();
+        Render();
     });
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -178,10 +178,10 @@ BannedWordsDialog::BannedWordsDialog(CBannedWords model, UserDialogs& dialogs, Q
     layout->addWidget(wordsBox, 3);
     layout->addLayout(side, 2);
     resize(1000, 520);
-    render();
+    Render();
 }
 
-void BannedWordsDialog::render() {
+void BannedWordsDialog::Render() {
     m_rendering = true;
     {
         const QSignalBlocker blockWords(m_words);
@@ -213,12 +213,12 @@ void BannedWordsDialog::render() {
     m_rendering = false;
 }
 
-void BannedWordsDialog::rerenderLater() {
+void BannedWordsDialog::RerenderLater() {
     // Not inside the item's own signal: the table is rebuilt.
-    QMetaObject::invokeMethod(this, &BannedWordsDialog::render, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &BannedWordsDialog::Render, Qt::QueuedConnection);
 }
 
-void BannedWordsDialog::handleWordChanged(QTableWidgetItem* item) {
+void BannedWordsDialog::HandleWordChanged(QTableWidgetItem* item) {
     if (m_rendering || !item) return;
     if (item->column() == CBannedWords::kTickColumn) {
         m_model.SetWholeWord(item->row(), item->checkState() == Qt::Checked);
@@ -227,12 +227,12 @@ void BannedWordsDialog::handleWordChanged(QTableWidgetItem* item) {
         if (bytes)
             m_model.EditWord(item->row(), *bytes);
         else
-            refuse(item->text());
+            Refuse(item->text());
     }
-    rerenderLater();
+    RerenderLater();
 }
 
-void BannedWordsDialog::handleWarningChanged(QTableWidgetItem* item) {
+void BannedWordsDialog::HandleWarningChanged(QTableWidgetItem* item) {
     if (m_rendering || !item) return;
     if (item->column() == 0) {
         m_model.SetWarningTick(item->row(), item->checkState() == Qt::Checked);
@@ -241,17 +241,17 @@ void BannedWordsDialog::handleWarningChanged(QTableWidgetItem* item) {
         if (bytes)
             m_model.EditWarning(item->row(), *bytes);
         else
-            refuse(item->text());
+            Refuse(item->text());
     }
-    rerenderLater();
+    RerenderLater();
 }
 
-void BannedWordsDialog::refuse(const QString& text) {
+void BannedWordsDialog::Refuse(const QString& text) {
     // The message names the character by its code point: it cannot quote it.
     m_dialogs.ShowMessage(ToWire(NotEncodableMessage(text)).value_or(std::string()));
 }
 
-void BannedWordsDialog::popUpCellMenu(const QPoint& pos) {
+void BannedWordsDialog::PopUpCellMenu(const QPoint& pos) {
     const QModelIndex index = m_words->indexAt(pos);
     if (!index.isValid()) return;
     const int row = index.row();
@@ -265,7 +265,7 @@ void BannedWordsDialog::popUpCellMenu(const QPoint& pos) {
         QAction* action = m_menu->addAction(FromWire(items[static_cast<size_t>(i)]));
         connect(action, &QAction::triggered, this, [this, row, column, i] {
             m_model.ChooseCellMenuItem(row, column, i);
-            rerenderLater();
+            RerenderLater();
         });
     }
     m_menu->popup(m_words->viewport()->mapToGlobal(pos));

@@ -3,7 +3,7 @@
 #include <QDialog>
 
 #include "chatbot/banned_words.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 
 class QComboBox;
 class QMenu;
@@ -34,13 +34,13 @@ class BannedWordsDialog final : public QDialog {
     QMenu* CellMenu() const { return m_menu; }
 
   private:
-    void render();
-    void handleWordChanged(QTableWidgetItem* item);
-    void handleWarningChanged(QTableWidgetItem* item);
-    void popUpCellMenu(const QPoint& pos);
-    void rerenderLater();
+    void Render();
+    void HandleWordChanged(QTableWidgetItem* item);
+    void HandleWarningChanged(QTableWidgetItem* item);
+    void PopUpCellMenu(const QPoint& pos);
+    void RerenderLater();
 
-    void refuse(const QString& text);
+    void Refuse(const QString& text);
 
     CBannedWords m_model;
     UserDialogs& m_dialogs;

@@ -139,9 +139,9 @@ ChatBotPage::ChatBotPage(CChatBot& chatBot, UserDialogs& dialogs, QWidget* paren
     m_chat->setColumnWidth(kTimeColumn, 84);
     m_chat->setItemDelegateForColumn(kTextColumn, new CaughtWordDelegate(m_chat));
     m_chat->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_chat, &QTreeWidget::customContextMenuRequested, this, &ChatBotPage::popUpWarnMenu);
+    connect(m_chat, &QTreeWidget::customContextMenuRequested, this, &ChatBotPage::PopUpWarnMenu);
     auto* copy = new QShortcut(QKeySequence::Copy, m_chat, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(copy, &QShortcut::activated, this, &ChatBotPage::copySelection);
+    connect(copy, &QShortcut::activated, this, &ChatBotPage::CopySelection);
 
     // Ctrl+F: a search bar over the chat list.
     m_findBar = new QWidget(this);
@@ -156,8 +156,8 @@ ChatBotPage::ChatBotPage(CChatBot& chatBot, UserDialogs& dialogs, QWidget* paren
     findLayout->addWidget(findNextButton);
     m_findBar->hide();
     m_find->installEventFilter(this);
-    connect(m_find, &QLineEdit::returnPressed, this, &ChatBotPage::findNext);
-    connect(findNextButton, &QPushButton::clicked, this, &ChatBotPage::findNext);
+    connect(m_find, &QLineEdit::returnPressed, this, &ChatBotPage::FindNext);
+    connect(findNextButton, &QPushButton::clicked, this, &ChatBotPage::FindNext);
     auto* find =
         new QShortcut(QKeySequence::Find, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(find, &QShortcut::activated, this, [this] {
@@ -196,9 +196,9 @@ ChatBotPage::ChatBotPage(CChatBot& chatBot, UserDialogs& dialogs, QWidget* paren
         Refresh();
     });
     connect(request, &QPushButton::clicked, this, [this] { m_chatBot.RequestChat(); });
-    connect(viewWords, &QPushButton::clicked, this, &ChatBotPage::openBannedWords);
-    connect(viewCaught, &QPushButton::clicked, this, &ChatBotPage::showCaught);
-    connect(scan, &QPushButton::clicked, this, &ChatBotPage::scanChatlog);
+    connect(viewWords, &QPushButton::clicked, this, &ChatBotPage::OpenBannedWords);
+    connect(viewCaught, &QPushButton::clicked, this, &ChatBotPage::ShowCaught);
+    connect(scan, &QPushButton::clicked, this, &ChatBotPage::ScanChatlog);
     m_scanButton = scan;
     // A large chat log is read on a thread of its own; this shows how far.
     m_scanProgress = new QProgressBar(this);
@@ -208,9 +208,9 @@ ChatBotPage::ChatBotPage(CChatBot& chatBot, UserDialogs& dialogs, QWidget* paren
     m_scanProgress->hide();
     m_scanCancel = NewButton(QStringLiteral("Cancel Scan"), QStringLiteral("chatScanCancel"), this);
     m_scanCancel->hide();
-    connect(m_scanCancel, &QPushButton::clicked, this, &ChatBotPage::cancelScan);
-    connect(&m_scanReader, &BackgroundFileReader::progressed, this, &ChatBotPage::scanProgressed);
-    connect(&m_scanReader, &BackgroundFileReader::finished, this, &ChatBotPage::scanFinished);
+    connect(m_scanCancel, &QPushButton::clicked, this, &ChatBotPage::CancelScan);
+    connect(&m_scanReader, &BackgroundFileReader::progressed, this, &ChatBotPage::ScanProgressed);
+    connect(&m_scanReader, &BackgroundFileReader::finished, this, &ChatBotPage::ScanFinished);
     connect(reset, &QPushButton::clicked, this, [this] {
         m_chatBot.Reset();
         Refresh();
@@ -222,8 +222,8 @@ ChatBotPage::ChatBotPage(CChatBot& chatBot, UserDialogs& dialogs, QWidget* paren
     m_sendText->installEventFilter(this);
     auto* sendButton = NewButton(QStringLiteral("Send"), QStringLiteral("chatSend"), this);
     m_send = sendButton;
-    connect(sendButton, &QPushButton::clicked, this, &ChatBotPage::send);
-    connect(m_sendText, &QLineEdit::returnPressed, this, &ChatBotPage::send);
+    connect(sendButton, &QPushButton::clicked, this, &ChatBotPage::Send);
+    connect(m_sendText, &QLineEdit::returnPressed, this, &ChatBotPage::Send);
 
     auto* side = new QVBoxLayout;
     side->addWidget(m_startStop);
@@ -263,8 +263,8 @@ QMenu* ChatBotPage::WarnMenu() const {
 void ChatBotPage::Refresh() {
     m_startStop->setChecked(m_chatBot.IsOn());
     m_startStop->setText(QLatin1String(m_chatBot.StartStopLabel()));
-    renderChat();
-    renderScanData();
+    RenderChat();
+    RenderScanData();
     RefreshCaught();
 }
 
@@ -272,7 +272,7 @@ void ChatBotPage::RefreshCaught() {
     m_caught->Refresh();
 }
 
-void ChatBotPage::renderChat() {
+void ChatBotPage::RenderChat() {
     const auto& rows = m_chatBot.ChatRows();
     std::vector<std::string> keys;
     keys.reserve(rows.size());
@@ -325,7 +325,7 @@ void ChatBotPage::renderChat() {
     m_shownKeys = std::move(keys);
 }
 
-void ChatBotPage::renderScanData() {
+void ChatBotPage::RenderScanData() {
     const ScanData& s = m_chatBot.Scan();
     const std::string* texts[] = {&s.preLines,  &s.postLines,   &s.knownLength,
                                   &s.newLength, &s.linesToScan, &s.excessLines};
@@ -340,7 +340,7 @@ void ChatBotPage::SetCanSend(bool on) {
     m_sendText->setToolTip(why);
 }
 
-void ChatBotPage::send() {
+void ChatBotPage::Send() {
     // What is typed stays for when it can go out.
     if (!m_canSend) return;
     const QString text = m_sendText->text();
@@ -354,7 +354,7 @@ void ChatBotPage::send() {
     m_sendText->clear();
 }
 
-void ChatBotPage::openBannedWords() {
+void ChatBotPage::OpenBannedWords() {
     if (m_bannedWords) {
         m_bannedWords->raise();
         return;
@@ -369,14 +369,14 @@ void ChatBotPage::openBannedWords() {
     dialog->open();
 }
 
-void ChatBotPage::showCaught() {
+void ChatBotPage::ShowCaught() {
     m_chatBot.Shamed().Show();
     m_caught->Refresh();
     m_caught->show();
     m_caught->raise();
 }
 
-void ChatBotPage::scanChatlog() {
+void ChatBotPage::ScanChatlog() {
     if (m_scan) return;
     auto job = m_chatBot.BeginScan();
     if (!job) return;
@@ -400,15 +400,15 @@ void ChatBotPage::scanChatlog() {
     m_scanButton->setEnabled(false);
 }
 
-void ChatBotPage::scanProgressed(quint64 job, qint64 done, qint64 total) {
+void ChatBotPage::ScanProgressed(quint64 job, qint64 done, qint64 total) {
     if (!m_scan || m_scan->id != job || total <= 0) return;
     m_scanProgress->setValue(static_cast<int>(done * 1000 / total));
 }
 
-void ChatBotPage::scanFinished(quint64 job, BackgroundFileReader::Outcome outcome) {
+void ChatBotPage::ScanFinished(quint64 job, BackgroundFileReader::Outcome outcome) {
     if (!m_scan || m_scan->id != job) return;
     RunningScan scan = std::move(*m_scan);
-    endScan();
+    EndScan();
     if (outcome == BackgroundFileReader::Outcome::Done) {
         m_chatBot.FinishScan(scan.job, *scan.replay);
         Refresh();
@@ -418,20 +418,20 @@ void ChatBotPage::scanFinished(quint64 job, BackgroundFileReader::Outcome outcom
     }
 }
 
-void ChatBotPage::cancelScan() {
+void ChatBotPage::CancelScan() {
     if (!m_scan) return;
     m_scanReader.Cancel();
-    endScan();
+    EndScan();
 }
 
-void ChatBotPage::endScan() {
+void ChatBotPage::EndScan() {
     m_scan.reset();
     m_scanProgress->hide();
     m_scanCancel->hide();
     m_scanButton->setEnabled(true);
 }
 
-void ChatBotPage::popUpWarnMenu(const QPoint& pos) {
+void ChatBotPage::PopUpWarnMenu(const QPoint& pos) {
     QTreeWidgetItem* item = m_chat->itemAt(pos);
     const int row = item ? m_chat->indexOfTopLevelItem(item) : -1;
     delete m_warnMenu;
@@ -451,12 +451,12 @@ void ChatBotPage::popUpWarnMenu(const QPoint& pos) {
     QAction* copy = menu->addAction(QStringLiteral("Copy"));
     copy->setShortcut(QKeySequence::Copy);
     copy->setEnabled(!m_chat->selectedItems().isEmpty());
-    connect(copy, &QAction::triggered, this, &ChatBotPage::copySelection);
+    connect(copy, &QAction::triggered, this, &ChatBotPage::CopySelection);
     m_warnMenu = menu;
     menu->popup(m_chat->viewport()->mapToGlobal(pos));
 }
 
-void ChatBotPage::findNext() {
+void ChatBotPage::FindNext() {
     const auto needle = ToWire(m_find->text());
     if (!needle) return;
     std::vector<std::string> texts;
@@ -472,7 +472,7 @@ void ChatBotPage::findNext() {
     m_chat->scrollToItem(item);
 }
 
-void ChatBotPage::copySelection() {
+void ChatBotPage::CopySelection() {
     QStringList lines;
     for (int r = 0; r < m_chat->topLevelItemCount(); ++r) {
         const QTreeWidgetItem* item = m_chat->topLevelItem(r);

@@ -9,8 +9,8 @@
 
 #include "chatbot/chat_list_tools.h"
 #include "chatbot/chatbot.h"
-#include "common/host.h"
 #include "common/qt/background_file_reader.h"
+#include "common/user_dialogs.h"
 
 class QLineEdit;
 class QProgressBar;
@@ -66,19 +66,19 @@ class ChatBotPage final : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void renderChat();
-    void renderScanData();
-    void send();
-    void openBannedWords();
-    void showCaught();
-    void scanChatlog();
-    void scanProgressed(quint64 job, qint64 done, qint64 total);
-    void scanFinished(quint64 job, BackgroundFileReader::Outcome outcome);
-    void cancelScan();
-    void endScan();
-    void popUpWarnMenu(const QPoint& pos);
-    void findNext();
-    void copySelection();
+    void RenderChat();
+    void RenderScanData();
+    void Send();
+    void OpenBannedWords();
+    void ShowCaught();
+    void ScanChatlog();
+    void ScanProgressed(quint64 job, qint64 done, qint64 total);
+    void ScanFinished(quint64 job, BackgroundFileReader::Outcome outcome);
+    void CancelScan();
+    void EndScan();
+    void PopUpWarnMenu(const QPoint& pos);
+    void FindNext();
+    void CopySelection();
 
     CChatBot& m_chatBot;
     UserDialogs& m_dialogs;

@@ -72,27 +72,27 @@ ServerDetailsDialog::ServerDetailsDialog(CServer& server, QWidget* parent)
     layout->addSpacing(6);
     layout->addLayout(buttons);
 
-    connect(m_names, &QComboBox::activated, this, &ServerDetailsDialog::handleNameActivated);
+    connect(m_names, &QComboBox::activated, this, &ServerDetailsDialog::HandleNameActivated);
     connect(m_names->lineEdit(), &QLineEdit::editingFinished, this,
-            &ServerDetailsDialog::commitName);
+            &ServerDetailsDialog::CommitName);
     // The address is taken when the field is left: half an address is no
     // address, and what is typed stays as typed.
     connect(m_address, &QLineEdit::editingFinished, this,
-            [this] { commitField(CConDets::Field::Address, m_address); });
+            [this] { CommitField(CConDets::Field::Address, m_address); });
     connect(m_port, &QLineEdit::editingFinished, this,
-            [this] { commitField(CConDets::Field::Port, m_port); });
+            [this] { CommitField(CConDets::Field::Port, m_port); });
     connect(m_username, &QLineEdit::editingFinished, this,
-            [this] { commitField(CConDets::Field::Username, m_username); });
+            [this] { CommitField(CConDets::Field::Username, m_username); });
     connect(m_password, &QLineEdit::editingFinished, this,
-            [this] { commitField(CConDets::Field::Password, m_password); });
+            [this] { CommitField(CConDets::Field::Password, m_password); });
     connect(m_showPassword, &QCheckBox::toggled, this, [this](bool shown) {
         m_password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
     });
-    connect(m_delete, &QPushButton::clicked, this, &ServerDetailsDialog::handleDeleteClicked);
+    connect(m_delete, &QPushButton::clicked, this, &ServerDetailsDialog::HandleDeleteClicked);
     connect(ok, &QPushButton::clicked, this, &ServerDetailsDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &ServerDetailsDialog::reject);
 
-    showDetails();
+    ShowDetails();
 }
 
 ServerDetailsDialog::~ServerDetailsDialog() {
@@ -101,7 +101,7 @@ ServerDetailsDialog::~ServerDetailsDialog() {
     for (QLineEdit* edit : {m_address, m_port, m_username, m_password}) edit->disconnect(this);
 }
 
-void ServerDetailsDialog::showDetails() {
+void ServerDetailsDialog::ShowDetails() {
     const int selected = m_details.SelectedIndex();
     {
         const QSignalBlocker block(m_names);
@@ -119,12 +119,12 @@ void ServerDetailsDialog::showDetails() {
     m_delete->setEnabled(m_details.CanDelete());
 }
 
-void ServerDetailsDialog::handleNameActivated(int index) {
+void ServerDetailsDialog::HandleNameActivated(int index) {
     m_details.ChooseRecord(index);
-    showDetails();
+    ShowDetails();
 }
 
-bool ServerDetailsDialog::commitName() {
+bool ServerDetailsDialog::CommitName() {
     const int selected = m_details.SelectedIndex();
     const QString shown = selected >= 0 ? FromWire(m_details.Records()[selected].name) : QString();
     const QString typed = m_names->currentText();
@@ -136,23 +136,23 @@ bool ServerDetailsDialog::commitName() {
     const auto bytes = ToWire(typed);
     if (!bytes) {
         m_names->setEditText(shown);
-        showRefusal(NotEncodableMessage(typed));
+        ShowRefusal(NotEncodableMessage(typed));
         return false;
     }
     if (!m_details.EnterNewName(*bytes)) {
         m_names->setEditText(shown);
         return false;
     }
-    showDetails();
+    ShowDetails();
     return true;
 }
 
-bool ServerDetailsDialog::commitField(CConDets::Field field, QLineEdit* edit) {
+bool ServerDetailsDialog::CommitField(CConDets::Field field, QLineEdit* edit) {
     const QString typed = edit->text();
     const auto bytes = ToWire(typed);
     if (!bytes) {
         edit->setText(FromWire(m_details.FieldText(field)));
-        showRefusal(NotEncodableMessage(typed));
+        ShowRefusal(NotEncodableMessage(typed));
         return false;
     }
     if (!m_details.EditField(field, *bytes)) {
@@ -165,17 +165,17 @@ bool ServerDetailsDialog::commitField(CConDets::Field field, QLineEdit* edit) {
     return true;
 }
 
-void ServerDetailsDialog::handleDeleteClicked() {
+void ServerDetailsDialog::HandleDeleteClicked() {
     m_details.DeleteServer();
-    showDetails();
+    ShowDetails();
 }
 
 void ServerDetailsDialog::accept() {
-    if (!commitName()) return;
-    if (!commitField(CConDets::Field::Address, m_address) ||
-        !commitField(CConDets::Field::Port, m_port) ||
-        !commitField(CConDets::Field::Username, m_username) ||
-        !commitField(CConDets::Field::Password, m_password))
+    if (!CommitName()) return;
+    if (!CommitField(CConDets::Field::Address, m_address) ||
+        !CommitField(CConDets::Field::Port, m_port) ||
+        !CommitField(CConDets::Field::Username, m_username) ||
+        !CommitField(CConDets::Field::Password, m_password))
         return;
     m_server.AcceptDetails(m_details);
     QDialog::accept();
@@ -191,7 +191,7 @@ void ServerDetailsDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void ServerDetailsDialog::showRefusal(const QString& text) {
+void ServerDetailsDialog::ShowRefusal(const QString& text) {
     // Shown without a nested event loop; the field already shows its old text.
     auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("notEncodableMessage"));

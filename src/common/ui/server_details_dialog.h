@@ -36,12 +36,12 @@ class ServerDetailsDialog final : public QDialog {
 
   private:
     // The records and the selected one's fields, from the core.
-    void showDetails();
-    void handleNameActivated(int index);
-    bool commitName();
-    bool commitField(CConDets::Field field, QLineEdit* edit);
-    void handleDeleteClicked();
-    void showRefusal(const QString& text);
+    void ShowDetails();
+    void HandleNameActivated(int index);
+    bool CommitName();
+    bool CommitField(CConDets::Field field, QLineEdit* edit);
+    void HandleDeleteClicked();
+    void ShowRefusal(const QString& text);
 
     CServer& m_server;
     CConDets m_details;

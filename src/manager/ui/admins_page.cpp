@@ -323,7 +323,7 @@ AdminsPage::AdminsPage(CAdmins& admins, std::string programDir, EventSink& log,
     setObjectName(QStringLiteral("adminsPage"));
 
     m_model = new AdminListModel(
-        m_admins, m_dialogs, [this] { setSaveState(kUnsaved); }, this);
+        m_admins, m_dialogs, [this] { SetSaveState(kUnsaved); }, this);
     m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("adminList"));
     m_list->setModel(m_model);
@@ -359,25 +359,25 @@ AdminsPage::AdminsPage(CAdmins& admins, std::string programDir, EventSink& log,
     buttons->addStretch(1);
     auto* bottom = new QHBoxLayout;
     bottom->addLayout(buttons);
-    bottom->addWidget(buildRights(), 1);
+    bottom->addWidget(BuildRights(), 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
     layout->addLayout(bottom);
 
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &AdminsPage::handleListSelectionChanged);
-    connect(m_new, &QPushButton::clicked, this, &AdminsPage::newAdmin);
-    connect(m_del, &QPushButton::clicked, this, &AdminsPage::delAdmin);
-    connect(m_save, &QPushButton::clicked, this, &AdminsPage::saveList);
+            &AdminsPage::HandleListSelectionChanged);
+    connect(m_new, &QPushButton::clicked, this, &AdminsPage::NewAdmin);
+    connect(m_del, &QPushButton::clicked, this, &AdminsPage::DelAdmin);
+    connect(m_save, &QPushButton::clicked, this, &AdminsPage::SaveList);
 
-    sizeColumns();
+    SizeColumns();
     m_model->SetPalette(m_list->palette());
-    refresh();
+    Refresh();
 }
 
 AdminsPage::~AdminsPage() = default;
 
-QWidget* AdminsPage::buildRights() {
+QWidget* AdminsPage::BuildRights() {
     auto* panel = new QWidget(this);
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
@@ -390,7 +390,7 @@ QWidget* AdminsPage::buildRights() {
     fullLayout->addStretch(1);
     row->addWidget(full);
     connect(m_selectAll, &QCheckBox::clicked, this,
-            [this](bool ticked) { clickBox([this, ticked] { m_admins.ClickSelectAll(ticked); }); });
+            [this](bool ticked) { ClickBox([this, ticked] { m_admins.ClickSelectAll(ticked); }); });
 
     for (size_t g = 0; g < kRightsGroups.size(); ++g) {
         const RightsGroupInfo& info = kRightsGroups[g];
@@ -406,7 +406,7 @@ QWidget* AdminsPage::buildRights() {
         m_groups[g] = group;
         const RightsGroup which = info.group;
         connect(group, &QCheckBox::clicked, this, [this, which](bool ticked) {
-            clickBox([this, which, ticked] { m_admins.ClickGroup(which, ticked); });
+            ClickBox([this, which, ticked] { m_admins.ClickGroup(which, ticked); });
         });
 
         int k = 0;
@@ -423,7 +423,7 @@ QWidget* AdminsPage::buildRights() {
             m_rights[static_cast<size_t>(right.bit)] = box;
             const int bit = right.bit;
             connect(box, &QCheckBox::clicked, this, [this, bit](bool ticked) {
-                clickBox([this, bit, ticked] { m_admins.ClickRight(bit, ticked); });
+                ClickBox([this, bit, ticked] { m_admins.ClickRight(bit, ticked); });
             });
         }
         grid->setRowStretch(grid->rowCount(), 1);
@@ -433,7 +433,7 @@ QWidget* AdminsPage::buildRights() {
     return panel;
 }
 
-void AdminsPage::sizeColumns() {
+void AdminsPage::SizeColumns() {
     // Room for each heading and a typical cell in this font.
     const QFontMetrics fm(m_list->font());
     const int padding = 2 * m_list->style()->pixelMetric(QStyle::PM_HeaderMargin) + 12;
@@ -455,86 +455,86 @@ void AdminsPage::sizeColumns() {
     }
 }
 
-void AdminsPage::accountRowChanged(int row) {
+void AdminsPage::AccountRowChanged(int row) {
     // A table that changed in length behind the page's back is drawn whole.
     if (!m_model->InStep()) {
-        refresh();
+        Refresh();
         return;
     }
     m_model->RowChanged(row);
 }
 
-void AdminsPage::refresh() {
+void AdminsPage::Refresh() {
     m_showingSelection = true;
     m_model->Reset();
     m_showingSelection = false;
-    showBoxes();
-    showListSelection();
+    ShowBoxes();
+    ShowListSelection();
 }
 
-void AdminsPage::selectRow(int row) {
-    clickRow(row);
-    showListSelection();
+void AdminsPage::SelectRow(int row) {
+    ClickRow(row);
+    ShowListSelection();
 }
 
-void AdminsPage::clickRow(int row) {
+void AdminsPage::ClickRow(int row) {
     m_admins.ClickRow(row);
     m_model->RepaintLooks();
-    showBoxes();
+    ShowBoxes();
 }
 
-void AdminsPage::handleListSelectionChanged() {
+void AdminsPage::HandleListSelectionChanged() {
     // The keyboard selected a row in the list; a click has told CAdmins
     // already (see eventFilter). Focus coming to the list makes a row current
     // without selecting it, and selects nothing here either.
     if (m_showingSelection) return;
     const QModelIndexList rows = m_list->selectionModel()->selectedRows();
     if (rows.isEmpty() || rows.front().row() == m_admins.SelectedRow()) return;
-    clickRow(rows.front().row());
+    ClickRow(rows.front().row());
 }
 
-void AdminsPage::clickBox(const std::function<void()>& click) {
+void AdminsPage::ClickBox(const std::function<void()>& click) {
     const int row = m_admins.SelectedRow();
     const std::string before = m_admins.AccountCell(row, AdminColumn::Rights);
     click();
-    showBoxes();
+    ShowBoxes();
     if (row < 0) return;
     m_model->CellChanged(row, kRightsColumn);
-    if (m_admins.AccountCell(row, AdminColumn::Rights) != before) setSaveState(kUnsaved);
+    if (m_admins.AccountCell(row, AdminColumn::Rights) != before) SetSaveState(kUnsaved);
 }
 
-void AdminsPage::newAdmin() {
+void AdminsPage::NewAdmin() {
     m_showingSelection = true;
     m_model->AppendAccount();
     m_showingSelection = false;
     m_model->RepaintLooks();
-    showBoxes();
-    showListSelection();
-    setSaveState(kUnsaved);
+    ShowBoxes();
+    ShowListSelection();
+    SetSaveState(kUnsaved);
 }
 
-void AdminsPage::delAdmin() {
+void AdminsPage::DelAdmin() {
     if (m_admins.SelectedRow() < 0) return;
     m_showingSelection = true;
     m_model->DeleteSelected();
     m_showingSelection = false;
     m_model->RepaintLooks();
-    showBoxes();
-    showListSelection();
-    setSaveState(kUnsaved);
+    ShowBoxes();
+    ShowListSelection();
+    SetSaveState(kUnsaved);
 }
 
-void AdminsPage::saveList() {
+void AdminsPage::SaveList() {
     const Result<std::string> saved = m_admins.SaveList(m_programDir, m_log);
     if (saved) {
-        setSaveState(QStringLiteral("Saved"));
+        SetSaveState(QStringLiteral("Saved"));
         return;
     }
-    setSaveState(QStringLiteral("Not saved"));
+    SetSaveState(QStringLiteral("Not saved"));
     m_dialogs.ShowMessage("The admin list was not saved: " + saved.failure());
 }
 
-void AdminsPage::showBoxes() {
+void AdminsPage::ShowBoxes() {
     m_selectAll->setChecked(m_admins.SelectAllTicked());
     for (size_t g = 0; g < kRightsGroups.size(); ++g)
         m_groups[g]->setChecked(m_admins.GroupTicked(kRightsGroups[g].group));
@@ -543,7 +543,7 @@ void AdminsPage::showBoxes() {
     m_del->setEnabled(m_admins.SelectedRow() >= 0);
 }
 
-void AdminsPage::showListSelection() {
+void AdminsPage::ShowListSelection() {
     m_showingSelection = true;
     QItemSelectionModel* selection = m_list->selectionModel();
     const int row = m_admins.SelectedRow();
@@ -558,7 +558,7 @@ void AdminsPage::showListSelection() {
     m_showingSelection = false;
 }
 
-void AdminsPage::setSaveState(const QString& text) {
+void AdminsPage::SetSaveState(const QString& text) {
     m_saveState->setText(text);
 }
 
@@ -569,8 +569,8 @@ bool AdminsPage::eventFilter(QObject* watched, QEvent* event) {
             // The row under the pointer, -1 below the rows. The view then
             // makes the clicked cell its current one as usual.
             const int row = m_list->indexAt(mouse->position().toPoint()).row();
-            clickRow(row);
-            if (row < 0) showListSelection();
+            ClickRow(row);
+            if (row < 0) ShowListSelection();
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/event_log.h"
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "manager/admin_accounts.h"
 #include "manager/admin_rights.h"
 
@@ -36,9 +36,9 @@ class AdminListModel;
 // click goes to CAdmins with the box's new state, and then every box shows
 // what CAdmins holds.
 //
-// The page draws what CAdmins holds. The window calls accountRowChanged()
+// The page draws what CAdmins holds. The window calls AccountRowChanged()
 // when an admin session changed a row's status or last activity, and
-// refresh() after anything else changed the table behind the page's back
+// Refresh() after anything else changed the table behind the page's back
 // (a load).
 class AdminsPage final : public QWidget {
     Q_OBJECT
@@ -54,32 +54,32 @@ class AdminsPage final : public QWidget {
   public slots:
     // One row's cells changed (status, last activity): that row is drawn
     // again, the list's selection and current cell stay.
-    void accountRowChanged(int row);
+    void AccountRowChanged(int row);
     // Draws the whole table and the boxes again.
-    void refresh();
+    void Refresh();
     // Selects a row as a click on it does (-1: as a click below the rows),
     // and brings it into view.
-    void selectRow(int row);
+    void SelectRow(int row);
     // The buttons.
-    void newAdmin();
-    void delAdmin();
-    void saveList();
+    void NewAdmin();
+    void DelAdmin();
+    void SaveList();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
-    QWidget* buildRights();
-    void clickRow(int row);
-    void handleListSelectionChanged();
+    QWidget* BuildRights();
+    void ClickRow(int row);
+    void HandleListSelectionChanged();
     // One click on a rights box: `click` is the model call; then every box
     // shows the model and the selected row's rights cell is drawn again.
-    void clickBox(const std::function<void()>& click);
-    void showBoxes();
-    void showListSelection();
-    void sizeColumns();
-    void setSaveState(const QString& text);
+    void ClickBox(const std::function<void()>& click);
+    void ShowBoxes();
+    void ShowListSelection();
+    void SizeColumns();
+    void SetSaveState(const QString& text);
 
     CAdmins& m_admins;
     std::string m_programDir;

@@ -114,15 +114,15 @@ MissionsPage::MissionsPage(CMissions& missions, QWidget* parent)
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(1, 1);
 
-    connect(m_cycle, &QWidget::customContextMenuRequested, this, &MissionsPage::showMissionMenu);
+    connect(m_cycle, &QWidget::customContextMenuRequested, this, &MissionsPage::ShowMissionMenu);
     connect(m_cycle, &QAbstractItemView::doubleClicked, this,
-            [this](const QModelIndex& index) { removeFromCycle(index.row()); });
+            [this](const QModelIndex& index) { RemoveFromCycle(index.row()); });
     connect(m_cycle->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 m_missions.SelectCycleRow(m_cycleModel->CoreRow(current.row()));
             });
     connect(m_available, &QAbstractItemView::doubleClicked, this,
-            [this](const QModelIndex& index) { addAvailable(index.row()); });
+            [this](const QModelIndex& index) { AddAvailable(index.row()); });
     connect(m_available->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) {
         m_missions.SortAvailable(c);
         Refresh();
@@ -131,7 +131,7 @@ MissionsPage::MissionsPage(CMissions& missions, QWidget* parent)
     connect(m_refreshAvailable, &QPushButton::clicked, this,
             [this] { m_missions.RefreshAvailable(); });
 
-    sizeColumns();
+    SizeColumns();
     m_cycleModel->SetPalette(m_cycle->palette());
     m_availableModel->SetPalette(m_available->palette());
     Refresh();
@@ -139,7 +139,7 @@ MissionsPage::MissionsPage(CMissions& missions, QWidget* parent)
 
 MissionsPage::~MissionsPage() = default;
 
-void MissionsPage::sizeColumns() {
+void MissionsPage::SizeColumns() {
     const QFontMetrics fm(font());
     const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
     QHeaderView* cycle = m_cycle->horizontalHeader();
@@ -177,7 +177,7 @@ void MissionsPage::SetCanSend(bool on) {
     m_available->setToolTip(why);
 }
 
-void MissionsPage::addAvailable(int shownRow) {
+void MissionsPage::AddAvailable(int shownRow) {
     if (!m_canSend) return;
     const int row = m_availableModel->CoreRow(shownRow);
     if (row < 0) return;
@@ -189,7 +189,7 @@ void MissionsPage::addAvailable(int shownRow) {
         m_cycle->scrollTo(m_cycleModel->index(added, 0));
 }
 
-void MissionsPage::removeFromCycle(int shownRow) {
+void MissionsPage::RemoveFromCycle(int shownRow) {
     if (!m_canSend) return;
     const int row = m_cycleModel->CoreRow(shownRow);
     if (row < 0) return;
@@ -197,7 +197,7 @@ void MissionsPage::removeFromCycle(int shownRow) {
     Refresh();
 }
 
-void MissionsPage::showMissionMenu(const QPoint& viewportPos) {
+void MissionsPage::ShowMissionMenu(const QPoint& viewportPos) {
     // Every entry of the menu sends a command.
     if (!m_canSend) return;
     const QModelIndex at = m_cycle->indexAt(viewportPos);
@@ -223,16 +223,16 @@ bool MissionsPage::eventFilter(QObject* watched, QEvent* event) {
     auto* view = static_cast<QTableView*>(watched);
     const QModelIndex current = view->currentIndex();
     if (view == m_cycle && IsPopupKey(key)) {
-        if (const auto point = KeyboardPopupPoint(*m_cycle)) showMissionMenu(*point);
+        if (const auto point = KeyboardPopupPoint(*m_cycle)) ShowMissionMenu(*point);
         return true;
     }
     if (view == m_cycle && key.key() == Qt::Key_Delete && current.isValid()) {
-        removeFromCycle(current.row());
+        RemoveFromCycle(current.row());
         return true;
     }
     if (view == m_available && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) &&
         current.isValid()) {
-        addAvailable(current.row());
+        AddAvailable(current.row());
         return true;
     }
     return QWidget::eventFilter(watched, event);

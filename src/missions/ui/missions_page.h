@@ -48,7 +48,7 @@ class MissionsPage final : public QWidget {
     void Refresh();
     // The mission menu for the cycle entry at `viewportPos` of the cycle
     // list's viewport.
-    void showMissionMenu(const QPoint& viewportPos);
+    void ShowMissionMenu(const QPoint& viewportPos);
     // Whether a command can go out (the session's notification): the mission
     // menu, adding and removing work only then, and the lists say why when
     // they do not.
@@ -59,9 +59,9 @@ class MissionsPage final : public QWidget {
     void changeEvent(QEvent* event) override;
 
   private:
-    void addAvailable(int shownRow);
-    void removeFromCycle(int shownRow);
-    void sizeColumns();
+    void AddAvailable(int shownRow);
+    void RemoveFromCycle(int shownRow);
+    void SizeColumns();
 
     CMissions& m_missions;
     PopupChooser m_chooser = ExecPopup;

@@ -187,13 +187,13 @@ AdminMenuDialog::AdminMenuDialog(const std::string& adminMenuText, UserDialogs& 
     layout->addLayout(buttons);
     resize(std::max(520, header->sectionSize(0) + CAdminMenu::kTextWidth + 80), 460);
 
-    connect(above, &QPushButton::clicked, this, &AdminMenuDialog::insertAbove);
-    connect(below, &QPushButton::clicked, this, &AdminMenuDialog::insertBelow);
-    connect(remove, &QPushButton::clicked, this, &AdminMenuDialog::deleteRow);
+    connect(above, &QPushButton::clicked, this, &AdminMenuDialog::InsertAbove);
+    connect(below, &QPushButton::clicked, this, &AdminMenuDialog::InsertBelow);
+    connect(remove, &QPushButton::clicked, this, &AdminMenuDialog::DeleteRow);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) { handleCurrentRowChanged(current.row()); });
+            [this](const QModelIndex& current) { HandleCurrentRowChanged(current.row()); });
     connect(m_table, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { m_editor.RightClickRow(m_table->indexAt(pos).row()); });
 
@@ -204,7 +204,7 @@ AdminMenuDialog::AdminMenuDialog(const std::string& adminMenuText, UserDialogs& 
 
 AdminMenuDialog::~AdminMenuDialog() = default;
 
-void AdminMenuDialog::handleCurrentRowChanged(int row) {
+void AdminMenuDialog::HandleCurrentRowChanged(int row) {
     if (m_showingSelection) return;
     m_editor.ClickRow(row);
     m_model->Repaint();
@@ -212,7 +212,7 @@ void AdminMenuDialog::handleCurrentRowChanged(int row) {
 
 // After a row button the editor's selection is the table's current row, and
 // its painting is the editor's own.
-void AdminMenuDialog::showEditorSelection() {
+void AdminMenuDialog::ShowEditorSelection() {
     m_model->Reload();
     const int selected = m_editor.Selected();
     if (selected < 0) return;
@@ -223,19 +223,19 @@ void AdminMenuDialog::showEditorSelection() {
     m_showingSelection = false;
 }
 
-void AdminMenuDialog::insertAbove() {
+void AdminMenuDialog::InsertAbove() {
     m_editor.Above();
-    showEditorSelection();
+    ShowEditorSelection();
 }
 
-void AdminMenuDialog::insertBelow() {
+void AdminMenuDialog::InsertBelow() {
     m_editor.Below();
-    showEditorSelection();
+    ShowEditorSelection();
 }
 
-void AdminMenuDialog::deleteRow() {
+void AdminMenuDialog::DeleteRow() {
     m_editor.Delete();
-    showEditorSelection();
+    ShowEditorSelection();
 }
 
 void AdminMenuDialog::keyPressEvent(QKeyEvent* event) {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "players/admin_menu.h"
 
 class QPushButton;
@@ -60,17 +60,17 @@ class AdminMenuDialog final : public QDialog {
     std::string MenuText() const { return m_editor.Ok(); }
 
   public slots:
-    void insertAbove();
-    void insertBelow();
-    void deleteRow();
+    void InsertAbove();
+    void InsertBelow();
+    void DeleteRow();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
-    void handleCurrentRowChanged(int row);
-    void showEditorSelection();
+    void HandleCurrentRowChanged(int row);
+    void ShowEditorSelection();
 
     // Messages of the editor wait until the edit that caused them has ended,
     // so a box never opens in the middle of an in-place editor's commit.

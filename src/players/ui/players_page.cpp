@@ -106,20 +106,20 @@ PlayersPage::PlayersPage(PlayerList& players, AdminActions& actions,
 
     connect(m_filterBox, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_filter->SetFilterText(text);
-        showCounts();
+        ShowCounts();
     });
-    connect(header, &QHeaderView::sectionClicked, this, &PlayersPage::handleHeaderClicked);
-    connect(m_list, &QWidget::customContextMenuRequested, this, &PlayersPage::showPlayerPopup);
+    connect(header, &QHeaderView::sectionClicked, this, &PlayersPage::HandleHeaderClicked);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &PlayersPage::ShowPlayerPopup);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &PlayersPage::showCounts);
-    connect(m_filter, &QAbstractItemModel::rowsInserted, this, &PlayersPage::showCounts);
-    connect(m_filter, &QAbstractItemModel::rowsRemoved, this, &PlayersPage::showCounts);
-    connect(m_filter, &QAbstractItemModel::layoutChanged, this, &PlayersPage::showCounts);
-    connect(m_showHost, &QCheckBox::toggled, this, &PlayersPage::handleShowHostToggled);
+            &PlayersPage::ShowCounts);
+    connect(m_filter, &QAbstractItemModel::rowsInserted, this, &PlayersPage::ShowCounts);
+    connect(m_filter, &QAbstractItemModel::rowsRemoved, this, &PlayersPage::ShowCounts);
+    connect(m_filter, &QAbstractItemModel::layoutChanged, this, &PlayersPage::ShowCounts);
+    connect(m_showHost, &QCheckBox::toggled, this, &PlayersPage::HandleShowHostToggled);
     connect(m_refresh, &QPushButton::clicked, this, [this] { m_actions.RefreshPlayerList(); });
-    connect(m_edit, &QPushButton::clicked, this, &PlayersPage::editAdminMenu);
+    connect(m_edit, &QPushButton::clicked, this, &PlayersPage::EditAdminMenu);
 
-    sizeColumns();
+    SizeColumns();
     m_model->SetPalette(m_list->palette());
     m_stats->SetPalette(m_statsTable->palette());
     Refresh();
@@ -127,7 +127,7 @@ PlayersPage::PlayersPage(PlayerList& players, AdminActions& actions,
 
 PlayersPage::~PlayersPage() = default;
 
-void PlayersPage::sizeColumns() {
+void PlayersPage::SizeColumns() {
     // The core's widths, widened where this font or the picture needs more.
     const QFontMetrics fm(m_list->font());
     const int padding = 2 * m_list->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
@@ -163,20 +163,20 @@ void PlayersPage::Refresh() {
     m_stats->Refresh();
     const QSignalBlocker block(m_showHost);
     m_showHost->setChecked(m_players.ShowHost());
-    showCounts();
+    ShowCounts();
 }
 
-void PlayersPage::handleHeaderClicked(int column) {
+void PlayersPage::HandleHeaderClicked(int column) {
     m_players.SortByColumn(column);
     Refresh();
 }
 
-void PlayersPage::handleShowHostToggled(bool on) {
+void PlayersPage::HandleShowHostToggled(bool on) {
     m_players.ToggleShowHost(on);
     Refresh();
 }
 
-void PlayersPage::showCounts() {
+void PlayersPage::ShowCounts() {
     const int all = m_model->rowCount();
     const int shown = m_filter->rowCount();
     const int selected = static_cast<int>(m_list->selectionModel()->selectedRows().size());
@@ -191,7 +191,7 @@ void PlayersPage::SetCanSend(bool on) {
     m_list->setToolTip(on ? QString() : FromWire(kSendNeedsGameMode));
 }
 
-void PlayersPage::showPlayerPopup(const QPoint& viewportPos) {
+void PlayersPage::ShowPlayerPopup(const QPoint& viewportPos) {
     // Every entry of the popup sends a command.
     if (!m_canSend) return;
     const QModelIndex at = m_list->indexAt(viewportPos);
@@ -209,7 +209,7 @@ AdminMenuDialog* PlayersPage::OpenEditor() const {
     return m_editor;
 }
 
-void PlayersPage::editAdminMenu() {
+void PlayersPage::EditAdminMenu() {
     if (m_editor) {
         m_editor->raise();
         m_editor->activateWindow();
@@ -226,7 +226,7 @@ void PlayersPage::editAdminMenu() {
 bool PlayersPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_list && event->type() == QEvent::KeyPress &&
         IsPopupKey(*static_cast<QKeyEvent*>(event))) {
-        if (const auto point = KeyboardPopupPoint(*m_list)) showPlayerPopup(*point);
+        if (const auto point = KeyboardPopupPoint(*m_list)) ShowPlayerPopup(*point);
         return true;
     }
     return QWidget::eventFilter(watched, event);

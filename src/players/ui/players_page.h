@@ -5,8 +5,8 @@
 #include <string>
 
 #include "common/event_log.h"
-#include "common/host.h"
 #include "common/ui/popup_chooser.h"
+#include "common/user_dialogs.h"
 #include "players/admin_actions.h"
 #include "players/admin_menu.h"
 #include "players/player_list.h"
@@ -73,19 +73,19 @@ class PlayersPage final : public QWidget {
     void SetCanSend(bool on);
     // "Edit Admin Menu": opens the editor, window-modal (no nested event loop);
     // its OK saves the menu.
-    void editAdminMenu();
+    void EditAdminMenu();
     // The admin popup for the player at `viewportPos` of the list's viewport.
-    void showPlayerPopup(const QPoint& viewportPos);
+    void ShowPlayerPopup(const QPoint& viewportPos);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
-    void handleHeaderClicked(int column);
-    void handleShowHostToggled(bool on);
-    void showCounts();
-    void sizeColumns();
+    void HandleHeaderClicked(int column);
+    void HandleShowHostToggled(bool on);
+    void ShowCounts();
+    void SizeColumns();
 
     PlayerList& m_players;
     AdminActions& m_actions;

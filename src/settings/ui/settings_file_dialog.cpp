@@ -31,7 +31,7 @@ SettingsFileDialog::SettingsFileDialog(CSettingsFile file, UserDialogs& dialogs,
     m_rows->setSelectionMode(QAbstractItemView::SingleSelection);
     EditOnClick(m_rows);
     m_rows->setItemDelegateForColumn(0, new TickBoxDelegate(m_rows));
-    connect(m_rows, &QTableWidget::itemChanged, this, &SettingsFileDialog::handleItemChanged);
+    connect(m_rows, &QTableWidget::itemChanged, this, &SettingsFileDialog::HandleItemChanged);
 
     auto* dataBox = new QGroupBox(QStringLiteral("  Data  "), this);
     auto* dataLayout = new QVBoxLayout(dataBox);
@@ -74,15 +74,15 @@ SettingsFileDialog::SettingsFileDialog(CSettingsFile file, UserDialogs& dialogs,
 
     connect(checkAll, &QPushButton::clicked, this, [this] {
         m_file.CheckAll();
-        render();
+        Render();
     });
     connect(clear, &QPushButton::clicked, this, [this] {
         m_file.ClearTicks();
-        render();
+        Render();
     });
     connect(reload, &QPushButton::clicked, this, [this] {
         m_file.Reload();
-        render();
+        Render();
     });
     connect(saveAs, &QPushButton::clicked, this, [this] {
         if (m_file.SaveAs(m_dialogs)) setWindowTitle(FromWire(m_file.Title()));
@@ -92,10 +92,10 @@ SettingsFileDialog::SettingsFileDialog(CSettingsFile file, UserDialogs& dialogs,
 
     setWindowTitle(FromWire(m_file.Title()));
     resize(560, 520);
-    render();
+    Render();
 }
 
-void SettingsFileDialog::render() {
+void SettingsFileDialog::Render() {
     m_rendering = true;
     const QSignalBlocker block(m_rows);
     const auto& rows = m_file.Rows();
@@ -120,10 +120,10 @@ void SettingsFileDialog::render() {
 
 void SettingsFileDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_rows) render();
+    if (event->type() == QEvent::PaletteChange && m_rows) Render();
 }
 
-void SettingsFileDialog::handleItemChanged(QTableWidgetItem* item) {
+void SettingsFileDialog::HandleItemChanged(QTableWidgetItem* item) {
     if (m_rendering || !item) return;
     const size_t row = static_cast<size_t>(item->row());
     if (item->column() == 0) {
@@ -137,7 +137,7 @@ void SettingsFileDialog::handleItemChanged(QTableWidgetItem* item) {
         }
     }
     // Back to what the file holds, e.g. a refused edit.
-    QMetaObject::invokeMethod(this, &SettingsFileDialog::render, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &SettingsFileDialog::Render, Qt::QueuedConnection);
 }
 
 }  // namespace tavrin

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "settings/settings_file.h"
 
 class QTableWidget;
@@ -32,8 +32,8 @@ class SettingsFileDialog final : public QDialog {
     void changeEvent(QEvent* event) override;
 
   private:
-    void render();
-    void handleItemChanged(QTableWidgetItem* item);
+    void Render();
+    void HandleItemChanged(QTableWidgetItem* item);
 
     CSettingsFile m_file;
     UserDialogs& m_dialogs;

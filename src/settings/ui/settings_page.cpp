@@ -69,7 +69,7 @@ SettingsPage::SettingsPage(CSettings& settings, UserDialogs& dialogs, SettingsPa
     m_progressText->hide();
     m_progressTimer = new QTimer(this);
     m_progressTimer->setInterval(kProgressPollMs);
-    connect(m_progressTimer, &QTimer::timeout, this, &SettingsPage::showBulkProgress);
+    connect(m_progressTimer, &QTimer::timeout, this, &SettingsPage::ShowBulkProgress);
 
     auto* top = new QHBoxLayout;
     top->addWidget(m_lock);
@@ -86,10 +86,10 @@ SettingsPage::SettingsPage(CSettings& settings, UserDialogs& dialogs, SettingsPa
     // Three columns: the switches with the texts, the limits with the time
     // of day, and the weapons, whose list takes the page's whole height.
     auto* panel = new QWidget(this);
-    buildSettings(panel);
+    BuildSettings(panel);
     auto* middle = new QHBoxLayout;
     middle->addWidget(panel);
-    middle->addWidget(buildWeapons(), 1);
+    middle->addWidget(BuildWeapons(), 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -100,8 +100,8 @@ SettingsPage::SettingsPage(CSettings& settings, UserDialogs& dialogs, SettingsPa
         Refresh();
     });
     connect(m_refresh, &QPushButton::clicked, this, [this] { m_settings.PressRefresh(); });
-    connect(m_load, &QPushButton::clicked, this, &SettingsPage::load);
-    connect(m_save, &QPushButton::clicked, this, &SettingsPage::save);
+    connect(m_load, &QPushButton::clicked, this, &SettingsPage::Load);
+    connect(m_save, &QPushButton::clicked, this, &SettingsPage::Save);
     Refresh();
 }
 
@@ -109,7 +109,7 @@ SettingsFileDialog* SettingsPage::OpenFileDialog() const {
     return m_fileDialog;
 }
 
-void SettingsPage::buildSettings(QWidget* panel) {
+void SettingsPage::BuildSettings(QWidget* panel) {
     auto* switches = new QGroupBox(QStringLiteral("Switches"), panel);
     auto* switchGrid = new QGridLayout(switches);
     auto* sliders = new QGroupBox(QStringLiteral("Limits"), panel);
@@ -167,14 +167,14 @@ void SettingsPage::buildSettings(QWidget* panel) {
                 rest->setSingleShot(true);
                 rest->setInterval(kKeyStepRestMs);
                 m_keySteps[n] = rest;
-                connect(rest, &QTimer::timeout, this, [this, n] { releaseSlider(n); });
+                connect(rest, &QTimer::timeout, this, [this, n] { ReleaseSlider(n); });
                 connect(slider, &QSlider::sliderMoved, this, [this, n](int position) {
                     m_settings.DragSlider(n, position);
                     m_valueLabels[n]->setText(FromWire(m_settings.ValueLabel(n)));
                 });
                 connect(slider, &QSlider::sliderReleased, this, [this, n] {
                     m_keySteps[n]->stop();
-                    releaseSlider(n);
+                    ReleaseSlider(n);
                 });
                 connect(slider, &QSlider::valueChanged, this, [this, n] {
                     if (m_rendering || m_sliders[n]->isSliderDown()) return;
@@ -198,8 +198,8 @@ void SettingsPage::buildSettings(QWidget* panel) {
                 m_boxes[n] = box;
                 m_setButtons[n] = set;
                 m_clearButtons[n] = clear;
-                connect(set, &QPushButton::clicked, this, [this, n] { pressSet(n); });
-                connect(box, &QLineEdit::returnPressed, this, [this, n] { pressSet(n); });
+                connect(set, &QPushButton::clicked, this, [this, n] { PressSet(n); });
+                connect(box, &QLineEdit::returnPressed, this, [this, n] { PressSet(n); });
                 connect(clear, &QPushButton::clicked, this, [this, n] {
                     m_boxes[n]->setModified(false);
                     m_settings.PressClear(n);
@@ -248,13 +248,13 @@ void SettingsPage::buildSettings(QWidget* panel) {
     layout->addLayout(right);
 }
 
-QWidget* SettingsPage::buildWeapons() {
+QWidget* SettingsPage::BuildWeapons() {
     auto* box = new QGroupBox(QStringLiteral("Weapons Availability"), this);
     m_filter = new QLineEdit(box);
     m_filter->setObjectName(QStringLiteral("weaponsFilter"));
     m_filter->setPlaceholderText(QStringLiteral("Filter by name"));
     m_filter->setClearButtonEnabled(true);
-    connect(m_filter, &QLineEdit::textChanged, this, &SettingsPage::applyFilter);
+    connect(m_filter, &QLineEdit::textChanged, this, &SettingsPage::ApplyFilter);
 
     m_weapons = new QTableWidget(0, 4, box);
     m_weapons->setObjectName(QStringLiteral("weaponsList"));
@@ -355,11 +355,11 @@ void SettingsPage::Refresh() {
                        static_cast<QWidget*>(m_update)})
         w->setEnabled(buttons);
     for (auto* b : m_setAll) b->setEnabled(buttons);
-    renderWeapons();
+    RenderWeapons();
     m_rendering = false;
 }
 
-void SettingsPage::renderWeapons() {
+void SettingsPage::RenderWeapons() {
     const auto& rows = m_settings.Weapons().Rows();
     const ListColours& colours = m_settings.WeaponsListColours();
     QColor background(colours.background.r, colours.background.g, colours.background.b);
@@ -392,27 +392,27 @@ void SettingsPage::renderWeapons() {
             item->setForeground(text);
         }
     }
-    applyFilter();
+    ApplyFilter();
 }
 
 void SettingsPage::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_weapons) renderWeapons();
+    if (event->type() == QEvent::PaletteChange && m_weapons) RenderWeapons();
 }
 
-void SettingsPage::applyFilter() {
+void SettingsPage::ApplyFilter() {
     const auto& rows = m_settings.Weapons().Rows();
     const auto filter = ToWire(m_filter->text()).value_or(std::string());
     for (int r = 0; r < m_weapons->rowCount() && r < static_cast<int>(rows.size()); ++r)
         m_weapons->setRowHidden(r, !WeaponNameMatches(rows[static_cast<size_t>(r)].name, filter));
 }
 
-void SettingsPage::releaseSlider(int n) {
+void SettingsPage::ReleaseSlider(int n) {
     m_settings.ReleaseSlider(n, m_sliders[n]->value());
     Refresh();
 }
 
-void SettingsPage::pressSet(int n) {
+void SettingsPage::PressSet(int n) {
     const QString text = m_boxes[n]->text();
     const auto bytes = ToWire(text);
     if (!bytes) {
@@ -424,7 +424,7 @@ void SettingsPage::pressSet(int n) {
     Refresh();
 }
 
-void SettingsPage::load() {
+void SettingsPage::Load() {
     const auto path = m_settings.AskSettingsFileToLoad();
     if (!path) return;
     auto* dialog = new SettingsFileDialog(OpenSettingsFile(*path), m_dialogs, this);
@@ -434,24 +434,24 @@ void SettingsPage::load() {
         const std::string applied = dialog->ApplyText();
         m_host.ApplySettingsFile(applied);
         Refresh();
-        startBulkWatch();
+        StartBulkWatch();
     });
     dialog->open();
 }
 
-void SettingsPage::save() {
+void SettingsPage::Save() {
     if (m_settings.Save()) m_host.SettingsSaved();
     Refresh();
 }
 
-void SettingsPage::startBulkWatch() {
+void SettingsPage::StartBulkWatch() {
     m_progress->show();
     m_progressText->show();
-    showBulkProgress();
+    ShowBulkProgress();
     if (m_host.BulkProgress().running) m_progressTimer->start();
 }
 
-void SettingsPage::showBulkProgress() {
+void SettingsPage::ShowBulkProgress() {
     const SettingsBulkProgress p = m_host.BulkProgress();
     m_progress->setRange(0, static_cast<int>(p.total));
     m_progress->setValue(static_cast<int>(p.done));

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "common/host.h"
+#include "common/user_dialogs.h"
 #include "settings/bulk_progress.h"
 #include "settings/settings_tab.h"
 
@@ -68,16 +68,16 @@ class SettingsPage final : public QWidget {
     void changeEvent(QEvent* event) override;
 
   private:
-    void buildSettings(QWidget* panel);
-    QWidget* buildWeapons();
-    void renderWeapons();
-    void applyFilter();
-    void releaseSlider(int n);
-    void pressSet(int n);
-    void load();
-    void save();
-    void startBulkWatch();
-    void showBulkProgress();
+    void BuildSettings(QWidget* panel);
+    QWidget* BuildWeapons();
+    void RenderWeapons();
+    void ApplyFilter();
+    void ReleaseSlider(int n);
+    void PressSet(int n);
+    void Load();
+    void Save();
+    void StartBulkWatch();
+    void ShowBulkProgress();
 
     CSettings& m_settings;
     UserDialogs& m_dialogs;

@@ -1,4 +1,4 @@
-#include "chatbot/chat_scanner.h"
+#include "chatbot/chat_line_tracker.h"
 
 #include <algorithm>
 #include <unordered_map>

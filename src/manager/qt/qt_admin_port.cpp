@@ -1,4 +1,4 @@
-#include "manager/qt/admin_listener.h"
+#include "manager/qt/qt_admin_port.h"
 
 #include <QFile>
 #include <QSslCertificate>

@@ -27,8 +27,8 @@ ManagerRole::ManagerRole(RatSession& session, EventSink& log, const Clock& clock
                          ManagerRoleObserver& observer)
     : ManagerRole(std::make_unique<SessionGameLink>(session), log, clock, observer) {}
 
-ManagerRole::ManagerRole(std::unique_ptr<ManagerGameLink> own, EventSink& log,
-                         const Clock& clock, ManagerRoleObserver& observer)
+ManagerRole::ManagerRole(std::unique_ptr<ManagerGameLink> own, EventSink& log, const Clock& clock,
+                         ManagerRoleObserver& observer)
     : m_ownLink(std::move(own)),
       m_link(*m_ownLink),
       m_log(log),

@@ -15,9 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "common/clock.h"
 #include "manager/admin_frame.h"
 #include "manager/admin_port.h"
-#include "common/clock.h"
 
 namespace tavrin::testing {
 

@@ -175,7 +175,7 @@ int main(int argc, char** argv) {
 
     // Closing: logout and the wait for the worker.
     beat.Start();
-    window.Window().closeConsole(false);
+    window.Window().CloseConsole(false);
     Phase closing("close and logout");
     closing.finished = RunUntil([&] { return window.Finished(); }, 5s);
     closing.gaps = beat.Stop();

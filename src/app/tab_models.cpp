@@ -27,7 +27,7 @@ void TabModels::OnConnectStarting() {
     m_chatBot.Reset();
 }
 
-ReplyMarkers TabModels::Markers() const {
+ReplyMarkers TabModels::ModelMarkers() {
     return {
         // The player list and the admin actions on a player.
         {kAnswerPlayerList, IsPlayerListReply},

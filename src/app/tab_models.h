@@ -27,7 +27,9 @@ class TabModels final : public SessionModels {
 
     LoginDetails CurrentLoginDetails() override;
     void OnConnectStarting() override;
-    ReplyMarkers Markers() const override;
+    ReplyMarkers Markers() const override { return ModelMarkers(); }
+    // Each model's reply markers, by the answer they recognise.
+    static ReplyMarkers ModelMarkers();
     std::optional<CurrentMission> ParseMissionReply(const std::string& text) override;
     TeamCounts ParsePlayerList(const std::string& text) override;
     std::string ParseGameSettings(const std::string& text) override;

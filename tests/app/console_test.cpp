@@ -69,16 +69,9 @@ struct ConsoleFixture : ::testing::Test, WorkerInfoSource, testing::QuietConsole
     void LogIn() {
         RatSession& s = console->Session();
         ASSERT_TRUE(console->Login());
-        s.OnRatConnected();
-        s.OnRatFrameReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
-        s.OnRatFrameReceived("Welcome admin");
+        testing::AcceptLogin(s);
         s.OnAutoRefreshToggled(false);
-        host.Advance(2000);
-        for (const std::string& command : host.Commands())
-            s.OnRatFrameReceived(command == "chat get"        ? ""
-                                 : command == "get gamestate" ? "Current State = Game"
-                                                              : "ERROR");
-        host.sent.clear();
+        testing::AnswerFirstCommands(host, s);
     }
     // `command` sent and answered with `reply`.
     void Answer(const std::string& command, const std::string& reply) {

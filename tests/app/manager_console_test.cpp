@@ -61,16 +61,8 @@ struct ManagerConsole final : WorkerInfoSource, testing::QuietConsoleObserver {
         console->OnTimer(TimerId::Startup);
         console->Login();
         RatSession& s = console->Session();
-        s.OnRatConnected();
-        s.OnRatFrameReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
-        s.OnRatFrameReceived("Welcome admin");
-        host.Advance(2000);
-        // The console's own commands after the login are answered.
-        for (const std::string& command : host.Commands())
-            s.OnRatFrameReceived(command == "chat get"        ? ""
-                                 : command == "get gamestate" ? "Current State = Game"
-                                                              : "ERROR");
-        host.sent.clear();
+        testing::AcceptLogin(s);
+        testing::AnswerFirstCommands(host, s);
         // From here the console hears its session as the real host reports it.
         host.listener = console.get();
     }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/tab_models.h"
 #include "chatbot/chat_line_tracker.h"
 #include "chatbot/chat_text.h"
 #include "link/frame.h"
@@ -45,24 +46,8 @@ class RoutedModels final : public SessionModels {
         missions.ClearForNewConnection();
         chat.Clear();
     }
-    // The markers each model gives, as the console's models give them.
-    ReplyMarkers Markers() const override {
-        return {
-            {kAnswerPlayerList, IsPlayerListReply},
-            {kAnswerPlayerAction, IsActionResultReply},
-            {kAnswerMissionList,
-             [](std::string_view t) { return ClassifyMissionReply(t) != MissionList::None; }},
-            {kAnswerMissionAdd, IsMissionAddedReply},
-            {kAnswerMissionRemove, IsMissionRemovedReply},
-            {kAnswerMissionNext, IsNextMissionSetReply},
-            {kAnswerMissionCycle, IsCyclingReply},
-            {kAnswerGameSettings, IsGameSettingsReply},
-            {kAnswerSetting, IsSettingChangeReply},
-            {kAnswerWeaponList, IsWeaponListReply},
-            {kAnswerWeaponSet, IsWeaponsResultReply},
-            {kAnswerChatSend, IsChatSentReply},
-        };
-    }
+    // The markers the console's models give.
+    ReplyMarkers Markers() const override { return TabModels::ModelMarkers(); }
     std::optional<CurrentMission> ParseMissionReply(const std::string& text) override {
         const MissionList list = ClassifyMissionReply(text);
         if (list == MissionList::None) return std::nullopt;

@@ -47,7 +47,7 @@ class SimWindowTest : public ::testing::Test {
 
     void TearDown() override {
         if (!m_app) return;
-        if (!m_app->Window().Closing()) m_app->Window().closeConsole(false);
+        if (!m_app->Window().Closing()) m_app->Window().CloseConsole(false);
         RunUntil([&] { return m_app->Finished(); }, 5s);
         m_app.reset();
     }

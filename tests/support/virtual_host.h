@@ -158,4 +158,22 @@ class VirtualHost final : public SessionHost {
     }
 };
 
+// A server in game mode accepts the login: the encryption code and the welcome.
+inline void AcceptLogin(RatSession& session) {
+    session.OnRatConnected();
+    session.OnRatFrameReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
+    session.OnRatFrameReceived("Welcome admin");
+}
+
+// The console's first commands after a login go out and are answered (no
+// chat, the game running, "ERROR" to the rest); then nothing sent is kept.
+inline void AnswerFirstCommands(VirtualHost& host, RatSession& session) {
+    host.Advance(2000);
+    for (const std::string& command : host.Commands())
+        session.OnRatFrameReceived(command == "chat get"        ? ""
+                                   : command == "get gamestate" ? "Current State = Game"
+                                                                : "ERROR");
+    host.sent.clear();
+}
+
 }  // namespace tavrin::testing

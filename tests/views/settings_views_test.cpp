@@ -82,15 +82,8 @@ struct LoggedInConsole final : WorkerInfoSource, testing::QuietConsoleObserver, 
         console->OnTimer(TimerId::Startup);
         console->Login();
         RatSession& s = console->Session();
-        s.OnRatConnected();
-        s.OnRatFrameReceived("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
-        s.OnRatFrameReceived("Welcome admin");
-        host.Advance(2000);
-        for (const std::string& command : host.Commands())
-            s.OnRatFrameReceived(command == "chat get"        ? ""
-                                 : command == "get gamestate" ? "Current State = Game"
-                                                              : "ERROR");
-        host.sent.clear();
+        testing::AcceptLogin(s);
+        testing::AnswerFirstCommands(host, s);
     }
 
     WorkerInfo CurrentWorkerInfo() const override { return {}; }

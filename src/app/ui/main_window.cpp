@@ -133,8 +133,8 @@ MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget
     m_lastReason->setObjectName(QStringLiteral("lastReasonLabel"));
     m_lastReason->setTextFormat(Qt::PlainText);
     statusBar()->addPermanentWidget(m_lastReason);
-    showLastReason(FromWire(console.Session().FieldText(Field::LastReason)));
-    applyCanSend(console.Session().ControlOn(Control::CanSend));
+    ShowLastReason(FromWire(console.Session().FieldText(Field::LastReason)));
+    ApplyCanSend(console.Session().ControlOn(Control::CanSend));
 
     m_eventViewer = new LogViewer(
         console.Log(), LogViewer::Kind::Event,
@@ -159,15 +159,15 @@ MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget
 
     m_lookUpdate.setSingleShot(true);
     m_lookUpdate.setInterval(0);
-    connect(&m_lookUpdate, &QTimer::timeout, this, &MainWindow::showConnectionLook);
+    connect(&m_lookUpdate, &QTimer::timeout, this, &MainWindow::ShowConnectionLook);
 
-    connect(&consoleSignals, &ConsoleSignals::fieldChanged, this, &MainWindow::handleFieldChanged);
+    connect(&consoleSignals, &ConsoleSignals::fieldChanged, this, &MainWindow::HandleFieldChanged);
     connect(&consoleSignals, &ConsoleSignals::controlChanged, this,
-            &MainWindow::handleControlChanged);
+            &MainWindow::HandleControlChanged);
     connect(&consoleSignals, &ConsoleSignals::clockTicked, &m_lookUpdate,
             qOverload<>(&QTimer::start));
     connect(&consoleSignals, &ConsoleSignals::logWriteFailed, this,
-            &MainWindow::handleLogWriteFailed);
+            &MainWindow::HandleLogWriteFailed);
     connect(&consoleSignals, &ConsoleSignals::eventLineWritten, m_eventViewer,
             &LogViewer::AppendLive);
     connect(&consoleSignals, &ConsoleSignals::chatTextWritten, m_chatViewer,
@@ -176,7 +176,7 @@ MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget
     connect(m_reviewChatLog, &QPushButton::clicked, m_chatViewer, &LogViewer::Review);
 
     resize(DefaultSize());
-    showConnectionLook();
+    ShowConnectionLook();
 }
 
 MainWindow::~MainWindow() = default;
@@ -240,8 +240,8 @@ QWidget* MainWindow::BuildButtonRow() {
     m_reviewChatLog = button(QStringLiteral("Review Current &Chat Log"), "reviewChatLogButton");
     QPushButton* ok = button(QStringLiteral("OK"), "okButton");
     QPushButton* cancel = button(QStringLiteral("Cancel"), "cancelButton");
-    connect(ok, &QPushButton::clicked, this, [this] { closeConsole(true); });
-    connect(cancel, &QPushButton::clicked, this, [this] { closeConsole(false); });
+    connect(ok, &QPushButton::clicked, this, [this] { CloseConsole(true); });
+    connect(cancel, &QPushButton::clicked, this, [this] { CloseConsole(false); });
 
     m_adminPortGroup = BuildAdminPortGroup();
     m_adminPortGroup->hide();
@@ -274,7 +274,7 @@ QWidget* MainWindow::BuildAdminPortGroup() {
     QPushButton* closeAll =
         button(QStringLiteral("Close Admin Connections"), "closeAdminConnectionsButton");
     connect(m_portToggle, &QPushButton::clicked, this,
-            [this](bool on) { showAdminPort(m_console.AdminManager().SetListening(on)); });
+            [this](bool on) { ShowAdminPort(m_console.AdminManager().SetListening(on)); });
     connect(closeAll, &QPushButton::clicked, this,
             [this] { m_console.AdminManager().DisconnectAllAdmins(); });
     layout->addWidget(m_portToggle);
@@ -282,7 +282,7 @@ QWidget* MainWindow::BuildAdminPortGroup() {
     return group;
 }
 
-void MainWindow::showAdminPort(bool listening) {
+void MainWindow::ShowAdminPort(bool listening) {
     m_portToggle->setChecked(listening);
     m_portToggle->setText(QString::fromLatin1(AdminPortCaption(listening)));
 }
@@ -298,9 +298,9 @@ void MainWindow::EnterManagerRole() {
     connect(&m_signals, &ConsoleSignals::adminsChanged, m_adminsPage, &AdminsPage::Refresh);
     connect(&m_signals, &ConsoleSignals::adminAccountChanged, m_adminsPage,
             &AdminsPage::AccountRowChanged);
-    connect(&m_signals, &ConsoleSignals::adminPortChanged, this, &MainWindow::showAdminPort);
+    connect(&m_signals, &ConsoleSignals::adminPortChanged, this, &MainWindow::ShowAdminPort);
     m_adminPortGroup->show();
-    showAdminPort(manager.Listening());
+    ShowAdminPort(manager.Listening());
     m_titleSuffix = QString::fromLatin1(kManagerRoleSuffix);
     setWindowTitle(FromWire(m_console.Session().FieldText(Field::Title)) + m_titleSuffix);
 }
@@ -310,14 +310,14 @@ void MainWindow::BuildMenus() {
     view->setObjectName(QStringLiteral("viewMenu"));
     QAction* variables = view->addAction(QStringLiteral("System Variables"));
     variables->setObjectName(QStringLiteral("systemVariablesAction"));
-    connect(variables, &QAction::triggered, this, &MainWindow::showSystemVariables);
+    connect(variables, &QAction::triggered, this, &MainWindow::ShowSystemVariables);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
     QAction* about = help->addAction(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("aboutAction"));
     about->setMenuRole(QAction::AboutRole);
-    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(about, &QAction::triggered, this, &MainWindow::ShowAbout);
 }
 
 QSize MainWindow::DefaultSize() const {
@@ -355,7 +355,7 @@ void MainWindow::RestoreState(const WindowState& state) {
     if (state.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void MainWindow::closeConsole(bool ok) {
+void MainWindow::CloseConsole(bool ok) {
     if (m_closing) return;
     m_closing = true;
     // Before the window goes, while its place is known.
@@ -371,7 +371,7 @@ void MainWindow::closeConsole(bool ok) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The close box is Cancel.
-    closeConsole(false);
+    CloseConsole(false);
     event->accept();
 }
 
@@ -384,7 +384,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
 }
 
-void MainWindow::showAbout() {
+void MainWindow::ShowAbout() {
     // Opened without an event loop of its own: replies keep coming meanwhile.
     auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("About TavrinRAT"),
                                 QStringLiteral("TavrinRAT"), QMessageBox::Ok, this);
@@ -400,21 +400,21 @@ void MainWindow::showAbout() {
     box->open();
 }
 
-void MainWindow::logIn() {
+void MainWindow::LogIn() {
     m_serverPage->Login();
 }
 
-void MainWindow::showSystemVariables() {
+void MainWindow::ShowSystemVariables() {
     m_infoWindow->ShowSystemVariables();
 }
 
-void MainWindow::handleFieldChanged(Field field, const QString& text) {
+void MainWindow::HandleFieldChanged(Field field, const QString& text) {
     if (field == Field::Title) {
         setWindowTitle(text + m_titleSuffix);
         return;
     }
     if (field == Field::LastReason) {
-        showLastReason(text);
+        ShowLastReason(text);
         return;
     }
     for (size_t i = 0; i < kStatusFields.size(); ++i)
@@ -422,31 +422,31 @@ void MainWindow::handleFieldChanged(Field field, const QString& text) {
     m_lookUpdate.start();
 }
 
-void MainWindow::handleControlChanged(Control control, bool on) {
+void MainWindow::HandleControlChanged(Control control, bool on) {
     if (control == Control::AutoRefreshTicked) m_autoRefresh->setChecked(on);
     if (control == Control::AutoRefreshEnabled) m_autoRefresh->setEnabled(on);
-    if (control == Control::CanSend) applyCanSend(on);
+    if (control == Control::CanSend) ApplyCanSend(on);
     m_lookUpdate.start();
 }
 
-void MainWindow::applyCanSend(bool on) {
+void MainWindow::ApplyCanSend(bool on) {
     // The Settings tab's model follows in the console, which announces it.
     m_playersPage->SetCanSend(on);
     m_missionsPage->SetCanSend(on);
     m_chatBotPage->SetCanSend(on);
 }
 
-void MainWindow::showLastReason(const QString& reason) {
+void MainWindow::ShowLastReason(const QString& reason) {
     m_lastReason->setText(reason.isEmpty() ? QString() : QStringLiteral("Last reason: ") + reason);
     m_lastReason->setToolTip(reason);
 }
 
-void MainWindow::handleLogWriteFailed(const QString& failure) {
+void MainWindow::HandleLogWriteFailed(const QString& failure) {
     // The event log cannot hold this line: it stays in view instead.
     statusBar()->showMessage(failure);
 }
 
-void MainWindow::showConnectionLook() {
+void MainWindow::ShowConnectionLook() {
     const ConnectionLook look = LookOfConnection(m_console.Session().State());
     StatusField* field = m_fields[0];
     if (look == m_look && field->property("connectionLook").isValid()) return;

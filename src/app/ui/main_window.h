@@ -72,11 +72,11 @@ class MainWindow final : public QMainWindow, private SettingsPageHost {
 
   public slots:
     // OK (true) or Cancel (false).
-    void closeConsole(bool ok);
-    void showAbout();
-    void showSystemVariables();
+    void CloseConsole(bool ok);
+    void ShowAbout();
+    void ShowSystemVariables();
     // The Server page's Login, as its button does.
-    void logIn();
+    void LogIn();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -92,15 +92,15 @@ class MainWindow final : public QMainWindow, private SettingsPageHost {
     QWidget* BuildStatusPanel();
     QWidget* BuildButtonRow();
     QWidget* BuildAdminPortGroup();
-    void showAdminPort(bool listening);
+    void ShowAdminPort(bool listening);
     void BuildMenus();
-    void handleFieldChanged(Field field, const QString& text);
-    void handleControlChanged(Control control, bool on);
+    void HandleFieldChanged(Field field, const QString& text);
+    void HandleControlChanged(Control control, bool on);
     // The pages' controls that send follow the session's "can send".
-    void applyCanSend(bool on);
-    void showLastReason(const QString& reason);
-    void handleLogWriteFailed(const QString& failure);
-    void showConnectionLook();
+    void ApplyCanSend(bool on);
+    void ShowLastReason(const QString& reason);
+    void HandleLogWriteFailed(const QString& failure);
+    void ShowConnectionLook();
 
     Console& m_console;
     ConsoleSignals& m_signals;

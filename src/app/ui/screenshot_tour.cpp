@@ -87,7 +87,7 @@ void ScreenshotTour::Begin() {
     m_steps.push_back([this] {
         std::printf("screenshots: %d pictures in %s\n", m_saved, qPrintable(m_dir));
         std::fflush(stdout);
-        m_app.Window().closeConsole(false);
+        m_app.Window().CloseConsole(false);
     });
     m_stepTimer.start();
 }
@@ -137,11 +137,11 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
         });
     };
     windowSteps(QStringLiteral("about"), [&window] {
-        window.showAbout();
+        window.ShowAbout();
         return window.findChild<QMessageBox*>(QStringLiteral("aboutBox"));
     });
     windowSteps(QStringLiteral("system-variables"), [&window] {
-        window.showSystemVariables();
+        window.ShowSystemVariables();
         return static_cast<QWidget*>(&window.Information());
     });
     windowSteps(QStringLiteral("event-log"), [&window] {

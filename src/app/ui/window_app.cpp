@@ -53,7 +53,7 @@ void WindowApp::Start() {
 }
 
 void WindowApp::HandleStarted() {
-    if (m_runtime.Options().login) m_window->logIn();
+    if (m_runtime.Options().login) m_window->LogIn();
 }
 
 void WindowApp::HandleClosed() {
@@ -88,7 +88,7 @@ int RunWindow(int argc, char** argv, const ConsoleOptions& options) {
     window.OnFinished([] { QCoreApplication::exit(0); });
     // SIGINT and SIGTERM close as Cancel does.
     const SignalPipe signalPipe({SIGINT, SIGTERM},
-                                [&window](int) { window.Window().closeConsole(false); });
+                                [&window](int) { window.Window().CloseConsole(false); });
 
     std::unique_ptr<ScreenshotTour> tour;
     if (!options.screenshots.empty()) {

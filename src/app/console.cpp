@@ -3,14 +3,15 @@
 namespace tavrin {
 
 Console::Console(std::string programDir, SessionHost& host, UserDialogs& dialogs,
-                 const Clock& clock, const WorkerInfoSource& workers, ConsoleObserver& observer)
+                 const Clock& clock, const WorkerInfoSource& workers, ConsoleObserver& observer,
+                 std::string logDir)
     : m_programDir(std::move(programDir)),
       m_host(host),
       m_dialogs(dialogs),
       m_clock(clock),
       m_workers(workers),
       m_observer(observer),
-      m_log(m_programDir, clock, observer),
+      m_log(logDir.empty() ? m_programDir : std::move(logDir), clock, observer),
       m_server(m_log, m_dialogs),
       m_actions(m_players, *this, m_dialogs),
       m_missions(*this, m_dialogs),

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/console_role.h"
 #include "app/manager_role.h"
@@ -55,9 +56,11 @@ class ConsoleObserver : public LogObserver, public ManagerRoleObserver {
 // the headless runner only render it and hand gestures to it.
 class Console final : public SessionHostListener, private CommandSink {
   public:
-    // `programDir` ends with the path separator.
+    // `programDir` ends with the path separator. The day folders of the logs
+    // are in `logDir` (ending with the separator too); empty: the program
+    // folder.
     Console(std::string programDir, SessionHost& host, UserDialogs& dialogs, const Clock& clock,
-            const WorkerInfoSource& workers, ConsoleObserver& observer);
+            const WorkerInfoSource& workers, ConsoleObserver& observer, std::string logDir = {});
     ~Console() override;
 
     // Window initialisation: title, the role (fixed from then on), the
@@ -79,6 +82,9 @@ class Console final : public SessionHostListener, private CommandSink {
     // Whether the ChatBot is switched on once start-up has run, before the
     // observer hears of it (so before a front-end's login).
     void SetChatBotOnAtStart(bool on) { m_chatBotOnAtStart = on; }
+    // The record of servers.cfg the Server tab shows once start-up has run,
+    // by its name; empty (or a name no record has by then): the favourite.
+    void SetServerRecord(std::string name) { m_serverRecord = std::move(name); }
 
     // The Server tab's Login: false (with "Check Server details") when the
     // details are incomplete.
@@ -158,6 +164,7 @@ class Console final : public SessionHostListener, private CommandSink {
     ConsoleRole m_role = ConsoleRole::None;
     bool m_started = false;
     bool m_chatBotOnAtStart = false;
+    std::string m_serverRecord;
 };
 
 // The line that shows a field without a window: "Connection: Connected". A

@@ -24,7 +24,7 @@ void Console::DeferredStartup() {
     InitConfigDirectory();
     for (const std::string& path : {ServerListPath(m_programDir), AdminAccountsPath(m_programDir)})
         if (const std::string line = KeepToOwner(path); !line.empty()) m_log.LogEvent(line);
-    m_server.Load(m_programDir);
+    m_server.Load(m_programDir, m_serverRecord);
     m_chatBot.LoadConfiguration();
     m_adminMenu = LoadAdminMenu(m_programDir, m_log, m_dialogs);
     if (m_role == ConsoleRole::Manager) {

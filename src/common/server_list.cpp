@@ -102,10 +102,35 @@ bool SaveServerList(const std::string& programDir, const std::string& text, Even
     return false;
 }
 
-void CServer::Load(const std::string& programDir) {
+int FindServerRecord(const ServerList& list, std::string_view name) {
+    for (size_t i = 0; i < list.records.size(); ++i)
+        if (list.records[i].name == name) return static_cast<int>(i);
+    return -1;
+}
+
+std::string ServerFolderName(std::string_view name) {
+    // Byte by byte: a path separator of either system, a drive colon and a
+    // control byte become "_", so the name is one folder and no line of a
+    // listing breaks; a dot that starts the name or follows a dot becomes
+    // "_", so neither "." nor ".." (nor a hidden folder) can be made. An
+    // empty name is "_".
+    std::string folder;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unsafe = c == '/' || c == '\\' || c == ':' || byte < 0x20 || byte == 0x7f ||
+                            (c == '.' && (folder.empty() || folder.back() == '.'));
+        folder += unsafe ? '_' : c;
+    }
+    return folder.empty() ? "_" : folder;
+}
+
+void CServer::Load(const std::string& programDir, std::string_view record) {
     m_programDir = programDir;
     m_serversText = LoadServerList(programDir, m_log, m_dialogs);
     m_details = FavouriteRecord(m_serversText);
+    if (record.empty()) return;
+    const ServerList list = ParseServerList(m_serversText);
+    if (const int at = FindServerRecord(list, record); at >= 0) m_details = list.records[at];
 }
 
 bool CServer::Login() {

@@ -54,6 +54,15 @@ ServerRecord FavouriteRecord(std::string_view text);
 
 std::string ServerListPath(const std::string& programDir);
 
+// The index of the first record named `name` (as shown, without the
+// favourite mark), -1 when none is.
+int FindServerRecord(const ServerList& list, std::string_view name);
+
+// A record's name made safe as one folder's name, for the day folders of a
+// console that runs several servers: the name stays readable and never
+// leaves the folder it is put in.
+std::string ServerFolderName(std::string_view name);
+
 // Reads Configs/servers.cfg. A missing file becomes the default line, which is
 // written out at once (owner-only: the file holds passwords). A file that is
 // there but cannot be read holds the user's servers and passwords: it is left
@@ -77,8 +86,9 @@ class CServer {
     CServer(EventSink& log, UserDialogs& dialogs) : m_log(log), m_dialogs(dialogs) {}
 
     // Loads the servers list from `programDir` (ending with the separator) and
-    // shows the favourite.
-    void Load(const std::string& programDir);
+    // shows the record named `record`; the favourite when `record` is empty
+    // or no record has that name.
+    void Load(const std::string& programDir, std::string_view record = {});
 
     const std::string& ServersText() const { return m_serversText; }
     // Record name, address, port, user name and password as shown; what a

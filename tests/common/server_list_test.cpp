@@ -122,6 +122,48 @@ TEST_F(ServerTab, ShowsTheFavouriteFromACrLfFileAndLeavesTheFileAlone) {
     EXPECT_EQ(ReadBytes(CfgPath()), bytes);
 }
 
+// A record picked by name is shown instead of the favourite; a name no
+// record has (the file may have changed since) leaves the favourite.
+TEST_F(ServerTab, ShowsTheRecordPickedByItsName) {
+    WriteBytes(CfgPath(), "A,1.2.3.4,40000,u,p\r\n*FAV*B,5.6.7.8,40001,v,q\r\n");
+    server.Load(dir.Path(), "A");
+    EXPECT_EQ(server.LoginDetails().name, "A");
+    server.Load(dir.Path(), "*FAV*B");
+    EXPECT_EQ(server.LoginDetails().name, "B");
+    server.Load(dir.Path(), "C");
+    EXPECT_EQ(server.LoginDetails().name, "B");
+}
+
+// Each name becomes one folder inside the one it is put in, readable where
+// it can be.
+TEST(ServerListText, ServerFolderNameKeepsToOneFolder) {
+    const struct {
+        std::string name;
+        const char* folder;
+    } cases[] = {
+        {"Main Server #1", "Main Server #1"},
+        {"", "_"},
+        {".", "_"},
+        {"..", "_."},
+        {"...", "_._"},
+        {"../../etc", "_._.__etc"},
+        {"a..b", "a._b"},
+        {".hidden", "_hidden"},
+        {"v1.2", "v1.2"},
+        {"a/b\\c", "a_b_c"},
+        {"C:\\x", "C__x"},
+        {"line\nbreak\r\t\x7f", "line_break___"},
+        {std::string("nul\0x", 5), "nul_x"},
+        {"caf\xe9", "caf\xe9"},  // Windows-1252 bytes stay
+    };
+    for (const auto& c : cases) {
+        const std::string folder = ServerFolderName(c.name);
+        EXPECT_EQ(folder, c.folder) << c.name;
+        EXPECT_EQ(folder.find('/'), std::string::npos);
+        EXPECT_EQ(folder.find(".."), std::string::npos);
+    }
+}
+
 TEST(ServerListText, FavouriteRecord) {
     struct Case {
         const char* text;

@@ -91,10 +91,18 @@ bool TakeMaxUnsent(ConsoleOptions& o, const std::string* v, std::string& error) 
     return true;
 }
 
+bool TakeServer(ConsoleOptions& o, const std::string* v, std::string&) {
+    if (std::find(o.servers.begin(), o.servers.end(), v[0]) == o.servers.end())
+        o.servers.push_back(v[0]);
+    return true;
+}
+
 // Every option of both front-ends, in the order --help lists them.
 constexpr Option kOptions[] = {
     {"--dir", "DIR", Where::Both, Group::Console,
      "the program folder (default: the current folder)", SetText<&ConsoleOptions::dir>},
+    {"--server", "NAME", Where::Both, Group::Console,
+     "servers.cfg record to open (--headless: more than one)", TakeServer},
     {"--chatbot", "", Where::Both, Group::Console, "switch the ChatBot on at start-up",
      SetFlag<&ConsoleOptions::chatbot>},
     {"--login", "", Where::Window, Group::Console,
@@ -104,7 +112,7 @@ constexpr Option kOptions[] = {
      SetText<&ConsoleOptions::screenshots>},
     // Read before the others: it picks the front-end.
     {"--headless", "", Where::Both, Group::Other,
-     "run without a window; it logs in to the favourite server", TakeNothing},
+     "run without a window; it logs in to the servers it opens", TakeNothing},
     {"--no-login", "", Where::Headless, Group::Console, "(--headless) start without logging in",
      SetFlag<&ConsoleOptions::login, false>},
     {"--dump", "", Where::Headless, Group::Console,
@@ -205,6 +213,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (!option->take(o, args.data() + i + 1, error)) return bad(error);
         i += count;
     }
+    if (o.servers.size() > 1 && o.manager.manager)
+        return bad("--manager serves one game server: give one --server at most");
+    // The window shows one server; several run without a window.
+    if (o.servers.size() > 1 && o.frontEnd == FrontEnd::Window)
+        return bad("the window opens one server: give one --server at most, or --headless");
     // The pictures show a logged-in console.
     if (!o.screenshots.empty()) o.login = true;
     return line;
@@ -215,11 +228,12 @@ CommandLine ParseCommandLine(int argc, char** argv) {
 }
 
 std::string UsageText() {
-    std::string text =
-        "usage: tavrinrat" + Synopses(Group::Console, FrontEnd::Window) + " [MANAGER]\n" +
-        "       tavrinrat --headless" + Synopses(Group::Console, FrontEnd::Headless) +
-        " [MANAGER]\n" + "       tavrinrat --headless " + Synopsis(*Find("--dir")) +
-        Synopses(Group::Review, FrontEnd::Headless) + "\n" + "       tavrinrat --help\n";
+    std::string text = "usage: tavrinrat" + Synopses(Group::Console, FrontEnd::Window) +
+                       " [MANAGER]\n" + "       tavrinrat --headless" +
+                       Synopses(Group::Console, FrontEnd::Headless) + " [MANAGER]\n" +
+                       "       tavrinrat --headless " + Synopsis(*Find("--dir")) + " " +
+                       Synopsis(*Find("--server")) + Synopses(Group::Review, FrontEnd::Headless) +
+                       "\n" + "       tavrinrat --help\n";
     // The MANAGER line, folded before 80 columns.
     std::string line = "MANAGER: --manager";
     for (const Option& option : kOptions) {

@@ -37,6 +37,9 @@ struct ConsoleOptions {
     bool reviewLog = false;
     bool reviewChat = false;
     ManagerOptions manager;  // --manager and the Admin Port's options
+    // --server NAME, once per game server, each name once: the records of
+    // Configs/servers.cfg to open. Empty: the favourite, as the only one.
+    std::vector<std::string> servers;
 };
 
 // A command line read against the options table.

@@ -3,11 +3,45 @@
 #include <QDir>
 #include <iostream>
 
+#include "common/server_list.h"
+#include "common/text_file.h"
+
 namespace tavrin {
 
+std::vector<OpenServer> ServersToOpen(const std::string& programDir, const ConsoleOptions& options,
+                                      std::string& error) {
+    if (options.servers.empty()) return {OpenServer{}};
+    // A missing file holds the default line, as the console's start-up makes it.
+    std::string text(kDefaultServerList);
+    ReadTextFile(ServerListPath(programDir), text);
+    const ServerList list = ParseServerList(text);
+    std::vector<OpenServer> open;
+    for (const std::string& name : options.servers) {
+        if (FindServerRecord(list, name) < 0) {
+            error = "tavrinrat: no server named \"" + name + "\" in Configs/servers.cfg\n";
+            return {};
+        }
+        OpenServer server{name, {}};
+        if (options.servers.size() > 1) {
+            server.logDir =
+                programDir + "Servers" + kPathSeparator + ServerFolderName(name) + kPathSeparator;
+        }
+        open.push_back(std::move(server));
+    }
+    return open;
+}
+
 ConsoleRuntime::ConsoleRuntime(const std::string& programDir, const ConsoleOptions& options,
-                               UserDialogs& dialogs, ConsoleObserver& observer)
-    : m_options(options), m_console(programDir, m_host, dialogs, m_clock, m_host, observer) {
+                               UserDialogs& dialogs, ConsoleObserver& observer,
+                               const OpenServer& server)
+    : m_options(options),
+      m_console(programDir, m_host, dialogs, m_clock, m_host, observer, server.logDir) {
+    if (!server.logDir.empty()) {
+        // The name's bytes as they are: a Windows-1252 name is no UTF-8.
+        MakeDirectory(programDir + "Servers");
+        MakeDirectory(server.logDir.substr(0, server.logDir.size() - 1));
+    }
+    m_console.SetServerRecord(server.name);
     m_host.Attach(m_console.Session());
     m_host.SetListener(m_console);
     if (options.dump) m_console.m_fAutoSysUpdate = true;

@@ -3,12 +3,29 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/console.h"
 #include "app/qt/console_options.h"
 #include "link/qt/session_host.h"
 
 namespace tavrin {
+
+// A game server a runtime opens: the record of servers.cfg and the folder of
+// its day folders.
+struct OpenServer {
+    std::string name;    // the record's name; empty: the favourite
+    std::string logDir;  // ends with the path separator; empty: the program folder
+};
+
+// The servers a command line opens, in its order. Without --server the
+// favourite, its logs in the program folder, as with one --server; with
+// several, each server's day folders are in Servers/NAME/ of the program
+// folder (NAME made safe by ServerFolderName). A name that no record of
+// Configs/servers.cfg has is a usage error: `error` says so, ready for
+// standard error (the exit status is 64).
+std::vector<OpenServer> ServersToOpen(const std::string& programDir, const ConsoleOptions& options,
+                                      std::string& error);
 
 // One connection's console engine: its clock, session host, console and, in
 // the manager role, the Admin Port, for the program folder and options it
@@ -22,8 +39,9 @@ class ConsoleRuntime final {
   public:
     // `programDir` ends with the path separator; `observer` hears what the
     // console tells.
+    // `server` picks the record and the log folder (made if missing).
     ConsoleRuntime(const std::string& programDir, const ConsoleOptions& options,
-                   UserDialogs& dialogs, ConsoleObserver& observer);
+                   UserDialogs& dialogs, ConsoleObserver& observer, const OpenServer& server = {});
     ~ConsoleRuntime();
     ConsoleRuntime(const ConsoleRuntime&) = delete;
     ConsoleRuntime& operator=(const ConsoleRuntime&) = delete;

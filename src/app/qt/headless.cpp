@@ -5,7 +5,9 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/console.h"
 #include "app/qt/console_runtime.h"
@@ -33,23 +35,36 @@ void FlushSoon() {
     });
 }
 
-void PrintLine(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
+// With several servers open every line names its server: `prefix` is
+// "[NAME] ", put before each line of `text`; with one it is empty.
+void PrintLine(const std::string& prefix, const std::string& text) {
+    for (size_t from = 0;;) {
+        const size_t lf = text.find('\n', from);
+        const size_t end = lf == std::string::npos ? text.size() : lf;
+        std::fwrite(prefix.data(), 1, prefix.size(), stdout);
+        std::fwrite(text.data() + from, 1, end - from, stdout);
+        std::fputc('\n', stdout);
+        if (lf == std::string::npos) break;
+        from = lf + 1;
+    }
     FlushSoon();
 }
 
 // Message boxes print their text and take their default answer.
 class HeadlessDialogs final : public UserDialogs {
   public:
-    void ShowMessage(const std::string& text) override { PrintLine("Message: " + text); }
+    explicit HeadlessDialogs(std::string prefix) : m_prefix(std::move(prefix)) {}
+    void ShowMessage(const std::string& text) override { PrintLine(m_prefix, "Message: " + text); }
     bool AskYesNo(const std::string& text, DefaultAnswer answer) override {
         const bool yes = answer == DefaultAnswer::Yes;
-        PrintLine("Question: " + text + (yes ? " (Yes)" : " (No)"));
+        PrintLine(m_prefix, "Question: " + text + (yes ? " (Yes)" : " (No)"));
         return yes;
     }
     std::optional<std::string> AskOpenFileName(const FileQuestion&) override { return {}; }
     std::optional<std::string> AskSaveFileName(const FileQuestion&) override { return {}; }
+
+  private:
+    std::string m_prefix;
 };
 
 // The log reviews print what the viewer shows: its caption on a line of its
@@ -63,22 +78,36 @@ class ReviewPrinter final : public LogObserver {
         std::cerr << "tavrinrat: " << failure << "\n";
     }
 
-    static void Print(const LogReview& shown) {
-        PrintLine(shown.caption);
-        std::fwrite(shown.text.data(), 1, shown.text.size(), stdout);
-        if (!shown.text.empty() && shown.text.back() != '\n') std::fputc('\n', stdout);
+    static void Print(const std::string& prefix, const LogReview& shown) {
+        PrintLine(prefix, shown.caption);
+        if (prefix.empty()) {
+            std::fwrite(shown.text.data(), 1, shown.text.size(), stdout);
+            if (!shown.text.empty() && shown.text.back() != '\n') std::fputc('\n', stdout);
+        } else if (!shown.text.empty()) {
+            const bool lf = shown.text.back() == '\n';
+            PrintLine(prefix, shown.text.substr(0, shown.text.size() - (lf ? 1 : 0)));
+        }
         std::fflush(stdout);
     }
 };
 
+// "[NAME] " before every line when several servers are open.
+std::string LinePrefix(const OpenServer& server, size_t open) {
+    return open > 1 ? "[" + server.name + "] " : std::string();
+}
+
 // --review-log and --review-chat: no start-up and no login, so the running
 // since text of a continuation header is empty, as before a first login.
-int PrintReviews(const std::string& dir, const ConsoleOptions& options) {
+int PrintReviews(const std::string& dir, const ConsoleOptions& options,
+                 const std::vector<OpenServer>& servers) {
     SystemClock clock;
     ReviewPrinter printer;
-    EventLog log(dir, clock, printer);
-    if (options.reviewLog) ReviewPrinter::Print(ReviewEventLog(log, ""));
-    if (options.reviewChat) ReviewPrinter::Print(ReviewChatLog(log));
+    for (const OpenServer& server : servers) {
+        const std::string prefix = LinePrefix(server, servers.size());
+        EventLog log(server.logDir.empty() ? dir : server.logDir, clock, printer);
+        if (options.reviewLog) ReviewPrinter::Print(prefix, ReviewEventLog(log, ""));
+        if (options.reviewChat) ReviewPrinter::Print(prefix, ReviewChatLog(log));
+    }
     return 0;
 }
 
@@ -89,11 +118,17 @@ int PrintReviews(const std::string& dir, const ConsoleOptions& options) {
 // as the window does.
 class HeadlessConsole final : public ConsoleObserver {
   public:
-    HeadlessConsole(const std::string& dir, const ConsoleOptions& options)
-        : m_runtime(dir, options, m_dialogs, *this) {}
+    // `prefix` goes before each line printed: "[NAME] " with several servers.
+    HeadlessConsole(const std::string& dir, const ConsoleOptions& options, const OpenServer& server,
+                    std::string prefix, bool alone)
+        : m_prefix(std::move(prefix)),
+          m_alone(alone),
+          m_dialogs(m_prefix),
+          m_runtime(dir, options, m_dialogs, *this, server) {}
 
     ConsoleRuntime& Runtime() { return m_runtime; }
     int Status() const { return m_status; }
+    void Print(const std::string& text) const { PrintLine(m_prefix, text); }
 
   private:
     Console& GetConsole() { return m_runtime.GetConsole(); }
@@ -101,29 +136,33 @@ class HeadlessConsole final : public ConsoleObserver {
     // ConsoleObserver
     void FieldChanged(Field f, const std::string& text) override {
         // Many fields show what the server sent: one line each, whatever it holds.
-        PrintLine(FieldLine(f, EscapeControlBytes(text)));
+        Print(FieldLine(f, EscapeControlBytes(text)));
     }
     void EventLineWritten(const std::string& line) override {
-        PrintLine(line.substr(0, line.size() - 1));
+        Print(line.substr(0, line.size() - 1));
     }
     void ChatTextWritten(const std::string&) override {}
     void LogWriteFailed(const std::string& failure) override {
-        std::cerr << "tavrinrat: " << failure << "\n";
+        std::cerr << "tavrinrat: " << m_prefix << failure << "\n";
     }
     void Started() override {
         if (m_runtime.Options().login && !GetConsole().Login()) {
             m_status = 2;
-            QCoreApplication::exit(2);
+            // One server's bad record leaves the others running; the exit
+            // status says so at the end.
+            if (m_alone) QCoreApplication::exit(2);
         }
     }
     void ClockTicked() override {
-        if (m_runtime.Options().dump) PrintLine(GetConsole().InfoText());
+        if (m_runtime.Options().dump) Print(GetConsole().InfoText());
     }
     void AdminAccountChanged(int) override {}
     void AdminPortChanged(bool listening) override {
-        PrintLine(std::string("Admin Port: ") + (listening ? "listening" : "closed"));
+        Print(std::string("Admin Port: ") + (listening ? "listening" : "closed"));
     }
 
+    const std::string m_prefix;
+    const bool m_alone;
     HeadlessDialogs m_dialogs;
     ConsoleRuntime m_runtime;
     int m_status = 0;
@@ -133,23 +172,39 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
     QCoreApplication app(argc, argv);
     const std::optional<std::string> dir = ConsoleRuntime::ProgramFolder(options);
     if (!dir) return 66;
-    if (options.reviewLog || options.reviewChat) return PrintReviews(*dir, options);
+    std::string error;
+    const std::vector<OpenServer> servers = ServersToOpen(*dir, options, error);
+    if (servers.empty()) {
+        std::cerr << error;
+        return 64;
+    }
+    if (options.reviewLog || options.reviewChat) return PrintReviews(*dir, options, servers);
 
-    HeadlessConsole headless(*dir, options);
-    ConsoleRuntime& runtime = headless.Runtime();
-    const SignalPipe signalPipe({SIGINT, SIGTERM, SIGUSR1}, [&runtime](int signo) {
+    // One runtime per server, each with its own session, models and logs;
+    // they share the event loop and the program folder's files.
+    std::vector<std::unique_ptr<HeadlessConsole>> consoles;
+    std::vector<QtSessionHost*> hosts;
+    for (const OpenServer& server : servers) {
+        consoles.push_back(std::make_unique<HeadlessConsole>(
+            *dir, options, server, LinePrefix(server, servers.size()), servers.size() == 1));
+        hosts.push_back(&consoles.back()->Runtime().Host());
+    }
+    const SignalPipe signalPipe({SIGINT, SIGTERM, SIGUSR1}, [&consoles, &hosts](int signo) {
         if (signo == SIGUSR1) {
-            PrintLine(runtime.GetConsole().SystemVariables());
+            for (const auto& c : consoles) c->Print(c->Runtime().GetConsole().SystemVariables());
             return;
         }
-        // Closing as Cancel does: the closing lines, logout, then exit.
-        runtime.GetConsole().Close(false);
-        runtime.Host().WaitForWorkersInPlace(1000);
+        // Closing as Cancel does: the closing lines and the logout of every
+        // server, their workers ending side by side, then exit.
+        for (const auto& c : consoles) c->Runtime().GetConsole().Close(false);
+        QtSessionHost::WaitForWorkersInPlace(hosts, 1000);
         QCoreApplication::exit(0);
     });
-    runtime.Initialise();
+    for (const auto& c : consoles) c->Runtime().Initialise();
     const int rc = app.exec();
-    return headless.Status() ? headless.Status() : rc;
+    for (const auto& c : consoles)
+        if (c->Status()) return c->Status();
+    return rc;
 }
 
 }  // namespace tavrin

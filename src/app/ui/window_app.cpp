@@ -27,8 +27,9 @@ bool HasDisplay() {
 
 }  // namespace
 
-WindowApp::WindowApp(const std::string& programDir, const ConsoleOptions& options)
-    : m_runtime(programDir, options, m_dialogs, m_signals) {
+WindowApp::WindowApp(const std::string& programDir, const ConsoleOptions& options,
+                     const OpenServer& server)
+    : m_runtime(programDir, options, m_dialogs, m_signals, server) {
     m_window = std::make_unique<MainWindow>(GetConsole(), m_signals);
     if (AdminPort()) m_window->EnterManagerRole();
     m_dialogs.SetParent(m_window.get());
@@ -84,7 +85,14 @@ int RunWindow(int argc, char** argv, const ConsoleOptions& options) {
 
     const std::optional<std::string> dir = ConsoleRuntime::ProgramFolder(options);
     if (!dir) return 66;
-    WindowApp window(*dir, options);
+    std::string error;
+    const std::vector<OpenServer> servers = ServersToOpen(*dir, options, error);
+    if (servers.empty()) {
+        std::cerr << error;
+        return 64;
+    }
+    // The command line lets the window open one server.
+    WindowApp window(*dir, options, servers.front());
     window.OnFinished([] { QCoreApplication::exit(0); });
     // SIGINT and SIGTERM close as Cancel does.
     const SignalPipe signalPipe({SIGINT, SIGTERM},

@@ -21,7 +21,8 @@ namespace tavrin {
 class WindowApp {
   public:
     // `programDir` ends with the path separator.
-    WindowApp(const std::string& programDir, const ConsoleOptions& options);
+    WindowApp(const std::string& programDir, const ConsoleOptions& options,
+              const OpenServer& server = {});
     ~WindowApp();
     WindowApp(const WindowApp&) = delete;
     WindowApp& operator=(const WindowApp&) = delete;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
 
 namespace tavrin {
 
@@ -79,10 +80,19 @@ void QtSessionHost::ReleaseWaits() {
 }
 
 void QtSessionHost::WaitForWorkersInPlace(int ms) {
-    for (auto& w : m_workers) w->PostCloseRequest();
+    WaitForWorkersInPlace({this}, ms);
+}
+
+void QtSessionHost::WaitForWorkersInPlace(const std::vector<QtSessionHost*>& hosts, int ms) {
+    for (QtSessionHost* host : hosts)
+        for (auto& w : host->m_workers) w->PostCloseRequest();
+    const auto alive = [&hosts] {
+        return std::any_of(hosts.begin(), hosts.end(),
+                           [](const QtSessionHost* h) { return !h->m_workers.empty(); });
+    };
     QElapsedTimer timer;
     timer.start();
-    while (!m_workers.empty() && timer.elapsed() < ms)
+    while (alive() && timer.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 

@@ -49,6 +49,9 @@ class QtSessionHost final : public QObject,
     WorkerInfo CurrentWorkerInfo() const override;
     // Shutdown: waits in place (bounded) for the workers to end.
     void WaitForWorkersInPlace(int ms);
+    // The same for several hosts at once: every worker is asked to end
+    // first, then all end side by side within the one bound.
+    static void WaitForWorkersInPlace(const std::vector<QtSessionHost*>& hosts, int ms);
 
   private:
     bool IsCurrentWorker(const CRATThread* worker) const override { return worker == m_current; }

@@ -4,8 +4,10 @@
 #include "app/qt/console_runtime.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -120,6 +122,61 @@ TEST(ConsoleOptions, SaysWhatIsWrongWithALine) {
     EXPECT_NE(ParseCommandLine({"--bogus"}).error.find(UsageText()), std::string::npos);
 }
 
+// A program folder whose servers.cfg holds three records, the second the
+// favourite.
+struct ServersFolder {
+    TempDir dir;
+    ServersFolder() {
+        ::mkdir(dir.File("Configs").c_str(), 0700);
+        std::ofstream(dir.File("Configs/servers.cfg"), std::ios::binary)
+            << "Alpha,127.0.0.1,1,u,p\r\n*FAV*Beta,127.0.0.1,2,u,p\r\n"
+               "../Ga/mma,127.0.0.1,3,u,p\r\n";
+    }
+};
+
+// Each command line to the servers it opens, each as "name@log folder" (the
+// folder relative to the program folder), or to what is wrong with it.
+TEST(ConsoleOptions, OpensTheServersItNames) {
+    const ServersFolder folder;
+    const std::string& dir = folder.dir.Path();
+    const struct {
+        std::vector<std::string> args;
+        const char* opened;  // or the first line of the error
+    } cases[] = {
+        {{"--headless"}, "(favourite)@"},
+        {{}, "(favourite)@"},
+        {{"--server", "Alpha"}, "Alpha@"},
+        {{"--headless", "--manager", "--server", "Beta"}, "Beta@"},
+        {{"--headless", "--server", "Alpha", "--server", "Alpha"}, "Alpha@"},
+        {{"--headless", "--server", "Beta", "--server", "../Ga/mma"},
+         "Beta@Servers/Beta/ ../Ga/mma@Servers/_._Ga_mma/"},
+        {{"--server", "Delta"}, "tavrinrat: no server named \"Delta\" in Configs/servers.cfg"},
+        {{"--headless", "--server", "Alpha", "--server", "*FAV*Beta"},
+         "tavrinrat: no server named \"*FAV*Beta\" in Configs/servers.cfg"},
+        {{"--headless", "--manager", "--server", "Alpha", "--server", "Beta"},
+         "tavrinrat: --manager serves one game server: give one --server at most"},
+        {{"--server", "Alpha", "--server", "Beta"},
+         "tavrinrat: the window opens one server: give one --server at most, or --headless"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = ParseCommandLine(c.args);
+        std::string error = line.error;
+        std::string opened;
+        if (line.outcome == CommandLine::Outcome::Run) {
+            for (const OpenServer& server : ServersToOpen(dir, line.options, error)) {
+                if (!opened.empty()) opened += " ";
+                opened += (server.name.empty() ? "(favourite)" : server.name) + "@";
+                if (!server.logDir.empty()) {
+                    ASSERT_EQ(server.logDir.substr(0, dir.size()), dir);
+                    opened += server.logDir.substr(dir.size());
+                }
+            }
+        }
+        EXPECT_EQ(opened.empty() ? error.substr(0, error.find('\n')) : opened, c.opened)
+            << c.args.size();
+    }
+}
+
 // The README shows `tavrinrat --help` word for word between two marker
 // lines, so an option added to the table reaches it.
 TEST(ConsoleOptions, TheReadmeShowsTheHelpTextAsTheTablePrintsIt) {
@@ -188,6 +245,27 @@ TEST(ConsoleRuntime, RunsTheConsoleItsOptionsAskFor) {
         EXPECT_EQ(runtime.GetConsole().RatMode(), !c.manager);
         EXPECT_EQ(runtime.GetConsole().ChatBot().IsOn(), c.chatbot);
     }
+}
+
+// A runtime opened on a server logs in to that record, not the favourite,
+// and keeps its day folders where it was told.
+TEST(ConsoleRuntime, ShowsTheServerItOpensAndLogsInItsFolder) {
+    const ServersFolder folder;
+    const std::string& dir = folder.dir.Path();
+    ConsoleOptions options = ParseCommandLine({"--headless", "--no-login"}).options;
+    ScriptedDialogs dialogs;
+    FrontEndRecord frontEnd;
+    ConsoleRuntime runtime(dir, options, dialogs, frontEnd, {"Alpha", dir + "Servers/Alpha/"});
+    runtime.Initialise();
+    ASSERT_TRUE(testing::RunUntil([&] { return frontEnd.started > 0; }, 10s));
+    EXPECT_EQ(runtime.GetConsole().Server().LoginDetails().name, "Alpha");
+    EXPECT_EQ(runtime.GetConsole().Log().ProgramDir(), dir + "Servers/Alpha/");
+    std::string date, time;
+    GetDateTimeTexts(runtime.GetConsole().Log().GetClock(), date, time);
+    EXPECT_TRUE(
+        QFile::exists(QString::fromStdString(runtime.GetConsole().Log().EventLogPath(date))));
+    // The shared files stay in the program folder.
+    EXPECT_EQ(runtime.GetConsole().ProgramDir(), dir);
 }
 
 // Two runtimes in one process: what one console writes reaches its own

@@ -1,0 +1,129 @@
+// One headless console on two game servers: each server its own session,
+// its own day folders and its own prefix on every printed line; SIGTERM
+// closes them all.
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <csignal>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <utility>
+
+#include "e2e/console_e2e_fixture.h"
+
+namespace tavrin::testing {
+namespace {
+
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(folder.c_str())) {
+        while (const dirent* e = ::readdir(d))
+            if (e->d_name[0] != '.') names.emplace_back(e->d_name);
+        ::closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string SimText(SimProcess& sim) {
+    std::string out;
+    for (const auto& l : sim.Lines()) out += "  | " + l + "\n";
+    return out;
+}
+
+// The lines of the only day's adminlog.txt under `folder`.
+std::vector<std::string> DayLogLines(const std::string& folder) {
+    const std::vector<std::string> days = Entries(folder);
+    EXPECT_EQ(days.size(), 1u) << folder;
+    std::vector<std::string> lines;
+    if (days.empty()) return lines;
+    std::ifstream file(folder + "/" + days[0] + "/adminlog.txt", std::ios::binary);
+    // The log's lines end with CR LF on disk.
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class ServersE2e : public ConsoleE2e {
+  protected:
+    static std::unique_ptr<SimProcess> Sim(const std::string& user) {
+        return std::make_unique<SimProcess>(
+            TAVRIN_SIM_PATH, std::vector<std::string>{"--tick-ms", "0", "--seed", "7", "--user",
+                                                      user, "--password", "secret"});
+    }
+
+    // servers.cfg with these lines, then the console on `extra`.
+    void StartConsoleOn(const std::string& servers, std::vector<std::string> extra) {
+        ::mkdir(m_dir.File("Configs").c_str(), 0700);
+        WriteFile(m_dir.File("Configs/servers.cfg"), servers);
+        m_console.emplace(TAVRIN_CONSOLE_PATH, m_dir.Path(), std::move(extra));
+        ASSERT_TRUE(m_console->Started());
+    }
+
+    // Every printed line begins with one of the prefixes; the event-log
+    // lines of each, without it.
+    std::map<std::string, std::vector<std::string>> LogLinesByServer(
+        const std::vector<std::string>& prefixes) {
+        std::map<std::string, std::vector<std::string>> out;
+        for (const std::string& line : m_console->Lines()) {
+            bool known = false;
+            for (const std::string& prefix : prefixes) {
+                if (line.rfind(prefix, 0) != 0) continue;
+                known = true;
+                const std::string rest = line.substr(prefix.size());
+                if (LogText(rest) != rest) out[prefix].push_back(rest);
+            }
+            EXPECT_TRUE(known) << "a line without a server's prefix: \"" << line << "\"";
+        }
+        return out;
+    }
+};
+
+TEST_F(ServersE2e, TwoServersRunSideBySideInOneProcess) {
+    const auto alpha = Sim("alpha");
+    const auto beta = Sim("beta");
+    ASSERT_GT(alpha->Port(), 0);
+    ASSERT_GT(beta->Port(), 0);
+    ASSERT_NO_FATAL_FAILURE(StartConsoleOn(
+        "*FAV*Fav,127.0.0.1,1,x,y\r\nAlpha,127.0.0.1," + std::to_string(alpha->Port()) +
+            ",alpha,secret\r\nBeta,127.0.0.1," + std::to_string(beta->Port()) + ",beta,secret\r\n",
+        {"--server", "Alpha", "--server", "Beta"}));
+    for (const char* name : {"[Alpha] ", "[Beta] "}) {
+        ASSERT_TRUE(Wait(std::string(name) + "Connection: Connected")) << Transcript();
+        ASSERT_TRUE(Wait(std::string(name) + "Server Name: TavrinSim")) << Transcript();
+    }
+    EXPECT_TRUE(alpha->WaitForLine("login: user alpha accepted")) << SimText(*alpha);
+    EXPECT_TRUE(beta->WaitForLine("login: user beta accepted")) << SimText(*beta);
+
+    m_console->Signal(SIGTERM);
+    EXPECT_EQ(m_console->WaitExit(10s), 0) << Transcript();
+    EXPECT_TRUE(alpha->WaitForLine("connection closed")) << SimText(*alpha);
+    EXPECT_TRUE(beta->WaitForLine("connection closed")) << SimText(*beta);
+
+    // Each server's day folders hold its own lines, all of them; the program
+    // folder holds none.
+    const auto printed = LogLinesByServer({"[Alpha] ", "[Beta] "});
+    for (const auto& [prefix, folder] :
+         {std::pair{"[Alpha] ", "Servers/Alpha"}, std::pair{"[Beta] ", "Servers/Beta"}}) {
+        const std::vector<std::string> logged = DayLogLines(m_dir.File(folder));
+        ASSERT_TRUE(printed.count(prefix)) << Transcript();
+        EXPECT_EQ(logged, printed.at(prefix)) << folder;
+        const auto closing = std::find_if(logged.begin(), logged.end(), [](const auto& l) {
+            return LogText(l) == "Program Closing (CANCEL)";
+        });
+        EXPECT_NE(closing, logged.end()) << folder;
+        EXPECT_NE(std::find_if(closing, logged.end(),
+                               [](const auto& l) { return LogText(l) == "User Logged out"; }),
+                  logged.end())
+            << folder;
+    }
+    EXPECT_EQ(Entries(m_dir.Path()), (std::vector<std::string>{"Configs", "Servers"}));
+    EXPECT_EQ(Entries(m_dir.File("Servers")), (std::vector<std::string>{"Alpha", "Beta"}));
+}
+
+}  // namespace
+}  // namespace tavrin::testing

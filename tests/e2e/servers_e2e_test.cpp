@@ -50,10 +50,12 @@ std::vector<std::string> DayLogLines(const std::string& folder) {
 
 class ServersE2e : public ConsoleE2e {
   protected:
-    static std::unique_ptr<SimProcess> Sim(const std::string& user) {
-        return std::make_unique<SimProcess>(
-            TAVRIN_SIM_PATH, std::vector<std::string>{"--tick-ms", "0", "--seed", "7", "--user",
-                                                      user, "--password", "secret"});
+    static std::unique_ptr<SimProcess> Sim(const std::string& user,
+                                           std::vector<std::string> faults = {}) {
+        std::vector<std::string> args = {"--tick-ms", "0",  "--seed",     "7",
+                                         "--user",    user, "--password", "secret"};
+        args.insert(args.end(), faults.begin(), faults.end());
+        return std::make_unique<SimProcess>(TAVRIN_SIM_PATH, args);
     }
 
     // servers.cfg with these lines, then the console on `extra`.
@@ -123,6 +125,49 @@ TEST_F(ServersE2e, TwoServersRunSideBySideInOneProcess) {
     }
     EXPECT_EQ(Entries(m_dir.Path()), (std::vector<std::string>{"Configs", "Servers"}));
     EXPECT_EQ(Entries(m_dir.File("Servers")), (std::vector<std::string>{"Alpha", "Beta"}));
+}
+
+// A server that refuses every login neither holds up nor disconnects the
+// other one.
+TEST_F(ServersE2e, OneServersFaultLeavesTheOtherAlone) {
+    const auto alpha = Sim("alpha");
+    const auto beta = Sim("beta", {"--reject"});
+    ASSERT_GT(alpha->Port(), 0);
+    ASSERT_GT(beta->Port(), 0);
+    ASSERT_NO_FATAL_FAILURE(StartConsoleOn("Alpha,127.0.0.1," + std::to_string(alpha->Port()) +
+                                               ",alpha,secret\r\nBeta,127.0.0.1," +
+                                               std::to_string(beta->Port()) + ",beta,secret\r\n",
+                                           {"--server", "Beta", "--server", "Alpha"}));
+    EXPECT_TRUE(beta->WaitForLine("login: rejected by the reject fault")) << SimText(*beta);
+    ASSERT_TRUE(Wait("[Alpha] Connection: Connected")) << Transcript();
+    ASSERT_TRUE(Wait("[Alpha] Server Name: TavrinSim")) << Transcript();
+    EXPECT_TRUE(beta->WaitForLine("login: rejected by the reject fault", 0, 0s));
+    EXPECT_FALSE(m_console->WaitFor("[Beta] Connection: Connected", 0, 0s)) << Transcript();
+
+    m_console->Signal(SIGTERM);
+    EXPECT_EQ(m_console->WaitExit(10s), 0) << Transcript();
+    // Alpha stayed connected until its closing, and logged out after it.
+    const auto printed = LogLinesByServer({"[Alpha] ", "[Beta] "});
+    const std::vector<std::string> lines = m_console->Lines();
+    const auto connected = std::find(lines.begin(), lines.end(), "[Alpha] Connection: Connected");
+    const auto closing = std::find_if(connected, lines.end(), [](const std::string& l) {
+        return l.rfind("[Alpha] ", 0) == 0 && LogText(l.substr(8)) == "Program Closing (CANCEL)";
+    });
+    ASSERT_NE(closing, lines.end()) << Transcript();
+    EXPECT_EQ(
+        std::find_if(connected + 1, closing,
+                     [](const std::string& l) { return l.rfind("[Alpha] Connection: ", 0) == 0; }),
+        closing)
+        << Transcript();
+    const auto logText = [](const std::vector<std::string>& logged) {
+        std::vector<std::string> texts;
+        for (const auto& l : logged) texts.emplace_back(LogText(l));
+        return texts;
+    };
+    EXPECT_THAT(logText(printed.at("[Alpha] ")),
+                ::testing::IsSupersetOf({"Program Closing (CANCEL)", "User Logged out"}));
+    EXPECT_THAT(logText(printed.at("[Beta] ")), ::testing::Contains("Program Closing (CANCEL)"));
+    EXPECT_TRUE(alpha->FindLine("connection closed")) << SimText(*alpha);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "app/qt/console_runtime.h"
 
 #include <QDir>
+#include <algorithm>
 #include <iostream>
 
 #include "common/server_list.h"
@@ -16,6 +17,7 @@ std::vector<OpenServer> ServersToOpen(const std::string& programDir, const Conso
     ReadTextFile(ServerListPath(programDir), text);
     const ServerList list = ParseServerList(text);
     std::vector<OpenServer> open;
+    std::vector<std::string> folders;
     for (const std::string& name : options.servers) {
         if (FindServerRecord(list, name) < 0) {
             error = "tavrinrat: no server named \"" + name + "\" in Configs/servers.cfg\n";
@@ -23,8 +25,14 @@ std::vector<OpenServer> ServersToOpen(const std::string& programDir, const Conso
         }
         OpenServer server{name, {}};
         if (options.servers.size() > 1) {
-            server.logDir =
-                programDir + "Servers" + kPathSeparator + ServerFolderName(name) + kPathSeparator;
+            // Two names may make one folder ("a/b", "a_b"): a later one takes
+            // the first free "NAME~2", "NAME~3"..., so no two servers share a log.
+            const std::string base = ServerFolderName(name);
+            std::string folder = base;
+            for (int n = 2; std::find(folders.begin(), folders.end(), folder) != folders.end(); ++n)
+                folder = base + "~" + std::to_string(n);
+            folders.push_back(folder);
+            server.logDir = programDir + "Servers" + kPathSeparator + folder + kPathSeparator;
         }
         open.push_back(std::move(server));
     }

@@ -122,7 +122,7 @@ TEST(ConsoleOptions, SaysWhatIsWrongWithALine) {
     EXPECT_NE(ParseCommandLine({"--bogus"}).error.find(UsageText()), std::string::npos);
 }
 
-// A program folder whose servers.cfg holds three records, the second the
+// A program folder whose servers.cfg holds four records, the second the
 // favourite.
 struct ServersFolder {
     TempDir dir;
@@ -130,7 +130,7 @@ struct ServersFolder {
         ::mkdir(dir.File("Configs").c_str(), 0700);
         std::ofstream(dir.File("Configs/servers.cfg"), std::ios::binary)
             << "Alpha,127.0.0.1,1,u,p\r\n*FAV*Beta,127.0.0.1,2,u,p\r\n"
-               "../Ga/mma,127.0.0.1,3,u,p\r\n";
+               "../Ga/mma,127.0.0.1,3,u,p\r\n_._Ga_mma,127.0.0.1,4,u,p\r\n";
     }
 };
 
@@ -150,6 +150,9 @@ TEST(ConsoleOptions, OpensTheServersItNames) {
         {{"--headless", "--server", "Alpha", "--server", "Alpha"}, "Alpha@"},
         {{"--headless", "--server", "Beta", "--server", "../Ga/mma"},
          "Beta@Servers/Beta/ ../Ga/mma@Servers/_._Ga_mma/"},
+        // Two names that make one folder: the later one gets its own.
+        {{"--headless", "--server", "_._Ga_mma", "--server", "../Ga/mma"},
+         "_._Ga_mma@Servers/_._Ga_mma/ ../Ga/mma@Servers/_._Ga_mma~2/"},
         {{"--server", "Delta"}, "tavrinrat: no server named \"Delta\" in Configs/servers.cfg"},
         {{"--headless", "--server", "Alpha", "--server", "*FAV*Beta"},
          "tavrinrat: no server named \"*FAV*Beta\" in Configs/servers.cfg"},

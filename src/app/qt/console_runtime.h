@@ -22,9 +22,9 @@ struct OpenServer {
 // favourite, its logs in the program folder, as with one --server; with
 // several, each server's day folders are in Servers/NAME/ of the program
 // folder (NAME made safe by ServerFolderName, and "NAME~2"... when two names
-// make one folder). A name that no record of
-// Configs/servers.cfg has is a usage error: `error` says so, ready for
-// standard error (the exit status is 64).
+// make one folder). A name that no record of Configs/servers.cfg has is a
+// usage error: `error` says so, ready for standard error (the exit status is
+// 64).
 std::vector<OpenServer> ServersToOpen(const std::string& programDir, const ConsoleOptions& options,
                                       std::string& error);
 

@@ -93,7 +93,8 @@ class ReviewPrinter final : public LogObserver {
 
 // "[NAME] " before every line when several servers are open.
 std::string LinePrefix(const OpenServer& server, size_t open) {
-    return open > 1 ? "[" + server.name + "] " : std::string();
+    // The name as the lines show what a server sent: no control byte breaks a line.
+    return open > 1 ? "[" + EscapeControlBytes(server.name) + "] " : std::string();
 }
 
 // --review-log and --review-chat: no start-up and no login, so the running

@@ -170,5 +170,15 @@ TEST_F(ServersE2e, OneServersFaultLeavesTheOtherAlone) {
     EXPECT_TRUE(alpha->FindLine("connection closed")) << SimText(*alpha);
 }
 
+// A record that cannot be logged in to leaves the others running; when no
+// server is left the console ends with status 2, as with one.
+TEST_F(ServersE2e, EndsWithStatusTwoWhenNoServerCanLogIn) {
+    ASSERT_NO_FATAL_FAILURE(StartConsoleOn("A,0.0.0.0,1,u,p\r\nB,127.0.0.1,2,,p\r\n",
+                                           {"--server", "A", "--server", "B"}));
+    EXPECT_EQ(m_console->WaitExit(10s), 2) << Transcript();
+    EXPECT_TRUE(Wait("[A] Message: Check Server details", 0, 0s)) << Transcript();
+    EXPECT_TRUE(Wait("[B] Message: Check Server details", 0, 0s)) << Transcript();
+}
+
 }  // namespace
 }  // namespace tavrin::testing

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -121,9 +122,9 @@ class HeadlessConsole final : public ConsoleObserver {
   public:
     // `prefix` goes before each line printed: "[NAME] " with several servers.
     HeadlessConsole(const std::string& dir, const ConsoleOptions& options, const OpenServer& server,
-                    std::string prefix, bool alone)
+                    std::string prefix, std::function<void()> loginRefused)
         : m_prefix(std::move(prefix)),
-          m_alone(alone),
+          m_loginRefused(std::move(loginRefused)),
           m_dialogs(m_prefix),
           m_runtime(dir, options, m_dialogs, *this, server) {}
 
@@ -149,9 +150,7 @@ class HeadlessConsole final : public ConsoleObserver {
     void Started() override {
         if (m_runtime.Options().login && !GetConsole().Login()) {
             m_status = 2;
-            // One server's bad record leaves the others running; the exit
-            // status says so at the end.
-            if (m_alone) QCoreApplication::exit(2);
+            m_loginRefused();
         }
     }
     void ClockTicked() override {
@@ -163,7 +162,7 @@ class HeadlessConsole final : public ConsoleObserver {
     }
 
     const std::string m_prefix;
-    const bool m_alone;
+    const std::function<void()> m_loginRefused;
     HeadlessDialogs m_dialogs;
     ConsoleRuntime m_runtime;
     int m_status = 0;
@@ -185,9 +184,15 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
     // they share the event loop and the program folder's files.
     std::vector<std::unique_ptr<HeadlessConsole>> consoles;
     std::vector<QtSessionHost*> hosts;
+    // One server's bad record leaves the others running (the exit status
+    // says so at the end); with none left to run the console ends.
+    size_t refused = 0;
+    const auto loginRefused = [&refused, &servers] {
+        if (++refused == servers.size()) QCoreApplication::exit(2);
+    };
     for (const OpenServer& server : servers) {
         consoles.push_back(std::make_unique<HeadlessConsole>(
-            *dir, options, server, LinePrefix(server, servers.size()), servers.size() == 1));
+            *dir, options, server, LinePrefix(server, servers.size()), loginRefused));
         hosts.push_back(&consoles.back()->Runtime().Host());
     }
     const SignalPipe signalPipe({SIGINT, SIGTERM, SIGUSR1}, [&consoles, &hosts](int signo) {

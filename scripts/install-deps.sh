@@ -6,9 +6,9 @@ set -euo pipefail
 
 # qt6-base-dev brings Qt Widgets, Qt Test and the offscreen platform plugin the
 # view tests run on; fonts-dejavu-core gives the log viewers a fixed-pitch font
-# wherever Courier New is missing.
+# wherever Courier New is missing; ccache keeps rebuilds of unchanged sources short.
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core ccache)
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-dev)
 elif [[ "${1:-}" == "--format" ]]; then

@@ -26,3 +26,35 @@ std::string CsvLine(const std::vector<std::string>& fields) {
 }
 
 }  // namespace tavrin
+
+namespace tavrin {
+
+std::vector<std::string> PlayerRecordLines(const std::vector<SessionRecord>& sessions,
+                                           const std::vector<SanctionRecord>& sanctions) {
+    std::vector<std::string> lines;
+    for (const SessionRecord& s : sessions) {
+        lines.push_back("session " + s.server + " " + UtcText(s.started) + " " +
+                        UtcText(s.lastSeen) + " kills " + std::to_string(s.kills) + " deaths " +
+                        std::to_string(s.deaths) + " best ping " +
+                        (s.bestPing ? std::to_string(*s.bestPing) : std::string("-")));
+    }
+    for (const SanctionRecord& s : sanctions) {
+        lines.push_back("sanction " + UtcText(s.time) + " " + s.server + " " +
+                        std::string(SanctionActionName(s.action)) + " by " + s.source +
+                        (s.reason.empty() ? std::string() : ": " + s.reason));
+    }
+    return lines;
+}
+
+std::string SanctionCsvHeader() {
+    return CsvLine({"time", "server", "player", "action", "reason", "source"});
+}
+
+std::string SanctionCsvLine(const SanctionRecord& s) {
+    // The file is UTF-8, as the database and the tools that read it.
+    return CsvLine({UtcText(s.time), Utf8FromWindows1252(s.server), Utf8FromWindows1252(s.player),
+                    std::string(SanctionActionName(s.action)), Utf8FromWindows1252(s.reason),
+                    Utf8FromWindows1252(s.source)});
+}
+
+}  // namespace tavrin

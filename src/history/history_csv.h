@@ -16,3 +16,19 @@ std::string CsvField(std::string_view text);
 std::string CsvLine(const std::vector<std::string>& fields);
 
 }  // namespace tavrin
+
+#include "history/history_records.h"
+
+namespace tavrin {
+
+// A player's record, one line each: the sessions, then the sanctions.
+// "session SERVER FIRST LAST kills K deaths D best ping P"
+// "sanction TIME SERVER ACTION by SOURCE: REASON"
+std::vector<std::string> PlayerRecordLines(const std::vector<SessionRecord>& sessions,
+                                           const std::vector<SanctionRecord>& sanctions);
+
+// The header line of the sanctions' CSV file, and one sanction's line.
+std::string SanctionCsvHeader();
+std::string SanctionCsvLine(const SanctionRecord& sanction);
+
+}  // namespace tavrin

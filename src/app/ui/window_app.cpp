@@ -8,7 +8,6 @@
 
 #include "app/qt/headless.h"
 #include "app/qt/history_setup.h"
-#include "app/qt/history_setup.h"
 #include "app/qt/signal_pipe.h"
 #include "app/ui/app_icon.h"
 #include "app/ui/screenshot_tour.h"

@@ -136,7 +136,9 @@ Result<bool> HistoryStore::Open() {
         }
     }
     QSqlDatabase db = Database();
+    m_unreachable = false;
     if (!db.isOpen() && !db.open()) {
+        m_unreachable = true;
         return Result<bool>::Failure("The history database cannot be opened: " +
                                      db.lastError().text().toStdString());
     }

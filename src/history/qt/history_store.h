@@ -36,6 +36,9 @@ class HistoryStore {
     Result<bool> Open();
     void Close();
     bool IsOpen() const;
+    // Whether the last Open failed to reach the database at all (rather
+    // than finding a schema it refuses).
+    bool Unreachable() const { return m_unreachable; }
     // The schema version of the open database (0: none).
     int SchemaVersion();
 
@@ -64,6 +67,7 @@ class HistoryStore {
     HistoryTarget m_target;
     std::string m_password;
     QString m_connection;
+    bool m_unreachable = false;
 };
 
 // The password of a PostgreSQL history: the first line of `file` when one is

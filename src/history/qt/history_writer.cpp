@@ -85,10 +85,20 @@ int64_t HistoryWorker::Now() const {
 Result<bool> HistoryWorker::Open() {
     m_store = std::make_unique<HistoryStore>(m_owner.m_options.target, m_owner.m_options.password);
     Result<bool> opened = m_store->Open();
-    if (!opened) return opened;
+    if (!opened) {
+        // A shared server that is down now is tried again with every batch,
+        // as when it goes away later; a file that cannot be opened, or a
+        // schema that is refused, keeps no history.
+        if (m_owner.m_options.target.dialect != HistoryDialect::PostgreSQL ||
+            !m_store->Unreachable())
+            return opened;
+        m_kindsNoted.insert("connection");
+        m_failing = true;
+        Note("History not written yet, tried again every batch: " + opened.failure());
+    }
     PruneIfDue();
     m_timer = startTimer(m_owner.m_options.batchMs);
-    return opened;
+    return Result<bool>::Success(true);
 }
 
 void HistoryWorker::Stop() {

@@ -46,7 +46,9 @@ class HistoryWriter final : public QObject, public HistoryQueue {
     ~HistoryWriter() override;
 
     // Opens (and creates or migrates) the database on the writer's thread
-    // and starts the batches; the failure text when it cannot.
+    // and starts the batches; the failure text when it cannot. A PostgreSQL
+    // server that cannot be reached is no failure: it is tried again with
+    // every batch, and a note says so.
     Result<bool> Start();
 
     void Add(std::vector<HistoryItem> items) override;

@@ -398,6 +398,31 @@ TEST_P(HistoryStoreTest, AWriteFailureIsNotedOnceAndTriedAgainUntilItIsWritten) 
               (std::vector<std::string>{"Kept1", "Kept2"}));
 }
 
+// A shared server that is down when the console starts: the history is
+// written once it is up. A file that cannot be opened keeps none.
+TEST_P(HistoryStoreTest, AServerDownAtStartIsWrittenOnceItIsUp) {
+    if (GetParam() == HistoryDialect::SQLite) {
+        m_target.path = m_dir.File("missing/folder/history.db");
+        HistoryWriter writer(Options());
+        EXPECT_FALSE(writer.Start().ok());
+        return;
+    }
+    ASSERT_TRUE(PostgresServer::Get().Stop());
+    HistoryWriter writer(Options());
+    Notes notes;
+    notes.Listen(writer);
+    const Result<bool> started = writer.Start();
+    ASSERT_TRUE(started.ok()) << started.failure();
+    writer.Add({CountRecord{m_now, "Alpha", 1, 1, 0}});
+    ASSERT_TRUE(WaitFor([&] { return writer.FailedAttempts() >= 2; }));
+    EXPECT_EQ(notes.Count("History not written"), 1u);
+    ASSERT_TRUE(PostgresServer::Get().Start());
+    ASSERT_TRUE(WaitFor([&] { return writer.BatchesWritten() >= 1; }));
+    HistoryStore reader(m_target);
+    ASSERT_TRUE(reader.Open().ok());
+    EXPECT_EQ(reader.Counts("Alpha", 0, m_now).size(), 1u);
+}
+
 TEST_P(HistoryStoreTest, RowsOlderThanTheKeptDaysGoAtStartAndOnceADay) {
     const int64_t day = 86400;
     {

@@ -124,7 +124,9 @@ TEST_F(ServersE2e, TwoServersRunSideBySideInOneProcess) {
                   logged.end())
             << folder;
     }
-    EXPECT_EQ(Entries(m_dir.Path()), (std::vector<std::string>{"Configs", "Servers"}));
+    // The one history of every server is in the program folder too.
+    EXPECT_EQ(Entries(m_dir.Path()),
+              (std::vector<std::string>{"Configs", "Servers", "history.db"}));
     EXPECT_EQ(Entries(m_dir.File("Servers")), (std::vector<std::string>{"Alpha", "Beta"}));
 }
 

@@ -12,6 +12,7 @@
 
 #include "app/console.h"
 #include "app/qt/console_runtime.h"
+#include "app/qt/history_setup.h"
 #include "app/qt/signal_pipe.h"
 #include "common/log_review.h"
 #include "common/log_text.h"
@@ -122,11 +123,11 @@ class HeadlessConsole final : public ConsoleObserver {
   public:
     // `prefix` goes before each line printed: "[NAME] " with several servers.
     HeadlessConsole(const std::string& dir, const ConsoleOptions& options, const OpenServer& server,
-                    std::string prefix, std::function<void()> loginRefused)
+                    std::string prefix, std::function<void()> loginRefused, HistoryWriter* history)
         : m_prefix(std::move(prefix)),
           m_loginRefused(std::move(loginRefused)),
           m_dialogs(m_prefix),
-          m_runtime(dir, options, m_dialogs, *this, server) {}
+          m_runtime(dir, options, m_dialogs, *this, server, history) {}
 
     ConsoleRuntime& Runtime() { return m_runtime; }
     int Status() const { return m_status; }
@@ -172,6 +173,8 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
     QCoreApplication app(argc, argv);
     const std::optional<std::string> dir = ConsoleRuntime::ProgramFolder(options);
     if (!dir) return 66;
+    if (!options.history.player.empty() || !options.history.exportFile.empty())
+        return RunHistoryLookups(*dir, options.history);
     std::string error;
     const std::vector<OpenServer> servers = ServersToOpen(*dir, options, error);
     if (servers.empty()) {
@@ -179,6 +182,12 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
         return 64;
     }
     if (options.reviewLog || options.reviewChat) return PrintReviews(*dir, options, servers);
+
+    // One history for every server, written on its own thread; a console
+    // whose history cannot be kept runs without it.
+    std::string historyNote;
+    const std::unique_ptr<HistoryWriter> history = StartHistory(*dir, options.history, historyNote);
+    if (!historyNote.empty()) std::cerr << "tavrinrat: " << historyNote << "\n";
 
     // One runtime per server, each with its own session, models and logs;
     // they share the event loop and the program folder's files.
@@ -191,8 +200,9 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
         if (++refused == servers.size()) QCoreApplication::exit(2);
     };
     for (const OpenServer& server : servers) {
-        consoles.push_back(std::make_unique<HeadlessConsole>(
-            *dir, options, server, LinePrefix(server, servers.size()), loginRefused));
+        consoles.push_back(std::make_unique<HeadlessConsole>(*dir, options, server,
+                                                             LinePrefix(server, servers.size()),
+                                                             loginRefused, history.get()));
         hosts.push_back(&consoles.back()->Runtime().Host());
     }
     const SignalPipe signalPipe({SIGINT, SIGTERM, SIGUSR1}, [&consoles, &hosts](int signo) {

@@ -113,6 +113,7 @@ std::pair<int, std::string> CChatBot::MatchLine(const std::string& line,
     const auto [points, warning, word, wordChanged] = CountCatch(m_config.words[caught->word]);
     // The next reply looks for the word the record has now.
     if (wordChanged) m_matcherStale = true;
+    ++m_catches;
     // Monitor-only words are only counted.
     if (points != kMonitorOnly) m_shamed.RecordCatch(caught->speaker, points, warning, word, false);
     return {kImageCaught, word};

@@ -139,9 +139,12 @@ void CChatBot::RequestChat() {
     m_commands.SubmitCommands({{"chat get", 0, PacedCommand::Route::Request}});
 }
 
+std::string CChatBot::SendCommand(const std::string& text) {
+    return !text.empty() && text.front() == '$' ? EraseAll(text, "$") : "chat send " + text;
+}
+
 void CChatBot::Send(const std::string& text) {
-    const std::string command =
-        !text.empty() && text.front() == '$' ? EraseAll(text, "$") : "chat send " + text;
+    const std::string command = SendCommand(text);
     if (!command.empty()) PostCommand(command);
 }
 

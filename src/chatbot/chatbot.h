@@ -99,6 +99,8 @@ class CChatBot {
     void RequestChat();
     // "$" first: the rest, without any "$", is a raw command; else a chat line.
     void Send(const std::string& text);
+    // The command Send makes of `text` (empty: nothing goes out).
+    static std::string SendCommand(const std::string& text);
     // "Reset ChatBot ", also at every connect request.
     void Reset();
     // "Scan Chatlog": asks for the file, replays it and shows the results,

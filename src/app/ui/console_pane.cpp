@@ -162,6 +162,14 @@ ConsolePane::ConsolePane(Console& console, ConsoleSignals& consoleSignals, std::
         emit rowChanged();
     });
     connect(&consoleSignals, &ConsoleSignals::playersChanged, this, &ConsolePane::rowChanged);
+    // Replies come in the order of their commands: the first after the
+    // broadcast went out answers it.
+    connect(&consoleSignals, &ConsoleSignals::replyTextRouted, this, [this](const QString& text) {
+        if (!m_awaitingBroadcastReply || !m_broadcastSent) return;
+        m_awaitingBroadcastReply = false;
+        m_broadcastReply = text.trimmed();
+        emit rowChanged();
+    });
     connect(&consoleSignals, &ConsoleSignals::clockTicked, this, &ConsolePane::rowChanged);
     connect(&consoleSignals, &ConsoleSignals::eventLineWritten, m_eventViewer,
             &LogViewer::AppendLive);
@@ -205,6 +213,9 @@ bool ConsolePane::SendBroadcast(const std::string& line) {
         m_broadcastReply = FromWire(why.empty() ? std::string("Not sent") : why);
         return false;
     }
+    // The reply is the first response once the command has gone out.
+    m_broadcastCommand = FromWire(CChatBot::SendCommand(line));
+    m_broadcastSent = false;
     m_awaitingBroadcastReply = true;
     m_broadcastReply.clear();
     m_console.ChatBot().Send(line);
@@ -361,10 +372,8 @@ void ConsolePane::HandleFieldChanged(Field field, const QString& text) {
         ShowLastReason(text);
         return;
     }
-    if (field == Field::RatResponse && m_awaitingBroadcastReply) {
-        m_awaitingBroadcastReply = false;
-        m_broadcastReply = text;
-    }
+    if (m_awaitingBroadcastReply && field == Field::RatCommand && text == m_broadcastCommand)
+        m_broadcastSent = true;
     for (size_t i = 0; i < kStatusFields.size(); ++i)
         if (kStatusFields[i].field == field) m_fields[i]->SetFieldText(text);
     m_lookUpdate.start();

@@ -135,6 +135,8 @@ class ConsolePane final : public QWidget, private SettingsPageHost {
     CatchBadge m_badge;
     bool m_selected = true;
     bool m_awaitingBroadcastReply = false;
+    bool m_broadcastSent = false;
+    QString m_broadcastCommand;
     QString m_broadcastReply;
 };
 

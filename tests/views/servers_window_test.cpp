@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QPushButton>
@@ -217,6 +219,39 @@ TEST_F(ServersWindow, CloseServerLogsOutThatServerAlone) {
     EXPECT_TRUE(m_app->GetConsole(0).Session().State().m_fRATConnected);
     // The last server is never closed this way.
     EXPECT_FALSE(Find<QAction>(Window(), "closeServerAction")->isEnabled());
+}
+
+TEST_F(ServersWindow, ServerDetailsOpensAnotherRecordBesideTheFirst) {
+    ASSERT_NO_FATAL_FAILURE(Open({}));
+    auto details = [&] {
+        QTest::mouseClick(Find<QPushButton>(Shown(), "changeButton"), Qt::LeftButton);
+        return Find<QDialog>(Window(), "serverDetailsDialog");
+    };
+    // The record open already is not opened twice.
+    QDialog* dialog = details();
+    ASSERT_TRUE(dialog != nullptr);
+    auto* open = Find<QPushButton>(*dialog, "openServerButton");
+    ASSERT_TRUE(open != nullptr);
+    QTest::mouseClick(open, Qt::LeftButton);
+    EXPECT_EQ(m_app->ServerCount(), 1);
+    dialog->reject();
+    RunUntil([&] { return Find<QDialog>(Window(), "serverDetailsDialog") == nullptr; }, 2s);
+
+    dialog = details();
+    ASSERT_TRUE(dialog != nullptr);
+    auto* names = Find<QComboBox>(*dialog, "serverNameCombo");
+    names->setCurrentIndex(1);
+    emit names->activated(1);
+    QTest::mouseClick(Find<QPushButton>(*dialog, "openServerButton"), Qt::LeftButton);
+    ASSERT_EQ(m_app->ServerCount(), 2);
+    EXPECT_EQ(m_app->Server(1).name, "Beta");
+    // A server opened later logs in Servers/NAME/ as one of several opened at start.
+    EXPECT_EQ(m_app->Server(1).logDir, m_dir.Path() + "Servers/Beta/");
+    EXPECT_EQ(Shown().Name(), "Beta");
+    EXPECT_TRUE(List()->isVisible());
+    EXPECT_EQ(List()->item(0)->text(), QStringLiteral("Alpha\nNot connected"));
+    ASSERT_TRUE(RunUntil([&] { return m_app->GetConsole(1).Started(); }, 10s));
+    ASSERT_NO_FATAL_FAILURE(LogIn(1));
 }
 
 TEST_F(ServersWindow, TheOpenSetIsRememberedAndOpenedAgain) {

@@ -193,8 +193,13 @@ QString ConsolePane::Title() const {
 
 ServerRow ConsolePane::Row() const {
     RatSession& session = m_console.Session();
-    return SummariseServer(m_name, session.State(), session.FieldText(Field::LastReason),
+    return SummariseServer(ShownName(), session.State(), session.FieldText(Field::LastReason),
                            static_cast<int>(m_console.Players().Rows().size()), m_badge.On());
+}
+
+std::string ConsolePane::ShownName() const {
+    // The favourite, opened without a name, goes by its record's name.
+    return m_name.empty() ? m_console.Server().LoginDetails().name : m_name;
 }
 
 void ConsolePane::SetSelected(bool on) {
@@ -220,6 +225,10 @@ bool ConsolePane::SendBroadcast(const std::string& line) {
     m_broadcastReply.clear();
     m_console.ChatBot().Send(line);
     return true;
+}
+
+void ConsolePane::SetOpenServer(std::function<std::string(const std::string&)> open) {
+    m_serverPage->SetOpenServer(std::move(open));
 }
 
 void ConsolePane::CloseConsole(bool ok) {

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <string>
 
 #include "app/connection_look.h"
@@ -47,6 +48,8 @@ class ConsolePane final : public QWidget, private SettingsPageHost {
     Console& GetConsole() const { return m_console; }
     ConsoleSignals& Signals() const { return m_signals; }
     const std::string& Name() const { return m_name; }
+    // What the row and the title call it: the name, or the favourite's record name.
+    std::string ShownName() const;
 
     // The manager role: the Admins page (index 5) and the Admin Port group.
     void EnterManagerRole();
@@ -73,6 +76,9 @@ class ConsolePane final : public QWidget, private SettingsPageHost {
     // can send; the next Rat Response becomes the row's tool tip. False when
     // it was not sent.
     bool SendBroadcast(const std::string& line);
+
+    // The Server Details dialog's "Open" (see ServerPage::SetOpenServer).
+    void SetOpenServer(std::function<std::string(const std::string&)> open);
 
     // Closing: the console's closing lines and logout, and its windows hidden.
     void CloseConsole(bool ok);

@@ -150,7 +150,7 @@ void MainWindow::ShowTitle() {
     if (ServerCount() == 0) return;
     const ConsolePane& pane = CurrentPane();
     QString title = pane.Title() + m_titleSuffix;
-    if (ServerCount() > 1) title += QStringLiteral(" - ") + FromWire(pane.Name());
+    if (ServerCount() > 1) title += QStringLiteral(" - ") + FromWire(pane.ShownName());
     setWindowTitle(title);
 }
 
@@ -322,9 +322,8 @@ void MainWindow::MessageAllServers(const QString& line) {
 void MainWindow::AskCloseServer() {
     if (m_closing || ServerCount() < 2) return;
     ConsolePane& pane = CurrentPane();
-    const std::string name =
-        pane.Name().empty() ? std::string("the favourite server") : pane.Name();
-    if (!pane.GetConsole().Dialogs().AskYesNo("Close " + name + "?", DefaultAnswer::No)) return;
+    if (!pane.GetConsole().Dialogs().AskYesNo("Close " + pane.ShownName() + "?", DefaultAnswer::No))
+        return;
     emit serverCloseRequested(&pane);
 }
 

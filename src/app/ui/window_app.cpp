@@ -82,6 +82,7 @@ WindowApp::OpenConsole& WindowApp::Add(const OpenServer& open) {
     QObject::connect(&s.consoleSignals, &ConsoleSignals::started, pane, [this, pane] {
         if (m_options.login) pane->LogIn();
     });
+    pane->SetOpenServer([this](const std::string& name) { return OpenRecord(name); });
     m_servers.push_back(std::move(server));
     return s;
 }
@@ -102,12 +103,24 @@ void WindowApp::Start() {
 }
 
 bool WindowApp::OpenServerRecord(const std::string& name) {
-    if (m_window->Closing()) return false;
-    for (const auto& server : m_servers)
-        if (server->open.name == name) return false;
+    return OpenRecord(name).empty();
+}
+
+std::string WindowApp::OpenRecord(const std::string& name) {
+    if (m_window->Closing()) return "The console is closing.";
+    for (int i = 0; i < ServerCount(); ++i) {
+        // The favourite opened without a name is the record it named then.
+        if (m_servers[i]->open.name == name ||
+            (m_servers[i]->open.name.empty() &&
+             GetConsole(i).Server().LoginDetails().name == name)) {
+            m_window->SelectServer(i);
+            return "Server " + name + " is open already.";
+        }
+    }
     std::string text(kDefaultServerList);
     ReadTextFile(ServerListPath(m_programDir), text);
-    if (FindServerRecord(ParseServerList(text), name) < 0) return false;
+    if (FindServerRecord(ParseServerList(text), name) < 0)
+        return "Server " + name + " is not saved yet: press OK, then open it.";
     // A server opened later logs in Servers/NAME/, as each of several opened
     // at start does; those open already keep the folders they log in.
     std::vector<std::string> taken;
@@ -116,7 +129,7 @@ bool WindowApp::OpenServerRecord(const std::string& name) {
     OpenConsole& s = Add(OpenServer{name, ServerLogDir(m_programDir, name, taken)});
     if (m_started) s.runtime->Initialise();
     m_window->SelectServer(ServerCount() - 1);
-    return true;
+    return {};
 }
 
 void WindowApp::HandleCloseRequest(ConsolePane* pane) {

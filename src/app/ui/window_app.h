@@ -82,6 +82,8 @@ class WindowApp {
         ConsolePane* pane = nullptr;
     };
     OpenConsole& Add(const OpenServer& open);
+    // OpenServerRecord's work: empty when the server opened, else why not.
+    std::string OpenRecord(const std::string& name);
     void HandleClosed();
     void HandleCloseRequest(ConsolePane* pane);
 

@@ -36,6 +36,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     m_serverList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_serverList->setContextMenuPolicy(Qt::CustomContextMenu);
     m_serverList->setMaximumWidth(220);
+    // A gap between rows of two lines each keeps the servers apart.
+    m_serverList->setSpacing(3);
     m_serverList->hide();
     m_panes = new QStackedWidget(central);
     m_panes->setObjectName(QStringLiteral("serverPanes"));

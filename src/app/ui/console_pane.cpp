@@ -162,14 +162,18 @@ ConsolePane::ConsolePane(Console& console, ConsoleSignals& consoleSignals, std::
         emit rowChanged();
     });
     connect(&consoleSignals, &ConsoleSignals::playersChanged, this, &ConsolePane::rowChanged);
-    // Replies come in the order of their commands: the first after the
-    // broadcast went out answers it.
-    connect(&consoleSignals, &ConsoleSignals::replyTextRouted, this, [this](const QString& text) {
-        if (!m_awaitingBroadcastReply || !m_broadcastSent) return;
-        m_awaitingBroadcastReply = false;
-        m_broadcastReply = text.trimmed();
-        emit rowChanged();
-    });
+    // A chat line is answered by the chat confirmation; a raw command by the
+    // first reply once it went out (a poll's late reply may come first).
+    connect(&consoleSignals, &ConsoleSignals::replyTextRouted, this,
+            [this](ReplyKind kind, const QString& text) {
+                if (!m_awaitingBroadcastReply || !m_broadcastSent) return;
+                if (m_broadcastCommand.startsWith(QStringLiteral("chat send ")) &&
+                    kind != ReplyKind::ChatConfirmation)
+                    return;
+                m_awaitingBroadcastReply = false;
+                m_broadcastReply = text.trimmed();
+                emit rowChanged();
+            });
     connect(&consoleSignals, &ConsoleSignals::clockTicked, this, &ConsolePane::rowChanged);
     connect(&consoleSignals, &ConsoleSignals::eventLineWritten, m_eventViewer,
             &LogViewer::AppendLive);

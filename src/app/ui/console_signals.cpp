@@ -16,7 +16,7 @@ void ConsoleSignals::ControlChanged(Control control, bool on) {
 
 void ConsoleSignals::ReplyRouted(const RouteResult& result, const std::string& text) {
     emit replyRouted(result.kind, result.replyClass);
-    emit replyTextRouted(FromWire(text));
+    emit replyTextRouted(result.kind, FromWire(text));
 }
 
 void ConsoleSignals::ModelsChanged(ModelChanges changes) {

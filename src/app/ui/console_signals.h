@@ -19,7 +19,7 @@ class ConsoleSignals final : public QObject, public ConsoleObserver {
     // A reply after login was routed (its models were announced before).
     void replyRouted(tavrin::ReplyKind kind, int replyClass);
     // The same reply's text, decoded.
-    void replyTextRouted(const QString& text);
+    void replyTextRouted(tavrin::ReplyKind kind, const QString& text);
     // One signal per model the console announces changed.
     void playersChanged();
     void missionsChanged();

@@ -105,7 +105,8 @@ void MainWindow::RemoveServer(ConsolePane& pane) {
     delete m_serverList->takeItem(index);
     m_panes->removeWidget(&pane);
     delete pane.LastReasonLabel();
-    pane.deleteLater();
+    // Now, while its console still lives: the console goes once its worker has ended.
+    delete &pane;
     if (current) SelectServer(std::min(index, ServerCount() - 1));
     ShowServerList();
     ShowTitle();

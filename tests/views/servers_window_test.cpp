@@ -223,6 +223,8 @@ TEST_F(ServersWindow, CloseServerLogsOutThatServerAlone) {
 
 TEST_F(ServersWindow, ServerDetailsOpensAnotherRecordBesideTheFirst) {
     ASSERT_NO_FATAL_FAILURE(Open({}));
+    // The favourite alone is no set to remember.
+    EXPECT_TRUE(Window().CurrentState().servers.empty());
     auto details = [&] {
         QTest::mouseClick(Find<QPushButton>(Shown(), "changeButton"), Qt::LeftButton);
         return Find<QDialog>(Window(), "serverDetailsDialog");
@@ -252,6 +254,8 @@ TEST_F(ServersWindow, ServerDetailsOpensAnotherRecordBesideTheFirst) {
     EXPECT_EQ(List()->item(0)->text(), QStringLiteral("Alpha\nNot connected"));
     ASSERT_TRUE(RunUntil([&] { return m_app->GetConsole(1).Started(); }, 10s));
     ASSERT_NO_FATAL_FAILURE(LogIn(1));
+    // The favourite, opened without a name, is remembered by its record's name.
+    EXPECT_EQ(Window().CurrentState().servers, (std::vector<std::string>{"Alpha", "Beta"}));
 }
 
 TEST_F(ServersWindow, TheOpenSetIsRememberedAndOpenedAgain) {

@@ -229,7 +229,10 @@ WindowState MainWindow::CurrentState() const {
     s.width = std::clamp(normal.width(), kMinWindowSide, kMaxWindowSide);
     s.height = std::clamp(normal.height(), kMinWindowSide, kMaxWindowSide);
     s.tab = ServerCount() > 0 ? CurrentPane().CurrentTab() : 0;
-    for (int i = 0; i < ServerCount(); ++i) s.servers.push_back(Pane(i).Name());
+    // The favourite alone is no set: the next run opens the favourite then,
+    // whichever record that is. Beside others it is kept by its record's name.
+    if (ServerCount() > 1 || (ServerCount() == 1 && !Pane(0).Name().empty()))
+        for (int i = 0; i < ServerCount(); ++i) s.servers.push_back(Pane(i).ShownName());
     return s;
 }
 

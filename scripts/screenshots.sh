@@ -22,11 +22,26 @@ cmake --build "$build" --target tavrinrat tavrinrat-sim
 
 work=$(mktemp -d)
 sim_pid=
+more_pids=()
 cleanup() {
     [[ -n "$sim_pid" ]] && kill "$sim_pid" 2>/dev/null || true
+    for pid in "${more_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     rm -rf "$work"
 }
 trap cleanup EXIT
+
+# The first line of a simulator's log, "port N" (or "control N" with `key` control).
+sim_port() {
+    local log=$1 key=$2 pid=$3 found=
+    for _ in $(seq 100); do
+        found=$(sed -n "s/^$key //p" "$log" | head -1)
+        [[ -n "$found" ]] && break
+        kill -0 "$pid" 2>/dev/null || { cat "$log" >&2; exit 1; }
+        sleep 0.1
+    done
+    [[ -n "$found" ]] || { echo "screenshots: a simulator did not start" >&2; exit 1; }
+    echo "$found"
+}
 
 # A fixed seed: the same game, and so the same pictures, every run.
 "$build/tools/sim/tavrinrat-sim" --port 0 --seed 7 --user admin --password secret \
@@ -60,4 +75,33 @@ printf '[END]' >>"$work/manager/Configs/radmins.cfg"
 chmod 600 "$work/manager/Configs/radmins.cfg"
 QT_QPA_PLATFORM=offscreen "$build/tavrinrat" --dir "$work/manager" --manager \
     --admin-port 0 --admin-bind 127.0.0.1 --screenshots "$out" \
+    2> >(grep -v -e 'propagateSizeHints' -e 'support raise' -e XDG_RUNTIME_DIR >&2)
+
+# Three servers in one window: two simulators, and a third that resets the
+# connection once logged in and refuses connections for a minute, so that its
+# row shows the reconnect countdown.
+mkdir -p "$work/servers/Configs"
+for n in 2 3; do
+    "$build/tools/sim/tavrinrat-sim" --port 0 --control-port 0 --seed "$n" --user admin \
+        --password secret >"$work/sim$n.log" 2>&1 &
+    more_pids+=($!)
+done
+port2=$(sim_port "$work/sim2.log" port "${more_pids[0]}")
+port3=$(sim_port "$work/sim3.log" port "${more_pids[1]}")
+control3=$(sim_port "$work/sim3.log" control "${more_pids[1]}")
+printf '*FAV*Simulator,127.0.0.1,%s,admin,secret\r\nSecond,127.0.0.1,%s,admin,secret\r\nThird,127.0.0.1,%s,admin,secret\r\n' \
+    "$port" "$port2" "$port3" >"$work/servers/Configs/servers.cfg"
+chmod 600 "$work/servers/Configs/servers.cfg"
+(
+    for _ in $(seq 300); do
+        grep -q "accepted" "$work/sim3.log" && break
+        sleep 0.1
+    done
+    exec 3<>"/dev/tcp/127.0.0.1/$control3"
+    printf 'refuse 60\nreset\n' >&3
+    sleep 1
+) &
+more_pids+=($!)
+QT_QPA_PLATFORM=offscreen "$build/tavrinrat" --dir "$work/servers" --server Simulator \
+    --server Second --server Third --screenshots "$out" \
     2> >(grep -v -e 'propagateSizeHints' -e 'support raise' -e XDG_RUNTIME_DIR >&2)

@@ -34,6 +34,10 @@ WindowState ParseWindowState(std::string_view text) {
         const size_t eq = line.find('=');
         if (eq == std::string_view::npos) return {};
         const std::string_view key = line.substr(0, eq);
+        if (key == "server") {
+            s.servers.emplace_back(line.substr(eq + 1));
+            continue;
+        }
         const std::optional<int> value = ParseInt(line.substr(eq + 1));
         if (!value) return {};
         const int v = *value;
@@ -68,8 +72,13 @@ std::string WindowStateText(const WindowState& s) {
     auto line = [](const char* key, int v) {
         return std::string(key) + "=" + std::to_string(v) + "\n";
     };
-    return line("x", s.x) + line("y", s.y) + line("width", s.width) + line("height", s.height) +
-           line("maximized", s.maximized ? 1 : 0) + line("tab", s.tab);
+    std::string text = line("x", s.x) + line("y", s.y) + line("width", s.width) +
+                       line("height", s.height) + line("maximized", s.maximized ? 1 : 0) +
+                       line("tab", s.tab);
+    // A name that would break its line is not kept.
+    for (const std::string& name : s.servers)
+        if (name.find_first_of("\r\n") == std::string::npos) text += "server=" + name + "\n";
+    return text;
 }
 
 std::string WindowStatePath(const std::string& programDir) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/event_log.h"
 
@@ -9,7 +10,7 @@ namespace tavrin {
 
 // Where the main window was and which page it showed, kept between runs in
 // Configs/window.cfg as "key=value" lines (x, y, width, height, maximized,
-// tab). Nothing of the game server lives here: losing the file only loses
+// tab, and the open servers). Nothing of the game server lives here: losing the file only loses
 // the window's place.
 struct WindowState {
     // No remembered place: the window takes its own size and the desktop
@@ -21,6 +22,10 @@ struct WindowState {
     int height = 0;
     bool maximized = false;
     int tab = 0;  // 0 .. kWindowTabs - 1
+    // The records of servers.cfg open when the window closed, in the list's
+    // order, one "server=NAME" line each (empty: the favourite). A file
+    // without them is read as before.
+    std::vector<std::string> servers;
 
     bool operator==(const WindowState&) const = default;
 };

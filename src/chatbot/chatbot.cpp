@@ -113,6 +113,7 @@ std::pair<int, std::string> CChatBot::MatchLine(const std::string& line,
     const auto [points, warning, word, wordChanged] = CountCatch(m_config.words[caught->word]);
     // The next reply looks for the word the record has now.
     if (wordChanged) m_matcherStale = true;
+    ++m_catches;
     // Monitor-only words are only counted.
     if (points != kMonitorOnly) m_shamed.RecordCatch(caught->speaker, points, warning, word, false);
     return {kImageCaught, word};
@@ -138,9 +139,12 @@ void CChatBot::RequestChat() {
     m_commands.SubmitCommands({{"chat get", 0, PacedCommand::Route::Request}});
 }
 
+std::string CChatBot::SendCommand(const std::string& text) {
+    return !text.empty() && text.front() == '$' ? EraseAll(text, "$") : "chat send " + text;
+}
+
 void CChatBot::Send(const std::string& text) {
-    const std::string command =
-        !text.empty() && text.front() == '$' ? EraseAll(text, "$") : "chat send " + text;
+    const std::string command = SendCommand(text);
     if (!command.empty()) PostCommand(command);
 }
 

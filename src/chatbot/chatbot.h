@@ -88,6 +88,8 @@ class CChatBot {
     const std::deque<ChatRow>& ChatRows() const { return m_rows; }  // newest first
     const ScanData& Scan() const { return m_scan; }
     const ChatLineTracker& Lines() const { return m_tracker; }
+    // Lines caught by a banned word since start-up (monitor-only words too).
+    uint64_t Catches() const { return m_catches; }
 
     // "Start ChatBot" / "Stop ChatBot".
     bool IsOn() const { return m_on; }
@@ -97,6 +99,8 @@ class CChatBot {
     void RequestChat();
     // "$" first: the rest, without any "$", is a raw command; else a chat line.
     void Send(const std::string& text);
+    // The command Send makes of `text` (empty: nothing goes out).
+    static std::string SendCommand(const std::string& text);
     // "Reset ChatBot ", also at every connect request.
     void Reset();
     // "Scan Chatlog": asks for the file, replays it and shows the results,
@@ -152,6 +156,7 @@ class CChatBot {
     std::deque<ChatRow> m_rows;
     ScanData m_scan;
     CShamed m_shamed;
+    uint64_t m_catches = 0;
     bool m_on = false;
     bool m_fFirstBatch = true;
     uint64_t m_configGeneration = 0;  // raised whenever the word list is replaced

@@ -14,7 +14,7 @@ using testing::RecordingLog;
 using testing::TempDir;
 using testing::WriteBytes;
 
-const WindowState kPlaced{true, 40, -12, 980, 640, false, 3};
+const WindowState kPlaced{true, 40, -12, 980, 640, false, 3, {}};
 
 TEST(WindowState, TextRoundTrips) {
     const std::string text = WindowStateText(kPlaced);
@@ -23,6 +23,21 @@ TEST(WindowState, TextRoundTrips) {
     WindowState maximized = kPlaced;
     maximized.maximized = true;
     EXPECT_EQ(ParseWindowState(WindowStateText(maximized)), maximized);
+}
+
+TEST(WindowState, TheOpenServersRoundTripInTheirOrder) {
+    WindowState open = kPlaced;
+    open.servers = {"Beta", "Alpha one", "", "\xE9t\xE9"};
+    const std::string text = WindowStateText(open);
+    EXPECT_EQ(text.substr(text.find("tab=3\n")),
+              "tab=3\nserver=Beta\nserver=Alpha one\nserver=\nserver=\xE9t\xE9\n");
+    EXPECT_EQ(ParseWindowState(text), open);
+    // A file written before the servers were kept reads as it did.
+    EXPECT_EQ(ParseWindowState("x=40\ny=-12\nwidth=980\nheight=640\nmaximized=0\ntab=3\n"),
+              kPlaced);
+    // A name that would break its line is left out.
+    open.servers = {"A\nB", "C"};
+    EXPECT_EQ(ParseWindowState(WindowStateText(open)).servers, std::vector<std::string>{"C"});
 }
 
 TEST(WindowState, ABadTextGivesTheDefaults) {

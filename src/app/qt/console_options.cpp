@@ -113,7 +113,7 @@ constexpr Option kOptions[] = {
     {"--dir", "DIR", Where::Both, Group::Console,
      "the program folder (default: the current folder)", SetText<&ConsoleOptions::dir>},
     {"--server", "NAME", Where::Both, Group::Console,
-     "servers.cfg record to open (--headless: more than one)", TakeServer},
+     "servers.cfg record to open (once per server)", TakeServer},
     {"--chatbot", "", Where::Both, Group::Console, "switch the ChatBot on at start-up",
      SetFlag<&ConsoleOptions::chatbot>},
     {"--login", "", Where::Window, Group::Console,
@@ -260,9 +260,6 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         return bad("--no-history leaves no history to read");
     if (o.servers.size() > 1 && o.manager.manager)
         return bad("--manager serves one game server: give one --server at most");
-    // The window shows one server; several run without a window.
-    if (o.servers.size() > 1 && o.frontEnd == FrontEnd::Window)
-        return bad("the window opens one server: give one --server at most, or --headless");
     // The pictures show a logged-in console.
     if (!o.screenshots.empty()) o.login = true;
     return line;

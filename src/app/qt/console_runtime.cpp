@@ -10,6 +10,20 @@
 
 namespace tavrin {
 
+std::string ServerLogDir(const std::string& programDir, const std::string& name,
+                         const std::vector<std::string>& taken) {
+    // Two names may make one folder ("a/b", "a_b"): a later one takes the
+    // first free "NAME~2", "NAME~3"..., so no two servers share a log.
+    const std::string servers = programDir + "Servers" + kPathSeparator;
+    const std::string base = ServerFolderName(name);
+    std::string folder = base;
+    for (int n = 2;
+         std::find(taken.begin(), taken.end(), servers + folder + kPathSeparator) != taken.end();
+         ++n)
+        folder = base + "~" + std::to_string(n);
+    return servers + folder + kPathSeparator;
+}
+
 std::vector<OpenServer> ServersToOpen(const std::string& programDir, const ConsoleOptions& options,
                                       std::string& error) {
     if (options.servers.empty()) return {OpenServer{}};
@@ -26,14 +40,8 @@ std::vector<OpenServer> ServersToOpen(const std::string& programDir, const Conso
         }
         OpenServer server{name, {}};
         if (options.servers.size() > 1) {
-            // Two names may make one folder ("a/b", "a_b"): a later one takes
-            // the first free "NAME~2", "NAME~3"..., so no two servers share a log.
-            const std::string base = ServerFolderName(name);
-            std::string folder = base;
-            for (int n = 2; std::find(folders.begin(), folders.end(), folder) != folders.end(); ++n)
-                folder = base + "~" + std::to_string(n);
-            folders.push_back(folder);
-            server.logDir = programDir + "Servers" + kPathSeparator + folder + kPathSeparator;
+            server.logDir = ServerLogDir(programDir, name, folders);
+            folders.push_back(server.logDir);
         }
         open.push_back(std::move(server));
     }

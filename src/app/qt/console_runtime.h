@@ -20,6 +20,13 @@ struct OpenServer {
     std::string logDir;  // ends with the path separator; empty: the program folder
 };
 
+// The folder of the day folders of server `name` among several:
+// Servers/NAME/ of the program folder (NAME made safe by ServerFolderName),
+// or "NAME~2", "NAME~3"... when one of `taken` (log folders in use) is that
+// folder already.
+std::string ServerLogDir(const std::string& programDir, const std::string& name,
+                         const std::vector<std::string>& taken);
+
 // The servers a command line opens, in its order. Without --server the
 // favourite, its logs in the program folder, as with one --server; with
 // several, each server's day folders are in Servers/NAME/ of the program

@@ -14,8 +14,9 @@ void ConsoleSignals::ControlChanged(Control control, bool on) {
     emit controlChanged(control, on);
 }
 
-void ConsoleSignals::ReplyRouted(const RouteResult& result, const std::string&) {
+void ConsoleSignals::ReplyRouted(const RouteResult& result, const std::string& text) {
     emit replyRouted(result.kind, result.replyClass);
+    emit replyTextRouted(result.kind, FromWire(text));
 }
 
 void ConsoleSignals::ModelsChanged(ModelChanges changes) {

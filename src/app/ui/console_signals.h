@@ -18,6 +18,8 @@ class ConsoleSignals final : public QObject, public ConsoleObserver {
     void controlChanged(tavrin::Control control, bool on);
     // A reply after login was routed (its models were announced before).
     void replyRouted(tavrin::ReplyKind kind, int replyClass);
+    // The same reply's text, decoded.
+    void replyTextRouted(tavrin::ReplyKind kind, const QString& text);
     // One signal per model the console announces changed.
     void playersChanged();
     void missionsChanged();

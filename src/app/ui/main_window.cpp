@@ -1,308 +1,186 @@
 #include "app/ui/main_window.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
 #include <QShortcut>
+#include <QStackedWidget>
 #include <QStatusBar>
-#include <QTabWidget>
-#include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/ui/app_icon.h"
+#include "app/ui/console_pane.h"
 #include "app/ui/info_window.h"
-#include "app/ui/server_page.h"
-#include "app/ui/status_field.h"
-#include "chatbot/ui/chatbot_page.h"
 #include "common/ui/log_viewer.h"
 #include "common/ui/text_codec.h"
-#include "manager/ui/admins_page.h"
-#include "missions/ui/missions_page.h"
-#include "players/ui/players_page.h"
-#include "settings/settings_file.h"
 
 namespace tavrin {
-namespace {
 
-struct TabPage {
-    const char* objectName;
-    const char* text;
-};
-
-// The tab items carry a blank on each side.
-constexpr std::array<TabPage, kWindowTabs> kTabPages{{
-    {"serverPage", " Server "},
-    {"playersPage", " Players "},
-    {"missionsPage", " Missions "},
-    {"settingsPage", " Settings "},
-    {"chatBotPage", " ChatBot "},
-}};
-
-struct StatusFieldInfo {
-    Field field;
-    const char* objectName;
-    const char* caption;
-};
-
-// The six status fields, two to a row.
-constexpr std::array<StatusFieldInfo, 6> kStatusFields{{
-    {Field::Connection, "connectionField", "Connection"},
-    {Field::ServerMode, "serverModeField", "Server Mode"},
-    {Field::RatCommand, "ratCommandField", "Rat Command"},
-    {Field::RatResponse, "ratResponseField", "Rat Response"},
-    {Field::Admins, "adminsField", "Admins"},
-    {Field::Clock, "clockField", "Clock"},
-}};
-
-const char* LookName(ConnectionLook look) {
-    switch (look) {
-        case ConnectionLook::Connected:
-            return "connected";
-        case ConnectionLook::Reconnecting:
-            return "reconnecting";
-        case ConnectionLook::Offline:
-            break;
-    }
-    return "offline";
-}
-
-// A page with many controls scrolls inside its tab rather than holding the
-// window at its own full size. The tab carries the page's name; the page
-// itself is "<name>Content".
-QWidget* Scrolled(QWidget* page) {
-    auto* scroll = new QScrollArea;
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    page->setObjectName(page->objectName() + QStringLiteral("Content"));
-    scroll->setWidget(page);
-    return scroll;
-}
-
-}  // namespace
-
-MainWindow::MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget* parent)
-    : QMainWindow(parent), m_console(console), m_signals(consoleSignals) {
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowIcon(AppIcon());
-    setWindowTitle(FromWire(console.Session().FieldText(Field::Title)));
-
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("mainTabs"));
-    m_tabs->setDocumentMode(false);
-    for (size_t i = 0; i < kTabPages.size(); ++i) {
-        const TabPage& entry = kTabPages[i];
-        QWidget* page = nullptr;
-        if (i == 0)
-            page = m_serverPage = new ServerPage(console, consoleSignals, m_tabs);
-        else if (i == 1)
-            page = m_playersPage =
-                new PlayersPage(console.Players(), console.Actions(), console.AdminMenuText(),
-                                console.ProgramDir(), console.Log(), console.Dialogs(), m_tabs);
-        else if (i == 2)
-            page = m_missionsPage = new MissionsPage(console.Missions(), m_tabs);
-        else if (i == 3)
-            page = Scrolled(m_settingsPage =
-                                new SettingsPage(console.Settings(), console.Dialogs(), *this));
-        else if (i == 4)
-            page = Scrolled(m_chatBotPage = new ChatBotPage(console.ChatBot(), console.Dialogs()));
-        else
-            page = new QWidget(m_tabs);  // filled as its subsystem's page comes
-        page->setObjectName(QString::fromLatin1(entry.objectName));
-        AddPage(page, QString::fromLatin1(entry.text));
-    }
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralArea"));
-    auto* layout = new QVBoxLayout(central);
-    layout->addWidget(m_tabs, 1);
-    layout->addWidget(BuildStatusPanel());
-    layout->addWidget(BuildButtonRow());
+    auto* layout = new QHBoxLayout(central);
+    m_serverList = new QListWidget(central);
+    m_serverList->setObjectName(QStringLiteral("serverList"));
+    m_serverList->setAccessibleName(QStringLiteral("Servers"));
+    m_serverList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_serverList->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_serverList->setMaximumWidth(220);
+    // A gap between rows of two lines each keeps the servers apart.
+    m_serverList->setSpacing(3);
+    m_serverList->hide();
+    m_panes = new QStackedWidget(central);
+    m_panes->setObjectName(QStringLiteral("serverPanes"));
+    layout->addWidget(m_serverList);
+    layout->addWidget(m_panes, 1);
     setCentralWidget(central);
 
-    // Why the last connection ended stays in view until the next Login.
-    m_lastReason = new QLabel(this);
-    m_lastReason->setObjectName(QStringLiteral("lastReasonLabel"));
-    m_lastReason->setTextFormat(Qt::PlainText);
-    statusBar()->addPermanentWidget(m_lastReason);
-    ShowLastReason(FromWire(console.Session().FieldText(Field::LastReason)));
-    ApplyCanSend(console.Session().ControlOn(Control::CanSend));
+    connect(m_serverList, &QListWidget::currentRowChanged, this, &MainWindow::SelectServer);
+    connect(m_serverList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const int row = m_serverList->indexAt(at).row();
+        if (row < 0 || ServerCount() < 2) return;
+        SelectServer(row);
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QStringLiteral("serverRowMenu"));
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addAction(m_closeServer);
+        menu->popup(m_serverList->viewport()->mapToGlobal(at));
+    });
 
-    m_eventViewer = new LogViewer(
-        console.Log(), LogViewer::Kind::Event,
-        [&console] { return console.Session().FieldText(Field::TabConnectionStarted); }, this);
-    m_chatViewer = new LogViewer(console.Log(), LogViewer::Kind::Chat, this);
-    m_infoWindow = new InfoWindow(console, consoleSignals, this);
-
-    // Each page redraws when the console announces that its model changed.
-    connect(&consoleSignals, &ConsoleSignals::playersChanged, m_playersPage, &PlayersPage::Refresh);
-    connect(&consoleSignals, &ConsoleSignals::missionsChanged, m_missionsPage,
-            &MissionsPage::Refresh);
-    connect(&consoleSignals, &ConsoleSignals::settingsChanged, m_settingsPage,
-            &SettingsPage::Refresh);
-    connect(&consoleSignals, &ConsoleSignals::weaponsChanged, m_settingsPage,
-            &SettingsPage::Refresh);
-    connect(&consoleSignals, &ConsoleSignals::chatChanged, m_chatBotPage, &ChatBotPage::Refresh);
-    connect(&consoleSignals, &ConsoleSignals::caughtChanged, m_chatBotPage,
-            &ChatBotPage::RefreshCaught);
-    m_infoWindow->hide();
+    // Window-wide: they move between servers whichever page has the focus.
+    auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
+    connect(previous, &QShortcut::activated, this, [this] { SelectServer(CurrentServer() - 1); });
+    auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
+    connect(next, &QShortcut::activated, this, [this] { SelectServer(CurrentServer() + 1); });
 
     BuildMenus();
-
-    m_lookUpdate.setSingleShot(true);
-    m_lookUpdate.setInterval(0);
-    connect(&m_lookUpdate, &QTimer::timeout, this, &MainWindow::ShowConnectionLook);
-
-    connect(&consoleSignals, &ConsoleSignals::fieldChanged, this, &MainWindow::HandleFieldChanged);
-    connect(&consoleSignals, &ConsoleSignals::controlChanged, this,
-            &MainWindow::HandleControlChanged);
-    connect(&consoleSignals, &ConsoleSignals::clockTicked, &m_lookUpdate,
-            qOverload<>(&QTimer::start));
-    connect(&consoleSignals, &ConsoleSignals::logWriteFailed, this,
-            &MainWindow::HandleLogWriteFailed);
-    connect(&consoleSignals, &ConsoleSignals::eventLineWritten, m_eventViewer,
-            &LogViewer::AppendLive);
-    connect(&consoleSignals, &ConsoleSignals::chatTextWritten, m_chatViewer,
-            &LogViewer::AppendLive);
-    connect(m_reviewEventLog, &QPushButton::clicked, m_eventViewer, &LogViewer::Review);
-    connect(m_reviewChatLog, &QPushButton::clicked, m_chatViewer, &LogViewer::Review);
-
-    resize(DefaultSize());
-    ShowConnectionLook();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::AddPage(QWidget* page, const QString& text) {
-    const int index = m_tabs->addTab(page, text);
-    // Ctrl+1 .. Ctrl+6 switch pages.
-    m_tabs->setTabToolTip(index, QStringLiteral("Ctrl+%1").arg(index + 1));
-    auto* shortcut =
-        new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + index)), this);
-    connect(shortcut, &QShortcut::activated, this, [this, index] { ShowTab(index); });
-}
+ConsolePane& MainWindow::AddServer(Console& console, ConsoleSignals& consoleSignals,
+                                   const std::string& name) {
+    auto* pane = new ConsolePane(console, consoleSignals, name, m_panes);
+    const bool first = m_panes->count() == 0;
+    m_panes->addWidget(pane);
+    statusBar()->addPermanentWidget(pane->LastReasonLabel());
+    auto* item = new QListWidgetItem(m_serverList);
+    item->setData(Qt::UserRole, QString::fromStdString(name));
 
-QWidget* MainWindow::BuildStatusPanel() {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("statusPanel"));
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
-    for (size_t i = 0; i < kStatusFields.size(); ++i) {
-        const StatusFieldInfo& info = kStatusFields[i];
-        const QString caption = QString::fromLatin1(info.caption);
-        auto* field = new StatusField(QString::fromLatin1(info.objectName), panel);
-        field->setAccessibleName(caption);
-        field->SetFieldText(FromWire(m_console.Session().FieldText(info.field)));
-        auto* label = new QLabel(caption, panel);
-        label->setBuddy(field);
-        const int row = static_cast<int>(i / 2);
-        const int column = static_cast<int>(i % 2) * 2;
-        grid->addWidget(label, row, column);
-        grid->addWidget(field, row, column + 1);
-        m_fields[i] = field;
+    connect(pane, &ConsolePane::closeRequested, this, &MainWindow::CloseConsole);
+    connect(pane, &ConsolePane::titleChanged, this, [this, pane] {
+        if (pane == &CurrentPane()) ShowTitle();
+    });
+    connect(pane, &ConsolePane::rowChanged, this, [this, pane] { ShowRow(pane); });
+    connect(pane, &ConsolePane::statusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+
+    pane->SetSelected(first);
+    if (first) {
+        SelectServer(0);
+        resize(DefaultSize());
+    } else {
+        pane->LastReasonLabel()->hide();
     }
-    return panel;
+    ShowRow(pane);
+    ShowServerList();
+    ShowTitle();
+    return *pane;
 }
 
-QWidget* MainWindow::BuildButtonRow() {
-    auto* row = new QWidget(this);
-    row->setObjectName(QStringLiteral("buttonRow"));
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-
-    m_autoRefresh = new QCheckBox(QStringLiteral("&Auto Refresh"), row);
-    m_autoRefresh->setObjectName(QStringLiteral("autoRefreshBox"));
-    m_autoRefresh->setChecked(m_console.Session().ControlOn(Control::AutoRefreshTicked));
-    m_autoRefresh->setEnabled(m_console.Session().ControlOn(Control::AutoRefreshEnabled));
-    // A click is the person's gesture; the box then shows what the session says.
-    connect(m_autoRefresh, &QCheckBox::clicked, this,
-            [this](bool ticked) { m_console.Session().OnAutoRefreshToggled(ticked); });
-
-    auto button = [row](const QString& text, const char* name) {
-        auto* b = new QPushButton(text, row);
-        b->setObjectName(QString::fromLatin1(name));
-        // No button of the window acts on Enter.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        return b;
-    };
-    m_reviewEventLog = button(QStringLiteral("Review Current &Event Log"), "reviewEventLogButton");
-    m_reviewChatLog = button(QStringLiteral("Review Current &Chat Log"), "reviewChatLogButton");
-    QPushButton* ok = button(QStringLiteral("OK"), "okButton");
-    QPushButton* cancel = button(QStringLiteral("Cancel"), "cancelButton");
-    connect(ok, &QPushButton::clicked, this, [this] { CloseConsole(true); });
-    connect(cancel, &QPushButton::clicked, this, [this] { CloseConsole(false); });
-
-    m_adminPortGroup = BuildAdminPortGroup();
-    m_adminPortGroup->hide();
-
-    layout->addWidget(m_autoRefresh);
-    layout->addSpacing(12);
-    layout->addWidget(m_adminPortGroup);
-    layout->addWidget(m_reviewEventLog);
-    layout->addWidget(m_reviewChatLog);
-    layout->addStretch(1);
-    layout->addWidget(ok);
-    layout->addWidget(cancel);
-    return row;
+void MainWindow::RemoveServer(ConsolePane& pane) {
+    const int index = m_panes->indexOf(&pane);
+    if (index < 0 || ServerCount() < 2) return;
+    const bool current = index == CurrentServer();
+    delete m_serverList->takeItem(index);
+    m_panes->removeWidget(&pane);
+    delete pane.LastReasonLabel();
+    // Now, while its console still lives: the console goes once its worker has ended.
+    delete &pane;
+    if (current) SelectServer(std::min(index, ServerCount() - 1));
+    ShowServerList();
+    ShowTitle();
 }
 
-QWidget* MainWindow::BuildAdminPortGroup() {
-    auto* group = new QGroupBox(QStringLiteral("Admin Port"), this);
-    group->setObjectName(QStringLiteral("adminPortGroup"));
-    auto* layout = new QHBoxLayout(group);
-    layout->setContentsMargins(6, 2, 6, 2);
-    auto button = [group](const QString& text, const char* name) {
-        auto* b = new QPushButton(text, group);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        return b;
-    };
-    m_portToggle = button(QString::fromLatin1(AdminPortCaption(false)), "adminPortToggle");
-    m_portToggle->setCheckable(true);
-    QPushButton* closeAll =
-        button(QStringLiteral("Close Admin Connections"), "closeAdminConnectionsButton");
-    connect(m_portToggle, &QPushButton::clicked, this,
-            [this](bool on) { ShowAdminPort(m_console.AdminManager().SetListening(on)); });
-    connect(closeAll, &QPushButton::clicked, this,
-            [this] { m_console.AdminManager().DisconnectAllAdmins(); });
-    layout->addWidget(m_portToggle);
-    layout->addWidget(closeAll);
-    return group;
+int MainWindow::ServerCount() const {
+    return m_panes->count();
 }
 
-void MainWindow::ShowAdminPort(bool listening) {
-    m_portToggle->setChecked(listening);
-    m_portToggle->setText(QString::fromLatin1(AdminPortCaption(listening)));
+ConsolePane& MainWindow::Pane(int index) const {
+    return *static_cast<ConsolePane*>(m_panes->widget(index));
+}
+
+ConsolePane& MainWindow::CurrentPane() const {
+    return *static_cast<ConsolePane*>(m_panes->currentWidget());
+}
+
+int MainWindow::CurrentServer() const {
+    return m_panes->currentIndex();
+}
+
+void MainWindow::SelectServer(int index) {
+    if (index < 0 || index >= ServerCount()) return;
+    const int before = CurrentServer();
+    if (before != index && before >= 0) {
+        Pane(before).SetSelected(false);
+        Pane(before).LastReasonLabel()->hide();
+    }
+    m_panes->setCurrentIndex(index);
+    ConsolePane& pane = Pane(index);
+    pane.LastReasonLabel()->show();
+    pane.SetSelected(true);
+    if (m_serverList->currentRow() != index) m_serverList->setCurrentRow(index);
+    ShowTitle();
+}
+
+void MainWindow::ShowServerList() {
+    const bool several = ServerCount() > 1;
+    m_serverList->setVisible(several);
+    m_closeServer->setEnabled(several);
+}
+
+void MainWindow::ShowTitle() {
+    if (ServerCount() == 0) return;
+    const ConsolePane& pane = CurrentPane();
+    QString title = pane.Title() + m_titleSuffix;
+    if (ServerCount() > 1) title += QStringLiteral(" - ") + FromWire(pane.ShownName());
+    setWindowTitle(title);
+}
+
+void MainWindow::ShowRow(ConsolePane* pane) {
+    const int index = m_panes->indexOf(pane);
+    QListWidgetItem* item = m_serverList->item(index);
+    if (item == nullptr) return;
+    const ServerRow row = pane->Row();
+    const QString text = FromWire(ServerRowText(row));
+    if (item->text() != text) item->setText(text);
+    item->setData(Qt::UserRole + 1, static_cast<int>(row.mark));
+    item->setData(Qt::UserRole + 2, row.badge);
+    QFont font = item->font();
+    font.setBold(row.badge);
+    item->setFont(font);
+    item->setToolTip(pane->LastBroadcastReply());
 }
 
 void MainWindow::EnterManagerRole() {
-    if (m_adminsPage != nullptr) return;
-    ManagerRole& manager = m_console.AdminManager();
-    m_adminsPage = new AdminsPage(manager.Accounts(), m_console.ProgramDir(), m_console.Log(),
-                                  m_console.Dialogs(), m_tabs);
-    m_adminsPage->setObjectName(QStringLiteral("adminsPage"));
-    AddPage(m_adminsPage, QStringLiteral(" Admins "));
-    // The accounts are read at start-up; rows change as admins come and go.
-    connect(&m_signals, &ConsoleSignals::adminsChanged, m_adminsPage, &AdminsPage::Refresh);
-    connect(&m_signals, &ConsoleSignals::adminAccountChanged, m_adminsPage,
-            &AdminsPage::AccountRowChanged);
-    connect(&m_signals, &ConsoleSignals::adminPortChanged, this, &MainWindow::ShowAdminPort);
-    m_adminPortGroup->show();
-    ShowAdminPort(manager.Listening());
+    if (ServerCount() == 0 || InManagerRole()) return;
     m_titleSuffix = QString::fromLatin1(kManagerRoleSuffix);
-    setWindowTitle(FromWire(m_console.Session().FieldText(Field::Title)) + m_titleSuffix);
+    Pane(0).EnterManagerRole();
+    ShowTitle();
+}
+
+bool MainWindow::InManagerRole() const {
+    return ServerCount() > 0 && Pane(0).InManagerRole();
 }
 
 void MainWindow::BuildMenus() {
@@ -311,6 +189,16 @@ void MainWindow::BuildMenus() {
     QAction* variables = view->addAction(QStringLiteral("System Variables"));
     variables->setObjectName(QStringLiteral("systemVariablesAction"));
     connect(variables, &QAction::triggered, this, &MainWindow::ShowSystemVariables);
+
+    QMenu* servers = menuBar()->addMenu(QStringLiteral("&Servers"));
+    servers->setObjectName(QStringLiteral("serversMenu"));
+    QAction* message = servers->addAction(QStringLiteral("Message all servers"));
+    message->setObjectName(QStringLiteral("messageAllServersAction"));
+    connect(message, &QAction::triggered, this, &MainWindow::AskMessageAllServers);
+    m_closeServer = servers->addAction(QStringLiteral("Close Server"));
+    m_closeServer->setObjectName(QStringLiteral("closeServerAction"));
+    m_closeServer->setEnabled(false);
+    connect(m_closeServer, &QAction::triggered, this, &MainWindow::AskCloseServer);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
@@ -327,8 +215,7 @@ QSize MainWindow::DefaultSize() const {
 }
 
 void MainWindow::ShowTab(int index) {
-    if (index < 0 || index >= m_tabs->count()) return;
-    m_tabs->setCurrentIndex(index);
+    if (ServerCount() > 0) CurrentPane().ShowTab(index);
 }
 
 WindowState MainWindow::CurrentState() const {
@@ -341,7 +228,11 @@ WindowState MainWindow::CurrentState() const {
     s.y = normal.y();
     s.width = std::clamp(normal.width(), kMinWindowSide, kMaxWindowSide);
     s.height = std::clamp(normal.height(), kMinWindowSide, kMaxWindowSide);
-    s.tab = m_tabs->currentIndex();
+    s.tab = ServerCount() > 0 ? CurrentPane().CurrentTab() : 0;
+    // The favourite alone is no set: the next run opens the favourite then,
+    // whichever record that is. Beside others it is kept by its record's name.
+    if (ServerCount() > 1 || (ServerCount() == 1 && !Pane(0).Name().empty()))
+        for (int i = 0; i < ServerCount(); ++i) s.servers.push_back(Pane(i).ShownName());
     return s;
 }
 
@@ -359,12 +250,10 @@ void MainWindow::CloseConsole(bool ok) {
     if (m_closing) return;
     m_closing = true;
     // Before the window goes, while its place is known.
-    if (m_remembersPlace && m_console.Started())
-        SaveWindowState(m_console.ProgramDir(), CurrentState(), m_console.Log());
-    m_console.Close(ok);
-    m_eventViewer->hide();
-    m_chatViewer->hide();
-    m_infoWindow->hide();
+    if (m_remembersPlace && ServerCount() > 0 && Pane(0).GetConsole().Started())
+        SaveWindowState(Pane(0).GetConsole().ProgramDir(), CurrentState(),
+                        Pane(0).GetConsole().Log());
+    for (int i = 0; i < ServerCount(); ++i) Pane(i).CloseConsole(ok);
     hide();
     emit closed(ok);
 }
@@ -393,7 +282,7 @@ void MainWindow::ShowAbout() {
     box->setIconPixmap(AppIcon().pixmap(64, 64));
     box->setTextFormat(Qt::PlainText);
     box->setInformativeText(
-        FromWire(m_console.Session().State().m_strVersionTitle) +
+        FromWire(CurrentPane().GetConsole().Session().State().m_strVersionTitle) +
         QStringLiteral("\nA console for administering a game server through its remote "
                        "administration service.\nBuilt with Qt %1.")
             .arg(QString::fromLatin1(QT_VERSION_STR)));
@@ -401,80 +290,59 @@ void MainWindow::ShowAbout() {
 }
 
 void MainWindow::LogIn() {
-    m_serverPage->Login();
+    CurrentPane().LogIn();
 }
 
 void MainWindow::ShowSystemVariables() {
-    m_infoWindow->ShowSystemVariables();
+    CurrentPane().Information().ShowSystemVariables();
 }
 
-void MainWindow::HandleFieldChanged(Field field, const QString& text) {
-    if (field == Field::Title) {
-        setWindowTitle(text + m_titleSuffix);
+void MainWindow::AskMessageAllServers() {
+    // Opened without an event loop of its own: replies keep coming meanwhile.
+    auto* dialog = new QInputDialog(this);
+    dialog->setObjectName(QStringLiteral("messageAllServersDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Message all servers"));
+    dialog->setLabelText(QStringLiteral("Chat line for every logged-in server:"));
+    dialog->setInputMode(QInputDialog::TextInput);
+    connect(dialog, &QInputDialog::textValueSelected, this, &MainWindow::MessageAllServers);
+    dialog->open();
+}
+
+void MainWindow::MessageAllServers(const QString& line) {
+    if (m_closing || ServerCount() == 0) return;
+    const auto bytes = ToWire(line);
+    if (!bytes) {
+        CurrentPane().GetConsole().Dialogs().ShowMessage(
+            ToWire(NotEncodableMessage(line)).value_or(std::string()));
         return;
     }
-    if (field == Field::LastReason) {
-        ShowLastReason(text);
-        return;
+    if (bytes->empty()) return;
+    for (int i = 0; i < ServerCount(); ++i) {
+        ConsolePane& pane = Pane(i);
+        pane.SendBroadcast(*bytes);
+        ShowRow(&pane);
     }
-    for (size_t i = 0; i < kStatusFields.size(); ++i)
-        if (kStatusFields[i].field == field) m_fields[i]->SetFieldText(text);
-    m_lookUpdate.start();
 }
 
-void MainWindow::HandleControlChanged(Control control, bool on) {
-    if (control == Control::AutoRefreshTicked) m_autoRefresh->setChecked(on);
-    if (control == Control::AutoRefreshEnabled) m_autoRefresh->setEnabled(on);
-    if (control == Control::CanSend) ApplyCanSend(on);
-    m_lookUpdate.start();
+void MainWindow::AskCloseServer() {
+    if (m_closing || ServerCount() < 2) return;
+    ConsolePane& pane = CurrentPane();
+    if (!pane.GetConsole().Dialogs().AskYesNo("Close " + pane.ShownName() + "?", DefaultAnswer::No))
+        return;
+    emit serverCloseRequested(&pane);
 }
 
-void MainWindow::ApplyCanSend(bool on) {
-    // The Settings tab's model follows in the console, which announces it.
-    m_playersPage->SetCanSend(on);
-    m_missionsPage->SetCanSend(on);
-    m_chatBotPage->SetCanSend(on);
+LogViewer& MainWindow::EventLogViewer() const {
+    return CurrentPane().EventLogViewer();
 }
 
-void MainWindow::ShowLastReason(const QString& reason) {
-    m_lastReason->setText(reason.isEmpty() ? QString() : QStringLiteral("Last reason: ") + reason);
-    m_lastReason->setToolTip(reason);
+LogViewer& MainWindow::ChatLogViewer() const {
+    return CurrentPane().ChatLogViewer();
 }
 
-void MainWindow::HandleLogWriteFailed(const QString& failure) {
-    // The event log cannot hold this line: it stays in view instead.
-    statusBar()->showMessage(failure);
-}
-
-void MainWindow::ShowConnectionLook() {
-    const ConnectionLook look = LookOfConnection(m_console.Session().State());
-    StatusField* field = m_fields[0];
-    if (look == m_look && field->property("connectionLook").isValid()) return;
-    m_look = look;
-    field->setProperty("connectionLook", QString::fromLatin1(LookName(look)));
-    // The palette's own colours, so the look holds in light and dark themes:
-    // AutoRecon in the selection colours, a login in bold.
-    const bool reconnecting = look == ConnectionLook::Reconnecting;
-    field->setAutoFillBackground(reconnecting);
-    field->setBackgroundRole(reconnecting ? QPalette::Highlight : QPalette::Window);
-    field->setForegroundRole(reconnecting ? QPalette::HighlightedText : QPalette::WindowText);
-    QFont font = field->font();
-    font.setBold(look != ConnectionLook::Offline);
-    field->setFont(font);
-    field->update();
-}
-
-void MainWindow::ApplySettingsFile(const std::string& applied) {
-    m_console.ApplySettingsFile(applied);
-}
-
-SettingsBulkProgress MainWindow::BulkProgress() const {
-    const auto bulk = m_console.Session().Bulk();
-    return {bulk.done, bulk.total, bulk.running};
-}
-
-void MainWindow::SettingsSaved() {
-    m_console.Session().SetField(Field::RatResponse, std::string(kSettingsSavedStatus));
+InfoWindow& MainWindow::Information() const {
+    return CurrentPane().Information();
 }
 
 }  // namespace tavrin

@@ -1,55 +1,61 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QTimer>
-#include <array>
+#include <string>
+#include <vector>
 
-#include "app/connection_look.h"
 #include "app/console.h"
 #include "app/ui/console_signals.h"
 #include "app/window_state.h"
-#include "settings/ui/settings_page.h"
 
-class QCheckBox;
-class QLabel;
-class QPushButton;
-class QTabWidget;
+class QListWidget;
+class QStackedWidget;
 
 namespace tavrin {
 
-class AdminsPage;
-class ChatBotPage;
+class ConsolePane;
 class InfoWindow;
-class MissionsPage;
-class PlayersPage;
 class LogViewer;
-class ServerPage;
-class StatusField;
 
-// The console's window: the five tab pages (Server, Players, Missions,
-// Settings, ChatBot), the status fields, Auto Refresh, the two log reviews,
-// OK and Cancel; View → System Variables and Help → About in its menu bar.
-// It owns the two log viewers and the information window.
+// The console's window: one ConsolePane per open server (its tab pages,
+// status fields and buttons) in a stack, and with several servers a list of
+// them beside it ("serverList"); View → System Variables, Servers → Message
+// all servers and Close Server, and Help → About in its menu bar. With one
+// server it is that server's pane and nothing more.
 //
-// It renders the console's fields and controls as they change and hands each
-// gesture to the console; it decides nothing about the game server.
-class MainWindow final : public QMainWindow, private SettingsPageHost {
+// It renders and hands each gesture to the console of the server in view; it
+// decides nothing about the game servers.
+class MainWindow final : public QMainWindow {
     Q_OBJECT
 
   public:
-    MainWindow(Console& console, ConsoleSignals& consoleSignals, QWidget* parent = nullptr);
+    explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The manager role: the Admins page (index 5), the Admin Port group and
-    // the title suffix. Called once, before the window shows.
-    void EnterManagerRole();
-    bool InManagerRole() const { return m_adminsPage != nullptr; }
+    // A server's pane, at the end of the list; the first one is selected.
+    // `name` is its record of servers.cfg (empty: the favourite).
+    ConsolePane& AddServer(Console& console, ConsoleSignals& consoleSignals,
+                           const std::string& name);
+    // Takes the pane away (its console has been closed); the last one stays.
+    void RemoveServer(ConsolePane& pane);
+    int ServerCount() const;
+    ConsolePane& Pane(int index) const;
+    ConsolePane& CurrentPane() const;
+    int CurrentServer() const;
+    // Shows server `index` of the list; any other index does nothing.
+    void SelectServer(int index);
 
-    // Shows page `index` (0 .. 4, and 5 in the manager role); any other
-    // index does nothing.
+    // The manager role (one server only): the Admins page and the Admin Port
+    // group of the pane, and the title suffix. Called once, before the window shows.
+    void EnterManagerRole();
+    bool InManagerRole() const;
+
+    // Shows page `index` (0 .. 4, and 5 in the manager role) of the server in
+    // view; any other index does nothing.
     void ShowTab(int index);
 
-    // Where the window is and which page it shows, as Configs/window.cfg keeps it.
+    // Where the window is, which page it shows and which servers are open,
+    // as Configs/window.cfg keeps it.
     WindowState CurrentState() const;
     // Size, place and page of an earlier run; without a remembered place the
     // window keeps its default size and the desktop places it.
@@ -61,71 +67,48 @@ class MainWindow final : public QMainWindow, private SettingsPageHost {
     void SetRemembersPlace(bool on) { m_remembersPlace = on; }
     bool Closing() const { return m_closing; }
 
-    LogViewer& EventLogViewer() const { return *m_eventViewer; }
-    LogViewer& ChatLogViewer() const { return *m_chatViewer; }
-    InfoWindow& Information() const { return *m_infoWindow; }
+    LogViewer& EventLogViewer() const;
+    LogViewer& ChatLogViewer() const;
+    InfoWindow& Information() const;
 
   signals:
-    // OK or Cancel (the close box counts as Cancel) has closed the console:
-    // the closing lines are logged and the logout is under way.
+    // OK or Cancel (the close box counts as Cancel) has closed every
+    // console: the closing lines are logged and the logouts are under way.
     void closed(bool ok);
+    // "Close Server" was confirmed for this pane's server.
+    void serverCloseRequested(tavrin::ConsolePane* pane);
 
   public slots:
-    // OK (true) or Cancel (false).
+    // OK (true) or Cancel (false), for every open server.
     void CloseConsole(bool ok);
     void ShowAbout();
     void ShowSystemVariables();
-    // The Server page's Login, as its button does.
+    // The Server page's Login of the server in view, as its button does.
     void LogIn();
+    // "Message all servers": asks for the line, then sends it.
+    void AskMessageAllServers();
+    // Sends `line` to every server that can send chat now, as its ChatBot
+    // page's Send does; a line that Windows-1252 cannot hold is refused with
+    // a message.
+    void MessageAllServers(const QString& line);
+    // "Close Server": asks (No by default), then asks the front-end to
+    // close the server in view. Not offered for the last server.
+    void AskCloseServer();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    // SettingsPageHost: the Settings tab's bulk send goes through the console.
-    void ApplySettingsFile(const std::string& applied) override;
-    SettingsBulkProgress BulkProgress() const override;
-    void SettingsSaved() override;
-    // A tab page, with its Ctrl+number shortcut.
-    void AddPage(QWidget* page, const QString& text);
-    QWidget* BuildStatusPanel();
-    QWidget* BuildButtonRow();
-    QWidget* BuildAdminPortGroup();
-    void ShowAdminPort(bool listening);
     void BuildMenus();
-    void HandleFieldChanged(Field field, const QString& text);
-    void HandleControlChanged(Control control, bool on);
-    // The pages' controls that send follow the session's "can send".
-    void ApplyCanSend(bool on);
-    void ShowLastReason(const QString& reason);
-    void HandleLogWriteFailed(const QString& failure);
-    void ShowConnectionLook();
+    void ShowTitle();
+    void ShowRow(ConsolePane* pane);
+    void ShowServerList();
 
-    Console& m_console;
-    ConsoleSignals& m_signals;
-    QTabWidget* m_tabs = nullptr;
-    ServerPage* m_serverPage = nullptr;
-    PlayersPage* m_playersPage = nullptr;
-    MissionsPage* m_missionsPage = nullptr;
-    SettingsPage* m_settingsPage = nullptr;
-    ChatBotPage* m_chatBotPage = nullptr;
-    AdminsPage* m_adminsPage = nullptr;
-    QWidget* m_adminPortGroup = nullptr;
-    QPushButton* m_portToggle = nullptr;
+    QListWidget* m_serverList = nullptr;
+    QStackedWidget* m_panes = nullptr;
+    QAction* m_closeServer = nullptr;
     QString m_titleSuffix;
-    std::array<StatusField*, 6> m_fields{};
-    QCheckBox* m_autoRefresh = nullptr;
-    QLabel* m_lastReason = nullptr;
-    QPushButton* m_reviewEventLog = nullptr;
-    QPushButton* m_reviewChatLog = nullptr;
-    LogViewer* m_eventViewer = nullptr;
-    LogViewer* m_chatViewer = nullptr;
-    InfoWindow* m_infoWindow = nullptr;
-    // The look is taken from the session once an event has run to its end,
-    // when the session's flags agree with its fields.
-    QTimer m_lookUpdate;
-    ConnectionLook m_look = ConnectionLook::Offline;
     bool m_remembersPlace = true;
     bool m_closing = false;
 };

@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <cstdio>
 
+#include "app/ui/console_pane.h"
 #include "app/ui/info_window.h"
 #include "app/ui/widget_dialogs.h"
 #include "app/ui/window_app.h"
@@ -52,6 +53,9 @@ ScreenshotTour::ScreenshotTour(WindowApp& app, const QString& dir) : m_app(app),
     // One style for both variants, so the pictures differ only in palette.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     connect(&app.Signals(), &ConsoleSignals::replyRouted, this, &ScreenshotTour::HandleReplyRouted);
+    for (int i = 1; i < app.ServerCount(); ++i)
+        connect(&app.Signals(i), &ConsoleSignals::fieldChanged, this,
+                &ScreenshotTour::BeginWhenReady);
     connect(&app.Signals(), &ConsoleSignals::chatTextWritten, this, [this] {
         m_chatLogged = true;
         BeginWhenReady();
@@ -75,15 +79,47 @@ void ScreenshotTour::HandleReplyRouted() {
 }
 
 void ScreenshotTour::BeginWhenReady() {
+    if (SeveralServers()) {
+        if (m_replies >= kFirstReplies && OneReconnects()) Begin();
+        return;
+    }
     if (m_replies >= kFirstReplies && m_chatLogged) Begin();
+}
+
+bool ScreenshotTour::SeveralServers() const {
+    return m_app.ServerCount() > 1;
+}
+
+bool ScreenshotTour::OneReconnects() const {
+    for (int i = 0; i < m_app.ServerCount(); ++i)
+        if (m_app.Window().Pane(i).Row().mark == ServerMark::Reconnecting) return true;
+    return false;
+}
+
+void ScreenshotTour::AddServersSteps() {
+    MainWindow& window = m_app.Window();
+    for (const bool dark : {false, true}) {
+        const QPalette palette = dark ? DarkPalette() : QApplication::style()->standardPalette();
+        const QString variant = dark ? QStringLiteral("dark") : QStringLiteral("light");
+        m_steps.push_back([palette, &window] {
+            QApplication::setPalette(palette);
+            window.SelectServer(0);
+        });
+        m_steps.push_back(
+            [this, &window, variant] { Save(&window, QStringLiteral("servers-") + variant); });
+    }
 }
 
 void ScreenshotTour::Begin() {
     if (!m_steps.empty()) return;
     m_begun = m_replies >= kFirstReplies;
     m_deadline.stop();
-    AddSteps(QStringLiteral("light"), QApplication::style()->standardPalette());
-    AddSteps(QStringLiteral("dark"), DarkPalette());
+    if (SeveralServers()) {
+        AddServersSteps();
+    } else {
+        AddSteps(QStringLiteral("light"), QApplication::style()->standardPalette());
+        AddSteps(QStringLiteral("dark"), DarkPalette());
+    }
     m_steps.push_back([this] {
         std::printf("screenshots: %d pictures in %s\n", m_saved, qPrintable(m_dir));
         std::fflush(stdout);

@@ -30,6 +30,11 @@ class ScreenshotTour final : public QObject {
   private:
     void HandleReplyRouted();
     void BeginWhenReady();
+    // Several servers open: once one of them reconnects, the window with its
+    // server list, light and dark (DIR/servers-<light|dark>.png), and no more.
+    bool SeveralServers() const;
+    bool OneReconnects() const;
+    void AddServersSteps();
     void Begin();
     void RunNextStep();
     void AddSteps(const QString& variant, const QPalette& palette);

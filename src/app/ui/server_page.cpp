@@ -290,6 +290,7 @@ void ServerPage::ChangeServer() {
     if (!m_console.Server().ChangeEnabled()) return;
     auto* dialog = new ServerDetailsDialog(m_console.Server(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (m_openServer) dialog->OfferOpen(m_openServer);
     connect(dialog, &QDialog::accepted, this, &ServerPage::ShowLoginDetails);
     dialog->open();
 }

@@ -45,6 +45,13 @@ class ServerPage final : public QWidget {
     // Opens the Server Details dialog (window-modal, no nested event loop).
     void ChangeServer();
 
+  public:
+    // The Server Details dialog offers "Open" through `open` (see
+    // ServerDetailsDialog::OfferOpen); without it there is no such button.
+    void SetOpenServer(std::function<std::string(const std::string&)> open) {
+        m_openServer = std::move(open);
+    }
+
   private:
     void HandleFieldChanged(Field field, const QString& text);
     void HandleControlChanged(Control control, bool on);
@@ -73,6 +80,7 @@ class ServerPage final : public QWidget {
     QLineEdit* m_physicalMemory = nullptr;
     QLineEdit* m_processMemory = nullptr;
     PlayerCountPlot* m_plot = nullptr;
+    std::function<std::string(const std::string&)> m_openServer;
 };
 
 }  // namespace tavrin

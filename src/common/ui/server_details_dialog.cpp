@@ -59,10 +59,13 @@ ServerDetailsDialog::ServerDetailsDialog(CServer& server, QWidget* parent)
     form->addRow(QStringLiteral("Password"), passwordRow);
 
     m_delete = NewButton(QStringLiteral("Delete Server"), "deleteServerButton", this);
+    m_open = NewButton(QStringLiteral("Open"), "openServerButton", this);
+    m_open->hide();
     QPushButton* ok = NewButton(QStringLiteral("OK"), "okButton", this);
     QPushButton* cancel = NewButton(QStringLiteral("Cancel"), "cancelButton", this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_delete);
+    buttons->addWidget(m_open);
     buttons->addStretch(1);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -93,6 +96,20 @@ ServerDetailsDialog::ServerDetailsDialog(CServer& server, QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &ServerDetailsDialog::reject);
 
     ShowDetails();
+}
+
+void ServerDetailsDialog::OfferOpen(OpenServer open) {
+    m_openServer = std::move(open);
+    m_open->setVisible(static_cast<bool>(m_openServer));
+    connect(m_open, &QPushButton::clicked, this, [this] {
+        const int selected = m_details.SelectedIndex();
+        if (selected < 0 || !m_openServer) return;
+        const std::string refusal = m_openServer(m_details.Records()[selected].name);
+        if (refusal.empty())
+            reject();
+        else
+            ShowRefusal(FromWire(refusal));
+    });
 }
 
 ServerDetailsDialog::~ServerDetailsDialog() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <string>
 
 #include "common/server_details.h"
 #include "common/server_list.h"
@@ -24,6 +26,13 @@ class ServerDetailsDialog final : public QDialog {
     ~ServerDetailsDialog() override;
 
     const CConDets& Details() const { return m_details; }
+
+    // Where several servers can be open: an "Open" button hands the selected
+    // record's name, as servers.cfg holds it, to `open`, which answers an
+    // empty text when the server opened (the dialog then closes, changing
+    // nothing) or why it did not.
+    using OpenServer = std::function<std::string(const std::string& name)>;
+    void OfferOpen(OpenServer open);
 
   public slots:
     // Takes what is still being typed, as leaving the field would, then OK.
@@ -52,6 +61,8 @@ class ServerDetailsDialog final : public QDialog {
     QLineEdit* m_password = nullptr;
     QCheckBox* m_showPassword = nullptr;
     QPushButton* m_delete = nullptr;
+    QPushButton* m_open = nullptr;
+    OpenServer m_openServer;
 };
 
 }  // namespace tavrin

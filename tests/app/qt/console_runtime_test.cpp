@@ -217,8 +217,8 @@ TEST(ConsoleOptions, OpensTheServersItNames) {
          "tavrinrat: no server named \"*FAV*Beta\" in Configs/servers.cfg"},
         {{"--headless", "--manager", "--server", "Alpha", "--server", "Beta"},
          "tavrinrat: --manager serves one game server: give one --server at most"},
-        {{"--server", "Alpha", "--server", "Beta"},
-         "tavrinrat: the window opens one server: give one --server at most, or --headless"},
+        // The window opens several as the console without a window does.
+        {{"--server", "Alpha", "--server", "Beta"}, "Alpha@Servers/Alpha/ Beta@Servers/Beta/"},
     };
     for (const auto& c : cases) {
         const CommandLine line = ParseCommandLine(c.args);

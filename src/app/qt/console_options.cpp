@@ -117,6 +117,9 @@ constexpr Option kOptions[] = {
      SetFlag<&ConsoleOptions::login, false>},
     {"--dump", "", Where::Headless, Group::Console,
      "(--headless) print the state dump every second", SetFlag<&ConsoleOptions::dump>},
+    {"--verbose", "", Where::Headless, Group::Console,
+     "(--headless) print the clock and command fields in the journal too",
+     SetFlag<&ConsoleOptions::verbose>},
     {"--review-log", "", Where::Headless, Group::Review,
      "(--headless) print the current event log and exit", SetFlag<&ConsoleOptions::reviewLog>},
     {"--review-chat", "", Where::Headless, Group::Review,
@@ -142,6 +145,8 @@ constexpr Option kOptions[] = {
      "at most N admins logged in at once (default 1000)", TakeMaxAdmins},
     {"--max-unsent", "MIB", Where::Both, Group::Manager,
      "at most MIB MiB waiting for all admins together (default 64)", TakeMaxUnsent},
+    {"--check-config", "", Where::Both, Group::Other,
+     "print each configuration file problem; exit 1 if any", SetFlag<&ConsoleOptions::checkConfig>},
     // Read before the others: it prints the usage whatever else is given.
     {"--help", "", Where::Both, Group::Other, "this text", TakeNothing},
 };
@@ -233,7 +238,8 @@ std::string UsageText() {
                        Synopses(Group::Console, FrontEnd::Headless) + " [MANAGER]\n" +
                        "       tavrinrat --headless " + Synopsis(*Find("--dir")) + " " +
                        Synopsis(*Find("--server")) + Synopses(Group::Review, FrontEnd::Headless) +
-                       "\n" + "       tavrinrat --help\n";
+                       "\n" + "       tavrinrat --check-config " + Synopsis(*Find("--dir")) + "\n" +
+                       "       tavrinrat --help\n";
     // The MANAGER line, folded before 80 columns.
     std::string line = "MANAGER: --manager";
     for (const Option& option : kOptions) {

@@ -4,13 +4,16 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "app/config_check.h"
 #include "app/console.h"
+#include "app/journal_line.h"
 #include "app/qt/console_runtime.h"
 #include "app/qt/signal_pipe.h"
 #include "common/log_review.h"
@@ -36,13 +39,19 @@ void FlushSoon() {
     });
 }
 
+// How lines are printed: set once at start from the environment and options.
+OutputStyle g_style;
+
 // With several servers open every line names its server: `prefix` is
-// "[NAME] ", put before each line of `text`; with one it is empty.
-void PrintLine(const std::string& prefix, const std::string& text) {
+// "[NAME] ", put before each line of `text`; with one it is empty. In the
+// journal each line starts with its priority.
+void PrintLine(const std::string& prefix, const std::string& text,
+               LinePriority priority = LinePriority::Info) {
+    const std::string head = PriorityPrefix(priority, g_style) + prefix;
     for (size_t from = 0;;) {
         const size_t lf = text.find('\n', from);
         const size_t end = lf == std::string::npos ? text.size() : lf;
-        std::fwrite(prefix.data(), 1, prefix.size(), stdout);
+        std::fwrite(head.data(), 1, head.size(), stdout);
         std::fwrite(text.data() + from, 1, end - from, stdout);
         std::fputc('\n', stdout);
         if (lf == std::string::npos) break;
@@ -55,10 +64,13 @@ void PrintLine(const std::string& prefix, const std::string& text) {
 class HeadlessDialogs final : public UserDialogs {
   public:
     explicit HeadlessDialogs(std::string prefix) : m_prefix(std::move(prefix)) {}
-    void ShowMessage(const std::string& text) override { PrintLine(m_prefix, "Message: " + text); }
+    void ShowMessage(const std::string& text) override {
+        PrintLine(m_prefix, "Message: " + text, LinePriority::Warning);
+    }
     bool AskYesNo(const std::string& text, DefaultAnswer answer) override {
         const bool yes = answer == DefaultAnswer::Yes;
-        PrintLine(m_prefix, "Question: " + text + (yes ? " (Yes)" : " (No)"));
+        PrintLine(m_prefix, "Question: " + text + (yes ? " (Yes)" : " (No)"),
+                  LinePriority::Warning);
         return yes;
     }
     std::optional<std::string> AskOpenFileName(const FileQuestion&) override { return {}; }
@@ -76,7 +88,8 @@ class ReviewPrinter final : public LogObserver {
     void EventLineWritten(const std::string&) override {}
     void ChatTextWritten(const std::string&) override {}
     void LogWriteFailed(const std::string& failure) override {
-        std::cerr << "tavrinrat: " << failure << "\n";
+        std::cerr << PriorityPrefix(LinePriority::Error, g_style) << "tavrinrat: " << failure
+                  << "\n";
     }
 
     static void Print(const std::string& prefix, const LogReview& shown) {
@@ -130,22 +143,28 @@ class HeadlessConsole final : public ConsoleObserver {
 
     ConsoleRuntime& Runtime() { return m_runtime; }
     int Status() const { return m_status; }
-    void Print(const std::string& text) const { PrintLine(m_prefix, text); }
+    void Print(const std::string& text, LinePriority priority = LinePriority::Info) const {
+        PrintLine(m_prefix, text, priority);
+    }
 
   private:
     Console& GetConsole() { return m_runtime.GetConsole(); }
 
     // ConsoleObserver
     void FieldChanged(Field f, const std::string& text) override {
+        if (!FieldPrinted(f, g_style)) return;
         // Many fields show what the server sent: one line each, whatever it holds.
-        Print(FieldLine(f, EscapeControlBytes(text)));
+        Print(FieldLine(f, EscapeControlBytes(text)),
+              f == Field::LastReason && !text.empty() ? LinePriority::Warning : LinePriority::Info);
     }
     void EventLineWritten(const std::string& line) override {
-        Print(line.substr(0, line.size() - 1));
+        const std::string text = EventLineText(line.substr(0, line.size() - 1), g_style);
+        Print(text, EventPriority(text));
     }
     void ChatTextWritten(const std::string&) override {}
     void LogWriteFailed(const std::string& failure) override {
-        std::cerr << "tavrinrat: " << m_prefix << failure << "\n";
+        std::cerr << PriorityPrefix(LinePriority::Error, g_style) << "tavrinrat: " << m_prefix
+                  << failure << "\n";
     }
     void Started() override {
         if (m_runtime.Options().login && !GetConsole().Login()) {
@@ -179,6 +198,7 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
         return 64;
     }
     if (options.reviewLog || options.reviewChat) return PrintReviews(*dir, options, servers);
+    g_style = OutputStyleFor(std::getenv("JOURNAL_STREAM"), options.verbose);
 
     // One runtime per server, each with its own session, models and logs;
     // they share the event loop and the program folder's files.
@@ -211,6 +231,15 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
     for (const auto& c : consoles)
         if (c->Status()) return c->Status();
     return rc;
+}
+
+int RunCheckConfig(const ConsoleOptions& options) {
+    const std::optional<std::string> dir = ConsoleRuntime::ProgramFolder(options);
+    if (!dir) return 66;
+    const std::vector<ConfigProblem> problems = CheckConfigFiles(*dir);
+    for (const ConfigProblem& problem : problems) std::cout << ProblemLine(problem) << "\n";
+    std::cout.flush();
+    return problems.empty() ? 0 : 1;
 }
 
 }  // namespace tavrin

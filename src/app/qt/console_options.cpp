@@ -91,6 +91,16 @@ bool TakeMaxUnsent(ConsoleOptions& o, const std::string* v, std::string& error) 
     return true;
 }
 
+bool TakeKeepDays(ConsoleOptions& o, const std::string* v, std::string& error) {
+    unsigned long number = 0;
+    if (!ParseNumber(v[0], 36500, number) || number == 0) {
+        error = "--keep-days takes a number of days from 1 to 36500";
+        return false;
+    }
+    o.keepDays = static_cast<int>(number);
+    return true;
+}
+
 bool TakeServer(ConsoleOptions& o, const std::string* v, std::string&) {
     if (std::find(o.servers.begin(), o.servers.end(), v[0]) == o.servers.end())
         o.servers.push_back(v[0]);
@@ -120,6 +130,8 @@ constexpr Option kOptions[] = {
     {"--verbose", "", Where::Headless, Group::Console,
      "(--headless) print the clock and command fields in the journal too",
      SetFlag<&ConsoleOptions::verbose>},
+    {"--keep-days", "N", Where::Headless, Group::Console,
+     "(--headless) remove day folders more than N days old (default: keep all)", TakeKeepDays},
     {"--review-log", "", Where::Headless, Group::Review,
      "(--headless) print the current event log and exit", SetFlag<&ConsoleOptions::reviewLog>},
     {"--review-chat", "", Where::Headless, Group::Review,

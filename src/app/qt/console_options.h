@@ -35,6 +35,9 @@ struct ConsoleOptions {
     // --verbose: in the journal too, every change of the clock, command and
     // response fields is printed.
     bool verbose = false;
+    // --keep-days N: day folders more than N days old are removed at start
+    // and after each midnight; 0 keeps them all.
+    int keepDays = 0;
     // --review-log, --review-chat: print what a review button shows and exit,
     // without logging in.
     bool reviewLog = false;

@@ -16,6 +16,7 @@
 #include "app/journal_line.h"
 #include "app/qt/console_runtime.h"
 #include "app/qt/signal_pipe.h"
+#include "common/day_folders.h"
 #include "common/log_review.h"
 #include "common/log_text.h"
 #include "link/qt/session_host.h"
@@ -167,12 +168,14 @@ class HeadlessConsole final : public ConsoleObserver {
                   << failure << "\n";
     }
     void Started() override {
+        RemoveOldDayFolders();
         if (m_runtime.Options().login && !GetConsole().Login()) {
             m_status = 2;
             m_loginRefused();
         }
     }
     void ClockTicked() override {
+        RemoveOldDayFolders();
         if (m_runtime.Options().dump) Print(GetConsole().InfoText());
     }
     void AdminAccountChanged(int) override {}
@@ -180,11 +183,23 @@ class HeadlessConsole final : public ConsoleObserver {
         Print(std::string("Admin Port: ") + (listening ? "listening" : "closed"));
     }
 
+    // --keep-days: once at start, then once each new day.
+    void RemoveOldDayFolders() {
+        const int keepDays = m_runtime.Options().keepDays;
+        if (keepDays <= 0) return;
+        EventLog& log = GetConsole().Log();
+        const LocalTime now = log.GetClock().Now();
+        if (DayNumber(now) == m_prunedDay) return;
+        m_prunedDay = DayNumber(now);
+        RemoveExpiredDayFolders(log.ProgramDir(), now, keepDays, log);
+    }
+
     const std::string m_prefix;
     const std::function<void()> m_loginRefused;
     HeadlessDialogs m_dialogs;
     ConsoleRuntime m_runtime;
     int m_status = 0;
+    int m_prunedDay = -1;
 };
 
 int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {

@@ -230,9 +230,14 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
             *dir, options, server, LinePrefix(server, servers.size()), loginRefused));
         hosts.push_back(&consoles.back()->Runtime().Host());
     }
-    const SignalPipe signalPipe({SIGINT, SIGTERM, SIGUSR1}, [&consoles, &hosts](int signo) {
+    const SignalPipe signalPipe({SIGINT, SIGTERM, SIGUSR1, SIGHUP}, [&consoles, &hosts](int signo) {
         if (signo == SIGUSR1) {
             for (const auto& c : consoles) c->Print(c->Runtime().GetConsole().SystemVariables());
+            return;
+        }
+        if (signo == SIGHUP) {
+            // The files are read again; the game links and the admins stay.
+            for (const auto& c : consoles) c->Runtime().GetConsole().ReloadConfiguration();
             return;
         }
         // Closing as Cancel does: the closing lines and the logout of every

@@ -15,7 +15,9 @@
 #include "app/console.h"
 #include "app/journal_line.h"
 #include "app/qt/console_runtime.h"
+#include "app/qt/service_notifier.h"
 #include "app/qt/signal_pipe.h"
+#include "app/service_state.h"
 #include "common/day_folders.h"
 #include "common/log_review.h"
 #include "common/log_text.h"
@@ -127,6 +129,12 @@ int PrintReviews(const std::string& dir, const ConsoleOptions& options,
     return 0;
 }
 
+// What the consoles tell a service manager, and the socket it goes out on.
+struct ServiceLink {
+    ServiceState state;
+    ServiceNotifier notifier;
+};
+
 }  // namespace
 
 // The console without a window: status fields and log lines go to standard
@@ -135,10 +143,14 @@ int PrintReviews(const std::string& dir, const ConsoleOptions& options,
 class HeadlessConsole final : public ConsoleObserver {
   public:
     // `prefix` goes before each line printed: "[NAME] " with several servers.
+    // `service` hears of this console as console number `index`.
     HeadlessConsole(const std::string& dir, const ConsoleOptions& options, const OpenServer& server,
-                    std::string prefix, std::function<void()> loginRefused)
+                    std::string prefix, std::function<void()> loginRefused, ServiceLink& service,
+                    size_t index)
         : m_prefix(std::move(prefix)),
           m_loginRefused(std::move(loginRefused)),
+          m_service(service),
+          m_index(index),
           m_dialogs(m_prefix),
           m_runtime(dir, options, m_dialogs, *this, server) {}
 
@@ -153,6 +165,7 @@ class HeadlessConsole final : public ConsoleObserver {
 
     // ConsoleObserver
     void FieldChanged(Field f, const std::string& text) override {
+        m_service.notifier.Send(m_service.state.FieldChanged(m_index, f, text));
         if (!FieldPrinted(f, g_style)) return;
         // Many fields show what the server sent: one line each, whatever it holds.
         Print(FieldLine(f, EscapeControlBytes(text)),
@@ -169,6 +182,7 @@ class HeadlessConsole final : public ConsoleObserver {
     }
     void Started() override {
         RemoveOldDayFolders();
+        m_service.notifier.Send(m_service.state.Started(m_index));
         if (m_runtime.Options().login && !GetConsole().Login()) {
             m_status = 2;
             m_loginRefused();
@@ -180,6 +194,7 @@ class HeadlessConsole final : public ConsoleObserver {
     }
     void AdminAccountChanged(int) override {}
     void AdminPortChanged(bool listening) override {
+        m_service.notifier.Send(m_service.state.PortChanged(m_index, listening));
         Print(std::string("Admin Port: ") + (listening ? "listening" : "closed"));
     }
 
@@ -196,6 +211,8 @@ class HeadlessConsole final : public ConsoleObserver {
 
     const std::string m_prefix;
     const std::function<void()> m_loginRefused;
+    ServiceLink& m_service;
+    const size_t m_index;
     HeadlessDialogs m_dialogs;
     ConsoleRuntime m_runtime;
     int m_status = 0;
@@ -215,6 +232,11 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
     if (options.reviewLog || options.reviewChat) return PrintReviews(*dir, options, servers);
     g_style = OutputStyleFor(std::getenv("JOURNAL_STREAM"), options.verbose);
 
+    // Made before the consoles, which tell it of their changes to the end.
+    std::vector<ServiceState::Console> serviced;
+    for (const OpenServer& server : servers)
+        serviced.push_back({LinePrefix(server, servers.size()), options.manager.manager});
+    ServiceLink service{ServiceState(std::move(serviced)), {}};
     // One runtime per server, each with its own session, models and logs;
     // they share the event loop and the program folder's files.
     std::vector<std::unique_ptr<HeadlessConsole>> consoles;
@@ -227,25 +249,32 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
     };
     for (const OpenServer& server : servers) {
         consoles.push_back(std::make_unique<HeadlessConsole>(
-            *dir, options, server, LinePrefix(server, servers.size()), loginRefused));
+            *dir, options, server, LinePrefix(server, servers.size()), loginRefused, service,
+            consoles.size()));
         hosts.push_back(&consoles.back()->Runtime().Host());
     }
-    const SignalPipe signalPipe({SIGINT, SIGTERM, SIGUSR1, SIGHUP}, [&consoles, &hosts](int signo) {
-        if (signo == SIGUSR1) {
-            for (const auto& c : consoles) c->Print(c->Runtime().GetConsole().SystemVariables());
-            return;
-        }
-        if (signo == SIGHUP) {
-            // The files are read again; the game links and the admins stay.
-            for (const auto& c : consoles) c->Runtime().GetConsole().ReloadConfiguration();
-            return;
-        }
-        // Closing as Cancel does: the closing lines and the logout of every
-        // server, their workers ending side by side, then exit.
-        for (const auto& c : consoles) c->Runtime().GetConsole().Close(false);
-        QtSessionHost::WaitForWorkersInPlace(hosts, 1000);
-        QCoreApplication::exit(0);
-    });
+    const SignalPipe signalPipe({SIGINT, SIGTERM, SIGUSR1, SIGHUP},
+                                [&consoles, &hosts, &service](int signo) {
+                                    if (signo == SIGUSR1) {
+                                        for (const auto& c : consoles)
+                                            c->Print(c->Runtime().GetConsole().SystemVariables());
+                                        return;
+                                    }
+                                    if (signo == SIGHUP) {
+                                        // The files are read again; the game links and the admins
+                                        // stay.
+                                        for (const auto& c : consoles)
+                                            c->Runtime().GetConsole().ReloadConfiguration();
+                                        return;
+                                    }
+                                    // Closing as Cancel does: the closing lines and the logout of
+                                    // every server, their workers ending side by side, then exit.
+                                    service.notifier.Send(ServiceState::Stopping());
+                                    for (const auto& c : consoles)
+                                        c->Runtime().GetConsole().Close(false);
+                                    QtSessionHost::WaitForWorkersInPlace(hosts, 1000);
+                                    QCoreApplication::exit(0);
+                                });
     for (const auto& c : consoles) c->Runtime().Initialise();
     const int rc = app.exec();
     for (const auto& c : consoles)

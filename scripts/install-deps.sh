@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
-# Usage: install-deps.sh [--fuzz | --format]   (--fuzz adds clang for the fuzz
-# targets, --format clang-format for the layout check)
+# Usage: install-deps.sh [--fuzz | --format | --service]   (--fuzz adds clang
+# for the fuzz targets, --format clang-format for the layout check, --service
+# systemd-analyze and the .deb tools for the service checks)
 set -euo pipefail
 
 # qt6-base-dev brings Qt Widgets, Qt Test and the offscreen platform plugin the
 # view tests run on; fonts-dejavu-core gives the log viewers a fixed-pitch font
-# wherever Courier New is missing.
+# wherever Courier New is missing; libsystemd-dev lets the manager tell a
+# service manager that it is ready, what it is doing, and that it lives.
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core libsystemd-dev)
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-dev)
 elif [[ "${1:-}" == "--format" ]]; then
     packages=(clang-format)
+elif [[ "${1:-}" == "--service" ]]; then
+    packages=(systemd dpkg-dev)
 fi
 
 missing=()

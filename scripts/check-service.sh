@@ -39,7 +39,8 @@ awk -v l="$level" -v m="$max_exposure" 'BEGIN { exit !(l <= m) }' || {
 echo "-- the Debian package"
 (cd "$build" && cpack -G DEB -B "$tmp/deb" >/dev/null)
 deb=$(ls "$tmp"/deb/*.deb)
-dpkg-deb -c "$deb" | grep -q ' \./usr/lib/systemd/system/tavrinrat-manager@\.service$' || {
+dpkg-deb -c "$deb" >"$tmp/contents"
+grep -q ' \./usr/lib/systemd/system/tavrinrat-manager@\.service$' "$tmp/contents" || {
     echo "the package lacks the unit" >&2
     exit 1
 }

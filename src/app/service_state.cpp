@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/log_text.h"
+
 namespace tavrin {
 
 ServiceState::ServiceState(std::vector<Console> consoles) {
@@ -21,10 +23,11 @@ std::string ServiceState::PortChanged(size_t console, bool listening) {
 std::string ServiceState::FieldChanged(size_t console, Field field, std::string_view text) {
     if (console >= m_states.size()) return {};
     State& s = m_states[console];
+    // A notification is lines of KEY=VALUE: a server's text stays on its line.
     if (field == Field::Connection)
-        s.connection = std::string(text);
+        s.connection = EscapeControlBytes(text);
     else if (field == Field::Admins)
-        s.admins = std::string(text);
+        s.admins = EscapeControlBytes(text);
     else
         return {};
     return Notice();

@@ -22,6 +22,8 @@ TEST(ServiceState, ReadyOnceConfiguredAndListeningThenStatusChanges) {
     EXPECT_EQ(s.FieldChanged(0, Field::Connection, "Connected"),
               "STATUS=Connection: Connected, Admins: 0 / 2");
     EXPECT_EQ(s.FieldChanged(0, Field::Connection, "Connected"), "");
+    EXPECT_EQ(s.FieldChanged(0, Field::Connection, "Lost\nREADY=1"),
+              "STATUS=Connection: Lost\\nREADY=1, Admins: 0 / 2");
     EXPECT_EQ(s.PortChanged(0, false), "");
     EXPECT_EQ(s.PortChanged(0, true), "");
     EXPECT_EQ(ServiceState::Stopping(), "STOPPING=1");

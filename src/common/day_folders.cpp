@@ -76,4 +76,10 @@ int RemoveExpiredDayFolders(const std::string& logDir, const LocalTime& today, i
     return removed;
 }
 
+int DayFolderKeeper::Tick(const LocalTime& now, EventSink& log) {
+    if (m_keepDays <= 0 || m_lastDay == DayNumber(now)) return 0;
+    m_lastDay = DayNumber(now);
+    return RemoveExpiredDayFolders(m_logDir, now, m_keepDays, log);
+}
+
 }  // namespace tavrin

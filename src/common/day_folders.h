@@ -31,4 +31,21 @@ std::vector<std::string> ExpiredDayFolders(const std::vector<std::string>& names
 int RemoveExpiredDayFolders(const std::string& logDir, const LocalTime& today, int keepDays,
                             EventSink& log);
 
+// --keep-days over a run: the old day folders go at start and after each
+// midnight, not at every tick between.
+class DayFolderKeeper {
+  public:
+    // `logDir` ends with the separator; keepDays 0 keeps everything.
+    DayFolderKeeper(std::string logDir, int keepDays)
+        : m_logDir(std::move(logDir)), m_keepDays(keepDays) {}
+    // At start and at each clock tick: the first call, and the first of each
+    // new day, removes what has grown too old. Returns how many went.
+    int Tick(const LocalTime& now, EventSink& log);
+
+  private:
+    std::string m_logDir;
+    int m_keepDays;
+    std::optional<int> m_lastDay;
+};
+
 }  // namespace tavrin

@@ -65,5 +65,28 @@ TEST(DayFolders, RemovesOldDayFoldersAndNothingElse) {
     EXPECT_EQ(log.lines[0].find("Old day folder "), 0u);
 }
 
+// At start, then once after each midnight: a folder that grows too old in
+// the middle of a day waits for the next one.
+TEST(DayFolders, TheKeeperRemovesAtStartAndAfterMidnight) {
+    TempDir dir;
+    RecordingLog log;
+    fs::create_directories(dir.File("01-01-26"));
+    DayFolderKeeper keeper(dir.Path(), 30);
+    EXPECT_EQ(keeper.Tick(kToday, log), 1);
+    fs::create_directories(dir.File("02-01-26"));
+    LocalTime later = kToday;
+    later.hour = 23;
+    EXPECT_EQ(keeper.Tick(later, log), 0);
+    EXPECT_TRUE(fs::exists(dir.File("02-01-26")));
+    const LocalTime nextDay{2026, 3, 2, 0, 0, 1};
+    EXPECT_EQ(keeper.Tick(nextDay, log), 1);
+    EXPECT_FALSE(fs::exists(dir.File("02-01-26")));
+
+    DayFolderKeeper keepsAll(dir.Path(), 0);
+    fs::create_directories(dir.File("03-01-26"));
+    EXPECT_EQ(keepsAll.Tick(nextDay, log), 0);
+    EXPECT_TRUE(fs::exists(dir.File("03-01-26")));
+}
+
 }  // namespace
 }  // namespace tavrin

@@ -152,7 +152,8 @@ class HeadlessConsole final : public ConsoleObserver {
           m_service(service),
           m_index(index),
           m_dialogs(m_prefix),
-          m_runtime(dir, options, m_dialogs, *this, server) {}
+          m_runtime(dir, options, m_dialogs, *this, server),
+          m_dayFolders(m_runtime.GetConsole().Log().ProgramDir(), options.keepDays) {}
 
     ConsoleRuntime& Runtime() { return m_runtime; }
     int Status() const { return m_status; }
@@ -198,15 +199,10 @@ class HeadlessConsole final : public ConsoleObserver {
         Print(std::string("Admin Port: ") + (listening ? "listening" : "closed"));
     }
 
-    // --keep-days: once at start, then once each new day.
+    // --keep-days: at start, then after each midnight.
     void RemoveOldDayFolders() {
-        const int keepDays = m_runtime.Options().keepDays;
-        if (keepDays <= 0) return;
         EventLog& log = GetConsole().Log();
-        const LocalTime now = log.GetClock().Now();
-        if (DayNumber(now) == m_prunedDay) return;
-        m_prunedDay = DayNumber(now);
-        RemoveExpiredDayFolders(log.ProgramDir(), now, keepDays, log);
+        m_dayFolders.Tick(log.GetClock().Now(), log);
     }
 
     const std::string m_prefix;
@@ -215,8 +211,8 @@ class HeadlessConsole final : public ConsoleObserver {
     const size_t m_index;
     HeadlessDialogs m_dialogs;
     ConsoleRuntime m_runtime;
+    DayFolderKeeper m_dayFolders;
     int m_status = 0;
-    int m_prunedDay = -1;
 };
 
 int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {

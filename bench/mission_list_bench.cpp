@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "missions/mission_reply.h"
 #include "missions/missions.h"
 #include "support/silent_host.h"
 
@@ -69,5 +70,16 @@ void BM_ParseAvailableWithCatalogue(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kLines);
 }
 BENCHMARK(BM_ParseAvailableWithCatalogue);
+
+// Every reply is classified as a mission list before it is paired: a server
+// that streams the largest frames (a line, then dots up to 64 KiB) costs this
+// much main-thread time per frame.
+void BM_ClassifyLargeReply(benchmark::State& state) {
+    std::string reply = "flood 1\n";
+    reply.resize(65526 - 8 - 1, '.');
+    for (auto _ : state) benchmark::DoNotOptimize(tavrin::ClassifyMissionReply(reply));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(reply.size()));
+}
+BENCHMARK(BM_ClassifyLargeReply);
 
 }  // namespace

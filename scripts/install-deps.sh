@@ -7,10 +7,14 @@ set -euo pipefail
 
 # qt6-base-dev brings Qt Widgets, Qt Test and the offscreen platform plugin the
 # view tests run on; fonts-dejavu-core gives the log viewers a fixed-pitch font
-# wherever Courier New is missing; libsystemd-dev lets the manager tell a
-# service manager that it is ready, what it is doing, and that it lives.
+# wherever Courier New is missing; ccache keeps rebuilds of unchanged sources
+# short; libsystemd-dev lets the manager tell a service manager that it is
+# ready, what it is doing, and that it lives. The history is kept through Qt
+# SQL and its SQLite and PostgreSQL drivers; postgresql gives the tests a
+# server of their own (they start it themselves).
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core libsystemd-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core ccache libsystemd-dev
+          libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql postgresql)
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-dev)
 elif [[ "${1:-}" == "--format" ]]; then

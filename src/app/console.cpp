@@ -116,7 +116,15 @@ std::string FieldLine(Field field, std::string_view text) {
     return named + std::string(text);
 }
 
+void Console::SetHistory(HistoryRecorder* history) {
+    m_tabModels.SetHistory(history);
+    m_manager->SetForwardListener([this](const std::string& user, const std::string& text) {
+        m_tabModels.AdminCommandSent(user, text);
+    });
+}
+
 void Console::SubmitCommands(std::vector<PacedCommand> batch) {
+    m_tabModels.CommandsSubmitted(batch);
     m_session->SubmitCommands(std::move(batch));
 }
 

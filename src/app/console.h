@@ -132,6 +132,9 @@ class Console final : public SessionHostListener, private CommandSink {
     // The manager role's accounts, admins and Admin Port; unused in the
     // client role.
     ManagerRole& AdminManager() { return *m_manager; }
+    // The history this console records its players, sanctions and counts
+    // to, under its server record's name; null: none.
+    void SetHistory(HistoryRecorder* history);
     // The settings file's Apply: the 28 commands go out in bulk.
     void ApplySettingsFile(std::string_view applied);
 

@@ -122,6 +122,10 @@ void ManagerRole::Carry(AdminEffects effects) {
                 } else if constexpr (std::is_same_v<E, CloseAdmin>) {
                     if (m_port) m_port->Close(e.connection);
                 } else if constexpr (std::is_same_v<E, ForwardCommand>) {
+                    if (m_forwarded) {
+                        const AdminSession* session = m_manager.Session(e.from);
+                        m_forwarded(session ? session->User() : std::string(), e.text);
+                    }
                     m_link.SendRatCommand(e.text);
                 } else if constexpr (std::is_same_v<E, AdminLogLine> ||
                                      std::is_same_v<E, FailureLogLine>) {

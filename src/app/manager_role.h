@@ -6,6 +6,7 @@
 // field, the Admins tab's rows) and on the Admin Port (frames, timers,
 // closes).
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,6 +51,10 @@ class ManagerRole final : public AdminPortEvents {
 
     // The shell's listener and connections (they are made after the console).
     void AttachPort(AdminPort& port) { m_port = &port; }
+    // Hears each remote admin's command that goes to the game server, with
+    // the admin's user name.
+    using ForwardListener = std::function<void(const std::string& user, const std::string& text)>;
+    void SetForwardListener(ForwardListener listener) { m_forwarded = std::move(listener); }
 
     CAdmins& Accounts() { return m_accounts; }
     // What decides about each admin, for a look at its sessions and limits.
@@ -91,6 +96,7 @@ class ManagerRole final : public AdminPortEvents {
 
     std::unique_ptr<ManagerGameLink> m_ownLink;  // the session's, when made over one
     ManagerGameLink& m_link;
+    ForwardListener m_forwarded;
     EventSink& m_log;
     ManagerRoleObserver& m_observer;
     CAdmins m_accounts;

@@ -1,5 +1,7 @@
 #include "app/tab_models.h"
 
+#include <charconv>
+
 #include "chatbot/chat_text.h"
 #include "missions/mission_reply.h"
 #include "players/admin_actions.h"
@@ -23,6 +25,7 @@ LoginDetails TabModels::CurrentLoginDetails() {
 }
 
 void TabModels::OnConnectStarting() {
+    if (m_history) m_history->NewConnection();
     m_missions.ClearForNewConnection();
     m_chatBot.Reset();
 }
@@ -59,6 +62,7 @@ std::optional<CurrentMission> TabModels::ParseMissionReply(const std::string& te
 TeamCounts TabModels::ParsePlayerList(const std::string& text) {
     const PlayerCounts c = m_players.ParsePlayerList(text);
     m_playerCounts.Record(m_clock.Now(), c.total, c.team1, c.team2);
+    if (m_history) RecordPlayerList(c);
     return {c.total, c.team1, c.team2};
 }
 
@@ -85,7 +89,60 @@ bool TabModels::ChatBotRunning() {
 
 std::vector<std::string> TabModels::RunSanctionsPass(CommandSink&) {
     // The pass runs only while logged in; its commands go through the tab.
-    return m_chatBot.OnClockTick(true);
+    m_inSanctionsPass = true;
+    std::vector<std::string> shown = m_chatBot.OnClockTick(true);
+    m_inSanctionsPass = false;
+    for (const CShamed::Taken& t : m_chatBot.Shamed().TakeSanctionsTaken()) {
+        if (!m_history) continue;
+        m_history->Sanction(
+            ServerName(),
+            {t.punt ? SanctionAction::Punt : SanctionAction::Warn, t.player, t.reason},
+            kSourceChatBot);
+    }
+    return shown;
+}
+
+std::string TabModels::ServerName() const {
+    return m_server.LoginDetails().name;
+}
+
+std::string TabModels::NameOfId(const std::string& id) const {
+    for (const PlayerRow& row : m_players.Rows())
+        if (row.cells[kColumnId] == id) return row.cells[kColumnName];
+    return {};
+}
+
+void TabModels::RecordPlayerList(const PlayerCounts& counts) {
+    const auto number = [](const std::string& text) -> std::optional<int64_t> {
+        int64_t value = 0;
+        const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
+        return value;
+    };
+    std::vector<PlayerSighting> seen;
+    for (const PlayerRow& row : m_players.Rows()) {
+        // The host's own record (id 0), shown with Show Host, is no player.
+        if (row.cells[kColumnId] == "0") continue;
+        PlayerSighting p{row.cells[kColumnName], number(row.cells[kColumnKills]),
+                         number(row.cells[kColumnDeaths]), std::nullopt};
+        if (auto ping = number(row.cells[kColumnPing])) p.ping = static_cast<int>(*ping);
+        seen.push_back(std::move(p));
+    }
+    m_history->PlayerList(ServerName(), seen, counts.total, counts.team1, counts.team2);
+}
+
+void TabModels::CommandsSubmitted(const std::vector<PacedCommand>& batch) {
+    if (!m_history || m_inSanctionsPass) return;
+    std::vector<std::string> texts;
+    for (const PacedCommand& c : batch) texts.push_back(c.text);
+    m_history->Commands(ServerName(), texts, kSourceConsole,
+                        [this](const std::string& id) { return NameOfId(id); });
+}
+
+void TabModels::AdminCommandSent(const std::string& user, const std::string& text) {
+    if (!m_history) return;
+    m_history->Commands(ServerName(), {text}, RemoteAdminSource(user),
+                        [this](const std::string& id) { return NameOfId(id); });
 }
 
 }  // namespace tavrin

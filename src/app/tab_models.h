@@ -8,6 +8,7 @@
 #include "chatbot/chatbot.h"
 #include "common/clock.h"
 #include "common/server_list.h"
+#include "history/history_recorder.h"
 #include "link/session.h"
 #include "missions/missions.h"
 #include "players/player_list.h"
@@ -39,6 +40,15 @@ class TabModels final : public SessionModels {
     bool ChatBotRunning() override;
     std::vector<std::string> RunSanctionsPass(CommandSink& sink) override;
 
+    // The history this console records to; none: nothing is recorded.
+    void SetHistory(HistoryRecorder* history) { m_history = history; }
+    // A batch of commands of this console went to the session: the
+    // sanctions among them are the console admin's, except those of the
+    // ChatBot's pass, which it records with their reasons itself.
+    void CommandsSubmitted(const std::vector<PacedCommand>& batch);
+    // A remote admin's command went to the game server.
+    void AdminCommandSent(const std::string& user, const std::string& text);
+
   private:
     CServer& m_server;
     PlayerList& m_players;
@@ -47,6 +57,12 @@ class TabModels final : public SessionModels {
     CSettings& m_settings;
     const Clock& m_clock;
     PlayerCountHistory m_playerCounts;
+    HistoryRecorder* m_history = nullptr;
+    bool m_inSanctionsPass = false;
+
+    std::string ServerName() const;
+    std::string NameOfId(const std::string& id) const;
+    void RecordPlayerList(const PlayerCounts& counts);
 };
 
 }  // namespace tavrin

@@ -54,6 +54,7 @@ std::vector<std::string> CShamed::RunSanctionsPass() {
                 m_log.LogEvent("ChatBot Punt (" + id + ") " + row.player +
                                " Last Catch = " + row.lastWarning + " " + row.lastCatch);
                 send("player punt " + id);
+                m_taken.push_back({true, row.player, row.lastWarning + " " + row.lastCatch});
                 send("chat send " + row.player + " punted");
             } else {
                 m_log.LogEvent("ChatBot Punt Aborted - No ID for player: " + row.player);
@@ -67,6 +68,7 @@ std::vector<std::string> CShamed::RunSanctionsPass() {
                 send("chat send Warning " + row.player + " " + row.lastWarning + " ");
             else
                 send("chat send " + row.player + " " + " Warning " + row.lastWarning + " ");
+            m_taken.push_back({false, row.player, row.lastWarning + " " + row.lastCatch});
             m_warningForm = !m_warningForm;
             pause(kPauseAfterWarningMs);
             m_rows[i].ticked = false;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/command_sink.h"
@@ -54,6 +55,17 @@ class CShamed {
     // or warning ("Punt <name> [<word>]", "Warning <name> <warning> <word>").
     [[nodiscard]] std::vector<std::string> RunSanctionsPass();
 
+    // A punt or warning the pass carried out, for the history: the reason
+    // is the row's last warning and banned word.
+    struct Taken {
+        bool punt = false;  // else a warning
+        std::string player;
+        std::string reason;
+        bool operator==(const Taken&) const = default;
+    };
+    // The punts and warnings of the passes since the last call, in order.
+    std::vector<Taken> TakeSanctionsTaken() { return std::exchange(m_taken, {}); }
+
     // Buttons of the window.
     void ZeroList();
     void ClearList() { m_rows.clear(); }
@@ -66,6 +78,7 @@ class CShamed {
     CommandSink& m_commands;
     PlayerIdLookup m_findPlayerId;
     std::vector<Row> m_rows;
+    std::vector<Taken> m_taken;
     // Alternates the wording of successive warnings, across all players.
     bool m_warningForm = false;
     bool m_visible = false;

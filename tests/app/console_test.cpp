@@ -178,6 +178,48 @@ TEST_F(ConsoleFixture, ThePlayerListKeepsTheSortItsHeaderShows) {
     EXPECT_EQ(names(), (std::vector<std::string>{"bo", "Cy", "Al", "Host"}));
 }
 
+// What a console records, collected as the writer would get it.
+struct CollectingQueue final : HistoryQueue {
+    std::vector<HistoryItem> items;
+    void Add(std::vector<HistoryItem> more) override {
+        for (auto& item : more) items.push_back(std::move(item));
+    }
+    template <typename T>
+    std::vector<T> Of() const {
+        std::vector<T> out;
+        for (const auto& item : items)
+            if (const T* t = std::get_if<T>(&item)) out.push_back(*t);
+        return out;
+    }
+};
+
+// The players of each list, the sanctions of the Players popup (console)
+// and of the ChatBot's pass (chatbot), each once, under the record's name.
+TEST_F(ConsoleFixture, RecordsItsPlayersSanctionsAndCountsToItsHistory) {
+    StartListening();
+    CollectingQueue queue;
+    HistoryRecorder history(queue, [] { return int64_t{1000}; });
+    console->SetHistory(&history);
+    LogIn();
+    queue.items.clear();
+    Answer("player list",
+           "NAME\t#\tTEAM\tClass\tKills\tDeaths\tPING\nHost\t0\t1\t8\t0\t0\t0\n"
+           "Ann\t3\t1\t5\t10\t2\t50\n");
+    EXPECT_EQ(queue.Of<SessionRecord>(),
+              (std::vector<SessionRecord>{{"Home", "Ann", 1000, 1000, 10, 2, 50}}));
+    EXPECT_EQ(queue.Of<CountRecord>(), (std::vector<CountRecord>{{1000, "Home", 1, 1, 0}}));
+
+    const int row = console->Players().Rows()[0].cells[kColumnName] == "Ann" ? 0 : 1;
+    console->Actions().OnPlayerRightClick(row, [] { return std::string("Punt\\TEAM KILL"); });
+    console->ChatBot().SetOn(true);
+    console->ChatBot().Shamed().RecordCatch("Ann", 4, "BYE", "boom", false);
+    console->OnTimer(TimerId::Clock);
+    EXPECT_EQ(queue.Of<SanctionRecord>(),
+              (std::vector<SanctionRecord>{
+                  {1000, "Home", "Ann", SanctionAction::Punt, "TEAM KILL", "console"},
+                  {1000, "Home", "Ann", SanctionAction::Punt, "BYE boom", "chatbot"}}));
+}
+
 TEST_F(ConsoleFixture, StartUpCreatesConfigsAndLogsItsLines) {
     Start();
     const std::string configs = dir.Path() + "Configs";

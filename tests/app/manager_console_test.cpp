@@ -230,5 +230,31 @@ TEST(ManagerConsole, ReadingTheChatBotAndMenuAgainTakesWhatReads) {
     EXPECT_TRUE(m.console->Session().State().m_fRATConnected);
 }
 
+// A remote admin's punt is recorded with the admin's user name as its
+// source; a command refused for want of the right is not.
+TEST(ManagerConsole, ARemoteAdminsPuntIsRecordedAsTheirs) {
+    struct Queue final : HistoryQueue {
+        std::vector<SanctionRecord> sanctions;
+        void Add(std::vector<HistoryItem> items) override {
+            for (auto& item : items)
+                if (auto* s = std::get_if<SanctionRecord>(&item)) sanctions.push_back(*s);
+        }
+    } queue;
+    HistoryRecorder history(queue, [] { return int64_t{7}; });
+    ManagerConsole m("0000");
+    m.console->SetHistory(&history);
+    const ConnectionId max = m.LoggedIn("max", "maxpass");
+    const ConnectionId ann = m.LoggedIn("ann", "annpass");
+    m.port.Frames(max, {"player list"});
+    m.port.Advance(300);
+    m.GameReplies(kPlayersReply);
+    m.port.Frames(ann, {"player punt 3 "});
+    m.port.Frames(max, {"player punt 3 "});
+    m.port.Advance(300);
+    EXPECT_EQ(
+        queue.sanctions,
+        (std::vector<SanctionRecord>{{7, "Home", "Ann", SanctionAction::Punt, "", "admin:max"}}));
+}
+
 }  // namespace
 }  // namespace tavrin

@@ -135,6 +135,17 @@ TEST_F(SanctionsTest, PuntWithoutAnIdIsAbortedAndTheRowDropped) {
     EXPECT_EQ(ratCommand, std::vector<std::string>{"Warning Bob W bad"});
 }
 
+TEST_F(SanctionsTest, ThePassTellsWhichPuntsAndWarningsItTook) {
+    using Taken = CShamed::Taken;
+    shamed.RecordCatch("Ann", 2, "MIND", "darn", false);
+    shamed.RecordCatch("Bob", 4, "BYE", "boom", false);
+    shamed.RecordCatch("Zed", 4, "BYE", "boom", false);  // no id: no punt taken
+    Pass();
+    EXPECT_EQ(shamed.TakeSanctionsTaken(),
+              (std::vector<Taken>{{true, "Bob", "BYE boom"}, {false, "Ann", "MIND darn"}}));
+    EXPECT_TRUE(shamed.TakeSanctionsTaken().empty());
+}
+
 TEST_F(SanctionsTest, PausesFollowTheCommandTheyComeAfter) {
     shamed.RecordCatch("Ann", 0, "W", "a", false);
     shamed.RecordCatch("Zed", 9, "W", "z", false);

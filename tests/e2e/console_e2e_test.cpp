@@ -3,6 +3,7 @@
 // session, reconnection, the request time-out, signals, and the ChatBot.
 
 #include "e2e/console_e2e_fixture.h"
+#include "history/qt/history_store.h"
 
 namespace tavrin::testing {
 namespace {
@@ -194,6 +195,44 @@ TEST_F(ConsoleE2e, RefusedConnectCountsAnAttemptUntilCancelled) {
     ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
     ExpectInOrder(
         {"Program Closing (CANCEL)", "Connection: Not Connected", "User cancelled AutoRecon"});
+}
+
+// The ChatBot's punt is in the history's sanction_history with its source
+// and reason (the warning and the banned word).
+TEST_F(ConsoleE2e, ChatBotPuntIsInTheHistory) {
+    StartSim();
+    ::mkdir(m_dir.File("Configs").c_str(), 0700);
+    WriteFile(m_dir.File("Configs/chatbot.cfg"),
+              "[WORDS]\r\n"
+              "1\\zorblax\\Mind your words\\[4 PPts] - Punt Only\\0\\\r\n"
+              "[WARNINGS]\r\n"
+              "0\\Mind your words\\\r\n"
+              "[DEFAULT]\r\n"
+              "6");
+    StartConsole({"--chatbot"});
+    ASSERT_NO_FATAL_FAILURE(WaitLoggedIn());
+    const auto firstCounts = m_console->Find(IsPlayerCounts, 0, 5s);
+    ASSERT_TRUE(firstCounts) << Transcript();
+    const std::string before = m_console->Line(*firstCounts);
+    const std::string said = m_sim->Control("say Mallory hello all");
+    ASSERT_THAT(said, StartsWith("ok say Mallory (id "));
+    const std::string id = said.substr(19, said.find(')') - 19);
+    const int total = std::stoi(before.substr(9));
+    ASSERT_TRUE(m_console->WaitForPart("Players: " + std::to_string(total + 1) + " / ", 0, 60s))
+        << Transcript();
+    const size_t caught = m_sim->Lines().size();
+    ASSERT_THAT(m_sim->Control("say Mallory what a zorblax move"), StartsWith("ok say Mallory"));
+    ASSERT_TRUE(m_sim->FindLine("cmd: player punt " + id, caught, 60s)) << Transcript();
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
+
+    HistoryStore store(DefaultHistoryTarget(m_dir.Path()));
+    ASSERT_TRUE(store.Open().ok());
+    const std::vector<SanctionRecord> sanctions = store.Sanctions("Mallory");
+    ASSERT_EQ(sanctions.size(), 1u);
+    EXPECT_EQ(sanctions[0].action, SanctionAction::Punt);
+    EXPECT_EQ(sanctions[0].reason, "Mind your words zorblax");
+    EXPECT_EQ(sanctions[0].source, "chatbot");
+    EXPECT_FALSE(store.Sessions("Mallory").empty());
 }
 
 TEST_F(ConsoleE2e, ChatBotPuntsAndWarnsPlayersWhoSayBannedWords) {

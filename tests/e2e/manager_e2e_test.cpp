@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "e2e/console_e2e_fixture.h"
+#include "history/qt/history_store.h"
 #include "manager/manager.h"
 #include "support/admin_peer.h"
 
@@ -382,6 +383,40 @@ bool AnyLineStartsWith(const std::vector<std::string>& lines, std::string_view s
     for (const auto& l : lines)
         if (l.rfind(start, 0) == 0) return true;
     return false;
+}
+
+// A remote admin's punt is in the history's sanction_history, its source the
+// admin's user name, once the manager has closed.
+TEST_F(ManagerE2e, ARemoteAdminsPuntIsInTheHistoryAsTheirs) {
+    StartManager();
+    WaitLoggedIn();
+    const std::string where = "127.0.0.1:" + std::to_string(m_port);
+    const ToolRun list =
+        RunTool({where, "--user", "ann", "--password", "annpass", "-c", "player list"});
+    ASSERT_EQ(list.exit, 0);
+    // The first player of the list: "NAME\tID\t..." after the header and the host.
+    std::string name, id;
+    for (size_t i = 0; i + 2 < list.out.size() && name.empty(); ++i) {
+        if (list.out[i].rfind("NAME\t#", 0) != 0) continue;
+        const std::string& row = list.out[i + 2];
+        name = row.substr(0, row.find('\t'));
+        id = row.substr(row.find('\t') + 1);
+        id = id.substr(0, id.find('\t'));
+    }
+    ASSERT_FALSE(id.empty()) << Transcript();
+    const ToolRun punt =
+        RunTool({where, "--user", "ann", "--password", "annpass", "-c", "player punt " + id});
+    ASSERT_TRUE(m_sim->FindLine("cmd: player punt " + id, 0, 10s)) << Transcript();
+    m_console->Signal(SIGTERM);
+    ASSERT_EQ(m_console->WaitExit(10s), 0) << Transcript();
+
+    HistoryStore store(DefaultHistoryTarget(m_dir.Path()));
+    ASSERT_TRUE(store.Open().ok());
+    const std::vector<SanctionRecord> sanctions = store.AllSanctions();
+    ASSERT_EQ(sanctions.size(), 1u);
+    EXPECT_EQ(sanctions[0].player, name);
+    EXPECT_EQ(sanctions[0].action, SanctionAction::Punt);
+    EXPECT_EQ(sanctions[0].source, "admin:ann");
 }
 
 TEST_F(ManagerE2e, TheAdminToolGetsRepliesAndIsRefusedWhatItsRightsDoNotAllow) {

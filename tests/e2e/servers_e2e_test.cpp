@@ -52,8 +52,9 @@ class ServersE2e : public ConsoleE2e {
   protected:
     static std::unique_ptr<SimProcess> Sim(const std::string& user,
                                            std::vector<std::string> faults = {}) {
-        std::vector<std::string> args = {"--tick-ms", "0",  "--seed",     "7",
-                                         "--user",    user, "--password", "secret"};
+        std::vector<std::string> args = {"--tick-ms",      "0",  "--seed",     "7",
+                                         "--user",         user, "--password", "secret",
+                                         "--control-port", "0"};
         args.insert(args.end(), faults.begin(), faults.end());
         return std::make_unique<SimProcess>(TAVRIN_SIM_PATH, args);
     }
@@ -123,7 +124,9 @@ TEST_F(ServersE2e, TwoServersRunSideBySideInOneProcess) {
                   logged.end())
             << folder;
     }
-    EXPECT_EQ(Entries(m_dir.Path()), (std::vector<std::string>{"Configs", "Servers"}));
+    // The one history of every server is in the program folder too.
+    EXPECT_EQ(Entries(m_dir.Path()),
+              (std::vector<std::string>{"Configs", "Servers", "history.db"}));
     EXPECT_EQ(Entries(m_dir.File("Servers")), (std::vector<std::string>{"Alpha", "Beta"}));
 }
 
@@ -178,6 +181,87 @@ TEST_F(ServersE2e, EndsWithStatusTwoWhenNoServerCanLogIn) {
     EXPECT_EQ(m_console->WaitExit(10s), 2) << Transcript();
     EXPECT_TRUE(Wait("[A] Message: Check Server details", 0, 0s)) << Transcript();
     EXPECT_TRUE(Wait("[B] Message: Check Server details", 0, 0s)) << Transcript();
+}
+
+// Five servers from one process: each logged in and polled; a reset of one
+// reconnects it after its countdown while every other one keeps being polled;
+// each server's event log holds its own lines only; SIGTERM logs every one
+// out.
+TEST_F(ServersE2e, FiveServersKeepPollingWhileOneReconnectsSlow) {
+    constexpr size_t kServers = 5;
+    constexpr size_t kReset = 2;  // S3
+    std::vector<std::unique_ptr<SimProcess>> sims;
+    std::string records;
+    std::vector<std::string> args;
+    for (size_t i = 0; i < kServers; ++i) {
+        const std::string name = "S" + std::to_string(i + 1);
+        sims.push_back(Sim("s" + std::to_string(i + 1)));
+        ASSERT_GT(sims.back()->Port(), 0);
+        ASSERT_GT(sims.back()->ControlPort(), 0);
+        records += name + ",127.0.0.1," + std::to_string(sims.back()->Port()) + ",s" +
+                   std::to_string(i + 1) + ",secret\r\n";
+        args.insert(args.end(), {"--server", name});
+    }
+    ASSERT_NO_FATAL_FAILURE(StartConsoleOn(records, args));
+    std::vector<std::string> prefixes;
+    for (size_t i = 0; i < kServers; ++i) prefixes.push_back("[S" + std::to_string(i + 1) + "] ");
+
+    // Logged in, the first replies handled (the settings come last); from
+    // then on only the poll sends commands, so each new one is a poll.
+    for (const std::string& prefix : prefixes) {
+        ASSERT_TRUE(Wait(prefix + "Connection: Connected")) << Transcript();
+        ASSERT_TRUE(Wait(prefix + "Server Name: TavrinSim")) << Transcript();
+    }
+    std::vector<size_t> from(kServers);
+    for (size_t i = 0; i < kServers; ++i) from[i] = sims[i]->LineCount();
+    for (size_t i = 0; i < kServers; ++i)
+        EXPECT_TRUE(sims[i]->WaitForLine("] cmd: ", from[i], 15s)) << SimText(*sims[i]);
+
+    // The reset: the others' polls go on through the countdown, until the
+    // reset server's second login.
+    for (size_t i = 0; i < kServers; ++i) from[i] = sims[i]->LineCount();
+    EXPECT_EQ(sims[kReset]->Control("reset"), "ok reset");
+    const auto relogin = sims[kReset]->WaitForLine("login: user s3 accepted", from[kReset], 60s);
+    ASSERT_TRUE(relogin) << SimText(*sims[kReset]);
+    ASSERT_TRUE(m_console->WaitForPart("AutoRecon OK", 0, 10s)) << Transcript();
+    for (size_t i = 0; i < kServers; ++i) {
+        if (i == kReset) continue;
+        const auto polls = SimCommands(sims[i]->Lines(), from[i]);
+        EXPECT_GE(polls.size(), 2u) << "S" << i + 1 << " during the countdown\n"
+                                    << SimText(*sims[i]);
+    }
+    const size_t afterRelogin = *sims[kReset]->FindLine("login: user s3 accepted", from[kReset]);
+
+    m_console->Signal(SIGTERM);
+    EXPECT_EQ(m_console->WaitExit(10s), 0) << Transcript();
+    for (size_t i = 0; i < kServers; ++i)
+        EXPECT_TRUE(sims[i]->WaitForLine("connection closed", i == kReset ? afterRelogin : 0))
+            << SimText(*sims[i]);
+
+    // Each day log is what its server printed, names only its own port, and
+    // the reconnect is in the reset server's log alone.
+    const auto printed = LogLinesByServer(prefixes);
+    for (size_t i = 0; i < kServers; ++i) {
+        const std::string own = "127.0.0.1:" + std::to_string(sims[i]->Port());
+        const std::vector<std::string> logged =
+            DayLogLines(m_dir.File("Servers/S" + std::to_string(i + 1)));
+        ASSERT_TRUE(printed.count(prefixes[i])) << Transcript();
+        EXPECT_EQ(logged, printed.at(prefixes[i])) << prefixes[i];
+        size_t requests = 0;
+        bool reconnected = false;
+        for (const std::string& line : logged) {
+            const std::string text(LogText(line));
+            if (text.find("Login Request: ") != std::string::npos) {
+                ++requests;
+                EXPECT_NE(text.find(own), std::string::npos) << prefixes[i] << text;
+            }
+            if (text == "AutoRecon OK") reconnected = true;
+        }
+        EXPECT_EQ(requests, i == kReset ? 2u : 1u) << prefixes[i];
+        EXPECT_EQ(reconnected, i == kReset) << prefixes[i];
+        EXPECT_THAT(logged, ::testing::Contains(::testing::EndsWith("User Logged out")))
+            << prefixes[i];
+    }
 }
 
 }  // namespace

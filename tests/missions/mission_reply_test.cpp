@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+
 namespace tavrin {
 namespace {
 
@@ -32,8 +35,28 @@ TEST(ClassifyMissionReply, MarkersChooseTheList) {
         {"1. a.Npj (x)", MissionList::None},
         {"Entry Added", MissionList::None},
         {"", MissionList::None},
+        // A marker at the very start or end of the reply, one that overlaps
+        // a false start, and a reply of one byte.
+        {"<> <>", MissionList::Cycle},
+        {"x(AS", MissionList::Available},
+        {"..<<> <>..", MissionList::Cycle},
+        {"((AS", MissionList::Available},
+        {"(A", MissionList::None},
+        {"<", MissionList::None},
     };
     for (const auto& c : cases) EXPECT_EQ(ClassifyMissionReply(c.reply), c.list) << c.reply;
+}
+
+// A reply of the largest size, padded with dots after its first line, is
+// read to its end: the marker in its last bytes still counts.
+TEST(ClassifyMissionReply, LargePaddedReplyReadToTheEnd) {
+    for (const std::string_view marker : {"<NEXT MISSION", ".npj ("}) {
+        std::string reply = "flood 1\n";
+        reply.resize(65500, '.');
+        EXPECT_EQ(ClassifyMissionReply(reply), MissionList::None);
+        reply += marker;
+        EXPECT_NE(ClassifyMissionReply(reply), MissionList::None) << marker;
+    }
 }
 
 TEST(MissionReplyLines, ShortTrailerEndsTheReading) {

@@ -15,6 +15,7 @@ enum class Group {
     Console,  // a usage line of each front-end that takes it
     Review,   // the usage line of the log reviews
     Manager,  // the MANAGER line
+    History,  // the HISTORY line
     Other,    // in the list only
 };
 
@@ -101,6 +102,16 @@ bool TakeKeepDays(ConsoleOptions& o, const std::string* v, std::string& error) {
     return true;
 }
 
+bool TakeHistoryKeepDays(ConsoleOptions& o, const std::string* v, std::string& error) {
+    unsigned long number = 0;
+    if (!ParseNumber(v[0], 100'000, number)) {
+        error = "--history-keep-days takes a number of days from 0 (keep all) to 100000";
+        return false;
+    }
+    o.history.keepDays = static_cast<int>(number);
+    return true;
+}
+
 bool TakeServer(ConsoleOptions& o, const std::string* v, std::string&) {
     if (std::find(o.servers.begin(), o.servers.end(), v[0]) == o.servers.end())
         o.servers.push_back(v[0]);
@@ -158,6 +169,37 @@ constexpr Option kOptions[] = {
      "at most MIB MiB waiting for all admins together (default 64)", TakeMaxUnsent},
     {"--check-config", "", Where::Both, Group::Other,
      "print each configuration file problem; exit 1 if any", SetFlag<&ConsoleOptions::checkConfig>},
+    {"--history", "NAME", Where::Headless, Group::Other,
+     "print the player's sessions and sanctions and exit (1: none)",
+     [](ConsoleOptions& o, const std::string* v, std::string&) {
+         o.history.player = v[0];
+         return true;
+     }},
+    {"--history-export", "FILE", Where::Headless, Group::Other,
+     "write every sanction to FILE as CSV and exit",
+     [](ConsoleOptions& o, const std::string* v, std::string&) {
+         o.history.exportFile = v[0];
+         return true;
+     }},
+    {"--history-db", "DB", Where::Both, Group::History,
+     "history file, or postgresql://USER@HOST:PORT/DB (default: history.db)",
+     [](ConsoleOptions& o, const std::string* v, std::string&) {
+         o.history.db = v[0];
+         return true;
+     }},
+    {"--history-password-file", "FILE", Where::Both, Group::History,
+     "PostgreSQL password from FILE's first line (else PGPASSWORD)",
+     [](ConsoleOptions& o, const std::string* v, std::string&) {
+         o.history.passwordFile = v[0];
+         return true;
+     }},
+    {"--no-history", "", Where::Both, Group::History, "keep no history",
+     [](ConsoleOptions& o, const std::string*, std::string&) {
+         o.history.off = true;
+         return true;
+     }},
+    {"--history-keep-days", "N", Where::Both, Group::History,
+     "delete history older than N days (default 365; 0: keep all)", TakeHistoryKeepDays},
     // Read before the others: it prints the usage whatever else is given.
     {"--help", "", Where::Both, Group::Other, "this text", TakeNothing},
 };
@@ -210,7 +252,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.outcome = CommandLine::Outcome::Help;
             return line;
         }
-        if (a == "--headless") o.frontEnd = FrontEnd::Headless;
+        if (a == "--headless" || a == "--history" || a == "--history-export")
+            o.frontEnd = FrontEnd::Headless;
     }
     o.login = o.frontEnd == FrontEnd::Headless;
     const auto bad = [&line](std::string error) {
@@ -229,6 +272,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (!option->take(o, args.data() + i + 1, error)) return bad(error);
         i += count;
     }
+    if (o.history.off && (!o.history.player.empty() || !o.history.exportFile.empty()))
+        return bad("--no-history leaves no history to read");
     if (o.servers.size() > 1 && o.manager.manager)
         return bad("--manager serves one game server: give one --server at most");
     // The window shows one server; several run without a window.
@@ -244,25 +289,33 @@ CommandLine ParseCommandLine(int argc, char** argv) {
 }
 
 std::string UsageText() {
-    std::string text = "usage: tavrinrat" + Synopses(Group::Console, FrontEnd::Window) +
-                       " [MANAGER]\n" + "       tavrinrat --headless" +
-                       Synopses(Group::Console, FrontEnd::Headless) + " [MANAGER]\n" +
-                       "       tavrinrat --headless " + Synopsis(*Find("--dir")) + " " +
-                       Synopsis(*Find("--server")) + Synopses(Group::Review, FrontEnd::Headless) +
-                       "\n" + "       tavrinrat --check-config " + Synopsis(*Find("--dir")) + "\n" +
-                       "       tavrinrat --help\n";
-    // The MANAGER line, folded before 80 columns.
-    std::string line = "MANAGER: --manager";
-    for (const Option& option : kOptions) {
-        if (option.group != Group::Manager || option.name == "--manager") continue;
-        const std::string more = Synopsis(option);
-        if (line.size() + 1 + more.size() > 80) {
-            text += line + "\n";
-            line = "        ";
+    std::string text =
+        "usage: tavrinrat" + Synopses(Group::Console, FrontEnd::Window) + " [MANAGER] [HISTORY]\n" +
+        "       tavrinrat --headless" + Synopses(Group::Console, FrontEnd::Headless) +
+        " [MANAGER] [HISTORY]\n" + "       tavrinrat --headless " + Synopsis(*Find("--dir")) + " " +
+        Synopsis(*Find("--server")) + Synopses(Group::Review, FrontEnd::Headless) + "\n" +
+        "       tavrinrat --history NAME " + Synopsis(*Find("--dir")) + " [HISTORY]\n" +
+        "       tavrinrat --history-export FILE.csv " + Synopsis(*Find("--dir")) + " [HISTORY]\n" +
+        "       tavrinrat --check-config " + Synopsis(*Find("--dir")) + "\n" +
+        "       tavrinrat --help\n";
+    // The MANAGER and HISTORY lines, folded before 80 columns.
+    const auto groupLine = [&text](Group group, std::string line) {
+        bool first = true;
+        for (const Option& option : kOptions) {
+            if (option.group != group || option.name == "--manager") continue;
+            const std::string more = Synopsis(option);
+            if (!first && line.size() + 1 + more.size() > 80) {
+                text += line + "\n";
+                line = "        ";
+            }
+            line += " " + more;
+            first = false;
         }
-        line += " " + more;
-    }
-    text += line + "\n\n";
+        text += line + "\n";
+    };
+    groupLine(Group::Manager, "MANAGER: --manager");
+    groupLine(Group::History, "HISTORY:");
+    text += "\n";
     for (const Option& option : kOptions) {
         std::string head = std::string(option.name);
         if (!option.values.empty()) head += " " + std::string(option.values);

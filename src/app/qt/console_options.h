@@ -17,8 +17,20 @@ struct ManagerOptions {
     // to all admins together.
 };
 
+// Where the history is kept, and the one-shot look-ups of it.
+struct HistoryOptions {
+    // --history-db: a file, or postgresql://USER@HOST:PORT/DB; empty:
+    // history.db in the program folder.
+    std::string db;
+    std::string passwordFile;  // --history-password-file FILE (else PGPASSWORD)
+    bool off = false;          // --no-history
+    int keepDays = 365;        // --history-keep-days N
+    std::string player;        // --history NAME: print the player's record and exit
+    std::string exportFile;    // --history-export FILE: write the sanctions as CSV and exit
+};
+
 // Which front-end a command line runs: --headless anywhere picks the console
-// without a window.
+// without a window, and so do --history and --history-export.
 enum class FrontEnd { Window, Headless };
 
 // What `tavrinrat` is started with, for the window and the console without a
@@ -43,6 +55,7 @@ struct ConsoleOptions {
     bool reviewLog = false;
     bool reviewChat = false;
     ManagerOptions manager;  // --manager and the Admin Port's options
+    HistoryOptions history;  // the --history options
     // --server NAME, once per game server, each name once: the records of
     // Configs/servers.cfg to open. Empty: the favourite, as the only one.
     std::vector<std::string> servers;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <algorithm>
+#include <ctime>
 #include <iostream>
 
 #include "common/server_list.h"
@@ -41,7 +42,7 @@ std::vector<OpenServer> ServersToOpen(const std::string& programDir, const Conso
 
 ConsoleRuntime::ConsoleRuntime(const std::string& programDir, const ConsoleOptions& options,
                                UserDialogs& dialogs, ConsoleObserver& observer,
-                               const OpenServer& server)
+                               const OpenServer& server, HistoryWriter* history)
     : m_options(options),
       m_console(programDir, m_host, dialogs, m_clock, m_host, observer, server.logDir) {
     if (!server.logDir.empty()) {
@@ -50,6 +51,16 @@ ConsoleRuntime::ConsoleRuntime(const std::string& programDir, const ConsoleOptio
         MakeDirectory(server.logDir.substr(0, server.logDir.size() - 1));
     }
     m_console.SetServerRecord(server.name);
+    if (history) {
+        m_history = std::make_unique<HistoryRecorder>(
+            *history, [] { return static_cast<int64_t>(std::time(nullptr)); });
+        m_console.SetHistory(m_history.get());
+        // The writer's notes come from its thread; each console logs them.
+        QObject::connect(history, &HistoryWriter::noteWritten, &m_host,
+                         [this](const QString& text) {
+                             m_console.Log().LogEvent(Windows1252FromUtf8(text.toStdString()));
+                         });
+    }
     m_host.Attach(m_console.Session());
     m_host.SetListener(m_console);
     if (options.dump) m_console.m_fAutoSysUpdate = true;

@@ -7,6 +7,8 @@
 
 #include "app/console.h"
 #include "app/qt/console_options.h"
+#include "history/history_recorder.h"
+#include "history/qt/history_writer.h"
 #include "link/qt/session_host.h"
 
 namespace tavrin {
@@ -41,8 +43,11 @@ class ConsoleRuntime final {
     // `programDir` ends with the path separator; `observer` hears what the
     // console tells.
     // `server` picks the record and the log folder (made if missing).
+    // `history`, shared by the runtimes of a process, keeps what the console
+    // records and outlives the runtime; null: nothing is recorded.
     ConsoleRuntime(const std::string& programDir, const ConsoleOptions& options,
-                   UserDialogs& dialogs, ConsoleObserver& observer, const OpenServer& server = {});
+                   UserDialogs& dialogs, ConsoleObserver& observer, const OpenServer& server = {},
+                   HistoryWriter* history = nullptr);
     ~ConsoleRuntime();
     ConsoleRuntime(const ConsoleRuntime&) = delete;
     ConsoleRuntime& operator=(const ConsoleRuntime&) = delete;
@@ -67,6 +72,7 @@ class ConsoleRuntime final {
     SystemClock m_clock;
     QtSessionHost m_host;
     Console m_console;
+    std::unique_ptr<HistoryRecorder> m_history;
     std::unique_ptr<QtAdminPort> m_port;
 };
 

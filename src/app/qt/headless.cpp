@@ -15,6 +15,7 @@
 #include "app/console.h"
 #include "app/journal_line.h"
 #include "app/qt/console_runtime.h"
+#include "app/qt/history_setup.h"
 #include "app/qt/service_notifier.h"
 #include "app/qt/signal_pipe.h"
 #include "app/service_state.h"
@@ -146,13 +147,13 @@ class HeadlessConsole final : public ConsoleObserver {
     // `service` hears of this console as console number `index`.
     HeadlessConsole(const std::string& dir, const ConsoleOptions& options, const OpenServer& server,
                     std::string prefix, std::function<void()> loginRefused, ServiceLink& service,
-                    size_t index)
+                    size_t index, HistoryWriter* history)
         : m_prefix(std::move(prefix)),
           m_loginRefused(std::move(loginRefused)),
           m_service(service),
           m_index(index),
           m_dialogs(m_prefix),
-          m_runtime(dir, options, m_dialogs, *this, server),
+          m_runtime(dir, options, m_dialogs, *this, server, history),
           m_dayFolders(m_runtime.GetConsole().Log().ProgramDir(), options.keepDays) {}
 
     ConsoleRuntime& Runtime() { return m_runtime; }
@@ -219,6 +220,8 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
     QCoreApplication app(argc, argv);
     const std::optional<std::string> dir = ConsoleRuntime::ProgramFolder(options);
     if (!dir) return 66;
+    if (!options.history.player.empty() || !options.history.exportFile.empty())
+        return RunHistoryLookups(*dir, options.history);
     std::string error;
     const std::vector<OpenServer> servers = ServersToOpen(*dir, options, error);
     if (servers.empty()) {
@@ -227,6 +230,12 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
     }
     if (options.reviewLog || options.reviewChat) return PrintReviews(*dir, options, servers);
     g_style = OutputStyleFor(std::getenv("JOURNAL_STREAM"), options.verbose);
+
+    // One history for every server, written on its own thread; a console
+    // whose history cannot be kept runs without it.
+    std::string historyNote;
+    const std::unique_ptr<HistoryWriter> history = StartHistory(*dir, options.history, historyNote);
+    if (!historyNote.empty()) std::cerr << "tavrinrat: " << historyNote << "\n";
 
     // Made before the consoles, which tell it of their changes to the end.
     std::vector<ServiceState::Console> serviced;
@@ -246,7 +255,7 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
     for (const OpenServer& server : servers) {
         consoles.push_back(std::make_unique<HeadlessConsole>(
             *dir, options, server, LinePrefix(server, servers.size()), loginRefused, service,
-            consoles.size()));
+            consoles.size(), history.get()));
         hosts.push_back(&consoles.back()->Runtime().Host());
     }
     const SignalPipe signalPipe({SIGINT, SIGTERM, SIGUSR1, SIGHUP},

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/qt/headless.h"
+#include "app/qt/history_setup.h"
 #include "app/qt/signal_pipe.h"
 #include "app/ui/app_icon.h"
 #include "app/ui/screenshot_tour.h"
@@ -28,8 +29,8 @@ bool HasDisplay() {
 }  // namespace
 
 WindowApp::WindowApp(const std::string& programDir, const ConsoleOptions& options,
-                     const OpenServer& server)
-    : m_runtime(programDir, options, m_dialogs, m_signals, server) {
+                     const OpenServer& server, HistoryWriter* history)
+    : m_runtime(programDir, options, m_dialogs, m_signals, server, history) {
     m_window = std::make_unique<MainWindow>(GetConsole(), m_signals);
     if (AdminPort()) m_window->EnterManagerRole();
     m_dialogs.SetParent(m_window.get());
@@ -91,8 +92,11 @@ int RunWindow(int argc, char** argv, const ConsoleOptions& options) {
         std::cerr << error;
         return 64;
     }
+    std::string historyNote;
+    const std::unique_ptr<HistoryWriter> history = StartHistory(*dir, options.history, historyNote);
+    if (!historyNote.empty()) std::cerr << "tavrinrat: " << historyNote << "\n";
     // The command line lets the window open one server.
-    WindowApp window(*dir, options, servers.front());
+    WindowApp window(*dir, options, servers.front(), history.get());
     window.OnFinished([] { QCoreApplication::exit(0); });
     // SIGINT and SIGTERM close as Cancel does; SIGHUP reads the account,
     // ChatBot and admin menu files again.

@@ -20,9 +20,10 @@ namespace tavrin {
 // at most 1000 ms without blocking the thread, and then says it has finished.
 class WindowApp {
   public:
-    // `programDir` ends with the path separator.
+    // `programDir` ends with the path separator; `history` (null: none)
+    // outlives the window.
     WindowApp(const std::string& programDir, const ConsoleOptions& options,
-              const OpenServer& server = {});
+              const OpenServer& server = {}, HistoryWriter* history = nullptr);
     ~WindowApp();
     WindowApp(const WindowApp&) = delete;
     WindowApp& operator=(const WindowApp&) = delete;

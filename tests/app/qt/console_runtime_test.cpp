@@ -13,6 +13,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "app/qt/history_setup.h"
 #include "support/fakes.h"
 #include "support/qt_environment.h"
 #include "support/qt_loop.h"
@@ -120,6 +121,64 @@ TEST(ConsoleOptions, SaysWhatIsWrongWithALine) {
     }
     // An unknown option is followed by the usage.
     EXPECT_NE(ParseCommandLine({"--bogus"}).error.find(UsageText()), std::string::npos);
+}
+
+// The history's options: --history and --history-export run without a
+// window whatever else the line holds.
+TEST(ConsoleOptions, HistoryOptions) {
+    const auto summary = [](const CommandLine& line) {
+        if (line.outcome != CommandLine::Outcome::Run)
+            return line.error.substr(0, line.error.find('\n'));
+        const HistoryOptions& h = line.options.history;
+        return std::string(line.options.frontEnd == FrontEnd::Headless ? "headless" : "window") +
+               " db=" + h.db + " pw=" + h.passwordFile + " off=" + std::to_string(h.off) +
+               " keep=" + std::to_string(h.keepDays) + " player=" + h.player +
+               " export=" + h.exportFile;
+    };
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, "window db= pw= off=0 keep=365 player= export="},
+        {{"--history-db", "postgresql://rat@h:5/d", "--history-password-file", "pw",
+          "--history-keep-days", "0"},
+         "window db=postgresql://rat@h:5/d pw=pw off=0 keep=0 player= export="},
+        {{"--headless", "--no-history"}, "headless db= pw= off=1 keep=365 player= export="},
+        {{"--history", "Shadow", "--dir", "d"},
+         "headless db= pw= off=0 keep=365 player=Shadow export="},
+        {{"--history-export", "s.csv"}, "headless db= pw= off=0 keep=365 player= export=s.csv"},
+        {{"--history-keep-days", "-1"},
+         "tavrinrat: --history-keep-days takes a number of days from 0 (keep all) to 100000"},
+        {{"--history", "x", "--no-history"}, "tavrinrat: --no-history leaves no history to read"},
+    };
+    for (const auto& [args, expected] : cases) EXPECT_EQ(summary(ParseCommandLine(args)), expected);
+}
+
+// What a console records reaches the file, and --history-export and
+// --history read it back: a name that a spreadsheet would take for a
+// formula stays text.
+TEST(ConsoleRuntime, TheHistoryItRecordsIsReadBackByTheLookUps) {
+    TempDir dir;
+    HistoryOptions options;
+    std::string note;
+    {
+        const std::unique_ptr<HistoryWriter> writer = StartHistory(dir.Path(), options, note);
+        ASSERT_TRUE(writer) << note;
+        HistoryRecorder recorder(*writer, [] { return int64_t{1796960992}; });
+        recorder.Sanction("Home", {SanctionAction::Ban, "=cmd|' /C calc'!A0", "cheat, twice"},
+                          kSourceConsole);
+        recorder.PlayerList("Home", {{"Ann", 1, 2, 30}}, 1, 1, 0);
+    }
+    options.exportFile = dir.File("s.csv");
+    options.player = "Ann";
+    EXPECT_EQ(RunHistoryLookups(dir.Path(), options), 0);
+    EXPECT_EQ(testing::ReadBytes(dir.File("s.csv")),
+              "time,server,player,action,reason,source\r\n"
+              "2026-12-11T03:49:52Z,Home,\"'=cmd|' /C calc'!A0\",ban,\"cheat, twice\",console\r\n");
+    options.exportFile.clear();
+    options.player = "Nobody";
+    EXPECT_EQ(RunHistoryLookups(dir.Path(), options), 1);
+    // --no-history starts no writer.
+    options.off = true;
+    EXPECT_EQ(StartHistory(dir.Path(), options, note), nullptr);
+    EXPECT_TRUE(note.empty());
 }
 
 // A program folder whose servers.cfg holds four records, the second the

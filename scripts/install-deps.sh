@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
-# Usage: install-deps.sh [--fuzz | --format]   (--fuzz adds clang for the fuzz
-# targets, --format clang-format for the layout check)
+# Usage: install-deps.sh [--fuzz | --format | --service]   (--fuzz adds clang
+# for the fuzz targets, --format clang-format for the layout check, --service
+# systemd-analyze and the .deb tools for the service checks)
 set -euo pipefail
 
 # qt6-base-dev brings Qt Widgets, Qt Test and the offscreen platform plugin the
 # view tests run on; fonts-dejavu-core gives the log viewers a fixed-pitch font
 # wherever Courier New is missing; ccache keeps rebuilds of unchanged sources
-# short. The history is kept through Qt SQL and its SQLite and PostgreSQL
-# drivers; postgresql gives the tests a server of their own (they start it
-# themselves).
+# short; libsystemd-dev lets the manager tell a service manager that it is
+# ready, what it is doing, and that it lives. The history is kept through Qt
+# SQL and its SQLite and PostgreSQL drivers; postgresql gives the tests a
+# server of their own (they start it themselves).
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core ccache
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core ccache libsystemd-dev
           libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql postgresql)
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-dev)
 elif [[ "${1:-}" == "--format" ]]; then
     packages=(clang-format)
+elif [[ "${1:-}" == "--service" ]]; then
+    packages=(systemd dpkg-dev)
 fi
 
 missing=()

@@ -90,6 +90,11 @@ class Console final : public SessionHostListener, private CommandSink {
     // details are incomplete.
     bool Login();
     void Logout();
+    // SIGHUP: the account, ChatBot and admin menu files read again without
+    // touching the game link or any admin who keeps an account; a file that
+    // does not read keeps what was in use (see ManagerRole::ReloadAccounts,
+    // CChatBot::ReloadConfiguration).
+    void ReloadConfiguration();
     // OK or Cancel: the closing lines, then logout.
     void Close(bool ok);
 

@@ -9,6 +9,24 @@
 
 namespace tavrin {
 
+void Console::ReloadConfiguration() {
+    if (!m_started) return;
+    if (m_role == ConsoleRole::Manager) m_manager->ReloadAccounts(m_programDir);
+    m_chatBot.ReloadConfiguration();
+    const TextFileRead menu = ReadTextFile(AdminMenuPath(m_programDir));
+    if (menu.status == TextFileRead::Status::Read) {
+        m_adminMenu = menu.text;
+        m_log.LogEvent("adminmenu.cfg read again");
+    } else {
+        m_log.LogEvent("adminmenu.cfg not read again (" +
+                       (menu.status == TextFileRead::Status::Missing
+                            ? std::string("the file is missing")
+                            : menu.failure) +
+                       "): the admin menu stays as it was");
+    }
+    Announce(ChangesOfEvent(ModelEvent::ConfigurationRead));
+}
+
 void Console::Initialise(ConsoleRole role) {
     m_session->SetField(Field::Title, m_session->State().m_strVersionTitle);
     m_role = role == ConsoleRole::Manager ? ConsoleRole::Manager : ConsoleRole::Client;

@@ -1,8 +1,11 @@
 #include "app/manager_role.h"
 
 #include <memory>
+#include <string>
 #include <type_traits>
 #include <variant>
+
+#include "common/text_file.h"
 
 namespace tavrin {
 
@@ -44,6 +47,25 @@ ManagerRole::~ManagerRole() = default;
 void ManagerRole::Start(const std::string& programDir, UserDialogs& dialogs) {
     m_accounts.Load(programDir, m_log, dialogs);
     m_link.SetAdminsField(m_manager.AdminsFieldText());
+}
+
+bool ManagerRole::ReloadAccounts(const std::string& programDir) {
+    const TextFileRead read = ReadTextFile(AdminAccountsPath(programDir));
+    const auto keep = [this](const std::string& why) {
+        m_log.LogEvent("radmins.cfg not read again (" + why + "): the accounts stay as they were");
+        return false;
+    };
+    if (read.status == TextFileRead::Status::Missing) return keep("the file is missing");
+    if (read.status == TextFileRead::Status::Unreadable) return keep(read.failure);
+    AdminAccountsFile file = ParseAdminAccounts(read.text);
+    if (!file.problems.empty()) {
+        for (const std::string& problem : file.problems) m_log.LogEvent(problem);
+        return keep(std::to_string(file.problems.size()) + " problems");
+    }
+    Carry(m_manager.ReplaceAccounts(std::move(file.accounts)));
+    m_log.LogEvent("radmins.cfg read again: " + std::to_string(m_accounts.AccountCount()) +
+                   " accounts");
+    return true;
 }
 
 bool ManagerRole::SetListening(bool on) {

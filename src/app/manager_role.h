@@ -64,6 +64,11 @@ class ManagerRole final : public AdminPortEvents {
     // Start-up: the accounts from Configs/radmins.cfg and the Admins field.
     void Start(const std::string& programDir, UserDialogs& dialogs);
 
+    // The account file read again (SIGHUP): see Manager::ReplaceAccounts. A
+    // file that cannot be read, is missing or has a problem keeps the old
+    // table, and the log says why. Returns whether the table was replaced.
+    bool ReloadAccounts(const std::string& programDir);
+
     // The Admin Port toggle. Returns whether the port listens afterwards.
     bool SetListening(bool on);
     bool Listening() const { return m_port != nullptr && m_port->Listening(); }

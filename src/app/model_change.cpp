@@ -25,6 +25,7 @@ constexpr std::pair<ModelEvent, ModelChanges> kEventChanges[] = {
     {ModelEvent::NewConnection, ModelChange::Missions | ModelChange::Chat},
     {ModelEvent::CanSend, ModelChange::Settings},
     {ModelEvent::ClockTick, ModelChange::Caught},
+    {ModelEvent::ConfigurationRead, ModelChange::Admins | ModelChange::Chat},
 };
 
 constexpr std::array<std::pair<ModelChange, std::string_view>, 7> kNames{{

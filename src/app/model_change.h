@@ -56,6 +56,7 @@ enum class ModelEvent {
     NewConnection,   // a connection starts: the mission lists and the ChatBot's rows are emptied
     CanSend,         // whether a command can go out changed: the Settings tab locks or may unlock
     ClockTick,       // the second's tick: the ChatBot's sanctions pass
+    ConfigurationRead,  // the account, ChatBot and admin menu files read again
 };
 
 // The models a routed reply of `kind` changed: the model that parsed it.

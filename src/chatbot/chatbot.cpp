@@ -31,6 +31,27 @@ void CChatBot::LoadConfiguration() {
     ++m_configGeneration;
 }
 
+bool CChatBot::ReloadConfiguration() {
+    const TextFileRead read = ReadTextFile(ChatBotConfigPath(m_programDir));
+    std::string why;
+    if (read.status == TextFileRead::Status::Missing) why = "the file is missing";
+    if (read.status == TextFileRead::Status::Unreadable) why = read.failure;
+    if (why.empty() && (read.text.rfind("[WORDS]\n", 0) != 0 ||
+                        read.text.find("\n[WARNINGS]\n") == std::string::npos ||
+                        read.text.find("\n[DEFAULT]\n") == std::string::npos))
+        why = "its [WORDS], [WARNINGS] or [DEFAULT] line is missing";
+    if (!why.empty()) {
+        m_log.LogEvent("chatbot.cfg not read again (" + why + "): the ChatBot keeps its setup");
+        return false;
+    }
+    m_config = LoadChatBotConfig(m_programDir, m_log, m_dialogs);
+    m_matcherStale = true;
+    ++m_configGeneration;
+    m_log.LogEvent("chatbot.cfg read again: " + std::to_string(m_config.words.size()) +
+                   " banned words");
+    return true;
+}
+
 bool CChatBot::SaveConfiguration() {
     std::string failure;
     if (SaveChatBotConfig(m_programDir, m_config, &failure)) return true;

@@ -75,6 +75,11 @@ class CChatBot {
 
     // Configuration: loaded once when the tab is set up.
     void LoadConfiguration();
+    // The configuration file read again while running: the new text is used
+    // when it reads; a missing or unreadable file, or one whose sections
+    // are not all there, keeps the setup in use and the log says why.
+    // Nothing is written. Returns whether the setup was replaced.
+    bool ReloadConfiguration();
     bool SaveConfiguration();
     const ChatBotConfig& Config() const { return m_config; }
     // "View Banned Words": the dialog on copies of the configuration.

@@ -399,7 +399,11 @@ Result<std::string> CAdmins::SaveList(const std::string& programDir, EventSink& 
 }
 
 void CAdmins::Load(const std::string& programDir, EventSink& log, UserDialogs& dialogs) {
-    m_rows = LoadAdminAccounts(programDir, log, dialogs);
+    ReplaceRows(LoadAdminAccounts(programDir, log, dialogs));
+}
+
+void CAdmins::ReplaceRows(std::vector<AdminAccount> rows) {
+    m_rows = std::move(rows);
     m_looks.assign(m_rows.size(), RowLook::Plain);
     m_selected = -1;
 }

@@ -169,6 +169,8 @@ class CAdmins {
     // The table from Configs/radmins.cfg (see LoadAdminAccounts); nothing is
     // selected afterwards.
     void Load(const std::string& programDir, EventSink& log, UserDialogs& dialogs);
+    // A table read again: these rows replace the old; nothing is selected.
+    void ReplaceRows(std::vector<AdminAccount> rows);
 
   private:
     void Select(int row);

@@ -214,7 +214,7 @@ void AdminSession::OnCommand(const std::string& text, AdminEffects& out) {
     const int row = accounts.FindAccountByUser(m_user);
     const int commandClass = ClassifyAdminCommand(text);
     const RightsNeeded needed = RightsForCommand(text, commandClass);
-    if (!RightsAllow(accounts.RightsOf(row), needed)) {
+    if (!RightsAllow(m_heldRights ? *m_heldRights : accounts.RightsOf(row), needed)) {
         const std::string reply = MissingRightText(needed);
         RefuseCommand(reply, reply, text, out);
         return;

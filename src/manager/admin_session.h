@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -82,6 +83,12 @@ class AdminSession {
     AdminEffects Relay(const RouteResult& result, const std::string& text);
     // "Close Admin Connections", closing the program: closed at once.
     AdminEffects Disconnect();
+    // The account table was read again while this admin is logged in: the
+    // rights it logged in with stay until its next login (a second reading
+    // changes nothing of them).
+    void HoldRights(RightsMask rights) {
+        if (!m_heldRights) m_heldRights = rights;
+    }
 
     ConnectionId Id() const { return m_id; }
     const std::string& Address() const { return m_address; }
@@ -128,6 +135,7 @@ class AdminSession {
     bool m_paused = false;
     Millis m_deadline{0};
     std::string m_user;
+    std::optional<RightsMask> m_heldRights;
     int m_awaited = 0;
     size_t m_refusals = 0;
 };

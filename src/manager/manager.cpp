@@ -232,6 +232,33 @@ AdminEffects Manager::OnReplyRouted(const RouteResult& result, const std::string
     return Bounded(std::move(out));
 }
 
+AdminEffects Manager::ReplaceAccounts(std::vector<AdminAccount> accounts) {
+    AdminEffects out;
+    const CAdmins fresh(std::move(accounts));
+    std::vector<AdminAccount> rows = fresh.Rows();
+    for (const auto& s : m_sessions) {
+        if (!s->LoggedIn()) continue;
+        const int oldRow = m_accounts.FindAccountByUser(s->User());
+        const int newRow = fresh.FindAccountByUser(s->User());
+        if (newRow < 0) {
+            out.push_back(AdminLogLine{"Admin disconnected: \"" + s->User().substr(0, 64) +
+                                       "\" from " + s->Address() +
+                                       ": the account was removed from radmins.cfg"});
+            AdminEffects closed = s->Disconnect();
+            out.insert(out.end(), closed.begin(), closed.end());
+            continue;
+        }
+        s->HoldRights(m_accounts.RightsOf(oldRow));
+        AdminAccount& row = rows[static_cast<size_t>(newRow)];
+        row.status = std::string(kStatusOnline);
+        if (oldRow >= 0)
+            row.lastActivity = m_accounts.AccountCell(oldRow, AdminColumn::LastActivity);
+    }
+    m_accounts.ReplaceRows(std::move(rows));
+    out.push_back(AdminsFieldChanged{AdminsFieldText()});
+    return Bounded(std::move(out));
+}
+
 AdminEffects Manager::DisconnectAllAdmins() {
     AdminEffects out;
     for (const auto& s : m_sessions) {

@@ -91,6 +91,12 @@ class Manager final : private AdminSessionContext {
     // "Close Admin Connections" and closing the program: every admin is
     // closed; the Admin Port stays as it is.
     AdminEffects DisconnectAllAdmins();
+    // The account file was read again: `accounts` replace the table. An
+    // admin logged in to an account that is still there stays, its row
+    // online, with the rights it logged in with until its next login (a new
+    // password, too, counts from then); one whose account is gone is
+    // disconnected with a log line. A new account may log in at once.
+    AdminEffects ReplaceAccounts(std::vector<AdminAccount> accounts);
     // The program closes: the failures of the minute so far are summed up
     // now rather than lost.
     AdminEffects SumUpFailures();

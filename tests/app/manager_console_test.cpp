@@ -148,6 +148,88 @@ TEST(ManagerConsole, AnAdminsCommandReachesTheGameAndItsReplyTheAdminsWaitingFor
     }
 }
 
+std::string EventLogText(const TempDir& dir) {
+    std::ifstream in(dir.File("07-03-26/adminlog.txt"), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The account file read again while admins are logged in: the game link and
+// the admins who keep an account stay, with the rights they logged in with;
+// a removed account's admin goes, a new account logs in at once, and a file
+// that does not read keeps the table in use.
+TEST(ManagerConsole, ReadingTheAccountsAgainKeepsTheLinkAndTheAdminsWithAnAccount) {
+    ManagerConsole m("3FFF");
+    const ConnectionId max = m.LoggedIn("max", "maxpass");
+    const ConnectionId ann = m.LoggedIn("ann", "annpass");
+    m.port.Frames(max, {"player list"});
+    m.GameReplies(kPlayersReply);
+    std::ofstream(m.dir.File("Configs/radmins.cfg"), std::ios::binary)
+        << "Name=Max\nUser=max\nPass=newpass\nRights=0000\nGuid=none\n"
+           "Name=Cid\nUser=cid\nPass=cidpass\nRights=0100\nGuid=none\n[END]";
+    m.console->ReloadConfiguration();
+    m.port.Settle();
+
+    EXPECT_FALSE(m.port.IsOpen(ann));
+    EXPECT_NE(EventLogText(m.dir).find("Admin disconnected: \"ann\" from 10.0.0.1: the account "
+                                       "was removed from radmins.cfg"),
+              std::string::npos);
+    ASSERT_TRUE(m.port.IsOpen(max));
+    CAdmins& accounts = m.console->AdminManager().Accounts();
+    ASSERT_EQ(accounts.AccountCount(), 2);
+    EXPECT_EQ(accounts.AccountCell(0, AdminColumn::Status), kStatusOnline);
+    EXPECT_EQ(accounts.AccountCell(0, AdminColumn::LastActivity), "player list");
+    EXPECT_EQ(accounts.AccountCell(1, AdminColumn::Status), kStatusOffline);
+    EXPECT_TRUE(m.console->Session().State().m_fRATConnected);
+    // max keeps every right until he logs in again.
+    m.port.Frames(max, {"player punt 3 "});
+    m.port.Advance(300);
+    EXPECT_EQ(m.host.Commands().back(), "player punt 3 ");
+
+    const ConnectionId cid = m.LoggedIn("cid", "cidpass");
+    EXPECT_EQ(Joined(m.port.Texts(cid)), "Hollispark|User:OK|0100|LOGGED_IN");
+
+    // A broken file leaves the table as it is, and says so.
+    std::ofstream(m.dir.File("Configs/radmins.cfg"), std::ios::binary) << "Name=Max\nUser=max\n";
+    m.console->ReloadConfiguration();
+    m.port.Settle();
+    EXPECT_EQ(accounts.AccountCount(), 2);
+    EXPECT_TRUE(m.port.IsOpen(max) && m.port.IsOpen(cid));
+    EXPECT_NE(EventLogText(m.dir).find("radmins.cfg not read again"), std::string::npos);
+
+    // The next login takes the new password and rights.
+    m.port.PeerCloses(max);
+    const ConnectionId old = m.LoggedIn("max", "maxpass");
+    EXPECT_EQ(m.port.Texts(old).back(), "Pass:Rejected");
+    const ConnectionId again = m.LoggedIn("max", "newpass");
+    EXPECT_EQ(Joined(m.port.Texts(again)), "Hollispark|User:OK|0000|LOGGED_IN");
+}
+
+// The ChatBot and admin menu files read again: what reads is used, what
+// does not keeps the setup in use.
+TEST(ManagerConsole, ReadingTheChatBotAndMenuAgainTakesWhatReads) {
+    ManagerConsole m("3FFF");
+    const std::string menu = "[FORMAT]\n[WARN]\nWarn\\HELLO\n";
+    std::ofstream(m.dir.File("Configs/chatbot.cfg"), std::ios::binary)
+        << "[WORDS]\r\n0\\FOO\\w\\Monitor Only\\0\\\r\n[WARNINGS]\r\n[DEFAULT]\r\n2\r\n";
+    std::ofstream(m.dir.File("Configs/adminmenu.cfg"), std::ios::binary)
+        << "[FORMAT]\r\n[WARN]\r\nWarn\\HELLO\r\n";
+    m.console->ReloadConfiguration();
+    ASSERT_EQ(m.console->ChatBot().Config().words.size(), 1u);
+    EXPECT_EQ(m.console->ChatBot().Config().words[0], "0\\FOO\\w\\Monitor Only\\0\\");
+    EXPECT_EQ(m.console->ChatBot().Config().defaultPenalty, 2);
+    EXPECT_EQ(m.console->AdminMenuText(), menu);
+
+    std::ofstream(m.dir.File("Configs/chatbot.cfg"), std::ios::binary) << "0\\BAR\\\r\n";
+    std::filesystem::remove(m.dir.File("Configs/adminmenu.cfg"));
+    m.console->ReloadConfiguration();
+    EXPECT_EQ(m.console->ChatBot().Config().words[0], "0\\FOO\\w\\Monitor Only\\0\\");
+    EXPECT_EQ(m.console->AdminMenuText(), menu);
+    const std::string log = EventLogText(m.dir);
+    EXPECT_NE(log.find("chatbot.cfg not read again"), std::string::npos);
+    EXPECT_NE(log.find("adminmenu.cfg not read again (the file is missing)"), std::string::npos);
+    EXPECT_TRUE(m.console->Session().State().m_fRATConnected);
+}
+
 // A remote admin's punt is recorded with the admin's user name as its
 // source; a command refused for want of the right is not.
 TEST(ManagerConsole, ARemoteAdminsPuntIsRecordedAsTheirs) {

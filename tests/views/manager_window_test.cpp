@@ -166,5 +166,19 @@ TEST_F(ManagerWindow, AnAccountMadeOnTheTabLogsInAndShowsOnline) {
     EXPECT_EQ(Find<QPushButton>("adminPortToggle")->text(), QStringLiteral("Close Port"));
 }
 
+// The account file read again (SIGHUP): the Admins tab shows the new table.
+TEST_F(ManagerWindow, TheAdminsTabShowsTheAccountsReadAgain) {
+    m_app->Window().ShowTab(5);
+    ASSERT_EQ(Find<QTableView>("adminList")->model()->rowCount(), 0);
+    std::ofstream(m_dir.File("Configs/radmins.cfg"), std::ios::binary)
+        << "Name=Amy\r\nUser=amy\r\nPass=amypass\r\nRights=0100\r\nGuid=none\r\n"
+           "Name=Ben\r\nUser=ben\r\nPass=benpass\r\nRights=0000\r\nGuid=none\r\n[END]";
+    m_app->GetConsole().ReloadConfiguration();
+    ASSERT_EQ(Find<QTableView>("adminList")->model()->rowCount(), 2);
+    EXPECT_EQ(Cell(1, AdminColumn::Name), QStringLiteral("Ben"));
+    EXPECT_EQ(Cell(0, AdminColumn::Rights), QStringLiteral("0100"));
+    EXPECT_EQ(Text("adminsField"), QStringLiteral("Admins: 0 / 2"));
+}
+
 }  // namespace
 }  // namespace tavrin::testing

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
         case CommandLine::Outcome::Run:
             break;
     }
+    if (line.options.checkConfig) return tavrin::RunCheckConfig(line.options);
     if (line.options.frontEnd == tavrin::FrontEnd::Headless)
         return tavrin::RunHeadless(argc, argv, line.options);
     return tavrin::RunWindow(argc, argv, line.options);

@@ -94,6 +94,16 @@ bool TakeMaxUnsent(ConsoleOptions& o, const std::string* v, std::string& error) 
 
 bool TakeKeepDays(ConsoleOptions& o, const std::string* v, std::string& error) {
     unsigned long number = 0;
+    if (!ParseNumber(v[0], 36500, number) || number == 0) {
+        error = "--keep-days takes a number of days from 1 to 36500";
+        return false;
+    }
+    o.keepDays = static_cast<int>(number);
+    return true;
+}
+
+bool TakeHistoryKeepDays(ConsoleOptions& o, const std::string* v, std::string& error) {
+    unsigned long number = 0;
     if (!ParseNumber(v[0], 100'000, number)) {
         error = "--history-keep-days takes a number of days from 0 (keep all) to 100000";
         return false;
@@ -128,6 +138,10 @@ constexpr Option kOptions[] = {
      SetFlag<&ConsoleOptions::login, false>},
     {"--dump", "", Where::Headless, Group::Console,
      "(--headless) print the state dump every second", SetFlag<&ConsoleOptions::dump>},
+    {"--verbose", "", Where::Headless, Group::Console,
+     "(--headless) journal: print the clock and command fields", SetFlag<&ConsoleOptions::verbose>},
+    {"--keep-days", "N", Where::Headless, Group::Console,
+     "(--headless) remove day folders over N days old", TakeKeepDays},
     {"--review-log", "", Where::Headless, Group::Review,
      "(--headless) print the current event log and exit", SetFlag<&ConsoleOptions::reviewLog>},
     {"--review-chat", "", Where::Headless, Group::Review,
@@ -153,6 +167,8 @@ constexpr Option kOptions[] = {
      "at most N admins logged in at once (default 1000)", TakeMaxAdmins},
     {"--max-unsent", "MIB", Where::Both, Group::Manager,
      "at most MIB MiB waiting for all admins together (default 64)", TakeMaxUnsent},
+    {"--check-config", "", Where::Both, Group::Other,
+     "print each configuration file problem; exit 1 if any", SetFlag<&ConsoleOptions::checkConfig>},
     {"--history", "NAME", Where::Headless, Group::Other,
      "print the player's sessions and sanctions and exit (1: none)",
      [](ConsoleOptions& o, const std::string* v, std::string&) {
@@ -183,7 +199,7 @@ constexpr Option kOptions[] = {
          return true;
      }},
     {"--history-keep-days", "N", Where::Both, Group::History,
-     "delete history older than N days (default 365; 0: keep all)", TakeKeepDays},
+     "delete history older than N days (default 365; 0: keep all)", TakeHistoryKeepDays},
     // Read before the others: it prints the usage whatever else is given.
     {"--help", "", Where::Both, Group::Other, "this text", TakeNothing},
 };
@@ -270,14 +286,15 @@ CommandLine ParseCommandLine(int argc, char** argv) {
 }
 
 std::string UsageText() {
-    std::string text = "usage: tavrinrat" + Synopses(Group::Console, FrontEnd::Window) +
-                       " [MANAGER] [HISTORY]\n" + "       tavrinrat --headless" +
-                       Synopses(Group::Console, FrontEnd::Headless) + " [MANAGER] [HISTORY]\n" +
-                       "       tavrinrat --headless " + Synopsis(*Find("--dir")) + " " +
-                       Synopsis(*Find("--server")) + Synopses(Group::Review, FrontEnd::Headless) +
-                       "\n" + "       tavrinrat --history NAME " + Synopsis(*Find("--dir")) +
-                       " [HISTORY]\n" + "       tavrinrat --history-export FILE.csv " +
-                       Synopsis(*Find("--dir")) + " [HISTORY]\n" + "       tavrinrat --help\n";
+    std::string text =
+        "usage: tavrinrat" + Synopses(Group::Console, FrontEnd::Window) + " [MANAGER] [HISTORY]\n" +
+        "       tavrinrat --headless" + Synopses(Group::Console, FrontEnd::Headless) +
+        " [MANAGER] [HISTORY]\n" + "       tavrinrat --headless " + Synopsis(*Find("--dir")) + " " +
+        Synopsis(*Find("--server")) + Synopses(Group::Review, FrontEnd::Headless) + "\n" +
+        "       tavrinrat --history NAME " + Synopsis(*Find("--dir")) + " [HISTORY]\n" +
+        "       tavrinrat --history-export FILE.csv " + Synopsis(*Find("--dir")) + " [HISTORY]\n" +
+        "       tavrinrat --check-config " + Synopsis(*Find("--dir")) + "\n" +
+        "       tavrinrat --help\n";
     // The MANAGER and HISTORY lines, folded before 80 columns.
     const auto groupLine = [&text](Group group, std::string line) {
         bool first = true;

@@ -44,6 +44,12 @@ struct ConsoleOptions {
     bool login = false;
     std::string screenshots;  // --screenshots DIR: pictures of every window, then exit
     bool dump = false;        // --dump: the state dump printed every second
+    // --verbose: in the journal too, every change of the clock, command and
+    // response fields is printed.
+    bool verbose = false;
+    // --keep-days N: day folders more than N days old are removed at start
+    // and after each midnight; 0 keeps them all.
+    int keepDays = 0;
     // --review-log, --review-chat: print what a review button shows and exit,
     // without logging in.
     bool reviewLog = false;
@@ -53,6 +59,9 @@ struct ConsoleOptions {
     // --server NAME, once per game server, each name once: the records of
     // Configs/servers.cfg to open. Empty: the favourite, as the only one.
     std::vector<std::string> servers;
+    // --check-config: read every configuration file of the program folder,
+    // print each problem and exit 0 (none) or 1; nothing else runs.
+    bool checkConfig = false;
 };
 
 // A command line read against the options table.

@@ -9,4 +9,9 @@ namespace tavrin {
 // the application object). Returns the exit status.
 int RunHeadless(int argc, char** argv, const ConsoleOptions& options);
 
+// `tavrinrat --check-config`: each problem of the program folder's
+// configuration files on a line of standard output; 0 when there is none,
+// 1 otherwise (66 for a folder that does not exist).
+int RunCheckConfig(const ConsoleOptions& options);
+
 }  // namespace tavrin

@@ -200,9 +200,14 @@ int RunWindow(int argc, char** argv, const ConsoleOptions& options) {
     if (!historyNote.empty()) std::cerr << "tavrinrat: " << historyNote << "\n";
     WindowApp window(*dir, options, servers, history.get());
     window.OnFinished([] { QCoreApplication::exit(0); });
-    // SIGINT and SIGTERM close as Cancel does.
-    const SignalPipe signalPipe({SIGINT, SIGTERM},
-                                [&window](int) { window.Window().CloseConsole(false); });
+    // SIGINT and SIGTERM close as Cancel does; SIGHUP reads the account,
+    // ChatBot and admin menu files again.
+    const SignalPipe signalPipe({SIGINT, SIGTERM, SIGHUP}, [&window](int signo) {
+        if (signo == SIGHUP)
+            window.GetConsole().ReloadConfiguration();
+        else
+            window.Window().CloseConsole(false);
+    });
 
     std::unique_ptr<ScreenshotTour> tour;
     if (!options.screenshots.empty()) {

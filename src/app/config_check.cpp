@@ -167,7 +167,7 @@ std::vector<ConfigProblem> CheckWindowState(std::string_view text) {
         }
         // Each line alone, with the keys that are not its own from a sound
         // state: what the reader refuses there is this line's fault.
-        std::string probe = WindowStateText(WindowState{true, 0, 0, 640, 480, false, 0});
+        std::string probe = WindowStateText(WindowState{true, 0, 0, 640, 480, false, 0, {}});
         const std::string key(line.substr(0, eq));
         const size_t at = probe.find(key + "=");
         if (key.empty() || at == std::string::npos || (at != 0 && probe[at - 1] != '\n')) {

@@ -49,7 +49,8 @@ inline std::string AdminMenuVersion(int v) {
     return "[FORMAT]\n[WARN]\nWarn\\" + Filler(v) + "\n";
 }
 inline WindowState WindowVersion(int v) {
-    return {true, v, -v, 300 + v, 200 + 2 * v, v % 2 == 1, v % kWindowTabs};
+    return {
+        true, v, -v, 300 + v, 200 + 2 * v, v % 2 == 1, v % kWindowTabs, {"S" + std::to_string(v)}};
 }
 inline std::string SettingsVersion(int v) {
     return "set gameTime " + Filler(v) + "\nset maxPlayers 16\n";

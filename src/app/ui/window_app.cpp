@@ -204,7 +204,8 @@ int RunWindow(int argc, char** argv, const ConsoleOptions& options) {
     // ChatBot and admin menu files again.
     const SignalPipe signalPipe({SIGINT, SIGTERM, SIGHUP}, [&window](int signo) {
         if (signo == SIGHUP)
-            window.GetConsole().ReloadConfiguration();
+            for (int i = 0; i < window.ServerCount(); ++i)
+                window.GetConsole(i).ReloadConfiguration();
         else
             window.Window().CloseConsole(false);
     });

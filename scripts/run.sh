@@ -5,8 +5,8 @@
 # and runs without a window, printing its status lines and event log live.
 # Closing the window (or Ctrl-C) ends both.
 # "--servers N" starts N simulators on consecutive ports and one console on
-# all of them; with more than one it runs without a window (its lines begin
-# with the server's name, its logs are in Servers/NAME/).
+# all of them: the window lists them beside its tabs (without a window every
+# line begins with the server's name); each logs in Servers/NAME/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 servers=1
@@ -67,8 +67,6 @@ if ((servers == 1)); then
     echo "Console program folder: $run_dir (logs in its day folder); simulator log: $run_dir/sim.log"
 else
     echo "Console program folder: $run_dir (logs in Servers/NAME/); simulator logs: $run_dir/sim*.log"
-    # The window shows one server: several run without one.
-    [[ " $* " == *" --headless "* ]] || args+=(--headless)
     for name in "${names[@]}"; do args+=(--server "$name"); done
 fi
 # The console without a window logs in by itself.

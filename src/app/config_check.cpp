@@ -51,7 +51,13 @@ std::string Shown(std::string_view text) {
 }  // namespace
 
 std::string ProblemLine(const ConfigProblem& p) {
-    return p.file + (p.line > 0 ? ":" + std::to_string(p.line) : std::string()) + ": " + p.text;
+    return p.file + (p.line > 0 ? ":" + std::to_string(p.line) : std::string()) +
+           (p.severity == ProblemSeverity::Error ? ": error: " : ": warning: ") + p.text;
+}
+
+bool AnyError(const std::vector<ConfigProblem>& problems) {
+    return std::any_of(problems.begin(), problems.end(),
+                       [](const ConfigProblem& p) { return p.severity == ProblemSeverity::Error; });
 }
 
 std::vector<ConfigProblem> CheckServerList(std::string_view text) {
@@ -71,6 +77,30 @@ std::vector<ConfigProblem> CheckServerList(std::string_view text) {
             add(n, "port " + Shown(record.port) + " is not a number from 1 to 65535");
     });
     if (ParseServerList(text).records.empty()) add(0, "no server record");
+    return problems;
+}
+
+std::vector<ConfigProblem> CheckNamedServers(std::string_view text,
+                                             const std::vector<std::string>& names) {
+    std::vector<ConfigProblem> problems;
+    const ServerList list = ParseServerList(text);
+    for (const std::string& name : names) {
+        const int index = FindServerRecord(list, name);
+        if (index < 0) {
+            problems.push_back(
+                {std::string(kServersFile), 0,
+                 "no server record named " + Shown(name) + ": the console refuses to start",
+                 ProblemSeverity::Error});
+            continue;
+        }
+        const std::optional<long> port = ParseWhole(list.records[static_cast<size_t>(index)].port);
+        if (!port || *port < 1 || *port > 65535)
+            problems.push_back({std::string(kServersFile), 0,
+                                "server " + Shown(name) +
+                                    " has no port from 1 to 65535: the "
+                                    "console cannot connect to it",
+                                ProblemSeverity::Error});
+    }
     return problems;
 }
 
@@ -183,7 +213,8 @@ std::vector<ConfigProblem> CheckWindowState(std::string_view text) {
     return problems;
 }
 
-std::vector<ConfigProblem> CheckConfigFiles(const std::string& programDir) {
+std::vector<ConfigProblem> CheckConfigFiles(const std::string& programDir,
+                                            const std::vector<std::string>& servers) {
     struct File {
         std::string_view name;
         std::vector<ConfigProblem> (*check)(std::string_view);
@@ -199,12 +230,18 @@ std::vector<ConfigProblem> CheckConfigFiles(const std::string& programDir) {
         std::replace(path.begin() + static_cast<std::ptrdiff_t>(programDir.size()), path.end(), '/',
                      kPathSeparator);
         const TextFileRead read = ReadTextFile(path);
-        if (read.status == TextFileRead::Status::Missing) continue;
         if (read.status == TextFileRead::Status::Unreadable) {
-            problems.push_back({std::string(file.name), 0, read.failure});
+            problems.push_back({std::string(file.name), 0, read.failure, ProblemSeverity::Error});
             continue;
         }
-        for (ConfigProblem& p : file.check(read.text)) problems.push_back(std::move(p));
+        const bool missing = read.status == TextFileRead::Status::Missing;
+        if (!missing)
+            for (ConfigProblem& p : file.check(read.text)) problems.push_back(std::move(p));
+        // Without the file the console opens its default record.
+        if (file.name == kServersFile)
+            for (ConfigProblem& p :
+                 CheckNamedServers(missing ? kDefaultServerList : read.text, servers))
+                problems.push_back(std::move(p));
     }
     return problems;
 }

@@ -33,16 +33,18 @@ TEST(ConfigCheck, NamesEachProblemByFileAndLine) {
         {"servers bad lines",
          CheckServerList,
          "A,1.2.3.4,40000,u,p\n\nno commas here\nB,h,4000x,u,p\nC,h,70000,u,p",
-         {"Configs/servers.cfg:3: not a server record (NAME,ADDRESS,PORT,USERNAME,PASSWORD): "
+         {"Configs/servers.cfg:3: warning: not a server record "
+          "(NAME,ADDRESS,PORT,USERNAME,PASSWORD): "
           "skipped",
-          "Configs/servers.cfg:4: port \"4000x\" is not a number from 1 to 65535",
-          "Configs/servers.cfg:5: port \"70000\" is not a number from 1 to 65535"}},
+          "Configs/servers.cfg:4: warning: port \"4000x\" is not a number from 1 to 65535",
+          "Configs/servers.cfg:5: warning: port \"70000\" is not a number from 1 to 65535"}},
         {"servers no record",
          CheckServerList,
          "junk\n",
-         {"Configs/servers.cfg:1: not a server record (NAME,ADDRESS,PORT,USERNAME,PASSWORD): "
+         {"Configs/servers.cfg:1: warning: not a server record "
+          "(NAME,ADDRESS,PORT,USERNAME,PASSWORD): "
           "skipped",
-          "Configs/servers.cfg: no server record"}},
+          "Configs/servers.cfg: warning: no server record"}},
         {"admins sound",
          CheckAdminAccounts,
          "Name=a\nUser=u\nPass=p\nRights=00FF\nGuid=none\n[END]",
@@ -50,9 +52,10 @@ TEST(ConfigCheck, NamesEachProblemByFileAndLine) {
         {"admins bad block and no end",
          CheckAdminAccounts,
          "Name=a\nUser=u\nPass=p\nRights=zz\nGuid=none\n",
-         {"Configs/radmins.cfg:4: account \"a\" skipped: its rights are not 1 to 4 hexadecimal "
+         {"Configs/radmins.cfg:4: warning: account \"a\" skipped: its rights are not 1 to 4 "
+          "hexadecimal "
           "digits up to 3FFF",
-          "Configs/radmins.cfg: no [END] line; the accounts before the end were read"}},
+          "Configs/radmins.cfg: warning: no [END] line; the accounts before the end were read"}},
         {"chatbot sound",
          CheckChatBotConfig,
          "[WORDS]\n0\\W\\warn\\Monitor Only\\0\\\n[WARNINGS]\n1\\warn\\\n[DEFAULT]\n1\n",
@@ -60,22 +63,24 @@ TEST(ConfigCheck, NamesEachProblemByFileAndLine) {
         {"chatbot blank word and bad default",
          CheckChatBotConfig,
          "[WORDS]\n0\\W\\w\\Monitor Only\\0\\\n\n0\\ \\w\\x\\0\\\n[WARNINGS]\n[DEFAULT]\n9\n",
-         {"Configs/chatbot.cfg:3: banned word is blank: skipped",
-          "Configs/chatbot.cfg:4: banned word is blank: skipped",
-          "Configs/chatbot.cfg:7: default penalty \"9\" is not a number from 1 to 6"}},
+         {"Configs/chatbot.cfg:3: warning: banned word is blank: skipped",
+          "Configs/chatbot.cfg:4: warning: banned word is blank: skipped",
+          "Configs/chatbot.cfg:7: warning: default penalty \"9\" is not a number from 1 to 6"}},
         {"chatbot no sections",
          CheckChatBotConfig,
          "0\\W\\w\\x\\0\\\n",
-         {"Configs/chatbot.cfg:1: expected [WORDS]", "Configs/chatbot.cfg: no [WARNINGS] line"}},
+         {"Configs/chatbot.cfg:1: warning: expected [WORDS]",
+          "Configs/chatbot.cfg: warning: no [WARNINGS] line"}},
         {"admin menu sound", CheckAdminMenu, "[FORMAT]\n[WARN]\nWarn\\X\n", {}},
         {"admin menu no action",
          CheckAdminMenu,
          "[FORMAT]\n[WARN]\nWarn X\n",
-         {"Configs/adminmenu.cfg:3: no backslash: the line names no action and is shown greyed"}},
+         {"Configs/adminmenu.cfg:3: warning: no backslash: the line names no action and is shown "
+          "greyed"}},
         {"admin menu one line",
          CheckAdminMenu,
          "Warn\\X",
-         {"Configs/adminmenu.cfg: no line feed: the menu shows \"!\" and offers nothing"}},
+         {"Configs/adminmenu.cfg: warning: no line feed: the menu shows \"!\" and offers nothing"}},
         {"window sound",
          CheckWindowState,
          "x=1\ny=2\nwidth=300\nheight=300\nmaximized=0\ntab=1\n",
@@ -83,13 +88,13 @@ TEST(ConfigCheck, NamesEachProblemByFileAndLine) {
         {"window bad lines",
          CheckWindowState,
          "x=1\ny=2\nwidth=30\nheight=300\nmaximized\nfont=3\ntab=1\n",
-         {"Configs/window.cfg:3: value \"30\" out of range for width",
-          "Configs/window.cfg:5: not a KEY=VALUE line",
-          "Configs/window.cfg:6: unknown key \"font\""}},
+         {"Configs/window.cfg:3: warning: value \"30\" out of range for width",
+          "Configs/window.cfg:5: warning: not a KEY=VALUE line",
+          "Configs/window.cfg:6: warning: unknown key \"font\""}},
         {"window key missing",
          CheckWindowState,
          "x=1\ny=2\n",
-         {"Configs/window.cfg: a key is missing: the window takes its own place"}},
+         {"Configs/window.cfg: warning: a key is missing: the window takes its own place"}},
     };
     for (const Case& c : cases) EXPECT_EQ(Lines(c.check(c.text)), c.problems) << c.what;
 }
@@ -104,10 +109,47 @@ TEST(ConfigCheck, ReadsEveryFileOfTheFolder) {
     const std::vector<ConfigProblem> problems = CheckConfigFiles(dir.Path());
     ASSERT_EQ(problems.size(), 3u);
     EXPECT_EQ(ProblemLine(problems[0]),
-              "Configs/servers.cfg:1: port \"x\" is not a number from 1 to 65535");
+              "Configs/servers.cfg:1: warning: port \"x\" is not a number from 1 to 65535");
     EXPECT_EQ(problems[1].file, "Configs/chatbot.cfg");
     EXPECT_EQ(problems[1].line, 0);
-    EXPECT_EQ(ProblemLine(problems[2]), "Configs/window.cfg:1: value \"9\" out of range for tab");
+    EXPECT_EQ(problems[1].severity, ProblemSeverity::Error);
+    EXPECT_FALSE(AnyError({problems[0], problems[2]}));
+    EXPECT_EQ(ProblemLine(problems[2]),
+              "Configs/window.cfg:1: warning: value \"9\" out of range for tab");
+}
+
+// A server asked for by name must be there with a usable port: without it the
+// console cannot run that server, the one thing that fails the check.
+TEST(ConfigCheck, ANamedServerMissingOrWithoutAPortIsAnError) {
+    const std::string servers = "*FAV*alpha,h,40000,u,p\nbeta,h,port,u,p\n";
+    struct NamedCase {
+        std::vector<std::string> names;
+        std::vector<std::string> problems;
+    };
+    const NamedCase cases[] = {
+        {{}, {}},
+        {{"alpha"}, {}},
+        {{"*FAV*alpha"},
+         {"Configs/servers.cfg: error: no server record named \"*FAV*alpha\": the console "
+          "refuses to start"}},
+        {{"alpha", "gamma"},
+         {"Configs/servers.cfg: error: no server record named \"gamma\": the console refuses "
+          "to start"}},
+        {{"beta"},
+         {"Configs/servers.cfg: error: server \"beta\" has no port from 1 to 65535: the console "
+          "cannot connect to it"}},
+    };
+    for (const NamedCase& c : cases) {
+        const std::vector<ConfigProblem> problems = CheckNamedServers(servers, c.names);
+        EXPECT_EQ(Lines(problems), c.problems) << ::testing::PrintToString(c.names);
+        EXPECT_EQ(AnyError(problems), !c.problems.empty());
+    }
+    // Without a servers.cfg the console opens its default record, which a
+    // --server name must then match.
+    TempDir dir;
+    const std::vector<ConfigProblem> problems = CheckConfigFiles(dir.Path(), {"alpha"});
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_TRUE(AnyError(problems));
 }
 
 }  // namespace

@@ -185,20 +185,37 @@ TEST_F(ServiceE2e, JournalLinesAndOldDayFoldersAtStart) {
     }
 }
 
-// --check-config: each problem with its file and line, and the exit status.
-TEST(CheckConfigE2e, ReportsProblemsAndExitsOneOrZero) {
+// --check-config: each problem with its file and line; only an error, not a
+// line the console passes over, fails the check that a service runs first.
+TEST(CheckConfigE2e, ReportsProblemsAndFailsOnErrorsOnly) {
     TempDir dir;
     std::filesystem::create_directories(dir.File("Configs"));
-    WriteFile(dir.File("Configs/servers.cfg"), "A,h,40000,u,p\r\nbroken\r\n");
+    WriteFile(dir.File("Configs/servers.cfg"), "alpha,h,40000,u,p\r\nbroken\r\n");
+    WriteFile(dir.File("Configs/window.cfg"), "tab=9\r\n");
+    const std::string skipped =
+        "Configs/servers.cfg:2: warning: not a server record "
+        "(NAME,ADDRESS,PORT,USERNAME,PASSWORD): skipped";
+    const std::string window = "Configs/window.cfg:1: warning: value \"9\" out of range for tab";
     {
-        ChildProcess check({TAVRIN_CONSOLE_PATH, "--check-config", "--dir", dir.Path()}, SIGKILL,
-                           "check-out");
+        ChildProcess check(
+            {TAVRIN_CONSOLE_PATH, "--check-config", "--dir", dir.Path(), "--server", "alpha"},
+            SIGKILL, "check-out");
+        EXPECT_EQ(check.WaitExit(), 0);
+        EXPECT_EQ(check.Lines(), (std::vector<std::string>{skipped, window}));
+    }
+    {
+        ChildProcess check(
+            {TAVRIN_CONSOLE_PATH, "--check-config", "--dir", dir.Path(), "--server", "beta"},
+            SIGKILL, "check-out");
         EXPECT_EQ(check.WaitExit(), 1);
         EXPECT_EQ(check.Lines(),
-                  (std::vector<std::string>{"Configs/servers.cfg:2: not a server record "
-                                            "(NAME,ADDRESS,PORT,USERNAME,PASSWORD): skipped"}));
+                  (std::vector<std::string>{skipped,
+                                            "Configs/servers.cfg: error: no server record named "
+                                            "\"beta\": the console refuses to start",
+                                            window}));
     }
-    WriteFile(dir.File("Configs/servers.cfg"), "A,h,40000,u,p\r\n");
+    WriteFile(dir.File("Configs/servers.cfg"), "alpha,h,40000,u,p\r\n");
+    std::filesystem::remove(dir.File("Configs/window.cfg"));
     ChildProcess check({TAVRIN_CONSOLE_PATH, "--check-config", "--dir", dir.Path()}, SIGKILL,
                        "check-out");
     EXPECT_EQ(check.WaitExit(), 0);

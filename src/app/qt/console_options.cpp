@@ -168,7 +168,8 @@ constexpr Option kOptions[] = {
     {"--max-unsent", "MIB", Where::Both, Group::Manager,
      "at most MIB MiB waiting for all admins together (default 64)", TakeMaxUnsent},
     {"--check-config", "", Where::Both, Group::Other,
-     "print each configuration file problem; exit 1 if any", SetFlag<&ConsoleOptions::checkConfig>},
+     "print each configuration file problem; exit 1 on an error",
+     SetFlag<&ConsoleOptions::checkConfig>},
     {"--history", "NAME", Where::Headless, Group::Other,
      "print the player's sessions and sanctions and exit (1: none)",
      [](ConsoleOptions& o, const std::string* v, std::string&) {
@@ -293,8 +294,8 @@ std::string UsageText() {
         Synopsis(*Find("--server")) + Synopses(Group::Review, FrontEnd::Headless) + "\n" +
         "       tavrinrat --history NAME " + Synopsis(*Find("--dir")) + " [HISTORY]\n" +
         "       tavrinrat --history-export FILE.csv " + Synopsis(*Find("--dir")) + " [HISTORY]\n" +
-        "       tavrinrat --check-config " + Synopsis(*Find("--dir")) + "\n" +
-        "       tavrinrat --help\n";
+        "       tavrinrat --check-config " + Synopsis(*Find("--dir")) + " " +
+        Synopsis(*Find("--server")) + "\n" + "       tavrinrat --help\n";
     // The MANAGER and HISTORY lines, folded before 80 columns.
     const auto groupLine = [&text](Group group, std::string line) {
         bool first = true;

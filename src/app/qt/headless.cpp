@@ -290,10 +290,16 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
 int RunCheckConfig(const ConsoleOptions& options) {
     const std::optional<std::string> dir = ConsoleRuntime::ProgramFolder(options);
     if (!dir) return 66;
-    const std::vector<ConfigProblem> problems = CheckConfigFiles(*dir);
-    for (const ConfigProblem& problem : problems) std::cout << ProblemLine(problem) << "\n";
+    const std::vector<ConfigProblem> problems = CheckConfigFiles(*dir, options.servers);
+    const OutputStyle style = OutputStyleFor(std::getenv("JOURNAL_STREAM"), options.verbose);
+    for (const ConfigProblem& problem : problems) {
+        const LinePriority priority = problem.severity == ProblemSeverity::Error
+                                          ? LinePriority::Error
+                                          : LinePriority::Warning;
+        std::cout << PriorityPrefix(priority, style) << ProblemLine(problem) << "\n";
+    }
     std::cout.flush();
-    return problems.empty() ? 0 : 1;
+    return AnyError(problems) ? 1 : 0;
 }
 
 }  // namespace tavrin

@@ -10,8 +10,9 @@ namespace tavrin {
 int RunHeadless(int argc, char** argv, const ConsoleOptions& options);
 
 // `tavrinrat --check-config`: each problem of the program folder's
-// configuration files on a line of standard output; 0 when there is none,
-// 1 otherwise (66 for a folder that does not exist).
+// configuration files (and of the servers named with --server) on a line of
+// standard output; 1 when one of them is an error, 0 when they are all
+// warnings or there is none (66 for a folder that does not exist).
 int RunCheckConfig(const ConsoleOptions& options);
 
 }  // namespace tavrin

@@ -22,6 +22,7 @@ std::string ProblemLine(const ConfigProblem& problem);
 
 // The problems of each file's text, as read (LF line ends).
 std::vector<ConfigProblem> CheckServerList(std::string_view text);
+std::vector<ConfigProblem> CheckManagerList(std::string_view text);
 std::vector<ConfigProblem> CheckAdminAccounts(std::string_view text);
 std::vector<ConfigProblem> CheckChatBotConfig(std::string_view text);
 std::vector<ConfigProblem> CheckAdminMenu(std::string_view text);

@@ -43,6 +43,13 @@ TEST(ConfigCheck, NamesEachProblemByFileAndLine) {
          {"Configs/servers.cfg:1: not a server record (NAME,ADDRESS,PORT,USERNAME,PASSWORD): "
           "skipped",
           "Configs/servers.cfg: no server record"}},
+        {"managers none", CheckManagerList, "", {}},
+        {"managers bad lines",
+         CheckManagerList,
+         "M,10.0.0.5,9898,ann,p\nM2,10.0.0.6,9898\nM3,h,port,u,p\n",
+         {"Configs/managers.cfg:2: not a server record (NAME,ADDRESS,PORT,USERNAME,PASSWORD): "
+          "skipped",
+          "Configs/managers.cfg:3: port \"port\" is not a number from 1 to 65535"}},
         {"admins sound",
          CheckAdminAccounts,
          "Name=a\nUser=u\nPass=p\nRights=00FF\nGuid=none\n[END]",

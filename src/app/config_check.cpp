@@ -16,6 +16,7 @@ namespace tavrin {
 namespace {
 
 constexpr std::string_view kServersFile = "Configs/servers.cfg";
+constexpr std::string_view kManagersFile = "Configs/managers.cfg";
 constexpr std::string_view kAdminsFile = "Configs/radmins.cfg";
 constexpr std::string_view kChatBotFile = kChatBotConfigFile;
 constexpr std::string_view kAdminMenuFile = "Configs/adminmenu.cfg";
@@ -60,10 +61,13 @@ bool AnyError(const std::vector<ConfigProblem>& problems) {
                        [](const ConfigProblem& p) { return p.severity == ProblemSeverity::Error; });
 }
 
-std::vector<ConfigProblem> CheckServerList(std::string_view text) {
+namespace {
+
+// servers.cfg and managers.cfg: one line format, read by one reader.
+std::vector<ConfigProblem> CheckConnectionLines(std::string_view text, std::string_view file) {
     std::vector<ConfigProblem> problems;
     const auto add = [&](int line, std::string what) {
-        problems.push_back({std::string(kServersFile), line, std::move(what)});
+        problems.push_back({std::string(file), line, std::move(what)});
     };
     ForEachLine(text, [&](int n, std::string_view line) {
         if (line.empty()) return;
@@ -76,8 +80,21 @@ std::vector<ConfigProblem> CheckServerList(std::string_view text) {
         if (!port || *port < 1 || *port > 65535)
             add(n, "port " + Shown(record.port) + " is not a number from 1 to 65535");
     });
-    if (ParseServerList(text).records.empty()) add(0, "no server record");
     return problems;
+}
+
+}  // namespace
+
+std::vector<ConfigProblem> CheckServerList(std::string_view text) {
+    std::vector<ConfigProblem> problems = CheckConnectionLines(text, kServersFile);
+    if (ParseServerList(text).records.empty())
+        problems.push_back({std::string(kServersFile), 0, "no server record"});
+    return problems;
+}
+
+std::vector<ConfigProblem> CheckManagerList(std::string_view text) {
+    // No manager at all is no problem: most consoles log in to game servers.
+    return CheckConnectionLines(text, kManagersFile);
 }
 
 std::vector<ConfigProblem> CheckNamedServers(std::string_view text,
@@ -220,9 +237,9 @@ std::vector<ConfigProblem> CheckConfigFiles(const std::string& programDir,
         std::vector<ConfigProblem> (*check)(std::string_view);
     };
     static constexpr File kFiles[] = {
-        {kServersFile, CheckServerList},    {kAdminsFile, CheckAdminAccounts},
-        {kChatBotFile, CheckChatBotConfig}, {kAdminMenuFile, CheckAdminMenu},
-        {kWindowFile, CheckWindowState},
+        {kServersFile, CheckServerList},   {kManagersFile, CheckManagerList},
+        {kAdminsFile, CheckAdminAccounts}, {kChatBotFile, CheckChatBotConfig},
+        {kAdminMenuFile, CheckAdminMenu},  {kWindowFile, CheckWindowState},
     };
     std::vector<ConfigProblem> problems;
     for (const File& file : kFiles) {

@@ -38,6 +38,7 @@ std::vector<ConfigProblem> CheckServerList(std::string_view text);
 // there with a port the console can connect to.
 std::vector<ConfigProblem> CheckNamedServers(std::string_view text,
                                              const std::vector<std::string>& names);
+std::vector<ConfigProblem> CheckManagerList(std::string_view text);
 std::vector<ConfigProblem> CheckAdminAccounts(std::string_view text);
 std::vector<ConfigProblem> CheckChatBotConfig(std::string_view text);
 std::vector<ConfigProblem> CheckAdminMenu(std::string_view text);

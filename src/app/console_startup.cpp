@@ -40,7 +40,9 @@ void Console::DeferredStartup() {
     m_host.StopTimer(TimerId::Startup);
     if (m_started) return;
     InitConfigDirectory();
-    for (const std::string& path : {ServerListPath(m_programDir), AdminAccountsPath(m_programDir)})
+    for (const std::string& path :
+         {ServerListPath(m_programDir), ServerListPath(m_programDir, ConnectionKind::Manager),
+          AdminAccountsPath(m_programDir)})
         if (const std::string line = KeepToOwner(path); !line.empty()) m_log.LogEvent(line);
     m_server.Load(m_programDir, m_serverRecord);
     m_chatBot.LoadConfiguration();

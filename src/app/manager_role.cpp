@@ -15,7 +15,12 @@ class SessionGameLink final : public ManagerGameLink {
   public:
     explicit SessionGameLink(RatSession& session) : m_session(session) {}
     bool RatConnected() const override { return m_session.State().m_fRATConnected; }
-    void SendRatCommand(const std::string& text) override { m_session.SendRatCommand(text); }
+    uint64_t SendRatCommand(const std::string& text) override {
+        const uint64_t before = m_session.LastCommandTicket();
+        m_session.SendRatCommand(text);
+        const uint64_t after = m_session.LastCommandTicket();
+        return after != before ? after : 0;
+    }
     void SetAdminsField(const std::string& text) override {
         m_session.SetField(Field::Admins, text);
     }
@@ -126,7 +131,7 @@ void ManagerRole::Carry(AdminEffects effects) {
                         const AdminSession* session = m_manager.Session(e.from);
                         m_forwarded(session ? session->User() : std::string(), e.text);
                     }
-                    m_link.SendRatCommand(e.text);
+                    m_manager.OnForwarded(e.from, e.text, m_link.SendRatCommand(e.text));
                 } else if constexpr (std::is_same_v<E, AdminLogLine> ||
                                      std::is_same_v<E, FailureLogLine>) {
                     // The manager has bounded failure lines already; one that

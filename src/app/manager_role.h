@@ -36,7 +36,9 @@ class ManagerRoleObserver {
 // admins. The console's session, or a test's stand-in.
 class ManagerGameLink : public GameLinkStatus {
   public:
-    virtual void SendRatCommand(const std::string& text) = 0;
+    // Returns the command's ticket (RouteResult::ticket of its reply), or 0
+    // when the command did not go out.
+    virtual uint64_t SendRatCommand(const std::string& text) = 0;
     virtual void SetAdminsField(const std::string& text) = 0;
 };
 

@@ -83,19 +83,21 @@ ServerRecord FavouriteRecord(std::string_view text) {
     return list.records[list.favourite >= 0 ? list.favourite : 0];
 }
 
-std::string ServerListPath(const std::string& programDir) {
-    return programDir + "Configs" + kPathSeparator + "servers.cfg";
+std::string ServerListPath(const std::string& programDir, ConnectionKind kind) {
+    return programDir + "Configs" + kPathSeparator + std::string(ConnectionFile(kind).fileName);
 }
 
-std::string LoadServerList(const std::string& programDir, EventSink& log, UserDialogs& dialogs) {
+std::string LoadServerList(const std::string& programDir, EventSink& log, UserDialogs& dialogs,
+                           ConnectionKind kind) {
     // The records hold passwords: a new file is readable by its owner only.
-    return LoadConfigText(ServerListPath(programDir), kDefaultServerList, FileAccess::OwnerOnly,
-                          &log, &dialogs);
+    return LoadConfigText(ServerListPath(programDir, kind), ConnectionFile(kind).defaults,
+                          FileAccess::OwnerOnly, &log, &dialogs);
 }
 
-bool SaveServerList(const std::string& programDir, const std::string& text, EventSink& log) {
+bool SaveServerList(const std::string& programDir, const std::string& text, EventSink& log,
+                    ConnectionKind kind) {
     std::string failure;
-    if (WriteTextFile(ServerListPath(programDir), text, WriteMode::Replace, &failure,
+    if (WriteTextFile(ServerListPath(programDir, kind), text, WriteMode::Replace, &failure,
                       FileAccess::OwnerOnly))
         return true;
     log.LogEvent(failure);

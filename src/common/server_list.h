@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,27 @@ struct ServerRecord {
 
 inline constexpr std::string_view kDefaultServerList =
     "New Connection,0.0.0.0,40000,username,pinecode\n";
+
+// The files of connection records, one line format for both: game servers
+// (servers.cfg) and managers whose Admin Port the console logs in to as a
+// remote admin (managers.cfg). Both hold passwords.
+enum class ConnectionKind { GameServer, Manager };
+
+struct ConnectionFileInfo {
+    ConnectionKind kind;
+    std::string_view fileName;  // in the Configs folder
+    // What a missing file becomes: the servers list's one line; no manager.
+    std::string_view defaults;
+};
+
+inline constexpr std::array<ConnectionFileInfo, 2> kConnectionFiles = {{
+    {ConnectionKind::GameServer, "servers.cfg", kDefaultServerList},
+    {ConnectionKind::Manager, "managers.cfg", ""},
+}};
+
+constexpr const ConnectionFileInfo& ConnectionFile(ConnectionKind kind) {
+    return kConnectionFiles[kind == ConnectionKind::GameServer ? 0 : 1];
+}
 // Put directly before the name of the record shown at start.
 inline constexpr std::string_view kFavouriteMark = "*FAV*";
 // What an empty address field reads; it means "not set".
@@ -52,7 +74,9 @@ std::string BuildServerList(const std::vector<ServerRecord>& records, int favour
 // record, else an empty record.
 ServerRecord FavouriteRecord(std::string_view text);
 
-std::string ServerListPath(const std::string& programDir);
+// Configs/servers.cfg, or the file of the records of that kind.
+std::string ServerListPath(const std::string& programDir,
+                           ConnectionKind kind = ConnectionKind::GameServer);
 
 // The index of the first record named `name` (as shown, without the
 // favourite mark), -1 when none is.
@@ -63,16 +87,20 @@ int FindServerRecord(const ServerList& list, std::string_view name);
 // leaves the folder it is put in.
 std::string ServerFolderName(std::string_view name);
 
-// Reads Configs/servers.cfg. A missing file becomes the default line, which is
+// Reads Configs/servers.cfg (or the file of `kind`, which is read and written
+// the same way). A missing file becomes the default line, which is
 // written out at once (owner-only: the file holds passwords). A file that is
 // there but cannot be read holds the user's servers and passwords: it is left
 // alone, the user is told (a message and an event-log line) and the default
 // line is used in memory only. Nothing writes the file then but the user's own
 // save, an OK of the Server Details dialog after a change.
-std::string LoadServerList(const std::string& programDir, EventSink& log, UserDialogs& dialogs);
+std::string LoadServerList(const std::string& programDir, EventSink& log, UserDialogs& dialogs,
+                           ConnectionKind kind = ConnectionKind::GameServer);
 
-// Replaces Configs/servers.cfg; a failure is logged and returned as false.
-bool SaveServerList(const std::string& programDir, const std::string& text, EventSink& log);
+// Replaces Configs/servers.cfg (or the file of `kind`) whole; a failure is
+// logged and returned as false.
+bool SaveServerList(const std::string& programDir, const std::string& text, EventSink& log,
+                    ConnectionKind kind = ConnectionKind::GameServer);
 
 class CConDets;
 

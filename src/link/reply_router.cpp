@@ -140,7 +140,7 @@ std::optional<std::string> ReplyPairing::Sent(std::string command, bool dropRepl
         forgotten = std::move(m_awaited.front().command);
         m_awaited.pop_front();
     }
-    m_awaited.push_back({std::move(command), answer, dropReply, m_round, false});
+    m_awaited.push_back({std::move(command), answer, dropReply, m_round, false, ++m_lastTicket});
     return forgotten;
 }
 
@@ -417,7 +417,7 @@ RouteOutcome ReplyRouter::Route(const std::string& text, bool drop) {
     }
     context.answer = awaited->answer;
     context.logged = MaskSecret(text, SecretOfCommand(awaited->command));
-    out.result = {rule->kind, ClassOfKind(rule->kind), awaited->command, false};
+    out.result = {rule->kind, ClassOfKind(rule->kind), awaited->command, false, awaited->ticket};
     if (drop || awaited->dropReply) return out;
     rule->effects(context, out.effects);
     out.result.acted = true;

@@ -75,6 +75,10 @@ struct RouteResult {
     std::string command;
     // Its meaning was carried out (not dropped, not unpaired).
     bool acted = false;
+    // The number the command was sent with (ReplyRouter::LastTicket), so that
+    // whoever sent it can be told its own reply; 0 when the reply answers
+    // nothing.
+    uint64_t ticket = 0;
 };
 
 // A command sent and not yet answered.
@@ -85,6 +89,8 @@ struct AwaitedReply {
     unsigned long round = 0;  // the poll round it was sent in
     // The server let a whole poll period pass in silence while this waited.
     bool overdue = false;
+    // Numbers commands in the order they were sent, from 1.
+    uint64_t ticket = 0;
 };
 
 // The commands that wait for replies, oldest first. A reply answers the
@@ -116,6 +122,10 @@ class ReplyPairing {
     void Clear() { m_awaited.clear(); }
     bool Empty() const { return m_awaited.empty(); }
     size_t Size() const { return m_awaited.size(); }
+    // The ticket of the last command sent; 0 before the first. A reply paired
+    // with a command also takes every command sent before it off the list,
+    // so no reply with a lower ticket follows.
+    uint64_t LastTicket() const { return m_lastTicket; }
 
     // The poll timer starts (after a poll, after a reply): a new round.
     void NewRound() { ++m_round; }
@@ -160,6 +170,7 @@ class ReplyPairing {
 
     std::deque<AwaitedReply> m_awaited;
     unsigned long m_round = 0;
+    uint64_t m_lastTicket = 0;
 };
 
 // How a model knows its own replies: a reply to a command that gets `answer`
@@ -243,6 +254,7 @@ class ReplyRouter {
     // The connection ended: nothing is awaited any longer.
     void Clear() { m_pairing.Clear(); }
     const ReplyPairing& Pairing() const { return m_pairing; }
+    uint64_t LastTicket() const { return m_pairing.LastTicket(); }
     // See ReplyPairing.
     void NewRound() { m_pairing.NewRound(); }
     void MarkOverdue() { m_pairing.MarkOverdue(); }

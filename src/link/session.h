@@ -138,6 +138,10 @@ class RatSession final : public CommandSink, private SessionState {
 
     // Sending.
     void SendRatCommand(const std::string& text);
+    // The ticket of the last command sent (ReplyRouter::LastTicket): a
+    // caller that compares it before and after SendRatCommand knows whether
+    // its command went out, and which routed reply answers it.
+    uint64_t LastCommandTicket() const { return m_router.LastTicket(); }
     void OnCommandRequest(const std::string& text);
     // Commands go out in order, each pause kept after its command.
     void SubmitCommands(std::vector<PacedCommand> batch) override;

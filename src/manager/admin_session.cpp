@@ -119,6 +119,14 @@ AdminEffects AdminSession::Relay(const RouteResult& result, const std::string& t
     return out;
 }
 
+AdminEffects AdminSession::Answer(const std::string& text) {
+    AdminEffects out;
+    if (!LoggedIn()) return out;
+    Queue(text, 0);
+    Release(out);
+    return out;
+}
+
 AdminEffects AdminSession::Disconnect() {
     AdminEffects out;
     if (m_phase != AdminPhase::Closed) CloseNow(out);
@@ -219,12 +227,14 @@ void AdminSession::OnCommand(const std::string& text, AdminEffects& out) {
         RefuseCommand(reply, reply, text, out);
         return;
     }
-    m_awaited = commandClass;
+    // A setting's reply comes to this admin by its ticket, not by a class.
+    const bool senderOnly = IsSenderOnlyCommand(text, commandClass);
+    m_awaited = senderOnly ? kCommandNone : commandClass;
     if (row >= 0) {
         accounts.SetLastActivity(row, LoggableCommand(text));
         out.push_back(AccountRowChanged{row});
     }
-    if (IsForwardedClass(commandClass)) out.push_back(ForwardCommand{m_id, text});
+    if (IsForwardedCommand(text, commandClass)) out.push_back(ForwardCommand{m_id, text});
 }
 
 void AdminSession::RefuseCommand(std::string_view reply, const std::string& why,

@@ -81,6 +81,9 @@ class AdminSession {
     // A reply the router carried out: a copy when this admin waits for its
     // class.
     AdminEffects Relay(const RouteResult& result, const std::string& text);
+    // The reply to a command this admin alone waits for (IsSenderOnlyCommand):
+    // sent as it is; what the admin waits for otherwise stays.
+    AdminEffects Answer(const std::string& text);
     // "Close Admin Connections", closing the program: closed at once.
     AdminEffects Disconnect();
     // The account table was read again while this admin is logged in: the

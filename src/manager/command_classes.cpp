@@ -34,6 +34,17 @@ int ClassifyAdminCommand(std::string_view text) {
     return found;
 }
 
+bool IsSenderOnlyCommand(std::string_view text, int commandClass) {
+    if (IsManagerWordClass(commandClass)) return false;
+    for (const std::string_view prefix : kSenderOnlyPrefixes)
+        if (text.substr(0, prefix.size()) == prefix) return true;
+    return false;
+}
+
+bool IsForwardedCommand(std::string_view text, int commandClass) {
+    return IsForwardedClass(commandClass) || IsSenderOnlyCommand(text, commandClass);
+}
+
 RightsNeeded RightsForCommand(std::string_view text, int commandClass) {
     if (IsManagerWordClass(commandClass)) {
         for (const auto& row : kCommandRights)
@@ -41,7 +52,7 @@ RightsNeeded RightsForCommand(std::string_view text, int commandClass) {
                 return {row.rights, false};
         return {kFullAccess, true};
     }
-    if (!IsForwardedClass(commandClass)) return {};
+    if (!IsForwardedCommand(text, commandClass)) return {};
     for (const auto& row : kCommandRights)
         if (Matches(row, text)) return {row.rights, false};
     return {kFullAccess, true};

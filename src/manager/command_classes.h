@@ -67,10 +67,21 @@ constexpr bool IsManagerWordClass(int commandClass) {
     return commandClass >= kCommandAction && commandClass <= kCommandMessages;
 }
 
+// Commands that change the game server's settings: known by how they begin,
+// whatever keyword they hold (unless it is one of the manager's own words).
+// They go to the game server, and the reply that answers one goes to the
+// admin who sent it alone: no other admin waits for it, and no reply class
+// of theirs would tell it apart from the reply they asked for.
+inline constexpr std::array<std::string_view, 2> kSenderOnlyPrefixes = {"set ", "cmd "};
+
+bool IsSenderOnlyCommand(std::string_view text, int commandClass);
+// Whether the manager sends the command to the game server.
+bool IsForwardedCommand(std::string_view text, int commandClass);
+
 // ---------------------------------------------------------------------------
 // Rights. A command the manager would forward, or one of its own words, needs
-// the rights its row names; a command that is neither (no keyword, or
-// "gamestate") does nothing and needs none. A forwarded command is known by
+// the rights its row names; a command that is neither (no keyword and no
+// setting, or "gamestate") does nothing and needs none. A forwarded command is known by
 // its own words, not by its class, so that a keyword added to a command
 // ("set ServerName player") does not pass it off as another. A forwarded
 // command that no row names may be anything to the game server: it needs Full

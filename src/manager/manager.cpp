@@ -219,10 +219,30 @@ AdminEffects Manager::OnAdminDisconnected(ConnectionId id) {
     return out;
 }
 
+void Manager::OnForwarded(ConnectionId from, std::string_view text, uint64_t ticket) {
+    if (ticket == 0 || !IsSenderOnlyCommand(text, ClassifyAdminCommand(text))) return;
+    m_settingSenders[ticket] = from;
+    // The router forgets commands past its limit; so does this.
+    while (m_settingSenders.size() > ReplyPairing::kMaxAwaited)
+        m_settingSenders.erase(m_settingSenders.begin());
+}
+
 AdminEffects Manager::OnReplyRouted(const RouteResult& result, const std::string& text) {
     AdminEffects out;
     // Whoever sent it, the read is answered: the next one goes out again.
     m_readsOnTheirWay.erase(result.command);
+    if (result.ticket != 0) {
+        const auto answered = m_settingSenders.find(result.ticket);
+        const bool admins = answered != m_settingSenders.end();
+        const ConnectionId sender = admins ? answered->second : kWholePort;
+        m_settingSenders.erase(m_settingSenders.begin(),
+                               m_settingSenders.upper_bound(result.ticket));
+        if (admins) {
+            // Whatever the reply is (a refusal too): it answers this admin.
+            if (AdminSession* s = Find(sender)) out = s->Answer(text);
+            return Bounded(std::move(out));
+        }
+    }
     if (!IsRelayedReply(result)) return out;
     for (const auto& s : m_sessions) {
         AdminEffects copy = s->Relay(result, text);

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -84,8 +86,13 @@ class Manager final : private AdminSessionContext {
     AdminEffects OnAdminTimer(ConnectionId id, AdminTimer timer);
     AdminEffects OnAdminDisconnected(ConnectionId id);
 
+    // A ForwardCommand was carried out: the session sent it with this ticket
+    // (0: it did not go out). The reply to a setting (IsSenderOnlyCommand)
+    // is then the sender's alone.
+    void OnForwarded(ConnectionId from, std::string_view text, uint64_t ticket);
     // A reply the router paired and carried out (SessionHost::ReplyRouted):
-    // a copy for each admin that waits for its class, in connection order.
+    // the reply to an admin's setting goes to that admin alone; any other, a
+    // copy for each admin that waits for its class, in connection order.
     AdminEffects OnReplyRouted(const RouteResult& result, const std::string& text);
 
     // "Close Admin Connections" and closing the program: every admin is
@@ -146,6 +153,10 @@ class Manager final : private AdminSessionContext {
     // time each was sent.
     std::unordered_map<std::string, Millis> m_readsOnTheirWay;
     size_t m_sharedReads = 0;
+    // Admins' settings sent and not yet answered: who sent each, by ticket.
+    // A routed reply takes every older one off the router's list, so they
+    // go from here too.
+    std::map<uint64_t, ConnectionId> m_settingSenders;
     // In connection order; the map finds them by id.
     std::vector<std::unique_ptr<AdminSession>> m_sessions;
     std::unordered_map<ConnectionId, AdminSession*> m_byId;

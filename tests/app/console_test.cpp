@@ -418,10 +418,14 @@ namespace {
 TEST_F(ConsoleFixture, PasswordFilesOpenToOthersAreKeptToTheirOwnerAtStart) {
     WriteServers("Home,127.0.0.1,2510,admin,secret\n");
     std::ofstream(dir.File("Configs/radmins.cfg"), std::ios::binary) << "[END]";
-    for (const char* file : {"Configs/servers.cfg", "Configs/radmins.cfg"})
+    std::ofstream(dir.File("Configs/managers.cfg"), std::ios::binary)
+        << "Hub,127.0.0.1,9898,ann,secret\r\n";
+    const char* const files[] = {"Configs/servers.cfg", "Configs/radmins.cfg",
+                                 "Configs/managers.cfg"};
+    for (const char* file : files)
         std::filesystem::permissions(dir.File(file), std::filesystem::perms(0644));
     Start();
-    for (const char* file : {"Configs/servers.cfg", "Configs/radmins.cfg"}) {
+    for (const char* file : files) {
         const auto mode = std::filesystem::status(dir.File(file)).permissions();
         EXPECT_EQ(mode, std::filesystem::perms(0600)) << file;
         EXPECT_EQ(std::count_if(lines.begin(), lines.end(),

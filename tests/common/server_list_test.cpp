@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -136,6 +137,59 @@ TEST_F(ServerTab, ShowsTheRecordPickedByItsName) {
 
 // Each name becomes one folder inside the one it is put in, readable where
 // it can be.
+// Game servers and managers are kept in files of their own, read and written
+// by the one reader and writer: a missing file becomes its kind's default,
+// owner-only; a save writes it whole, owner-only even over a file open to
+// others; what servers.cfg passes over, managers.cfg passes over too.
+TEST(ConnectionFiles, EachKindHasItsOwnFileReadAndWrittenTheSameWay) {
+    const struct {
+        ConnectionKind kind;
+        const char* file;
+        const char* other;
+        std::string defaults;
+    } cases[] = {
+        {ConnectionKind::GameServer, "servers.cfg", "managers.cfg",
+         std::string(kDefaultServerList)},
+        {ConnectionKind::Manager, "managers.cfg", "servers.cfg", ""},
+    };
+    const std::vector<ServerRecord> records = {{"Home", "10.0.0.5", "9898", "ann", "pa,ss"},
+                                               {"Away", "mgr.example", "1", "u", "p"}};
+    const auto mode = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0u;
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        ASSERT_TRUE(MakeDirectory(dir.Path() + "Configs"));
+        RecordingLog log;
+        ScriptedDialogs dialogs;
+        const std::string path = dir.File(std::string("Configs/") + c.file);
+        EXPECT_EQ(ServerListPath(dir.Path(), c.kind), path);
+        EXPECT_EQ(LoadServerList(dir.Path(), log, dialogs, c.kind), c.defaults) << c.file;
+        EXPECT_EQ(mode(path), 0600u) << c.file;
+        EXPECT_FALSE(std::filesystem::exists(dir.File(std::string("Configs/") + c.other)))
+            << c.file;
+
+        ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+        ASSERT_TRUE(SaveServerList(dir.Path(), BuildServerList(records, 1), log, c.kind));
+        EXPECT_EQ(ReadBytes(path),
+                  "Home,10.0.0.5,9898,ann,pa,ss\r\n*FAV*Away,mgr.example,1,u,p\r\n");
+        EXPECT_EQ(mode(path), 0600u) << c.file;
+        const ServerList back = ParseServerList(LoadServerList(dir.Path(), log, dialogs, c.kind));
+        EXPECT_EQ(back.records, records) << c.file;
+        EXPECT_EQ(back.favourite, 1) << c.file;
+
+        // A line short of a field, and a line repeated, written by hand.
+        WriteBytes(path,
+                   "Evil,10.0.0.6,9898,ann\r\nHome,10.0.0.5,9898,ann,pa,ss\r\n"
+                   "Home,10.0.0.5,9898,ann,pa,ss\r\n");
+        EXPECT_EQ(ParseServerList(LoadServerList(dir.Path(), log, dialogs, c.kind)).records,
+                  std::vector<ServerRecord>{records[0]})
+            << c.file;
+        EXPECT_THAT(log.lines, ::testing::IsEmpty()) << c.file;
+    }
+}
+
 TEST(ServerListText, ServerFolderNameKeepsToOneFolder) {
     const struct {
         std::string name;

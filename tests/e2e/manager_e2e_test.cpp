@@ -107,13 +107,14 @@ TEST_F(ManagerE2e, RightsAreCheckedBeforeAnythingIsForwarded) {
         {"mission cycle", "Refused, missing right: Cycle To next"},
         // A keyword tacked on does not pass a command off as another.
         {"set ServerName player", "Refused, missing right: Game Settings"},
+        {"set ServerName Owned", "Refused, missing right: Game Settings"},
     };
     for (const auto& c : refused) {
         bob.Send(c.command);
         EXPECT_EQ(bob.Next(), c.reply) << c.command;
     }
     // A command with no keyword does nothing, whatever the rights.
-    bob.Send("set ServerName Owned");
+    bob.Send("tell ServerName Owned");
     EXPECT_EQ(bob.ReadFrame(1s).kind, AdminPeer::Kind::Timeout);
     // What bob's Warn allows goes through.
     bob.Send("chat send behave, please");
@@ -122,8 +123,30 @@ TEST_F(ManagerE2e, RightsAreCheckedBeforeAnythingIsForwarded) {
     EXPECT_EQ(bob.Next().rfind("NAME\t#\tTEAM", 0), 0u);
     EXPECT_TRUE(SimGot("chat send behave, please", mark)) << SimLog();
     for (const auto& c : refused) EXPECT_FALSE(SimGot(c.command, mark)) << c.command;
-    EXPECT_FALSE(SimGot("set ServerName Owned", mark));
+    EXPECT_FALSE(SimGot("tell ServerName Owned", mark));
     EXPECT_TRUE(m_console->WaitForPart("Admin command refused")) << Transcript();
+}
+
+TEST_F(ManagerE2e, ASettingChangesTheGameAndItsReplyGoesToItsSenderAlone) {
+    StartManager();
+    WaitLoggedIn();
+    AdminPeer ann, bob;
+    Connect(ann);
+    ASSERT_EQ(ann.Login("ann", "annpass"), kLoggedIn);
+    Connect(bob);
+    ASSERT_EQ(bob.Login("bob", "bobpass").size(), 3u);
+    // The game's replies leave together, so that bob waits for the settings
+    // while the reply to ann's setting comes back.
+    ASSERT_NE(m_sim->Control("coalesce on").find("ok"), std::string::npos);
+    ann.Send("set ServerName Renamed");
+    bob.Send("get gamesettings");
+    EXPECT_EQ(ann.Next(), "OK - Setting ServerName = Renamed");
+    const std::string settings = bob.Next();
+    EXPECT_EQ(settings.rfind("AutoBalanceOnRecycle = ", 0), 0u) << settings;
+    EXPECT_EQ(bob.ReadFrame(1s).kind, AdminPeer::Kind::Timeout);
+    EXPECT_TRUE(SimGot("set ServerName Renamed")) << SimLog();
+    ann.Send("get gamesettings");
+    EXPECT_NE(ann.Next().find("ServerName = Renamed\n"), std::string::npos);
 }
 
 TEST_F(ManagerE2e, LoginExchangeTexts) {

@@ -285,6 +285,24 @@ TEST(ReplyRouter, ABulkSendsRepliesAreTakenAndDropped) {
     EXPECT_TRUE(router.Route("Name Deaths PING", false).result.acted);
 }
 
+// A reply carries the ticket of the command it answers, so that whoever sent
+// that command can be told; tickets keep rising across connections.
+TEST(ReplyRouter, AReplyCarriesTheTicketOfItsCommand) {
+    ReplyRouter router(FakeReplyMarkers(), false);
+    EXPECT_EQ(router.LastTicket(), 0u);
+    router.Sent("set a 1", false);
+    router.Sent("set a 1", false);
+    router.Sent("player list", false);
+    EXPECT_EQ(router.LastTicket(), 3u);
+    // Two identical commands: the first reply answers the first.
+    EXPECT_EQ(router.Route("OK - Setting a", false).result.ticket, 1u);
+    EXPECT_EQ(router.Route("Name Deaths PING", false).result.ticket, 3u);  // passes over 2
+    EXPECT_EQ(router.Route("stray", false).result.ticket, 0u);
+    router.NewConnection();
+    router.Sent("player list", false);
+    EXPECT_EQ(router.Route("Name Deaths PING", false).result.ticket, 4u);
+}
+
 TEST(ReplyRouter, PassedOverCommandsAreLoggedOnlyWhenAsked) {
     ReplyRouter router(FakeReplyMarkers(), false);
     router.Sent("get gamestate", false);

@@ -40,6 +40,31 @@ TEST(ClassifyAdminCommand, Table) {
     }
 }
 
+TEST(CommandClasses, SettingsGoToTheGameServerAndAnswerTheirSenderAlone) {
+    const struct {
+        const char* command;
+        bool forwarded;
+        bool senderOnly;
+    } cases[] = {
+        {"set ServerName x", true, true},
+        {"cmd TOD 1200", true, true},
+        {"set ServerName player", true, true},  // a keyword does not make it a read
+        {"set ServerName gamestate", true, true},
+        {"set ServerName MESSAGES", false, false},  // the manager's own word
+        {"weapon set 3 always", true, false},       // a weapons reply, by class
+        {"player list", true, false},
+        {"get gamestate", false, false},
+        {"setServerName x", false, false},
+        {" set ServerName x", false, false},
+        {"SET ServerName x", false, false},
+    };
+    for (const auto& c : cases) {
+        const int cls = ClassifyAdminCommand(c.command);
+        EXPECT_EQ(IsForwardedCommand(c.command, cls), c.forwarded) << c.command;
+        EXPECT_EQ(IsSenderOnlyCommand(c.command, cls), c.senderOnly) << c.command;
+    }
+}
+
 TEST(CommandClasses, ForwardedMeansAGameServerClass) {
     for (const auto& c : kCommandClasses)
         EXPECT_EQ(IsForwardedClass(c.commandClass), c.commandClass > 0 && c.commandClass < 107)
@@ -123,8 +148,14 @@ TEST(CommandRights, WhatEachCommandNeeds) {
         {"CHATBOT start", {kRightChatBot}},
         {"MESSAGES", {kRightMessages}},
         {"player punt 7 MESSAGES", {kRightMessages}},  // class 110: not forwarded
+        // Settings are known by how they begin.
+        {"set ServerName x", {kRightGameSettings}},
+        {"cmd TOD 12", {kRightGameSettings}},
+        {"set ServerName gamestate", {kRightGameSettings}},
+        {"set ServerName MESSAGES", {kRightMessages}},  // the manager's own word wins
         // Nothing happens to these, so they need nothing.
-        {"set ServerName x", none},
+        {"setServerName x", none},
+        {"cmdTOD 12", none},
         {"get gamestate", none},
         {"hello", none},
         // Forwarded, but no row knows them: Full Access.

@@ -29,7 +29,13 @@ struct FixedLink final : ManagerGameLink {
     std::string adminsField = std::string(kAdminsFieldInitial);
 
     bool RatConnected() const override { return connected; }
-    void SendRatCommand(const std::string& text) override { forwarded.emplace_back(current, text); }
+    // Each command goes out with the next ticket, as the session's router
+    // numbers them.
+    uint64_t SendRatCommand(const std::string& text) override {
+        forwarded.emplace_back(current, text);
+        return ++lastTicket;
+    }
+    uint64_t lastTicket = 0;
     void SetAdminsField(const std::string& text) override { adminsField = text; }
 };
 
@@ -50,9 +56,9 @@ class VirtualShell final : ManagerRoleObserver, EventSink, AdminPortEvents {
     // The admin closes its end.
     void PeerCloses(ConnectionId id) { port.PeerCloses(id); }
     void Routed(ReplyClass cls, const std::string& text, ReplyKind kind = ReplyKind::Chat,
-                const std::string& command = "cmd") {
+                const std::string& command = "cmd", uint64_t ticket = 0) {
         link.current = 0;
-        role.OnReplyRouted(RouteResult{kind, cls, command, true}, text);
+        role.OnReplyRouted(RouteResult{kind, cls, command, true, ticket}, text);
         port.Settle();
     }
     void DisconnectAll() {

@@ -308,8 +308,8 @@ TEST_F(ManagerTest, CommandsThatStayWithTheManager) {
         const char* command;
         int awaited;
     } cases[] = {
-        {"UPLOAD File0", 108},   {"MESSAGES hello", 110}, {"get gamestate", 113},
-        {"set ServerName x", 0}, {"CHATBOT", 109},        {"ACTION Warn", 107},
+        {"UPLOAD File0", 108}, {"MESSAGES hello", 110}, {"get gamestate", 113},
+        {"CHATBOT", 109},      {"ACTION Warn", 107},    {"set ServerName MESSAGES", 110},
     };
     for (const auto& c : cases) {
         shell.Frames(id, {c.command});
@@ -320,6 +320,88 @@ TEST_F(ManagerTest, CommandsThatStayWithTheManager) {
     // No reply comes back, not even the game state.
     shell.Routed(kReplyNone, "Current State = Game", ReplyKind::GameState);
     EXPECT_EQ(shell.Texts(id).back(), "LOGGED_IN");
+}
+
+// A setting goes to the game server for an account with Game Settings, and
+// the reply that answers it goes to its sender alone, whatever the others wait
+// for and whatever the reply is; without the right it is refused.
+TEST_F(ManagerTest, ASettingGoesOutWithTheRightAndItsReplyToTheSenderAlone) {
+    const ConnectionId ann = LoggedIn("ann", "secret");  // no Game Settings
+    const ConnectionId bob = LoggedIn("bob", "pw", "10.0.0.2");
+    const ConnectionId cat = LoggedIn("cat", "meow", "10.0.0.3");
+    const struct {
+        ConnectionId from;
+        const char* command;
+        ReplyKind kind;  // what the router found the reply to be
+        ReplyClass cls;
+        const char* reply;  // the game's; the manager's refusal when not forwarded
+        bool forwarded;
+    } cases[] = {
+        {cat, "set ServerName Foo", ReplyKind::SettingChanged, kReplySettings,
+         "OK - Setting ServerName = Foo", true},
+        {cat, "set ServerName player", ReplyKind::SettingChanged, kReplySettings,
+         "OK - Setting ServerName = player", true},
+        // A raw command's reply may look like anything, chat too.
+        {cat, "cmd TOD 1200", ReplyKind::Chat, kReplyChat, "Time of day set to 1200", true},
+        {cat, "set maxPing 99", ReplyKind::ServerRefusal, kReplyNone,
+         "ERROR: Bad value for maxPing: 99", true},
+        {ann, "set ServerName Foo", ReplyKind::SettingChanged, kReplySettings,
+         "Refused, missing right: Game Settings", false},
+        {ann, "cmd TOD 1200", ReplyKind::Chat, kReplyChat, "Refused, missing right: Game Settings",
+         false},
+    };
+    for (const auto& c : cases) {
+        shell.forwarded.clear();
+        shell.Advance(kSharedReadWait.count());
+        // The others wait for replies of the classes a setting's reply has.
+        shell.Frames(ann, {"get gamesettings"});
+        shell.Frames(bob, {"chat get"});
+        const size_t annHad = shell.Texts(ann).size();
+        const size_t bobHad = shell.Texts(bob).size();
+        shell.Frames(c.from, {c.command});
+        if (c.forwarded) {
+            ASSERT_THAT(shell.forwarded,
+                        ElementsAre(std::make_pair(ann, std::string("get gamesettings")),
+                                    std::make_pair(bob, std::string("chat get")),
+                                    std::make_pair(cat, std::string(c.command))));
+            shell.Routed(c.cls, c.reply, c.kind, c.command, shell.link.lastTicket);
+        } else {
+            EXPECT_THAT(Forwarded(), ElementsAre("get gamesettings", "chat get")) << c.command;
+        }
+        EXPECT_EQ(shell.Texts(c.from).back(), c.reply) << c.command;
+        EXPECT_EQ(shell.Texts(ann).size(), annHad + (c.from == ann ? 1 : 0)) << c.command;
+        EXPECT_EQ(shell.Texts(bob).size(), bobHad) << c.command;
+        // What the others waited for still comes to them.
+        EXPECT_EQ(shell.manager.Session(bob)->AwaitedClass(), kReplyChat) << c.command;
+        if (c.from != ann) {
+            EXPECT_EQ(shell.manager.Session(ann)->AwaitedClass(), kReplySettings) << c.command;
+        }
+    }
+    EXPECT_EQ(shell.manager.Session(cat)->AwaitedClass(), 0);
+}
+
+// Two admins send the same setting; the first one's reply never comes and the
+// router passes its command over: the reply is the second sender's, and the
+// first gets nothing.
+TEST_F(ManagerTest, ASettingsReplyGoesToTheSenderOfTheCommandItAnswers) {
+    admins.ClickRow(0);
+    admins.ClickRight(7, true);  // ann: Game Settings
+    const ConnectionId ann = LoggedIn("ann", "secret");
+    const ConnectionId cat = LoggedIn("cat", "meow", "10.0.0.3");
+    shell.Frames(ann, {"set ServerName Foo"});
+    const uint64_t annTicket = shell.link.lastTicket;
+    shell.Frames(cat, {"set ServerName Foo"});
+    const uint64_t catTicket = shell.link.lastTicket;
+    ASSERT_NE(annTicket, catTicket);
+    const size_t annHad = shell.Texts(ann).size();
+    shell.Routed(kReplySettings, "OK - Setting ServerName = Foo", ReplyKind::SettingChanged,
+                 "set ServerName Foo", catTicket);
+    EXPECT_EQ(shell.Texts(cat).back(), "OK - Setting ServerName = Foo");
+    EXPECT_EQ(shell.Texts(ann).size(), annHad);
+    // The command passed over is forgotten: a late reply for it goes nowhere.
+    shell.Routed(kReplySettings, "late", ReplyKind::SettingChanged, "set ServerName Foo",
+                 annTicket);
+    EXPECT_EQ(shell.Texts(ann).size(), annHad);
 }
 
 TEST_F(ManagerTest, MissionAvailableIsForwardedButItsReplyReachesNobody) {

@@ -149,7 +149,9 @@ bool HistoryWorker::WriteBatch() {
         m_waiting.insert(m_waiting.end(), std::make_move_iterator(queued.begin()),
                          std::make_move_iterator(queued.end()));
     }
-    if (m_waiting.size() > HistoryWriter::kMaxWaiting) {
+    // The cap bounds what waits for a database that fails; a writer that
+    // has not failed writes whatever came since its last batch, however much.
+    if (m_failing && m_waiting.size() > HistoryWriter::kMaxWaiting) {
         const size_t drop = m_waiting.size() - HistoryWriter::kMaxWaiting;
         m_waiting.erase(m_waiting.begin(), m_waiting.begin() + static_cast<std::ptrdiff_t>(drop));
         if (!m_droppedNoted) {

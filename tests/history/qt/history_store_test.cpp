@@ -345,6 +345,28 @@ INSTANTIATE_TEST_SUITE_P(Drivers, HistoryStoreTest,
                              return info.param == HistoryDialect::SQLite ? "SQLite" : "PostgreSQL";
                          });
 
+// A burst larger than what may wait for a failing database, queued between
+// two batches of a writer that has not failed: all of it is written, and
+// nothing is said to be dropped.
+TEST(HistoryWriterTest, ABurstBetweenBatchesIsWrittenWhole) {
+    TempDir dir;
+    HistoryWriterOptions o;
+    o.target.path = dir.File("history.db");
+    o.batchMs = 60'000;  // only Flush writes
+    HistoryWriter writer(o);
+    Notes notes;
+    notes.Listen(writer);
+    ASSERT_TRUE(writer.Start().ok());
+    constexpr int64_t kBurst = HistoryWriter::kMaxWaiting + 10;
+    std::vector<HistoryItem> items;
+    for (int64_t i = 0; i < kBurst; ++i)
+        items.emplace_back(CountRecord{1796960992 + i, "Alpha", 1, 1, 0});
+    writer.Add(std::move(items));
+    ASSERT_TRUE(writer.Flush());
+    EXPECT_EQ(writer.ItemsWritten(), kBurst);
+    EXPECT_EQ(notes.Count("dropped"), 0u);
+}
+
 // The child of the kill -9 case: writes sanctions in flushed rounds into the
 // SQLite file `path`, saying after each round how many are stored, until it
 // is killed.

@@ -149,6 +149,8 @@ bool HistoryWorker::WriteBatch() {
         m_waiting.insert(m_waiting.end(), std::make_move_iterator(queued.begin()),
                          std::make_move_iterator(queued.end()));
     }
+    // A session written again as it grows needs only its newest copy.
+    KeepNewestSessions(m_waiting);
     // The cap bounds what waits for a database that fails; a writer that
     // has not failed writes whatever came since its last batch, however much.
     if (m_failing && m_waiting.size() > HistoryWriter::kMaxWaiting) {

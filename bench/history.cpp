@@ -434,6 +434,22 @@ bool RunLookups(const HistoryTarget& target, const Options& options) {
         static_cast<double>(times.front()) / 1e6, s.p50, s.p99, s.max, missMs,
         none ? "" : " (found?)");
     std::printf("  goal: <= 10 ms per look-up: %s\n", s.p99 <= 10.0 ? "met" : "MISSED");
+    // How the database answers the sessions look-up: the plan (and on
+    // PostgreSQL the server's own time), to tell a missing index from a
+    // busy machine.
+    const bool pg = target.dialect == HistoryDialect::PostgreSQL;
+    QSqlQuery plan(store.Database());
+    const QString lookup = QStringLiteral(
+                               "SELECT server, name, started, last_seen, kills, deaths, "
+                               "best_ping FROM sessions WHERE name = '") +
+                           QString::fromStdString(SeededName(names / 2)) +
+                           QStringLiteral("' ORDER BY started, server");
+    if (plan.exec(
+            (pg ? QStringLiteral("EXPLAIN ANALYZE ") : QStringLiteral("EXPLAIN QUERY PLAN ")) +
+            lookup)) {
+        while (plan.next())
+            std::printf("    plan: %s\n", qPrintable(plan.value(pg ? 0 : 3).toString()));
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "history/history_records.h"
 
 #include <cstdio>
+#include <unordered_set>
 
 namespace tavrin {
 namespace {
@@ -154,6 +155,34 @@ std::string Windows1252FromUtf8(std::string_view text) {
         out += mapped;
     }
     return out;
+}
+
+void KeepNewestSessions(std::vector<HistoryItem>& items) {
+    // From the newest back: a session already seen there is an older copy.
+    std::unordered_set<std::string> seen;
+    std::vector<bool> keep(items.size(), true);
+    bool any = false;
+    for (size_t i = items.size(); i-- > 0;) {
+        const auto* s = std::get_if<SessionRecord>(&items[i]);
+        if (!s) continue;
+        std::string key = s->server;
+        key += '\0';
+        key += s->name;
+        key += '\0';
+        key += std::to_string(s->started);
+        if (!seen.insert(std::move(key)).second) {
+            keep[i] = false;
+            any = true;
+        }
+    }
+    if (!any) return;
+    size_t out = 0;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (keep[i]) {
+            if (out != i) items[out] = std::move(items[i]);
+            ++out;
+        }
+    items.resize(out);
 }
 
 }  // namespace tavrin

@@ -66,6 +66,11 @@ struct CountRecord {
 // the newest copy of a session (by server, name and start) wins.
 using HistoryItem = std::variant<SessionRecord, SanctionRecord, CountRecord>;
 
+// Leaves out every copy of a session that a newer copy in `items` follows,
+// the newest staying where it came; other items stay as they are. A batch
+// then writes each session once, however many lists it spans.
+void KeepNewestSessions(std::vector<HistoryItem>& items);
+
 // Where the console hands what it records; the writer behind it stores it off
 // the console's thread. Add never blocks for long and never fails.
 class HistoryQueue {

@@ -73,6 +73,37 @@ TEST(SessionTrackerTest, SessionsOfOnePlayer) {
     }
 }
 
+// What a batch writes: of the copies of one session (server, name, start)
+// only the newest, where it came; sanctions and counts all, in their order.
+TEST(HistoryBatchTest, OnlyTheNewestCopyOfEachSessionIsWritten) {
+    const auto ann = [](std::string server, int64_t started, int64_t last) {
+        return HistoryItem(SessionRecord{std::move(server), "Ann", started, last, last, 0, {}});
+    };
+    const HistoryItem punt = SanctionRecord{5, "srv", "Ann", SanctionAction::Punt, "", "console"};
+    const HistoryItem count = CountRecord{5, "srv", 1, 1, 0};
+    struct Case {
+        const char* what;
+        std::vector<HistoryItem> items;
+        std::vector<HistoryItem> expected;
+    };
+    const std::vector<Case> cases = {
+        {"a session growing over three lists",
+         {ann("srv", 1, 1), count, ann("srv", 1, 2), punt, ann("srv", 1, 3)},
+         {count, punt, ann("srv", 1, 3)}},
+        {"sessions of other starts and servers are others",
+         {ann("srv", 1, 1), ann("srv", 2, 2), ann("two", 1, 1), ann("srv", 1, 4)},
+         {ann("srv", 2, 2), ann("two", 1, 1), ann("srv", 1, 4)}},
+        {"nothing to leave out", {punt, ann("srv", 1, 1), count}, {punt, ann("srv", 1, 1), count}},
+        {"empty", {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<HistoryItem> items = c.items;
+        KeepNewestSessions(items);
+        EXPECT_EQ(items, c.expected);
+    }
+}
+
 TEST(SanctionCommandsTest, CommandsThatSanction) {
     const PlayerNameLookup names = [](const std::string& id) {
         return id == "4" ? std::string("Shadow") : std::string();

@@ -17,6 +17,7 @@
 
 #include "app/ui/status_field.h"
 #include "app/ui/window_app.h"
+#include "history/qt/history_writer.h"
 #include "sim/sim_client.h"
 #include "support/qt_loop.h"
 #include "support/sim_folder.h"
@@ -34,12 +35,13 @@ class SimWindowTest : public ::testing::Test {
                                   "admin", "--password", "secret"}) {}
 
     // The window made with `options`, its questions answered by script;
-    // `wire` runs before it starts.
+    // `wire` runs before it starts. It records to m_history when a test has
+    // started one.
     void StartWindow(const ConsoleOptions& options,
                      const std::function<void(WindowApp&)>& wire = {}) {
         ASSERT_GT(m_sim.Port(), 0);
         WriteServersFile(m_dir, SimServerRecord(m_sim.Port()));
-        m_app = std::make_unique<WindowApp>(m_dir.Path(), options);
+        m_app = std::make_unique<WindowApp>(m_dir.Path(), options, OpenServer{}, m_history.get());
         m_app->Dialogs().SetScripted(true);
         if (wire) wire(*m_app);
         m_app->Start();
@@ -61,6 +63,7 @@ class SimWindowTest : public ::testing::Test {
 
     SimProcess m_sim;
     TempDir m_dir;
+    std::unique_ptr<HistoryWriter> m_history;  // outlives the window
     std::unique_ptr<WindowApp> m_app;
 };
 

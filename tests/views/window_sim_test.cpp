@@ -15,12 +15,14 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTimer>
 #include <QtTest>
 #include <fstream>
 #include <functional>
 #include <memory>
 
+#include "app/qt/history_setup.h"
 #include "app/ui/status_field.h"
 #include "app/ui/window_app.h"
 #include "chatbot/chatbot_config.h"
@@ -289,6 +291,61 @@ TEST_F(WindowSim, APuntFromThePlayersPopupRemovesThePlayerFromTheGame) {
         return false;
     };
     EXPECT_TRUE(RunUntil([&] { return !holdsPlayer(); }, 10s)) << name.toStdString();
+}
+
+// The window recording to the history of its program folder, as the
+// desktop console starts it.
+class WindowSimHistory : public WindowSim {
+  protected:
+    void SetUp() override {
+        std::string note;
+        m_history = StartHistory(m_dir.Path(), HistoryOptions{}, note);
+        ASSERT_TRUE(m_history) << note;
+        WindowSim::SetUp();
+    }
+};
+
+// The popup's punt is in sanction_history once the window has closed: the
+// player by name, the menu message as the reason, the console as the source.
+TEST_F(WindowSimHistory, APuntFromThePlayersPopupIsInTheHistoryAsTheConsoles) {
+    LogIn();
+    auto* page = m_app->Window().findChild<PlayersPage*>();
+    auto* list = Find<QAbstractItemView>("playerList");
+    ASSERT_TRUE(page != nullptr && list != nullptr);
+    ASSERT_TRUE(RunUntil([&] { return list->model()->rowCount() > 3; }, 20s));
+    const QModelIndex nameCell = list->model()->index(2, 1);
+    const std::string id = list->model()->index(2, 0).data().toString().trimmed().toStdString();
+    const std::string name = nameCell.data().toString().trimmed().toStdString();
+    ASSERT_FALSE(id.empty());
+    page->SetPopupChooser([](QMenu& menu, const QPoint&) {
+        return ActionAt(menu, {QStringLiteral("Punt"), QStringLiteral("KICKED FOR TEAM-KILLING")});
+    });
+    m_app->Dialogs().AnswerNextYesNo(true);
+    const size_t from = m_sim.Lines().size();
+    list->scrollTo(nameCell);
+    const QPoint at = list->visualRect(nameCell).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &event);
+    ASSERT_TRUE(RunUntil(
+        [&] { return m_sim.FindLine("cmd: player punt " + id, from, 0ms).has_value(); }, 10s));
+
+    m_app->Window().CloseConsole(false);
+    ASSERT_TRUE(RunUntil([&] { return m_app->Finished(); }, 5s));
+    m_app.reset();
+    m_history.reset();  // writes what is queued
+    HistoryStore store(DefaultHistoryTarget(m_dir.Path()));
+    ASSERT_TRUE(store.Open().ok());
+    QSqlQuery q(store.Database());
+    ASSERT_TRUE(q.exec(
+        QStringLiteral("SELECT server, player, action, reason, source FROM sanction_history")));
+    std::vector<std::string> rows;
+    while (q.next()) {
+        std::string row;
+        for (int c = 0; c < 5; ++c) row += (c ? "|" : "") + q.value(c).toString().toStdString();
+        rows.push_back(row);
+    }
+    EXPECT_EQ(rows,
+              (std::vector<std::string>{"Sim|" + name + "|punt|KICKED FOR TEAM-KILLING|console"}));
 }
 
 // A double click as the desktop sends it.

@@ -4,6 +4,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <array>
 #include <atomic>
 #include <cstdlib>
 
@@ -48,10 +49,18 @@ std::optional<HistoryFailure> Run(QSqlDatabase& db, const QString& sql,
     return std::nullopt;
 }
 
-std::optional<HistoryFailure> WriteItem(QSqlDatabase& db, const HistoryItem& item) {
+// The statement that stores an item, by the item's kind (its index in
+// HistoryItem), and its values.
+struct ItemStatement {
+    size_t kind = 0;
+    QString sql;
+    QVariantList values;
+};
+
+ItemStatement StatementOf(const HistoryItem& item) {
     if (const auto* s = std::get_if<SessionRecord>(&item)) {
-        return Run(
-            db,
+        return {
+            item.index(),
             QStringLiteral("INSERT INTO sessions (server, name, started, last_seen, kills, deaths, "
                            "best_ping) VALUES (?, ?, ?, ?, ?, ?, ?) "
                            "ON CONFLICT (server, name, started) DO UPDATE SET last_seen = "
@@ -59,22 +68,40 @@ std::optional<HistoryFailure> WriteItem(QSqlDatabase& db, const HistoryItem& ite
                            "best_ping = excluded.best_ping"),
             {Text(s->server), Text(s->name), Time(s->started), Time(s->lastSeen),
              QVariant::fromValue<qlonglong>(s->kills), QVariant::fromValue<qlonglong>(s->deaths),
-             s->bestPing ? QVariant(*s->bestPing) : QVariant(QMetaType::fromType<int>())});
+             s->bestPing ? QVariant(*s->bestPing) : QVariant(QMetaType::fromType<int>())}};
     }
     if (const auto* s = std::get_if<SanctionRecord>(&item)) {
-        return Run(db,
-                   QStringLiteral("INSERT INTO sanctions (time, server, player, action, reason, "
-                                  "source) VALUES (?, ?, ?, ?, ?, ?)"),
-                   {Time(s->time), Text(s->server), Text(s->player),
-                    QString::fromUtf8(SanctionActionName(s->action).data(),
-                                      static_cast<qsizetype>(SanctionActionName(s->action).size())),
-                    Text(s->reason), Text(s->source)});
+        return {item.index(),
+                QStringLiteral("INSERT INTO sanctions (time, server, player, action, reason, "
+                               "source) VALUES (?, ?, ?, ?, ?, ?)"),
+                {Time(s->time), Text(s->server), Text(s->player),
+                 QString::fromUtf8(SanctionActionName(s->action).data(),
+                                   static_cast<qsizetype>(SanctionActionName(s->action).size())),
+                 Text(s->reason), Text(s->source)}};
     }
     const auto& c = std::get<CountRecord>(item);
-    return Run(db,
-               QStringLiteral("INSERT INTO player_counts (time, server, total, team1, team2) "
-                              "VALUES (?, ?, ?, ?, ?)"),
-               {Time(c.time), Text(c.server), c.total, c.team1, c.team2});
+    return {item.index(),
+            QStringLiteral("INSERT INTO player_counts (time, server, total, team1, team2) "
+                           "VALUES (?, ?, ?, ?, ?)"),
+            {Time(c.time), Text(c.server), c.total, c.team1, c.team2}};
+}
+
+// Stores the items, each kind's statement prepared once for all of them:
+// a batch of thousands of rows costs a round trip each, not three.
+std::optional<HistoryFailure> WriteItems(QSqlDatabase& db, const std::vector<HistoryItem>& items) {
+    std::array<std::optional<QSqlQuery>, std::variant_size_v<HistoryItem>> prepared;
+    for (const HistoryItem& item : items) {
+        ItemStatement statement = StatementOf(item);
+        std::optional<QSqlQuery>& query = prepared[statement.kind];
+        if (!query) {
+            query.emplace(db);
+            if (!query->prepare(statement.sql)) return FailureOf(query->lastError());
+        }
+        for (qsizetype i = 0; i < statement.values.size(); ++i)
+            query->bindValue(static_cast<int>(i), statement.values[i]);
+        if (!query->exec()) return FailureOf(query->lastError());
+    }
+    return std::nullopt;
 }
 
 SanctionAction ActionOf(const std::string& name) {
@@ -199,11 +226,9 @@ std::optional<HistoryFailure> HistoryStore::Write(const std::vector<HistoryItem>
     QSqlDatabase db = Database();
     if (!db.isOpen()) return HistoryFailure{"closed", "the history database is not open"};
     if (!db.transaction()) return FailureOf(db.lastError());
-    for (const HistoryItem& item : items) {
-        if (auto failure = WriteItem(db, item)) {
-            db.rollback();
-            return failure;
-        }
+    if (auto failure = WriteItems(db, items)) {
+        db.rollback();
+        return failure;
     }
     if (!db.commit()) {
         auto failure = FailureOf(db.lastError());

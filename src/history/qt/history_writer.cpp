@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QTimerEvent>
+#include <chrono>
 #include <ctime>
 
 namespace tavrin {
@@ -52,18 +53,27 @@ Result<bool> HistoryWriter::Start() {
 }
 
 void HistoryWriter::Add(std::vector<HistoryItem> items) {
+    if (items.empty()) return;
     std::lock_guard lock(m_mutex);
-    if (m_queued.empty()) {
-        m_queued = std::move(items);
-    } else {
-        m_queued.insert(m_queued.end(), std::make_move_iterator(items.begin()),
-                        std::make_move_iterator(items.end()));
-    }
+    m_queued.push_back(std::move(items));
 }
 
 std::vector<HistoryItem> HistoryWriter::TakeQueued() {
-    std::lock_guard lock(m_mutex);
-    return std::exchange(m_queued, {});
+    std::vector<std::vector<HistoryItem>> batches;
+    {
+        std::lock_guard lock(m_mutex);
+        batches = std::exchange(m_queued, {});
+    }
+    // Joined here, on the writer's thread, in the order they came.
+    if (batches.size() == 1) return std::move(batches.front());
+    size_t total = 0;
+    for (const auto& batch : batches) total += batch.size();
+    std::vector<HistoryItem> items;
+    items.reserve(total);
+    for (auto& batch : batches)
+        items.insert(items.end(), std::make_move_iterator(batch.begin()),
+                     std::make_move_iterator(batch.end()));
+    return items;
 }
 
 bool HistoryWriter::Flush() {
@@ -139,7 +149,11 @@ bool HistoryWorker::WriteBatch() {
         m_waiting.insert(m_waiting.end(), std::make_move_iterator(queued.begin()),
                          std::make_move_iterator(queued.end()));
     }
-    if (m_waiting.size() > HistoryWriter::kMaxWaiting) {
+    // A session written again as it grows needs only its newest copy.
+    KeepNewestSessions(m_waiting);
+    // The cap bounds what waits for a database that fails; a writer that
+    // has not failed writes whatever came since its last batch, however much.
+    if (m_failing && m_waiting.size() > HistoryWriter::kMaxWaiting) {
         const size_t drop = m_waiting.size() - HistoryWriter::kMaxWaiting;
         m_waiting.erase(m_waiting.begin(), m_waiting.begin() + static_cast<std::ptrdiff_t>(drop));
         if (!m_droppedNoted) {
@@ -151,6 +165,7 @@ bool HistoryWorker::WriteBatch() {
     }
     if (m_waiting.empty() || !m_store) return m_store != nullptr;
     const bool server = m_owner.m_options.target.dialect == HistoryDialect::PostgreSQL;
+    const auto began = std::chrono::steady_clock::now();
     std::optional<HistoryFailure> failure;
     if (!m_store->IsOpen()) {
         if (auto opened = m_store->Open(); !opened)
@@ -172,6 +187,10 @@ bool HistoryWorker::WriteBatch() {
         m_failing = true;
         return false;
     }
+    m_owner.m_writeNs += std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::steady_clock::now() - began)
+                             .count();
+    m_owner.m_itemsWritten += static_cast<int64_t>(m_waiting.size());
     m_waiting.clear();
     ++m_owner.m_written;
     if (m_failing) {

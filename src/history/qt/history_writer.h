@@ -60,6 +60,10 @@ class HistoryWriter final : public QObject, public HistoryQueue {
     int64_t BatchesWritten() const { return m_written; }
     int64_t FailedAttempts() const { return m_failed; }
     int64_t Prunes() const { return m_prunes; }
+    // The items (rows inserted or updated) of the batches written, and the
+    // time those writes took on the writer's thread, in nanoseconds.
+    int64_t ItemsWritten() const { return m_itemsWritten; }
+    int64_t WriteNanoseconds() const { return m_writeNs; }
 
   signals:
     // A line for the event log: a failure of a new kind, or writes resumed.
@@ -72,10 +76,14 @@ class HistoryWriter final : public QObject, public HistoryQueue {
 
     HistoryWriterOptions m_options;
     std::mutex m_mutex;
-    std::vector<HistoryItem> m_queued;
+    // Each Add's items as they came: queuing moves no earlier item, however
+    // far the writer is behind.
+    std::vector<std::vector<HistoryItem>> m_queued;
     std::atomic<int64_t> m_written{0};
     std::atomic<int64_t> m_failed{0};
     std::atomic<int64_t> m_prunes{0};
+    std::atomic<int64_t> m_itemsWritten{0};
+    std::atomic<int64_t> m_writeNs{0};
     std::unique_ptr<QThread> m_thread;
     HistoryWorker* m_worker = nullptr;  // lives on m_thread
 };

@@ -27,11 +27,13 @@
 
 #include "history/history_recorder.h"
 #include "history/qt/history_writer.h"
+#include "support/postgres_server.h"
 #include "support/temp_dir.h"
 
 namespace tavrin {
 namespace {
 
+using testing::PostgresServer;
 using testing::TempDir;
 
 // Waits for `done`, checking every few milliseconds; the ceiling is only
@@ -57,137 +59,6 @@ std::vector<std::string> Rows(QSqlDatabase db, const QString& sql) {
     }
     return rows;
 }
-
-// A PostgreSQL server of its own for the test program, in a temporary
-// folder, on a port the OS picked; stopped when the program ends.
-class PostgresServer {
-  public:
-    static PostgresServer& Get() {
-        static PostgresServer server;
-        return server;
-    }
-    // Empty when the server runs; else why it does not.
-    const std::string& SkipReason() const { return m_skip; }
-    int Port() const { return m_port; }
-
-    // A new empty database on the server.
-    HistoryTarget NewDatabase() {
-        static int next = 0;
-        const std::string name = "history" + std::to_string(++next);
-        {
-            QSqlDatabase admin =
-                QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pg-admin"));
-            admin.setHostName(QStringLiteral("127.0.0.1"));
-            admin.setPort(m_port);
-            admin.setUserName(QStringLiteral("rat"));
-            admin.setDatabaseName(QStringLiteral("postgres"));
-            EXPECT_TRUE(admin.open()) << admin.lastError().text().toStdString();
-            QSqlQuery q(admin);
-            EXPECT_TRUE(q.exec(QString::fromStdString("CREATE DATABASE " + name)));
-            admin.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("pg-admin"));
-        return ParseHistoryTarget("postgresql://rat@127.0.0.1:" + std::to_string(m_port) + "/" +
-                                  name)
-            .value();
-    }
-
-    bool Stop() {
-        return Control({QStringLiteral("stop"), QStringLiteral("-m"), QStringLiteral("fast")});
-    }
-    bool Start() {
-        return Control({QStringLiteral("start"), QStringLiteral("-l"),
-                        m_dir + QStringLiteral("/log"), QStringLiteral("-o"),
-                        QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off")
-                            .arg(m_port)
-                            .arg(m_dir)});
-    }
-
-    ~PostgresServer() {
-        if (m_skip.empty()) Stop();
-        if (!m_dir.isEmpty()) QDir(m_dir).removeRecursively();
-    }
-
-  private:
-    PostgresServer() {
-        const QString initdb = FindProgram(QStringLiteral("initdb"));
-        m_pgCtl = FindProgram(QStringLiteral("pg_ctl"));
-        if (initdb.isEmpty() || m_pgCtl.isEmpty()) {
-            m_skip =
-                "the PostgreSQL server programs (initdb, pg_ctl) are not installed "
-                "(Debian package postgresql)";
-            return;
-        }
-        if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
-            m_skip = "the Qt SQL driver for PostgreSQL is not installed (libqt6sql6-psql)";
-            return;
-        }
-        // PostgreSQL refuses to run as root: then it runs as the postgres
-        // user the Debian package makes, in a folder that user owns.
-        if (::geteuid() == 0) {
-            if (Run(QStringLiteral("id"), {QStringLiteral("postgres")}) != 0) {
-                m_skip = "running as root and there is no postgres user to run PostgreSQL as";
-                return;
-            }
-            m_asUser = {QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")};
-        }
-        char tmpl[] = "/tmp/tavrin-pg-XXXXXX";
-        m_dir = QString::fromLocal8Bit(::mkdtemp(tmpl));
-        if (!m_asUser.isEmpty())
-            QProcess::execute(QStringLiteral("chown"), {QStringLiteral("postgres:"), m_dir});
-        {
-            QTcpServer probe;
-            probe.listen(QHostAddress::LocalHost, 0);
-            m_port = probe.serverPort();
-        }
-        if (Run(initdb, {QStringLiteral("-D"), m_dir + QStringLiteral("/data"),
-                         QStringLiteral("-U"), QStringLiteral("rat"), QStringLiteral("-A"),
-                         QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
-                         QStringLiteral("--locale=C"), QStringLiteral("-N")}) != 0) {
-            m_skip = "initdb failed in " + m_dir.toStdString();
-            return;
-        }
-        if (!Start())
-            m_skip = "pg_ctl could not start the server (see " + m_dir.toStdString() + "/log)";
-    }
-
-    static QString FindProgram(const QString& name) {
-        QString found = QStandardPaths::findExecutable(name);
-        if (!found.isEmpty()) return found;
-        const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql"))
-                                         .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        for (const QString& v : versions) {
-            const QString path =
-                QStringLiteral("/usr/lib/postgresql/") + v + QStringLiteral("/bin/") + name;
-            if (QFileInfo(path).isExecutable()) return path;
-        }
-        return {};
-    }
-
-    int Run(const QString& program, const QStringList& args) {
-        QProcess process;
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        if (m_asUser.isEmpty())
-            process.start(program, args);
-        else
-            process.start(QStringLiteral("runuser"), m_asUser + QStringList{program} + args);
-        if (!process.waitForFinished(120000)) return -1;
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
-
-    bool Control(QStringList args) {
-        return Run(m_pgCtl, QStringList{QStringLiteral("-D"), m_dir + QStringLiteral("/data"),
-                                        QStringLiteral("-w")} +
-                                args) == 0;
-    }
-
-    std::string m_skip;
-    QString m_pgCtl;
-    QStringList m_asUser;
-    QString m_dir;
-    int m_port = 0;
-};
 
 // What the writer notes, gathered from its thread.
 struct Notes {
@@ -218,7 +89,9 @@ class HistoryStoreTest : public ::testing::TestWithParam<HistoryDialect> {
             PostgresServer& pg = PostgresServer::Get();
             if (!pg.SkipReason().empty())
                 GTEST_SKIP() << "PostgreSQL cases skipped: " << pg.SkipReason();
-            m_target = pg.NewDatabase();
+            const Result<HistoryTarget> made = pg.NewDatabase();
+            ASSERT_TRUE(made.ok()) << made.failure();
+            m_target = made.value();
         } else {
             m_target.path = m_dir.File("history.db");
         }
@@ -469,6 +342,51 @@ INSTANTIATE_TEST_SUITE_P(Drivers, HistoryStoreTest,
                          [](const auto& info) {
                              return info.param == HistoryDialect::SQLite ? "SQLite" : "PostgreSQL";
                          });
+
+// A burst larger than what may wait for a failing database, queued between
+// two batches of a writer that has not failed: all of it is written, and
+// nothing is said to be dropped.
+TEST(HistoryWriterTest, ABurstBetweenBatchesIsWrittenWhole) {
+    TempDir dir;
+    HistoryWriterOptions o;
+    o.target.path = dir.File("history.db");
+    o.batchMs = 60'000;  // only Flush writes
+    HistoryWriter writer(o);
+    Notes notes;
+    notes.Listen(writer);
+    ASSERT_TRUE(writer.Start().ok());
+    constexpr int64_t kBurst = HistoryWriter::kMaxWaiting + 10;
+    std::vector<HistoryItem> items;
+    for (int64_t i = 0; i < kBurst; ++i)
+        items.emplace_back(CountRecord{1796960992 + i, "Alpha", 1, 1, 0});
+    writer.Add(std::move(items));
+    ASSERT_TRUE(writer.Flush());
+    EXPECT_EQ(writer.ItemsWritten(), kBurst);
+    EXPECT_EQ(notes.Count("dropped"), 0u);
+}
+
+// Lists queued between two batches: each session is written once, as the
+// last list left it.
+TEST(HistoryWriterTest, ABatchWritesEachSessionOnce) {
+    TempDir dir;
+    HistoryWriterOptions o;
+    o.target.path = dir.File("history.db");
+    o.batchMs = 60'000;  // only Flush writes
+    HistoryWriter writer(o);
+    ASSERT_TRUE(writer.Start().ok());
+    int64_t now = 1796960992;
+    HistoryRecorder recorder(writer, [&now] { return now; });
+    for (int64_t kills = 1; kills <= 3; ++kills, now += 5)
+        recorder.PlayerList("Alpha", {{"Ann", kills, 0, 60}, {"Bob", 0, kills, 70}}, 2, 1, 1);
+    ASSERT_TRUE(writer.Flush());
+    EXPECT_EQ(writer.ItemsWritten(), 2 + 3);  // two sessions, three counts
+    HistoryStore reader(o.target);
+    ASSERT_TRUE(reader.Open().ok());
+    const auto ann = reader.Sessions("Ann");
+    ASSERT_EQ(ann.size(), 1u);
+    EXPECT_EQ(ann[0].kills, 3);
+    EXPECT_EQ(ann[0].lastSeen, now - 5);
+}
 
 // The child of the kill -9 case: writes sanctions in flushed rounds into the
 // SQLite file `path`, saying after each round how many are stored, until it

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "common/log_text.h"
-#include "link/reply_router.h"
 
 namespace tavrin {
 namespace {
@@ -183,7 +182,6 @@ ScheduleOutput Scheduler::Tick(Millis elapsed, const LocalTime& now, bool busy) 
     if (!busy && !m_queue.empty() && (!m_sentAny || elapsed - m_lastSent >= kScheduleSpacing)) {
         std::string command = std::move(m_queue.front().command);
         m_queue.pop_front();
-        out.logLines.push_back("Scheduled: " + LoggableCommand(command));
         out.commands.push_back(std::move(command));
         m_lastSent = elapsed;
         m_sentAny = true;

@@ -44,7 +44,8 @@ struct OffenderLookup {
 // What the console is to do besides sending: event-log lines, lookups, and
 // notices for the window (a known offender joined).
 struct ScheduleOutput {
-    std::vector<std::string> commands;  // to send, in order (Tick only)
+    // To send, in order (Tick only); the console logs each as it goes out.
+    std::vector<std::string> commands;
     std::vector<std::string> logLines;
     std::vector<OffenderLookup> lookups;
     std::vector<std::string> notices;

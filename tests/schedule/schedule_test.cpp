@@ -156,7 +156,6 @@ TEST_F(SchedulerTest, EveryFirstFiresItsPeriodAfterLoginAndOnlyWhileLoggedIn) {
     EXPECT_EQ(m_sent, std::vector<std::string>{"chat send rules"});
     Run(20);
     EXPECT_EQ(m_sent.size(), 3u);
-    EXPECT_EQ(m_log.back(), "Scheduled: chat send rules");
     m_scheduler.LoggedOut();
     Run(60);
     EXPECT_EQ(m_sent.size(), 3u);

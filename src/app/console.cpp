@@ -18,7 +18,8 @@ Console::Console(std::string programDir, SessionHost& host, UserDialogs& dialogs
       m_chatBot(m_programDir, clock, m_log, *this, m_dialogs, m_chatLog,
                 [this](const std::string& name) { return m_players.FindPlayerIdByName(name); }),
       m_settings(m_programDir, *this, m_dialogs),
-      m_session(std::make_unique<RatSession>(host, m_tabModels, m_log, m_dialogs, clock)) {
+      m_session(std::make_unique<RatSession>(host, m_tabModels, m_log, m_dialogs, clock)),
+      m_schedule(m_programDir, m_log, m_dialogs, clock, *this) {
     m_dialogs.Attach(*m_session);
     // Nothing can be sent before a login: the Settings tab starts locked.
     m_settings.SetCanSend(m_session->ControlOn(Control::CanSend));
@@ -45,6 +46,7 @@ void Console::OnClockTick() {
     m_session->OnTimer(TimerId::Clock);
     m_sysInfo.Update(false);
     if (m_fAutoSysUpdate) m_infoText = DumpSystemVariables();
+    m_schedule.Tick(m_session->Bulk().running);
     Announce(ChangesOfEvent(ModelEvent::ClockTick));
     m_observer.ClockTicked();
 }
@@ -73,6 +75,7 @@ void Console::ControlChanged(Control control, bool on) {
         m_server.SetLoginEnabled(on);
     } else if (control == Control::CanSend) {
         m_settings.SetCanSend(on);
+        m_schedule.SetLoggedIn(on);
         Announce(ChangesOfEvent(ModelEvent::CanSend));
     }
     m_observer.ControlChanged(control, on);
@@ -81,6 +84,10 @@ void Console::ControlChanged(Control control, bool on) {
 void Console::ReplyRouted(const RouteResult& result, const std::string& text) {
     // The admins' copies first: they wait on no page.
     if (m_role == ConsoleRole::Manager) m_manager->OnReplyRouted(result, text);
+    if (result.kind == ReplyKind::PlayerList)
+        m_schedule.PlayerListParsed(m_players.Rows());
+    else if (result.kind == ReplyKind::MissionList)
+        m_schedule.MissionRead(m_missions.CurrentMissionName());
     Announce(ChangesOfReply(result.kind));
     m_observer.ReplyRouted(result, text);
 }

@@ -8,6 +8,7 @@
 #include "app/console_role.h"
 #include "app/manager_role.h"
 #include "app/model_change.h"
+#include "app/schedule_runner.h"
 #include "app/tab_models.h"
 #include "chatbot/chatbot.h"
 #include "common/command_sink.h"
@@ -90,7 +91,7 @@ class Console final : public SessionHostListener, private CommandSink {
     // details are incomplete.
     bool Login();
     void Logout();
-    // SIGHUP: the account, ChatBot and admin menu files read again without
+    // SIGHUP: the account, ChatBot, admin menu and schedule files read again without
     // touching the game link or any admin who keeps an account; a file that
     // does not read keeps what was in use (see ManagerRole::ReloadAccounts,
     // CChatBot::ReloadConfiguration).
@@ -127,6 +128,8 @@ class Console final : public SessionHostListener, private CommandSink {
     CMissions& Missions() { return m_missions; }
     CChatBot& ChatBot() { return m_chatBot; }
     CSettings& Settings() { return m_settings; }
+    // The scheduled messages and triggers of Configs/schedule.cfg.
+    ScheduleRunner& Schedule() { return m_schedule; }
     const CSysInfo& SystemInfo() const { return m_sysInfo; }
     const PlayerCountHistory& CountHistory() const { return m_tabModels.CountHistory(); }
     // The manager role's accounts, admins and Admin Port; unused in the
@@ -167,6 +170,7 @@ class Console final : public SessionHostListener, private CommandSink {
     CSysInfo m_sysInfo;
     TabModels m_tabModels{m_server, m_players, m_missions, m_chatBot, m_settings, m_clock};
     std::unique_ptr<RatSession> m_session;
+    ScheduleRunner m_schedule;
     std::unique_ptr<ManagerRole> m_manager;
     std::string m_infoText;
     ConsoleRole m_role = ConsoleRole::None;

@@ -13,6 +13,7 @@ void Console::ReloadConfiguration() {
     if (!m_started) return;
     if (m_role == ConsoleRole::Manager) m_manager->ReloadAccounts(m_programDir);
     m_chatBot.ReloadConfiguration();
+    m_schedule.Load(/*reload=*/true);
     const TextFileRead menu = ReadTextFile(AdminMenuPath(m_programDir));
     if (menu.status == TextFileRead::Status::Read) {
         m_adminMenu = menu.text;
@@ -47,6 +48,7 @@ void Console::DeferredStartup() {
     m_server.Load(m_programDir, m_serverRecord);
     m_chatBot.LoadConfiguration();
     m_adminMenu = LoadAdminMenu(m_programDir, m_log, m_dialogs);
+    m_schedule.Load();
     if (m_role == ConsoleRole::Manager) {
         // The accounts before the port, so that no admin finds an empty table.
         m_manager->Start(m_programDir, m_dialogs);

@@ -12,8 +12,9 @@ inline constexpr int kCommandPauseMs = 250;
 // window keeps after it before the next command of the same batch goes out.
 struct PacedCommand {
     enum class Route {
-        Request,  // a tab's command event: shown, sent when logged in, always logged
-        Direct,   // the main window's own sending: sent when logged in, not logged
+        Request,    // a tab's command event: shown, sent when logged in, always logged
+        Direct,     // the main window's own sending: sent when logged in, not logged
+        Scheduled,  // a rule of the schedule: shown and logged as "Scheduled: ..."
     };
     std::string text;
     int pauseAfterMs = 0;

@@ -1,5 +1,6 @@
 #include "link/session.h"
 
+#include <algorithm>
 #include <variant>
 
 #include "common/value_text.h"
@@ -238,10 +239,11 @@ void RatSession::OnRatFrameReceived(const std::string& text) {
     if (!m_linkOpen) return;  // a frame read before its connection was ended
     if (Defer([this, text] { OnRatFrameReceived(text); })) return;
     EventScope scope(*this);
+    bool scheduledReply = false;
     if (m_fRATConnected) {
         // A reply is paired with its command first, even when it is then
         // dropped, so that the next reply still finds its own command.
-        if (!RouteReply(text, m_fChatScanning).acted) return;
+        if (!RouteReply(text, m_fChatScanning, &scheduledReply).acted) return;
     } else {
         if (m_fChatScanning) return;
         m_host.StopTimer(TimerId::StatusPoll);
@@ -255,6 +257,7 @@ void RatSession::OnRatFrameReceived(const std::string& text) {
         else
             OnLoginAccepted();
     }
+    if (scheduledReply) return;
     Then([this] {
         if (ControlOn(Control::AutoRefreshTicked)) StartStatusPoll();
     });
@@ -302,6 +305,7 @@ void RatSession::OnLoginAccepted() {
         Log("Logged In");
     }
     m_fRATConnected = true;
+    m_scheduledAwaiting.clear();
     SetField(Field::LastReason, "");
     std::vector<PacedCommand> first;
     for (const char* c : {"get gamestate", "mission available", "player list", "mission list",
@@ -508,8 +512,8 @@ void RatSession::SendRatCommand(const std::string& text) {
     m_models.OnCommandSent(text);
 }
 
-void RatSession::OnCommandRequest(const std::string& text) {
-    if (Defer([this, text] { OnCommandRequest(text); })) return;
+void RatSession::OnCommandRequest(const std::string& text, const std::string& logPrefix) {
+    if (Defer([this, text, logPrefix] { OnCommandRequest(text, logPrefix); })) return;
     EventScope scope(*this);
     const std::string_view notSent = NotSentReason(m_fRATConnected, m_fGameMode);
     if (!notSent.empty()) {
@@ -517,12 +521,12 @@ void RatSession::OnCommandRequest(const std::string& text) {
         // the command as if it had been sent.
         const std::string line = std::string(notSent) + LoggableCommand(text);
         SetField(Field::RatCommand, line);
-        Log(line);
+        Log(logPrefix + line);
         return;
     }
     SetField(Field::RatCommand, text);
     SendRatCommand(text);
-    Log(LoggableCommand(text));
+    Log(logPrefix + LoggableCommand(text));
 }
 
 std::string RatSession::NextPollCommand() {
@@ -658,6 +662,13 @@ void RatSession::ReleasePaced() {
             }
         } else if (p.command.route == PacedCommand::Route::Direct) {
             SendRatCommand(p.command.text);
+        } else if (p.command.route == PacedCommand::Route::Scheduled) {
+            if (NotSentReason(m_fRATConnected, m_fGameMode).empty()) {
+                // A reply the server never sends must not keep an entry for ever.
+                if (m_scheduledAwaiting.size() >= 16) m_scheduledAwaiting.pop_front();
+                m_scheduledAwaiting.push_back(p.command.text);
+            }
+            OnCommandRequest(p.command.text, "Scheduled: ");
         } else {
             OnCommandRequest(p.command.text);
         }
@@ -677,12 +688,24 @@ void RatSession::ReleasePaced() {
 // ---------------------------------------------------------------------------
 // Carrying out what the reply router decided
 
-RouteResult RatSession::RouteReply(const std::string& text, bool drop) {
+RouteResult RatSession::RouteReply(const std::string& text, bool drop, bool* scheduledReply) {
     const RouteOutcome outcome = m_router.Route(text, drop);
     for (const std::string& line : outcome.pairingLog) Log(line);
+    // A reply to one of the scheduler's commands (or to what such a reply set
+    // off) leaves the poll's timer running; so do the follow-ups it sends.
+    const auto scheduled = outcome.result.command.empty()
+                               ? m_scheduledAwaiting.end()
+                               : std::find(m_scheduledAwaiting.begin(), m_scheduledAwaiting.end(),
+                                           outcome.result.command);
+    const bool isScheduled = scheduled != m_scheduledAwaiting.end();
+    if (isScheduled) m_scheduledAwaiting.erase(scheduled);
+    if (scheduledReply) *scheduledReply = isScheduled;
     if (!outcome.result.acted) return outcome.result;
-    m_host.StopTimer(TimerId::StatusPoll);
+    if (!isScheduled) m_host.StopTimer(TimerId::StatusPoll);
+    m_followUpsSent.clear();
     ApplyRouteEffects(outcome.effects, 0, text);
+    if (isScheduled)
+        for (std::string& c : m_followUpsSent) m_scheduledAwaiting.push_back(std::move(c));
     m_host.ReplyRouted(outcome.result, text);
     return outcome.result;
 }
@@ -695,6 +718,7 @@ void RatSession::ApplyRouteEffects(const RouteEffects& effects, size_t from,
             SetField(f->field, f->text);
         } else if (const auto* c = std::get_if<FollowUpCommand>(&effect)) {
             SendRatCommand(c->text);
+            m_followUpsSent.push_back(c->text);
         } else if (const auto* l = std::get_if<RouteLogLine>(&effect)) {
             Log(l->text);
         } else if (const auto* p = std::get_if<ParseByModel>(&effect)) {

@@ -142,7 +142,10 @@ class RatSession final : public CommandSink, private SessionState {
     // caller that compares it before and after SendRatCommand knows whether
     // its command went out, and which routed reply answers it.
     uint64_t LastCommandTicket() const { return m_router.LastTicket(); }
-    void OnCommandRequest(const std::string& text);
+    // A command from a tab (or, with a `logPrefix`, from elsewhere, which the
+    // log line names): shown in the Rat Command field, sent when logged in,
+    // and logged either way.
+    void OnCommandRequest(const std::string& text, const std::string& logPrefix = {});
     // Commands go out in order, each pause kept after its command.
     void SubmitCommands(std::vector<PacedCommand> batch) override;
     // The settings-file apply: polling pauses, every command is shown and
@@ -205,7 +208,8 @@ class RatSession final : public CommandSink, private SessionState {
 
     // Pairs the reply with its command and, unless it is to be dropped,
     // carries out what the router decided it means.
-    RouteResult RouteReply(const std::string& text, bool drop = false);
+    RouteResult RouteReply(const std::string& text, bool drop = false,
+                           bool* scheduledReply = nullptr);
     // Carries out `effects` of the reply `text`, from `from` on, in order.
     void ApplyRouteEffects(const RouteEffects& effects, size_t from, const std::string& text);
     void ParseByItsModel(ReplyKind kind, const std::string& text);
@@ -255,6 +259,11 @@ class RatSession final : public CommandSink, private SessionState {
     std::string m_adminsIdleText;
 
     std::deque<Paced> m_paced;
+    // The scheduler's commands sent and not yet answered, with the follow-ups
+    // their replies set off: their replies leave the status poll's timer
+    // running, so scheduled messages never hold the poll back.
+    std::deque<std::string> m_scheduledAwaiting;
+    std::vector<std::string> m_followUpsSent;  // by the reply being routed
     bool m_pacerWaiting = false;
     bool m_ignoring = false;
     size_t m_bulkDone = 0;

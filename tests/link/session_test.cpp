@@ -358,6 +358,28 @@ TEST_F(SessionFixture, PollRotationContinuesAcrossConnections) {
     for (size_t i = 0; i < polls.size(); ++i) EXPECT_EQ(polls[i], rotation[i % 7]) << i;
 }
 
+// Every reply starts the poll's quiet period again, but not the replies to
+// the scheduler's commands and what they set off: a message every few
+// seconds must not hold the status poll back for good.
+TEST_F(SessionFixture, ScheduledCommandsLeaveThePollOnTime) {
+    for (const PacedCommand::Route route :
+         {PacedCommand::Route::Request, PacedCommand::Route::Scheduled}) {
+        const bool scheduled = route == PacedCommand::Route::Scheduled;
+        LogIn();
+        ASSERT_TRUE(host.Running(TimerId::StatusPoll));
+        const long pollDue = host.timers[TimerId::StatusPoll].dueMs;
+        host.Advance(3000);
+        session.SubmitCommands({{"chat send Rules apply", 0, route}});
+        EXPECT_EQ(host.Commands(), std::vector<std::string>{"chat send Rules apply"});
+        session.OnRatFrameReceived("Chat sent.");  // sets off a "chat get"
+        session.OnRatFrameReceived("Admin: Rules apply");
+        EXPECT_EQ(host.timers[TimerId::StatusPoll].dueMs, scheduled ? pollDue : host.nowMs + 5000)
+            << scheduled;
+        EXPECT_EQ(Logged("Scheduled: chat send Rules apply"), scheduled);
+        ServerCloses(0);
+    }
+}
+
 TEST_F(SessionFixture, UntickedAutoRefreshStopsPolling) {
     LogIn();
     session.OnAutoRefreshToggled(false);

@@ -13,12 +13,14 @@
 // Counts go up in one process: the servers of a smaller count stay open when
 // the next count opens more.
 //
-// The servers are opened through a factory, so the same measures can run
-// over any front-end that holds console runtimes. This program has the
-// headless front-end only: ConsoleRuntime objects side by side on one
-// QCoreApplication, as `tavrinrat --headless --server A --server B` runs them.
+// The servers are opened through a factory, so the same measures run over
+// either front-end that holds console runtimes: the headless one
+// (ConsoleRuntime objects side by side, as `tavrinrat --headless --server A
+// --server B` runs them) and the window (one WindowApp, offscreen, its panes
+// and pages painted as on a screen, each server past the first opened beside
+// the others as Server Details' Open does).
 //
-//   many_servers [--servers 1,5,20] [--seconds S]
+//   many_servers [--mode headless|window|both] [--servers 1,5,20] [--seconds S]
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -45,6 +47,13 @@
 #include "sim/sim_client.h"
 #include "support/qt_loop.h"
 #include "support/temp_dir.h"
+
+#if defined(TAVRIN_BENCH_WINDOW)
+#include <QApplication>
+
+#include "app/ui/console_signals.h"
+#include "app/ui/window_app.h"
+#endif
 
 namespace {
 
@@ -76,10 +85,11 @@ class BenchServer {
     }
 
   protected:
-    // What the front-end hears from the console, passed on here.
-    void CountReply(const tavrin::RouteResult& result) {
+    // What the front-end hears from the console, passed on here: a reply
+    // routed, and whether it answers the probe.
+    void CountReply(bool probe) {
         ++m_routed;
-        if (result.command == kProbe) {
+        if (probe) {
             ++m_probes;
             m_probeAt = Clock::now();
         }
@@ -126,7 +136,7 @@ class HeadlessServer final : public BenchServer, public tavrin::ConsoleObserver 
     void Started() override { m_runtime.GetConsole().Login(); }
     void ClockTicked() override {}
     void ReplyRouted(const tavrin::RouteResult& result, const std::string&) override {
-        CountReply(result);
+        CountReply(result.command == kProbe);
     }
     void EventLineWritten(const std::string& line) override { CountLogLine(line); }
     void ChatTextWritten(const std::string&) override {}
@@ -147,6 +157,63 @@ ServerFactory HeadlessFactory() {
         return std::make_unique<HeadlessServer>(dir, options, server);
     };
 }
+
+#if defined(TAVRIN_BENCH_WINDOW)
+// The window that holds every server of a run; made with the first.
+struct WindowHold {
+    std::unique_ptr<tavrin::WindowApp> app;
+};
+
+// Server `index` of the window, counted from its pane's signals: the probe's
+// reply is the only weapon list nobody else asks for.
+class WindowServer final : public BenchServer {
+  public:
+    WindowServer(std::shared_ptr<WindowHold> hold, int index)
+        : m_hold(std::move(hold)), m_index(index) {
+        tavrin::ConsoleSignals& s = m_hold->app->Signals(index);
+        m_connections.push_back(QObject::connect(&s, &tavrin::ConsoleSignals::replyRouted, &s,
+                                                 [this](tavrin::ReplyKind kind, int) {
+                                                     CountReply(kind == tavrin::ReplyKind::Weapons);
+                                                 }));
+        m_connections.push_back(
+            QObject::connect(&s, &tavrin::ConsoleSignals::eventLineWritten, &s,
+                             [this](const QString& line) { CountLogLine(line.toStdString()); }));
+    }
+    ~WindowServer() override {
+        for (const QMetaObject::Connection& c : m_connections) QObject::disconnect(c);
+    }
+    tavrin::Console& GetConsole() override { return m_hold->app->GetConsole(m_index); }
+    tavrin::QtSessionHost& Host() override { return m_hold->app->Host(m_index); }
+
+  private:
+    std::shared_ptr<WindowHold> m_hold;
+    int m_index;
+    std::vector<QMetaObject::Connection> m_connections;
+};
+
+// The window's way: the first server opens with the window, the ChatBot on at
+// start-up and the login once start-up has run; each later one is opened by
+// its record's name. Questions are answered by script, never by a modal box.
+ServerFactory WindowFactory() {
+    tavrin::ConsoleOptions options;
+    options.frontEnd = tavrin::FrontEnd::Window;
+    options.chatbot = true;
+    options.login = true;
+    auto hold = std::make_shared<WindowHold>();
+    return [options, hold](const std::string& dir,
+                           const tavrin::OpenServer& server) -> std::unique_ptr<BenchServer> {
+        if (!hold->app) {
+            hold->app = std::make_unique<tavrin::WindowApp>(
+                dir, options, std::vector<tavrin::OpenServer>{server});
+            hold->app->SetDialogsScripted(true);
+            hold->app->Start();
+        } else if (!hold->app->OpenServerRecord(server.name)) {
+            return nullptr;
+        }
+        return std::make_unique<WindowServer>(hold, hold->app->ServerCount() - 1);
+    };
+}
+#endif
 
 double ThreadCpuMs() {
     timespec t{};
@@ -265,6 +332,8 @@ struct Row {
 struct Settings {
     std::vector<size_t> counts{1, 5, 20};
     int seconds = 5;
+    bool headless = true;
+    bool window = false;
 };
 
 // The program folder, the sims and the open servers, grown count by count.
@@ -278,6 +347,9 @@ class Load {
         std::vector<tavrin::QtSessionHost*> hosts;
         for (auto& s : m_servers) hosts.push_back(&s->Host());
         tavrin::QtSessionHost::WaitForWorkersInPlace(hosts, 2000);
+        // The front-end goes while its program folder is still there.
+        m_servers.clear();
+        m_open = nullptr;
     }
 
     // Sims and servers up to `n`, every one logged in and its first replies
@@ -302,7 +374,12 @@ class Load {
         while (m_servers.size() < n) {
             const std::string name = "S" + std::to_string(m_servers.size() + 1);
             tavrin::OpenServer server{name, m_dir.Path() + "Servers/" + name + "/"};
-            m_servers.push_back(m_open(m_dir.Path(), server));
+            std::unique_ptr<BenchServer> opened = m_open(m_dir.Path(), server);
+            if (!opened) {
+                std::fprintf(stderr, "many_servers: server %s did not open\n", name.c_str());
+                return false;
+            }
+            m_servers.push_back(std::move(opened));
         }
         const bool in = RunUntil(
             [&] {
@@ -409,11 +486,9 @@ std::string Fixed(std::optional<double> v, int decimals) {
     return text;
 }
 
-void PrintTable(const std::vector<Row>& rows, const Settings& settings) {
-    std::printf(
-        "Headless console, N servers on tavrinrat-sim (Auto Refresh, ChatBot on), quiet "
-        "interval %d s:\n",
-        settings.seconds);
+void PrintTable(const char* console, const std::vector<Row>& rows, const Settings& settings) {
+    std::printf("%s, N servers on tavrinrat-sim (Auto Refresh, ChatBot on), quiet interval %d s:\n",
+                console, settings.seconds);
     std::printf("%7s %8s %9s %9s %8s %13s %6s %16s %16s %8s\n", "servers", "RSS MiB", "MiB/extra",
                 "idle CPU%", "flood", "longest gap", "busy", "latency quiet", "latency flood",
                 "Δmedian");
@@ -463,16 +538,47 @@ int main(int argc, char** argv) {
             ++i;
         } else if (a == "--seconds" && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
             settings.seconds = std::atoi(argv[++i]);
+        } else if (a == "--mode" && i + 1 < argc &&
+                   (argv[i + 1] == std::string("headless") ||
+                    argv[i + 1] == std::string("window") || argv[i + 1] == std::string("both"))) {
+            const std::string mode = argv[++i];
+            settings.headless = mode != "window";
+            settings.window = mode != "headless";
         } else {
-            std::fprintf(stderr, "usage: many_servers [--servers 1,5,20] [--seconds S]\n");
+            std::fprintf(stderr,
+                         "usage: many_servers [--mode headless|window|both] [--servers 1,5,20] "
+                         "[--seconds S]\n");
             return 64;
         }
     }
-    QCoreApplication app(argc, argv);
-    const std::vector<Row> rows = Measure(HeadlessFactory(), settings);
-    PrintTable(rows, settings);
-    return std::all_of(rows.begin(), rows.end(), [](const Row& r) { return r.ok; }) &&
-                   rows.size() == settings.counts.size()
-               ? 0
-               : 1;
+    const auto finished = [&settings](const std::vector<Row>& rows) {
+        return std::all_of(rows.begin(), rows.end(), [](const Row& r) { return r.ok; }) &&
+               rows.size() == settings.counts.size();
+    };
+    if (!settings.window) {
+        QCoreApplication app(argc, argv);
+        const std::vector<Row> rows = Measure(HeadlessFactory(), settings);
+        PrintTable("Headless console", rows, settings);
+        return finished(rows) ? 0 : 1;
+    }
+#if defined(TAVRIN_BENCH_WINDOW)
+    // The window paints as on a screen, with no display needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    bool ok = true;
+    if (settings.headless) {
+        const std::vector<Row> rows = Measure(HeadlessFactory(), settings);
+        PrintTable("Headless console", rows, settings);
+        ok = finished(rows) && ok;
+        std::printf("\n");
+    }
+    const std::vector<Row> rows = Measure(WindowFactory(), settings);
+    PrintTable("Window console (offscreen)", rows, settings);
+    ok = finished(rows) && ok;
+    return ok ? 0 : 1;
+#else
+    std::fprintf(stderr, "many_servers: built without Qt Widgets, no window to measure\n");
+    return 64;
+#endif
 }

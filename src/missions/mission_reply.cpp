@@ -1,6 +1,7 @@
 #include "missions/mission_reply.h"
 
 #include <algorithm>
+#include <bitset>
 
 #include "missions/mission_text.h"
 
@@ -25,11 +26,42 @@ constexpr std::string_view kCycleLineNoise[] = {"<CURRENT MISSION>", "<NEXT MISS
 constexpr size_t kMinRemainingText = 6;
 
 template <size_t N>
-bool ContainsAny(std::string_view text, const std::string_view (&markers)[N]) {
+constexpr bool AllAtLeastTwoBytes(const std::string_view (&markers)[N]) {
     for (std::string_view m : markers)
-        if (text.find(m) != std::string_view::npos) return true;
-    return false;
+        if (m.size() < 2) return false;
+    return true;
 }
+static_assert(AllAtLeastTwoBytes(kCycleMarkers) && AllAtLeastTwoBytes(kAvailableMarkers));
+
+// Whether any of a set of markers occurs in a text, in one pass. Every reply
+// the console gets is classified, however large and whatever it holds: a find
+// per marker stops at each byte that begins one, so a reply padded with dots
+// cost milliseconds of the main thread. Here a position is compared only when
+// its two bytes begin a marker.
+template <size_t N>
+class MarkerSet {
+  public:
+    explicit MarkerSet(const std::string_view (&markers)[N]) : m_markers(markers) {
+        for (std::string_view m : markers) m_starts.set(Pair(m[0], m[1]));
+    }
+    bool FoundIn(std::string_view text) const {
+        for (size_t i = 0; i + 1 < text.size(); ++i) {
+            if (!m_starts.test(Pair(text[i], text[i + 1]))) continue;
+            const std::string_view rest = text.substr(i);
+            for (std::string_view m : m_markers)
+                if (rest.starts_with(m)) return true;
+        }
+        return false;
+    }
+
+  private:
+    static size_t Pair(char a, char b) {
+        return static_cast<size_t>(static_cast<unsigned char>(a)) << 8 |
+               static_cast<unsigned char>(b);
+    }
+    const std::string_view (&m_markers)[N];
+    std::bitset<1 << 16> m_starts;
+};
 
 bool MarkedAfterStart(std::string_view line, std::string_view marker) {
     size_t at = line.find(marker);
@@ -39,8 +71,10 @@ bool MarkedAfterStart(std::string_view line, std::string_view marker) {
 }  // namespace
 
 MissionList ClassifyMissionReply(std::string_view reply) {
-    if (ContainsAny(reply, kCycleMarkers)) return MissionList::Cycle;
-    if (ContainsAny(reply, kAvailableMarkers)) return MissionList::Available;
+    static const MarkerSet cycle(kCycleMarkers);
+    static const MarkerSet available(kAvailableMarkers);
+    if (cycle.FoundIn(reply)) return MissionList::Cycle;
+    if (available.FoundIn(reply)) return MissionList::Available;
     return MissionList::None;
 }
 

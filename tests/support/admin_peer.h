@@ -24,10 +24,11 @@ class AdminPeer {
         std::string text;
     };
 
-    // 0 on success, else the errno of the connect.
-    int Connect(int port) {
+    // 0 on success, else the errno of the connect; see LoopbackSocket for
+    // `receiveBuffer`.
+    int Connect(int port, int receiveBuffer = 0) {
         Close();
-        return m_socket.Connect(port);
+        return m_socket.Connect(port, receiveBuffer);
     }
     void Close() {
         m_socket.Close();

@@ -5,6 +5,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -25,10 +26,19 @@ class LoopbackSocket {
     LoopbackSocket(const LoopbackSocket&) = delete;
     LoopbackSocket& operator=(const LoopbackSocket&) = delete;
 
-    // 0 on success, else the errno of the connect.
-    int Connect(int port) {
+    // 0 on success, else the errno of the connect. A `receiveBuffer` above 0
+    // fixes the system's receive buffer before the connect, so a client that
+    // reads nothing takes no more than that however the system would grow it.
+    int Connect(int port, int receiveBuffer = 0) {
         Close();
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (receiveBuffer > 0)
+            ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        // Each frame goes out when sent: a client whose peer cannot write to
+        // it gets its acknowledgements late, and small frames held back for
+        // them would reach the peer in bursts, long after the test sent them.
+        const int one = 1;
+        ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_port = htons(static_cast<uint16_t>(port));

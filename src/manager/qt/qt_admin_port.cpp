@@ -13,6 +13,10 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#if defined(__linux__)
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#endif
 
 #include "manager/manager.h"
 #include "manager/tls_key_pair.h"
@@ -30,6 +34,22 @@ std::string PeerText(const QTcpSocket& socket) {
     const quint32 ip4 = peer.toIPv4Address(&v4);
     if (v4) peer = QHostAddress(ip4);
     return peer.toString().toStdString();
+}
+
+// Bytes the system still holds for the peer: written by the manager but not
+// yet taken by the peer's side of the connection. The system's send buffer
+// grows on its own up to megabytes per connection, so leaving it out would
+// let the one who reads least look as if he held least.
+size_t SystemUnsent(const QTcpSocket& socket) {
+#if defined(__linux__)
+    const qintptr fd = socket.socketDescriptor();
+    int queued = 0;
+    if (fd >= 0 && ::ioctl(static_cast<int>(fd), SIOCOUTQ, &queued) == 0 && queued > 0)
+        return static_cast<size_t>(queued);
+#else
+    (void)socket;
+#endif
+    return 0;
 }
 
 }  // namespace
@@ -215,7 +235,13 @@ void QtAdminPort::SendFrame(ConnectionId id, std::string bytes) {
     if (socket->state() != QAbstractSocket::ConnectedState) return;
     noteUnsent(*c);
     const UnsentBudget::Limits& limits = m_unsent.GetLimits();
-    const std::vector<ConnectionId> shedding = m_unsent.ToClose(id, bytes.size());
+    std::vector<ConnectionId> shedding = m_unsent.ToClose(id, bytes.size());
+    if (!shedding.empty()) {
+        // The others' counts date from their last write and the system has
+        // sent some of it since: decide on what every one holds now.
+        for (auto& entry : m_connections) noteUnsent(*entry.second);
+        shedding = m_unsent.ToClose(id, bytes.size());
+    }
     for (ConnectionId other : shedding) {
         Connection* o = find(other);
         if (o == nullptr) continue;
@@ -234,7 +260,8 @@ void QtAdminPort::SendFrame(ConnectionId id, std::string bytes) {
 
 void QtAdminPort::noteUnsent(Connection& c) {
     if (c.socket == nullptr || c.gone || c.closing) return;
-    m_unsent.Set(c.id, static_cast<size_t>(std::max<qint64>(0, c.socket->bytesToWrite())));
+    m_unsent.Set(c.id, static_cast<size_t>(std::max<qint64>(0, c.socket->bytesToWrite())) +
+                           SystemUnsent(*c.socket));
 }
 
 void QtAdminPort::shed(Connection& c, const std::string& why) {

@@ -24,8 +24,9 @@ struct AdminPortOptions {
     QString tlsCertificate;
     QString tlsKey;
     // An admin that does not read what the manager sends is closed once this
-    // much waits to be written to it; when all admins together have more
-    // waiting than maxUnsentInAll, the ones with most are closed first.
+    // much waits to be written to it (in the manager and in the system's send
+    // buffer); when all admins together have more waiting than
+    // maxUnsentInAll, the ones with most are closed first.
     int64_t maxUnsentBytes = 4 * 1024 * 1024;
     int64_t maxUnsentInAll = 64 * 1024 * 1024;
     // A closed connection that cannot write its last frames in this time is

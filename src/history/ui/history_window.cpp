@@ -60,7 +60,7 @@ QTableWidget* NewTable(const std::array<std::string_view, N>& headers, const cha
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setAlternatingRowColors(true);
-    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setSectionResizeMode(static_cast<int>(N) - 1, QHeaderView::Stretch);
     table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return table;
 }
@@ -73,8 +73,10 @@ void FillRow(QTableWidget* table, int row, const std::array<std::string, N>& cel
     }
 }
 
+// Columns as wide as their texts, the last one taking the rest of the row.
+// Columns as wide as their texts; the last takes the rest of the row.
 void Fit(QTableWidget* table) {
-    table->resizeColumnsToContents();
+    for (int c = 0; c + 1 < table->columnCount(); ++c) table->resizeColumnToContents(c);
 }
 
 }  // namespace

@@ -85,7 +85,9 @@ sanctions = [(2, "Viper", "warn", "Warning1 noob", "chatbot"),
 for day, name, action, reason, source in sanctions:
     db.execute("INSERT INTO sanctions (time, server, player, action, reason, source) VALUES (?, ?, ?, ?, ?, ?)",
                (utc(now - day * 86400 + 900), "Simulator", name, action, reason, source))
-for t in range(now - 7 * 86400, now - 60, 300):
+# Every 5 minutes over the week, and every 20 seconds (as the console polls)
+# in its last hour, which the Server tab's plot starts from.
+for t in list(range(now - 7 * 86400, now - 3600, 300)) + list(range(now - 3600, now - 60, 20)):
     hour = (t // 3600) % 24
     total = max(0, int(14 + 10 * (1 if 17 <= hour <= 23 else -0.4) + (t // 300) % 5))
     db.execute("INSERT INTO player_counts VALUES (?, ?, ?, ?, ?)",

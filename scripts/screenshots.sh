@@ -60,6 +60,41 @@ mkdir -p "$work/run/Configs"
 printf '*FAV*Simulator,127.0.0.1,%s,admin,secret\r\n' "$port" >"$work/run/Configs/servers.cfg"
 chmod 600 "$work/run/Configs/servers.cfg"
 
+# An earlier week in the history: the console makes the schema in an empty
+# file (a look-up that finds no one), then a few players of the simulated
+# game get sessions and sanctions, and the server a week of player counts,
+# so that the History window and the Players tab's mark have something to show.
+: >"$work/run/history.db"
+"$build/tavrinrat" --dir "$work/run" --history nobody >/dev/null 2>&1 || true
+python3 - "$work/run/history.db" <<'PY'
+import sqlite3, sys, time, datetime
+db = sqlite3.connect(sys.argv[1])
+now = int(time.time())
+def utc(t):
+    return datetime.datetime.fromtimestamp(t, datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
+for i, name in enumerate(["Viper", "Shadow", "Maverick", "Reaper", "Nomad", "Blaze"]):
+    for day in range(1, 4 + i % 3):
+        start = now - day * 86400 - i * 3600
+        db.execute("INSERT INTO sessions VALUES (?, ?, ?, ?, ?, ?, ?)",
+                   ("Simulator", name, utc(start), utc(start + 2400), 5 + day * i, 3 + day, 40 + 7 * i))
+sanctions = [(2, "Viper", "warn", "Warning1 noob", "chatbot"),
+             (2, "Viper", "punt", "KICKED FOR TEAM-KILLING", "console"),
+             (1, "Shadow", "warn", "Warning1 camper", "chatbot"),
+             (3, "Maverick", "ban", "Cheating", "admin:ann"),
+             (1, "Reaper", "punt", "Language", "admin:bob")]
+for day, name, action, reason, source in sanctions:
+    db.execute("INSERT INTO sanctions (time, server, player, action, reason, source) VALUES (?, ?, ?, ?, ?, ?)",
+               (utc(now - day * 86400 + 900), "Simulator", name, action, reason, source))
+# Every 5 minutes over the week, and every 20 seconds (as the console polls)
+# in its last hour, which the Server tab's plot starts from.
+for t in list(range(now - 7 * 86400, now - 3600, 300)) + list(range(now - 3600, now - 60, 20)):
+    hour = (t // 3600) % 24
+    total = max(0, int(14 + 10 * (1 if 17 <= hour <= 23 else -0.4) + (t // 300) % 5))
+    db.execute("INSERT INTO player_counts VALUES (?, ?, ?, ?, ?)",
+               (utc(t), "Simulator", total, total * 3 // 5, total - total * 3 // 5))
+db.commit()
+PY
+
 QT_QPA_PLATFORM=offscreen "$build/tavrinrat" --dir "$work/run" --chatbot --screenshots "$out" \
     2> >(grep -v -e 'propagateSizeHints' -e 'support raise' -e XDG_RUNTIME_DIR >&2)
 

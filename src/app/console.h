@@ -132,6 +132,12 @@ class Console final : public SessionHostListener, private CommandSink {
     ScheduleRunner& Schedule() { return m_schedule; }
     const CSysInfo& SystemInfo() const { return m_sysInfo; }
     const PlayerCountHistory& CountHistory() const { return m_tabModels.CountHistory(); }
+    // The Server tab's hour as the history kept it, from before this start.
+    void SeedCountHistory(const std::vector<PlayerCountSample>& earlier) {
+        m_tabModels.SeedCountHistory(earlier);
+    }
+    int ConnectionCount() const { return m_tabModels.ConnectionCount(); }
+    std::string HistoryServerName() const { return m_tabModels.ServerName(); }
     // The manager role's accounts, admins and Admin Port; unused in the
     // client role.
     ManagerRole& AdminManager() { return *m_manager; }

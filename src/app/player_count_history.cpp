@@ -20,6 +20,30 @@ void PlayerCountHistory::Record(const LocalTime& at, int total, int team1, int t
     while (m_samples.front().seconds < now - kSpanSeconds) m_samples.pop_front();
 }
 
+void PlayerCountHistory::Seed(std::vector<PlayerCountSample> earlier) {
+    std::sort(earlier.begin(), earlier.end(),
+              [](const PlayerCountSample& a, const PlayerCountSample& b) {
+                  return a.seconds < b.seconds;
+              });
+    if (!m_samples.empty()) {
+        const int64_t first = m_samples.front().seconds;
+        std::erase_if(earlier, [&](const PlayerCountSample& s) { return s.seconds >= first; });
+    }
+    m_samples.insert(m_samples.begin(), earlier.begin(), earlier.end());
+    if (m_samples.empty()) return;
+    const int64_t newest = m_samples.back().seconds;
+    while (m_samples.front().seconds < newest - kSpanSeconds) m_samples.pop_front();
+}
+
+std::vector<PlayerCountSample> SamplesFromHistory(const std::vector<CountRecord>& counts,
+                                                  int64_t utcOffset) {
+    std::vector<PlayerCountSample> out;
+    out.reserve(counts.size());
+    for (const CountRecord& c : counts)
+        out.push_back({c.time + utcOffset, c.total, c.team1, c.team2});
+    return out;
+}
+
 std::vector<PlayerCountPoint> PlayerCountHistory::PlotPoints() const {
     std::vector<PlayerCountPoint> points;
     if (m_samples.empty()) return points;

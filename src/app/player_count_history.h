@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/clock.h"
+#include "history/history_records.h"
 
 namespace tavrin {
 
@@ -43,6 +44,10 @@ class PlayerCountHistory {
     // the history afresh, so the samples stay in order.
     void Record(const LocalTime& at, int total, int team1, int team2);
     void Clear() { m_samples.clear(); }
+    // Samples read before this history started (an earlier run, from the
+    // stored history): those older than the first sample kept go before it,
+    // in order; those past the hour before the newest are dropped.
+    void Seed(std::vector<PlayerCountSample> earlier);
 
     const std::deque<PlayerCountSample>& Samples() const { return m_samples; }
     std::vector<PlayerCountPoint> PlotPoints() const;
@@ -52,6 +57,11 @@ class PlayerCountHistory {
   private:
     std::deque<PlayerCountSample> m_samples;
 };
+
+// The stored counts as samples of the local calendar, `utcOffset` seconds
+// east of UTC.
+std::vector<PlayerCountSample> SamplesFromHistory(const std::vector<CountRecord>& counts,
+                                                  int64_t utcOffset);
 
 // Seconds of a local calendar time, counted from 1970-01-01 00:00 of the same
 // zone: differences are elapsed seconds, except across a daylight-saving change.

@@ -25,6 +25,7 @@ LoginDetails TabModels::CurrentLoginDetails() {
 }
 
 void TabModels::OnConnectStarting() {
+    ++m_connections;
     if (m_history) m_history->NewConnection();
     m_missions.ClearForNewConnection();
     m_chatBot.Reset();

@@ -25,6 +25,14 @@ class TabModels final : public SessionModels {
 
     // The counts of every player list of the last hour, for the Server tab's plot.
     const PlayerCountHistory& CountHistory() const { return m_playerCounts; }
+    // Counts an earlier run recorded, placed before those of this run.
+    void SeedCountHistory(const std::vector<PlayerCountSample>& earlier) {
+        m_playerCounts.Seed(earlier);
+    }
+    // How many connections were started: a new number, a new connection.
+    int ConnectionCount() const { return m_connections; }
+    // The name this server's rows carry in the history.
+    std::string ServerName() const;
 
     LoginDetails CurrentLoginDetails() override;
     void OnConnectStarting() override;
@@ -59,8 +67,8 @@ class TabModels final : public SessionModels {
     PlayerCountHistory m_playerCounts;
     HistoryRecorder* m_history = nullptr;
     bool m_inSanctionsPass = false;
+    int m_connections = 0;
 
-    std::string ServerName() const;
     std::string NameOfId(const std::string& id) const;
     void RecordPlayerList(const PlayerCounts& counts);
 };

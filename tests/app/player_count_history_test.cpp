@@ -39,6 +39,36 @@ TEST(PlayerCountHistory, KeepsTheLastHourOfTheNewestSample) {
     EXPECT_EQ(night.Samples().size(), 2u);
 }
 
+TEST(PlayerCountHistory, AStoredHourGoesBeforeTheLiveSamples) {
+    // The stored counts are UTC; this zone is an hour east of it.
+    const int64_t nineUtc = CalendarSeconds(At(8, 0, 0));
+    const std::vector<CountRecord> stored = {
+        {nineUtc + 1200, "Main", 7, 4, 3},  // 09:20 local, after the first live sample: dropped
+        {nineUtc - 7200, "Main", 1, 1, 0},  // 07:00 local, over an hour before the newest: dropped
+        {nineUtc + 600, "Main", 6, 3, 3},   // 09:10 local
+        {nineUtc - 600, "Main", 5, 3, 2},   // 08:50 local
+    };
+    const auto samples = SamplesFromHistory(stored, 3600);
+    EXPECT_EQ(samples[0], (PlayerCountSample{CalendarSeconds(At(9, 20, 0)), 7, 4, 3}));
+
+    PlayerCountHistory h;
+    h.Record(At(9, 15, 0), 9, 5, 4);
+    h.Seed(samples);
+    std::vector<int> totals;
+    for (const PlayerCountSample& s : h.Samples()) totals.push_back(s.total);
+    EXPECT_EQ(totals, (std::vector<int>{5, 6, 9}));
+    // Live samples go on after the stored ones.
+    h.Record(At(9, 55, 0), 10, 5, 5);
+    EXPECT_EQ(h.Samples().size(), 3u);  // 08:50 is now past the hour
+    EXPECT_EQ(h.Samples().front().total, 6);
+
+    // Before any player list, the stored hour is all there is.
+    PlayerCountHistory fresh;
+    fresh.Seed(samples);
+    EXPECT_EQ(fresh.Samples().size(), 3u);
+    EXPECT_EQ(fresh.Peak(), 7);
+}
+
 TEST(PlayerCountHistory, AClockSetBackStartsAfresh) {
     PlayerCountHistory h;
     h.Record(At(9, 0, 0), 10, 5, 5);

@@ -51,6 +51,9 @@ class ConsolePane final : public QWidget, private SettingsPageHost {
     // What the row and the title call it: the name, or the favourite's record name.
     std::string ShownName() const;
 
+    ServerPage& ServerTab() const { return *m_serverPage; }
+    PlayersPage& PlayersTab() const { return *m_playersPage; }
+
     // The manager role: the Admins page (index 5) and the Admin Port group.
     void EnterManagerRole();
     bool InManagerRole() const { return m_adminsPage != nullptr; }

@@ -20,6 +20,7 @@
 #include "app/ui/info_window.h"
 #include "common/ui/log_viewer.h"
 #include "common/ui/text_codec.h"
+#include "history/ui/history_window.h"
 
 namespace tavrin {
 
@@ -189,6 +190,13 @@ void MainWindow::BuildMenus() {
     QAction* variables = view->addAction(QStringLiteral("System Variables"));
     variables->setObjectName(QStringLiteral("systemVariablesAction"));
     connect(variables, &QAction::triggered, this, &MainWindow::ShowSystemVariables);
+    m_historyAction = view->addAction(QStringLiteral("History"));
+    m_historyAction->setObjectName(QStringLiteral("historyAction"));
+    m_historyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    m_historyAction->setShortcutContext(Qt::ApplicationShortcut);
+    view->setToolTipsVisible(true);
+    connect(m_historyAction, &QAction::triggered, this, &MainWindow::ShowHistory);
+    SetHistory(nullptr);
 
     QMenu* servers = menuBar()->addMenu(QStringLiteral("&Servers"));
     servers->setObjectName(QStringLiteral("serversMenu"));
@@ -206,6 +214,22 @@ void MainWindow::BuildMenus() {
     about->setObjectName(QStringLiteral("aboutAction"));
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, this, &MainWindow::ShowAbout);
+}
+
+void MainWindow::SetHistory(HistoryReader* reader) {
+    m_history = reader;
+    m_historyAction->setEnabled(reader != nullptr);
+    m_historyAction->setToolTip(
+        reader ? QStringLiteral("Players, sessions, sanctions and player counts of every server")
+               : QStringLiteral("History is off: this console keeps no history"));
+}
+
+void MainWindow::ShowHistory() {
+    if (!m_history) return;
+    if (!m_historyWindow) m_historyWindow = new HistoryWindow(*m_history, this);
+    m_historyWindow->show();
+    m_historyWindow->raise();
+    m_historyWindow->activateWindow();
 }
 
 QSize MainWindow::DefaultSize() const {

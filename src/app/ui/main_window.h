@@ -14,6 +14,8 @@ class QStackedWidget;
 namespace tavrin {
 
 class ConsolePane;
+class HistoryReader;
+class HistoryWindow;
 class InfoWindow;
 class LogViewer;
 
@@ -67,6 +69,12 @@ class MainWindow final : public QMainWindow {
     void SetRemembersPlace(bool on) { m_remembersPlace = on; }
     bool Closing() const { return m_closing; }
 
+    // The history the History window reads (View → History, Ctrl+H); null
+    // (the default): no history is kept, and the entry is disabled and says so.
+    void SetHistory(HistoryReader* reader);
+    // The History window once it was opened, else null.
+    HistoryWindow* History() const { return m_historyWindow; }
+
     LogViewer& EventLogViewer() const;
     LogViewer& ChatLogViewer() const;
     InfoWindow& Information() const;
@@ -83,6 +91,8 @@ class MainWindow final : public QMainWindow {
     void CloseConsole(bool ok);
     void ShowAbout();
     void ShowSystemVariables();
+    // View → History: opens the History window (non-modal), or raises it.
+    void ShowHistory();
     // The Server page's Login of the server in view, as its button does.
     void LogIn();
     // "Message all servers": asks for the line, then sends it.
@@ -108,6 +118,9 @@ class MainWindow final : public QMainWindow {
     QListWidget* m_serverList = nullptr;
     QStackedWidget* m_panes = nullptr;
     QAction* m_closeServer = nullptr;
+    QAction* m_historyAction = nullptr;
+    HistoryReader* m_history = nullptr;
+    HistoryWindow* m_historyWindow = nullptr;
     QString m_titleSuffix;
     bool m_remembersPlace = true;
     bool m_closing = false;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
@@ -12,6 +13,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTabWidget>
+#include <QToolTip>
 #include <cstdio>
 
 #include "app/ui/console_pane.h"
@@ -25,6 +27,7 @@
 #include "common/ui/log_viewer.h"
 #include "common/ui/server_details_dialog.h"
 #include "common/ui/text_codec.h"
+#include "history/ui/history_window.h"
 #include "manager/ui/admins_page.h"
 #include "players/admin_actions.h"
 #include "players/ui/admin_menu_dialog.h"
@@ -253,6 +256,46 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
         Save(&window, QStringLiteral("bulk-send-") + variant);
         window.ShowTab(0);
     });
+    // The history: a seeded player found, with his sessions, sanctions and
+    // the server's week of counts; and the Players tab's mark with its tooltip.
+    if (m_app.Reader()) {
+        windowSteps(QStringLiteral("history"), [&window] {
+            window.ShowHistory();
+            HistoryWindow* history = window.History();
+            history->findChild<QLineEdit*>(QStringLiteral("historySearch"))
+                ->setText(QStringLiteral("viper"));
+            history->Search();
+            history->SetRange(HistoryRange::Week);
+            return static_cast<QWidget*>(history);
+        });
+        m_steps.push_back([&window] { window.ShowTab(1); });
+        m_steps.push_back([this, &window, variant] {
+            Save(&window, QStringLiteral("players-marked-") + variant);
+            // The tooltip of the first marked row, on its own.
+            auto* list = window.findChild<QAbstractItemView*>(QStringLiteral("playerList"));
+            for (int row = 0; row < list->model()->rowCount(); ++row) {
+                const QModelIndex name = list->model()->index(row, kColumnName);
+                if (name.data(Qt::DecorationRole).isNull()) continue;
+                const QPoint at = list->visualRect(name).center();
+                QToolTip::showText(list->viewport()->mapToGlobal(at),
+                                   name.data(Qt::ToolTipRole).toString(), list);
+                return;
+            }
+            std::fprintf(stderr, "screenshots: no player is marked\n");
+            m_ok = false;
+        });
+        m_steps.push_back([this, &window, variant] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->inherits("QTipLabel") && w->isVisible()) {
+                    Save(w, QStringLiteral("player-mark-tooltip-") + variant);
+                    QToolTip::hideText();
+                    window.ShowTab(0);
+                    return;
+                }
+            }
+            window.ShowTab(0);
+        });
+    }
     windowSteps(QStringLiteral("banned-words"), [&window] {
         window.findChild<QPushButton*>(QStringLiteral("chatViewBannedWords"))->click();
         return static_cast<QWidget*>(window.findChild<ChatBotPage*>()->BannedWords());

@@ -372,4 +372,8 @@ void ServerPage::ShowSystemInfo() {
     }
 }
 
+void ServerPage::RefreshPlot() {
+    m_plot->update();
+}
+
 }  // namespace tavrin

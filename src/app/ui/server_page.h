@@ -46,6 +46,9 @@ class ServerPage final : public QWidget {
     void ChangeServer();
 
   public:
+    // Draws the plot again: its history changed other than by a player list.
+    void RefreshPlot();
+
     // The Server Details dialog offers "Open" through `open` (see
     // ServerDetailsDialog::OfferOpen); without it there is no such button.
     void SetOpenServer(std::function<std::string(const std::string&)> open) {

@@ -13,6 +13,7 @@
 #include "app/qt/signal_pipe.h"
 #include "app/ui/app_icon.h"
 #include "app/ui/console_pane.h"
+#include "app/ui/pane_history.h"
 #include "app/ui/screenshot_tour.h"
 #include "common/server_list.h"
 #include "common/text_file.h"
@@ -60,6 +61,10 @@ WindowApp::WindowApp(const std::string& programDir, const ConsoleOptions& option
       m_options(options),
       m_history(history),
       m_window(std::make_unique<MainWindow>()) {
+    if (m_history)
+        m_reader = std::make_unique<HistoryReader>(m_history->Options().target,
+                                                   m_history->Options().password);
+    m_window->SetHistory(m_reader.get());
     for (const OpenServer& open : servers) Add(open);
     if (AdminPort()) m_window->EnterManagerRole();
     QObject::connect(m_window.get(), &MainWindow::closed, m_window.get(),
@@ -87,6 +92,7 @@ WindowApp::OpenConsole& WindowApp::Add(const OpenServer& open) {
         if (m_options.login) pane->LogIn();
     });
     pane->SetOpenServer([this](const std::string& name) { return OpenRecord(name); });
+    if (m_reader) new PaneHistory(*pane, *m_reader);
     m_servers.push_back(std::move(server));
     return s;
 }

@@ -11,6 +11,7 @@
 #include "app/ui/console_signals.h"
 #include "app/ui/main_window.h"
 #include "app/ui/widget_dialogs.h"
+#include "history/qt/history_reader.h"
 #include "link/qt/session_host.h"
 
 namespace tavrin {
@@ -71,6 +72,8 @@ class WindowApp {
     WidgetDialogs& Dialogs(int index = 0) { return m_servers.at(index)->dialogs; }
     const OpenServer& Server(int index = 0) const { return m_servers.at(index)->open; }
     MainWindow& Window() { return *m_window; }
+    // The history's look-ups; null without a history.
+    HistoryReader* Reader() { return m_reader.get(); }
     // The Admin Port in the manager role; null in the client role.
     QtAdminPort* AdminPort() { return Runtime().AdminPort(); }
 
@@ -90,7 +93,8 @@ class WindowApp {
 
     std::string m_programDir;
     ConsoleOptions m_options;
-    HistoryWriter* m_history = nullptr;  // shared by every server's runtime; null: none
+    HistoryWriter* m_history = nullptr;       // shared by every server's runtime; null: none
+    std::unique_ptr<HistoryReader> m_reader;  // the window's look-ups; null: no history
     std::unique_ptr<MainWindow> m_window;
     std::vector<std::unique_ptr<OpenConsole>> m_servers;
     // Servers closed on their own, until their workers have ended.

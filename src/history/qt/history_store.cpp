@@ -294,6 +294,25 @@ std::vector<SanctionRecord> HistoryStore::Sanctions(const std::string& player) {
     return ReadSanctions(QStringLiteral("WHERE player = ?"), player);
 }
 
+std::vector<PlayerSummary> HistoryStore::FindPlayers(const std::string& part, int limit) {
+    std::vector<PlayerSummary> out;
+    QSqlQuery query(Database());
+    // Both databases lower-case ASCII letters alike; the pattern is lowered
+    // the same way, so the search ignores case on SQLite and PostgreSQL.
+    query.prepare(
+        QStringLiteral("SELECT server, name, MIN(started), MAX(last_seen), COUNT(*) FROM sessions "
+                       "WHERE LOWER(name) LIKE ? ESCAPE '\\' GROUP BY server, name "
+                       "ORDER BY MAX(last_seen) DESC, server, name LIMIT ?"));
+    query.addBindValue(Text(NameSearchPattern(part)));
+    query.addBindValue(limit);
+    if (!query.exec()) return out;
+    while (query.next()) {
+        out.push_back({Bytes(query.value(0)), Bytes(query.value(1)), Seconds(query.value(2)),
+                       Seconds(query.value(3)), query.value(4).toLongLong()});
+    }
+    return out;
+}
+
 std::vector<SanctionRecord> HistoryStore::AllSanctions() {
     return ReadSanctions({}, {});
 }

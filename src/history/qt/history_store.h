@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/result.h"
+#include "history/history_browse.h"
 #include "history/history_records.h"
 #include "history/history_schema.h"
 
@@ -51,6 +52,10 @@ class HistoryStore {
     // taken against the name.
     std::vector<SessionRecord> Sessions(const std::string& name);
     std::vector<SanctionRecord> Sanctions(const std::string& player);
+    // The players of every server whose name holds `part`, whatever its
+    // case, the last seen first; at most `limit`. The text is bound as a
+    // value, never written into the statement.
+    std::vector<PlayerSummary> FindPlayers(const std::string& part, int limit = kSearchLimit);
     // Every sanction, oldest first.
     std::vector<SanctionRecord> AllSanctions();
     // The counts of `server` from `from` to `to` (UTC seconds), oldest first.

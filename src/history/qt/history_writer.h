@@ -56,6 +56,9 @@ class HistoryWriter final : public QObject, public HistoryQueue {
     // Whether everything queued was written.
     bool Flush();
 
+    // What it was started with: the database a reader opens beside it.
+    const HistoryWriterOptions& Options() const { return m_options; }
+
     // Counts since start, read from any thread.
     int64_t BatchesWritten() const { return m_written; }
     int64_t FailedAttempts() const { return m_failed; }

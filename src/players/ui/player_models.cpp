@@ -1,6 +1,9 @@
 #include "players/ui/player_models.h"
 
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 
 #include "common/ui/icons.h"
 #include "common/ui/text_codec.h"
@@ -11,6 +14,23 @@ namespace {
 // A tooltip shows names as they are, even one that looks like markup.
 QString PlainToolTip(const QString& text) {
     return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
+}
+
+// The sign of a player sanctioned before: a small filled diamond in the
+// palette's link colour, which reads on light and dark palettes alike.
+QIcon MarkIcon(const QPalette& palette) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(palette.color(QPalette::Text), 1));
+    p.setBrush(QColor(0xE0, 0x6C, 0x00));
+    const QPointF diamond[] = {{8, 1.5}, {14.5, 8}, {8, 14.5}, {1.5, 8}};
+    p.drawPolygon(diamond, 4);
+    p.setPen(QPen(Qt::white, 2));
+    p.drawLine(QPointF(8, 4.5), QPointF(8, 9));
+    p.drawPoint(QPointF(8, 11.5));
+    return QIcon(pixmap);
 }
 
 }  // namespace
@@ -50,6 +70,15 @@ void PlayerListModel::SetPalette(const QPalette& palette) {
     emit headerDataChanged(Qt::Horizontal, 0, kPlayerColumnCount - 1);
 }
 
+void PlayerListModel::SetMark(const std::string& name, const QString& text) {
+    m_marks[name] = text;
+    for (int r = 0; r < rowCount(); ++r) {
+        if (m_rows[static_cast<size_t>(r)].cells[kColumnName] == name)
+            emit dataChanged(index(r, 0), index(r, kPlayerColumnCount - 1),
+                             {Qt::DecorationRole, Qt::ToolTipRole});
+    }
+}
+
 int PlayerListModel::CoreRow(int row) const {
     if (row < 0 || row >= rowCount()) return -1;
     const std::vector<std::string> coreKeys = KeysOf(m_players.Rows());
@@ -74,16 +103,22 @@ QVariant PlayerListModel::data(const QModelIndex& index, int role) const {
         case Qt::DecorationRole:
             // The row's picture stands at its start, before the id.
             if (index.column() == kColumnId) return StripDecoration(row.image, m_palette);
+            if (index.column() == kColumnName && m_marks.count(row.cells[kColumnName]))
+                return MarkIcon(m_palette);
             return {};
         case Qt::BackgroundRole:
             return ListTint(kPlayerRowColour, m_palette);
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
-        case Qt::ToolTipRole:
-            return PlainToolTip(
+        case Qt::ToolTipRole: {
+            QString tip =
                 QStringLiteral("%1\nKills: %2\nDeaths: %3\nPing: %4")
                     .arg(FromWire(row.cells[kColumnName]), FromWire(row.cells[kColumnKills]),
-                         FromWire(row.cells[kColumnDeaths]), FromWire(row.cells[kColumnPing])));
+                         FromWire(row.cells[kColumnDeaths]), FromWire(row.cells[kColumnPing]));
+            const auto mark = m_marks.find(row.cells[kColumnName]);
+            if (mark != m_marks.end()) tip += QLatin1Char('\n') + mark->second;
+            return PlainToolTip(tip);
+        }
         default:
             return {};
     }

@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QSortFilterProxyModel>
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ class PlayerListModel final : public SyncedListModel {
     void Refresh();
     // The colours and pictures follow this palette (the view's).
     void SetPalette(const QPalette& palette);
+    // Marks the rows of `name` (a player sanctioned before): a sign before
+    // the name, and `text` as the last line of the row's tooltip.
+    void SetMark(const std::string& name, const QString& text);
+    bool IsMarked(const std::string& name) const { return m_marks.count(name) > 0; }
 
     const PlayerRow& ShownRow(int row) const { return m_rows[static_cast<size_t>(row)]; }
     // The core's row index of shown row `row` (the same player by id), or -1
@@ -46,6 +51,7 @@ class PlayerListModel final : public SyncedListModel {
     std::vector<PlayerRow> m_rows;
     std::vector<std::string> m_keys;
     std::array<int, kPlayerColumnCount> m_headerPictures{};
+    std::map<std::string, QString> m_marks;
 };
 
 // The team tallies beside the Players list: nine rows (Teams, Kills, ...),

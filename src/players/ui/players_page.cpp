@@ -125,6 +125,14 @@ PlayersPage::PlayersPage(PlayerList& players, AdminActions& actions,
     Refresh();
 }
 
+void PlayersPage::SetPlayerMark(const std::string& name, const QString& text) {
+    m_model->SetMark(name, text);
+}
+
+bool PlayersPage::PlayerMarked(const std::string& name) const {
+    return m_model->IsMarked(name);
+}
+
 PlayersPage::~PlayersPage() = default;
 
 void PlayersPage::SizeColumns() {

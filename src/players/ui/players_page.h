@@ -62,6 +62,11 @@ class PlayersPage final : public QWidget {
 
     // The admin menu the popup offers: the loaded one, or the last one saved.
     const std::string& AdminMenuText() const { return m_menuFile.Text(); }
+    // Marks the player `name` as sanctioned before, `text` saying so in the
+    // row's tooltip; the mark stays while the page lives.
+    void SetPlayerMark(const std::string& name, const QString& text);
+    bool PlayerMarked(const std::string& name) const;
+
     // The editor while it is open, else null.
     AdminMenuDialog* OpenEditor() const;
 

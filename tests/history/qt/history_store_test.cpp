@@ -26,6 +26,7 @@
 #include <mutex>
 
 #include "history/history_recorder.h"
+#include "history/qt/history_reader.h"
 #include "history/qt/history_writer.h"
 #include "support/postgres_server.h"
 #include "support/temp_dir.h"
@@ -407,6 +408,56 @@ int WriteUntilKilled(const std::string& path) {
         if (!writer.Flush()) return 4;
         std::cout << "stored " << round * 50 << std::endl;
     }
+}
+
+TEST_P(HistoryStoreTest, FindsPlayersByAnyPartOfTheirNameWhateverItsCase) {
+    HistoryWriter writer(Options());
+    ASSERT_TRUE(writer.Start().ok());
+    auto session = [this](const char* server, const char* name, int64_t at) {
+        return SessionRecord{server, name, m_now + at, m_now + at + 60, 0, 0, std::nullopt};
+    };
+    writer.Add({session("Alpha", "Shadow", 0), session("Alpha", "Shadow", 100),
+                session("Beta", "[TR]shadowy", 50), session("Alpha", "Ann", 0),
+                session("Alpha", "50%_off", 0), session("Alpha", "500 off", 0),
+                session("Alpha", "x'); DROP TABLE sessions; --", 0)});
+    ASSERT_TRUE(writer.Flush());
+
+    HistoryStore store(m_target);
+    ASSERT_TRUE(store.Open().ok());
+    auto names = [&](const std::string& part) {
+        std::vector<std::string> out;
+        for (const PlayerSummary& p : store.FindPlayers(part))
+            out.push_back(p.server + "/" + p.name + "/" + std::to_string(p.sessions));
+        return out;
+    };
+    using Names = std::vector<std::string>;
+    // The last seen first; one row per server and name.
+    EXPECT_EQ(names("SHAD"), (Names{"Alpha/Shadow/2", "Beta/[TR]shadowy/1"}));
+    EXPECT_EQ(names("0%_"), (Names{"Alpha/50%_off/1"}));  // wildcards stand for themselves
+    EXPECT_EQ(names("'); DROP"), (Names{"Alpha/x'); DROP TABLE sessions; --/1"}));
+    EXPECT_EQ(names("nobody"), Names{});
+    EXPECT_EQ(store.FindPlayers("", 2).size(), 2u);
+    const auto shadow = store.FindPlayers("shadow").front();
+    EXPECT_EQ(shadow.firstSeen, m_now.load());
+    EXPECT_EQ(shadow.lastSeen, m_now + 160);
+
+    // The reader answers the same by signal, off the caller's thread.
+    HistoryReader reader(m_target);
+    std::vector<PlayerSummary> found;
+    quint64 answered = 0;
+    QObject::connect(&reader, &HistoryReader::playersFound, &reader,
+                     [&](quint64 request, const std::vector<PlayerSummary>& players) {
+                         answered = request;
+                         found = players;
+                     });
+    const quint64 request = reader.FindPlayers("ann");
+    EXPECT_EQ(answered, 0u);
+    ASSERT_TRUE(WaitFor([&] {
+        QCoreApplication::processEvents();
+        return answered == request;
+    }));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, "Ann");
 }
 
 TEST(HistoryKillTest, AKillDuringWritesLeavesTheDatabaseReadableWithWhatWasStored) {

@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <ctime>
 
 #include "e2e/console_e2e_fixture.h"
+#include "history/qt/history_store.h"
 
 namespace tavrin::testing {
 namespace {
@@ -58,6 +60,39 @@ TEST_F(ConsoleE2e, ScheduledRulesSendTheirCommandsToTheGame) {
     ASSERT_TRUE(m_sim->FindLine("cmd: player list", *next + 1, 30s));
     EXPECT_EQ(Received(*m_sim, "chat send Welcome").size(), 1u) << SimLog();
     EXPECT_EQ(Received(*m_sim, "mission cycle").size(), 1u) << SimLog();
+    ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
+}
+
+// A player whose history holds punts joins: the offender rule reads the
+// history and warns the admins by name; a player without any is left alone.
+TEST_F(ConsoleE2e, TheOffenderRuleReadsTheHistoryOfWhoJoins) {
+    StartSim();
+    ::mkdir(m_dir.File("Configs").c_str(), 0700);
+    {
+        HistoryStore store(DefaultHistoryTarget(m_dir.Path()));
+        ASSERT_TRUE(store.Open().ok());
+        // A day ago: well inside the history's retention.
+        const int64_t past = static_cast<int64_t>(std::time(nullptr)) - 86400;
+        ASSERT_FALSE(store
+                         .Write({SanctionRecord{past, "Sim", "Mallory", SanctionAction::Punt,
+                                                "spam", "console"},
+                                 SanctionRecord{past + 60, "Other", "Mallory", SanctionAction::Ban,
+                                                "spam", "chatbot"},
+                                 SanctionRecord{past, "Sim", "Trent", SanctionAction::Warn,
+                                                "language", "chatbot"}})
+                         .has_value());
+    }
+    WriteFile(m_dir.File("Configs/schedule.cfg"),
+              "ON OFFENDER 2 chat send Admins: {name} has {punts} punts or bans\r\n");
+    StartConsole();
+    ASSERT_NO_FATAL_FAILURE(WaitLoggedIn());
+    ASSERT_THAT(m_sim->Control("say Trent hi"), StartsWith("ok say Trent"));
+    ASSERT_THAT(m_sim->Control("say Mallory hi"), StartsWith("ok say Mallory"));
+    ASSERT_TRUE(m_sim->FindLine("cmd: chat send Admins: Mallory has 2 punts or bans", 0, 60s))
+        << Transcript();
+    EXPECT_TRUE(m_console->WaitForPart("Known offender joined: Mallory (2 punts or bans", 0, 5s))
+        << Transcript();
+    EXPECT_EQ(Received(*m_sim, "chat send Admins:").size(), 1u) << SimLog();
     ASSERT_NO_FATAL_FAILURE(ExpectCleanExitOn(SIGTERM));
 }
 

@@ -16,12 +16,14 @@
 #include "app/journal_line.h"
 #include "app/qt/console_runtime.h"
 #include "app/qt/history_setup.h"
+#include "app/qt/schedule_history.h"
 #include "app/qt/service_notifier.h"
 #include "app/qt/signal_pipe.h"
 #include "app/service_state.h"
 #include "common/day_folders.h"
 #include "common/log_review.h"
 #include "common/log_text.h"
+#include "history/qt/history_reader.h"
 #include "link/qt/session_host.h"
 
 namespace tavrin {
@@ -158,6 +160,10 @@ class HeadlessConsole final : public ConsoleObserver {
 
     ConsoleRuntime& Runtime() { return m_runtime; }
     int Status() const { return m_status; }
+    // The schedule's ON OFFENDER rules read the history through `reader`.
+    void ReadHistoryWith(HistoryReader& reader) {
+        m_scheduleHistory = std::make_unique<ScheduleHistory>(GetConsole(), reader, nullptr);
+    }
     void Print(const std::string& text, LinePriority priority = LinePriority::Info) const {
         PrintLine(m_prefix, text, priority);
     }
@@ -213,6 +219,7 @@ class HeadlessConsole final : public ConsoleObserver {
     HeadlessDialogs m_dialogs;
     ConsoleRuntime m_runtime;
     DayFolderKeeper m_dayFolders;
+    std::unique_ptr<ScheduleHistory> m_scheduleHistory;
     int m_status = 0;
 };
 
@@ -236,6 +243,11 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
     std::string historyNote;
     const std::unique_ptr<HistoryWriter> history = StartHistory(*dir, options.history, historyNote);
     if (!historyNote.empty()) std::cerr << "tavrinrat: " << historyNote << "\n";
+    // What the schedule asks of the history is read on a thread of its own.
+    const std::unique_ptr<HistoryReader> reader =
+        history ? std::make_unique<HistoryReader>(history->Options().target,
+                                                  history->Options().password)
+                : nullptr;
 
     // Made before the consoles, which tell it of their changes to the end.
     std::vector<ServiceState::Console> serviced;
@@ -257,6 +269,7 @@ int RunHeadless(int argc, char** argv, const ConsoleOptions& options) {
             *dir, options, server, LinePrefix(server, servers.size()), loginRefused, service,
             consoles.size(), history.get()));
         hosts.push_back(&consoles.back()->Runtime().Host());
+        if (reader) consoles.back()->ReadHistoryWith(*reader);
     }
     const SignalPipe signalPipe({SIGINT, SIGTERM, SIGUSR1, SIGHUP},
                                 [&consoles, &hosts, &service](int signo) {

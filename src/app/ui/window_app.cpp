@@ -10,6 +10,7 @@
 
 #include "app/qt/headless.h"
 #include "app/qt/history_setup.h"
+#include "app/qt/schedule_history.h"
 #include "app/qt/signal_pipe.h"
 #include "app/ui/app_icon.h"
 #include "app/ui/console_pane.h"
@@ -17,6 +18,7 @@
 #include "app/ui/screenshot_tour.h"
 #include "common/server_list.h"
 #include "common/text_file.h"
+#include "common/ui/text_codec.h"
 
 namespace tavrin {
 namespace {
@@ -92,7 +94,13 @@ WindowApp::OpenConsole& WindowApp::Add(const OpenServer& open) {
         if (m_options.login) pane->LogIn();
     });
     pane->SetOpenServer([this](const std::string& name) { return OpenRecord(name); });
-    if (m_reader) new PaneHistory(*pane, *m_reader);
+    if (m_reader) {
+        new PaneHistory(*pane, *m_reader);
+        new ScheduleHistory(s.runtime->GetConsole(), *m_reader, pane);
+    }
+    // A known offender's arrival, from the schedule, in the status bar.
+    s.runtime->GetConsole().Schedule().SetNoticeListener(
+        [pane](const std::string& notice) { emit pane->statusMessage(FromWire(notice)); });
     m_servers.push_back(std::move(server));
     return s;
 }

@@ -49,7 +49,8 @@ TEST(ConfigCheck, NamesEachProblemByFileAndLine) {
         {"managers bad lines",
          CheckManagerList,
          "M,10.0.0.5,9898,ann,p\nM2,10.0.0.6,9898\nM3,h,port,u,p\n",
-         {"Configs/managers.cfg:2: warning: not a server record (NAME,ADDRESS,PORT,USERNAME,PASSWORD): "
+         {"Configs/managers.cfg:2: warning: not a server record "
+          "(NAME,ADDRESS,PORT,USERNAME,PASSWORD): "
           "skipped",
           "Configs/managers.cfg:3: warning: port \"port\" is not a number from 1 to 65535"}},
         {"admins sound",

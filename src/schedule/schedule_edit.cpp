@@ -1,7 +1,5 @@
 #include "schedule/schedule_edit.h"
 
-#include "schedule/command_template.h"
-
 namespace tavrin {
 namespace {
 
@@ -69,10 +67,9 @@ RowReading ReadScheduleRow(const ScheduleRow& row) {
     return reading;
 }
 
-std::string SampleCommand(const ScheduleRule& rule) {
-    const ExpandedCommand expanded = ExpandCommand(
-        rule.command, {"Player", "7", "Sample Mission", std::to_string(rule.minPunts)});
-    return expanded.ok ? expanded.command : expanded.refusal;
+ExpandedCommand SampleCommand(const ScheduleRule& rule) {
+    return ExpandCommand(rule.command,
+                         {"Player", "7", "Sample Mission", std::to_string(rule.minPunts)});
 }
 
 ScheduleSave ScheduleFileText(std::string_view oldText, const std::vector<ScheduleRow>& rows) {

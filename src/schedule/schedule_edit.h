@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "schedule/command_template.h"
 #include "schedule/schedule_rules.h"
 
 namespace tavrin {
@@ -40,9 +41,9 @@ struct RowReading {
 RowReading ReadScheduleRow(const ScheduleRow& row);
 
 // The command the rule would send now with sample values (name "Player",
-// id "7", mission "Sample Mission", punts the rule's minimum), or why it
-// would not be sent.
-std::string SampleCommand(const ScheduleRule& rule);
+// id "7", mission "Sample Mission", punts the rule's minimum), or, not ok,
+// why it would not be sent.
+ExpandedCommand SampleCommand(const ScheduleRule& rule);
 
 struct ScheduleSave {
     bool ok = false;

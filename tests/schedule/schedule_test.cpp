@@ -145,12 +145,15 @@ TEST(ScheduleEditing, ReadsRowsAndShowsTheSampleCommand) {
          "refused: the command holds a control byte"},
         {"overlong sample",
          {Kind::OnJoin, "", "chat send " + std::string(240, 'a') + "{mission}"},
-         "longer than a command may be (" + std::to_string(kMaxCommandText) + " bytes)"},
+         "not sent: longer than a command may be (" + std::to_string(kMaxCommandText) + " bytes)"},
     };
     for (const Case& c : cases) {
         const RowReading reading = ReadScheduleRow(c.row);
-        const std::string result =
-            reading.ok ? SampleCommand(reading.rule) : "refused: " + reading.refusal;
+        std::string result = "refused: " + reading.refusal;
+        if (reading.ok) {
+            const ExpandedCommand sample = SampleCommand(reading.rule);
+            result = sample.ok ? sample.command : "not sent: " + sample.refusal;
+        }
         EXPECT_EQ(result, c.result) << c.what;
         // What the table shows for a rule reads back as the same rule.
         if (reading.ok) {

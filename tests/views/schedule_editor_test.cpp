@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <cstdio>
 
 #include "app/ui/main_window.h"
 #include "app/ui/window_app.h"
@@ -128,6 +129,26 @@ TEST_F(ScheduleEditorFixture, ARowThatCannotBeReadIsRefusedAndTheFileIsLeftAlone
     EXPECT_EQ(Find<QLabel>("scheduleTestResult").text().toStdString(), refusal);
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(ReadBytes(dir.File("Configs/schedule.cfg")), before);
+    EXPECT_EQ(app->GetConsole().Schedule().Rules().size(), 1u);
+}
+
+// A write that fails is told in words and the dialog stays open with the
+// user's rows; the console keeps the rules it runs.
+TEST_F(ScheduleEditorFixture, AFailedWriteIsToldAndTheDialogStaysOpen) {
+    Open();
+    Click("scheduleAdd");
+    Table().item(1, 2)->setText(QStringLiteral("chat send kept"));
+    // A folder where the file was: the file cannot be replaced.
+    const std::string path = dir.File("Configs/schedule.cfg");
+    std::remove(path.c_str());
+    MakeDirectory(path);
+    WriteTextFile(path + "/inside", "x", WriteMode::Replace);
+    Click("scheduleOk");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].rfind("The schedule was not saved. Couldn't write: " + path + " (", 0), 0u)
+        << asked[0];
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->Rows().size(), 2u);
     EXPECT_EQ(app->GetConsole().Schedule().Rules().size(), 1u);
 }
 

@@ -56,6 +56,7 @@ ScheduleEditor::ScheduleEditor(std::string programDir, UserDialogs& dialogs,
     m_table->setHorizontalHeaderLabels(
         {QStringLiteral("Kind"), QStringLiteral("When"), QStringLiteral("Command")});
     m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setHighlightSections(false);
     m_table->setColumnWidth(kKindColumn, 130);
     m_table->setColumnWidth(kWhenColumn, 130);
     m_table->horizontalHeader()->setStretchLastSection(true);
@@ -77,7 +78,7 @@ ScheduleEditor::ScheduleEditor(std::string programDir, UserDialogs& dialogs,
     auto* test = NewButton(QStringLiteral("Test"), "scheduleTest", this);
     m_ok = NewButton(QStringLiteral("OK"), "scheduleOk", this);
     auto* cancel = NewButton(QStringLiteral("Cancel"), "scheduleCancel", this);
-    connect(add, &QPushButton::clicked, this, &ScheduleEditor::AddRule);
+    connect(add, &QPushButton::clicked, this, [this] { AddRule(); });
     connect(remove, &QPushButton::clicked, this, &ScheduleEditor::DeleteRule);
     connect(up, &QPushButton::clicked, this, [this] { MoveRule(-1); });
     connect(down, &QPushButton::clicked, this, [this] { MoveRule(1); });
@@ -186,12 +187,15 @@ void ScheduleEditor::SelectRow(int row) {
 }
 
 void ScheduleEditor::AddRule() {
-    m_rows.push_back({ScheduleRule::Kind::Every, "300 s", ""});
+    AddRule({ScheduleRule::Kind::Every, "300 s", ""});
+    m_table->editItem(m_table->item(CurrentRow(), kCommandColumn));
+}
+
+void ScheduleEditor::AddRule(const ScheduleRow& row) {
+    m_rows.push_back(row);
     Render();
-    const int row = static_cast<int>(m_rows.size()) - 1;
-    SelectRow(row);
+    SelectRow(static_cast<int>(m_rows.size()) - 1);
     m_table->scrollToBottom();
-    m_table->editItem(m_table->item(row, kCommandColumn));
 }
 
 void ScheduleEditor::DeleteRule() {

@@ -45,8 +45,11 @@ class ScheduleEditor final : public QDialog {
     int CurrentRow() const;
     void SelectRow(int row);
 
-    // The buttons' work, for the screenshot tour as for a click.
+    // The buttons' work, for the screenshot tour as for a click. Add puts a
+    // new EVERY row at the end and starts editing its command; a row given
+    // is added as it is.
     void AddRule();
+    void AddRule(const ScheduleRow& row);
     void DeleteRule();
     void MoveRule(int by);
     void TestRule();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "link/frame.h"
 #include "schedule/command_template.h"
+#include "schedule/schedule_edit.h"
 #include "schedule/schedule_rules.h"
 #include "schedule/scheduler.h"
 
@@ -99,6 +101,99 @@ TEST(ScheduleRules, SubstitutesGameTextSafely) {
             EXPECT_EQ(expanded.refusal.find("kick"), std::string::npos) << c.what;
         }
     }
+}
+
+// The editor's rows read as the file's lines are: the units the table shows
+// are taken, and a row is refused with the reader's reason rather than
+// changed; Test shows the command with sample values.
+TEST(ScheduleEditing, ReadsRowsAndShowsTheSampleCommand) {
+    struct Case {
+        const char* what;
+        ScheduleRow row;
+        std::string result;  // the sample command, or "refused: why"
+    };
+    const Case cases[] = {
+        {"seconds as shown", {Kind::Every, "300 s", "chat send Rules"}, "chat send Rules"},
+        {"bare seconds", {Kind::Every, "60", "chat send Hi {name}"}, "chat send Hi Player"},
+        {"too fast",
+         {Kind::Every, "2", "chat send x"},
+         "refused: EVERY wants a number of seconds from 5 to 604800"},
+        {"no number",
+         {Kind::Every, "", "chat send x"},
+         "refused: EVERY wants a number of seconds from 5 to 604800"},
+        {"two words",
+         {Kind::Every, "300 chat", "send x"},
+         "refused: EVERY wants a number of seconds from 5 to 604800"},
+        {"time", {Kind::At, "21:00", "chat send Restart"}, "chat send Restart"},
+        {"bad time", {Kind::At, "9:00", "x"}, "refused: AT wants a time HH:MM from 00:00 to 23:59"},
+        {"join ignores When",
+         {Kind::OnJoin, "junk", "chat send Welcome {name} ({id})"},
+         "chat send Welcome Player (7)"},
+        {"mission",
+         {Kind::OnMission, "", "chat send Now {mission}"},
+         "chat send Now Sample Mission"},
+        {"punts as shown",
+         {Kind::OnOffender, "3 punts or bans", "chat send {name}: {punts}"},
+         "chat send Player: 3"},
+        {"one punt", {Kind::OnOffender, "1 punt or ban", "chat send {punts}"}, "chat send 1"},
+        {"no command", {Kind::OnJoin, "", ""}, "refused: no command"},
+        {"blank at the end",
+         {Kind::OnJoin, "", "chat send hi "},
+         "refused: the command begins or ends with a blank"},
+        {"line break",
+         {Kind::OnJoin, "", "chat send a\nEVERY 5 kick 1"},
+         "refused: the command holds a control byte"},
+        {"overlong sample",
+         {Kind::OnJoin, "", "chat send " + std::string(240, 'a') + "{mission}"},
+         "not sent: longer than a command may be (" + std::to_string(kMaxCommandText) + " bytes)"},
+    };
+    for (const Case& c : cases) {
+        const RowReading reading = ReadScheduleRow(c.row);
+        std::string result = "refused: " + reading.refusal;
+        if (reading.ok) {
+            const ExpandedCommand sample = SampleCommand(reading.rule);
+            result = sample.ok ? sample.command : "not sent: " + sample.refusal;
+        }
+        EXPECT_EQ(result, c.result) << c.what;
+        // What the table shows for a rule reads back as the same rule.
+        if (reading.ok) {
+            EXPECT_EQ(ReadScheduleRow(RowOfRule(reading.rule)).rule, reading.rule) << c.what;
+        }
+    }
+}
+
+// Saving keeps the comments the user wrote, at the top in their order, and
+// writes one line per row; a bad row refuses the whole save by its number.
+TEST(ScheduleEditing, SavingKeepsCommentsAndRefusesABadRowByNumber) {
+    const std::string old =
+        "# Our rules, see the wiki\r\n"
+        "EVERY 300 chat send old\r\n"
+        "  # keep this too\n"
+        "BROKEN line\n"
+        "#last\n";
+    const std::vector<ScheduleRow> rows = {
+        {Kind::OnJoin, "", "chat send Welcome {name}"},
+        {Kind::Every, "600 s", "chat send Rules"},
+    };
+    const ScheduleSave save = ScheduleFileText(old, rows);
+    ASSERT_TRUE(save.ok) << save.refusal;
+    EXPECT_EQ(save.text,
+              "# Our rules, see the wiki\n"
+              "  # keep this too\n"
+              "#last\n"
+              "ON JOIN chat send Welcome {name}\n"
+              "EVERY 600 chat send Rules\n");
+    EXPECT_EQ(ParseSchedule(save.text).rules.size(), 2u);
+    EXPECT_EQ(save.rules.at(1).seconds, 600);
+
+    // No old file: the note on the format heads the file.
+    EXPECT_EQ(ScheduleFileText("", rows).text.rfind("# One rule a line", 0), 0u);
+
+    const ScheduleSave refused =
+        ScheduleFileText(old, {rows[0], rows[1], {Kind::Every, "2", "chat send x"}});
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.refusal, "Row 3: EVERY wants a number of seconds from 5 to 604800");
+    EXPECT_TRUE(refused.text.empty());
 }
 
 // A scheduler in virtual time: elapsed milliseconds and a calendar clock the

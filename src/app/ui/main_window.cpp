@@ -21,6 +21,7 @@
 #include "common/ui/log_viewer.h"
 #include "common/ui/text_codec.h"
 #include "history/ui/history_window.h"
+#include "schedule/ui/schedule_editor.h"
 
 namespace tavrin {
 
@@ -196,6 +197,9 @@ void MainWindow::BuildMenus() {
     m_historyAction->setShortcutContext(Qt::ApplicationShortcut);
     view->setToolTipsVisible(true);
     connect(m_historyAction, &QAction::triggered, this, &MainWindow::ShowHistory);
+    QAction* schedule = view->addAction(QStringLiteral("Schedule\u2026"));
+    schedule->setObjectName(QStringLiteral("scheduleAction"));
+    connect(schedule, &QAction::triggered, this, &MainWindow::ShowSchedule);
     SetHistory(nullptr);
 
     QMenu* servers = menuBar()->addMenu(QStringLiteral("&Servers"));
@@ -222,6 +226,20 @@ void MainWindow::SetHistory(HistoryReader* reader) {
     m_historyAction->setToolTip(
         reader ? QStringLiteral("Players, sessions, sanctions and player counts of every server")
                : QStringLiteral("History is off: this console keeps no history"));
+}
+
+void MainWindow::ShowSchedule() {
+    if (ServerCount() == 0) return;
+    Console& console = CurrentPane().GetConsole();
+    // One file for every server: each open server reads it again once saved.
+    auto* editor = new ScheduleEditor(
+        console.ProgramDir(), console.Dialogs(),
+        [this] {
+            for (int i = 0; i < ServerCount(); ++i) Pane(i).GetConsole().Schedule().Load(true);
+        },
+        this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->open();
 }
 
 void MainWindow::ShowHistory() {

@@ -21,7 +21,7 @@ class LogViewer;
 
 // The console's window: one ConsolePane per open server (its tab pages,
 // status fields and buttons) in a stack, and with several servers a list of
-// them beside it ("serverList"); View → System Variables, Servers → Message
+// them beside it ("serverList"); View → System Variables, History, Schedule…, Servers → Message
 // all servers and Close Server, and Help → About in its menu bar. With one
 // server it is that server's pane and nothing more.
 //
@@ -93,6 +93,9 @@ class MainWindow final : public QMainWindow {
     void ShowSystemVariables();
     // View → History: opens the History window (non-modal), or raises it.
     void ShowHistory();
+    // View → Schedule…: opens the Schedule editor (window-modal) over the
+    // file every open server reads.
+    void ShowSchedule();
     // The Server page's Login of the server in view, as its button does.
     void LogIn();
     // "Message all servers": asks for the line, then sends it.

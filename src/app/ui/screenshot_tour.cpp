@@ -32,6 +32,7 @@
 #include "players/admin_actions.h"
 #include "players/ui/admin_menu_dialog.h"
 #include "players/ui/players_page.h"
+#include "schedule/ui/schedule_editor.h"
 #include "settings/ui/settings_file_dialog.h"
 #include "settings/ui/settings_page.h"
 
@@ -296,6 +297,26 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
             window.ShowTab(0);
         });
     }
+    // The Schedule editor with a few example rules, one tested; it is
+    // closed with Cancel, so the run's own file is left as it was.
+    windowSteps(QStringLiteral("schedule"), [&window] {
+        window.ShowSchedule();
+        auto* editor = window.findChild<ScheduleEditor*>(QStringLiteral("scheduleEditor"));
+        if (!editor) return static_cast<QWidget*>(nullptr);
+        using Kind = ScheduleRule::Kind;
+        const ScheduleRow examples[] = {
+            {Kind::Every, "900 s", "chat send Read the rules: no team killing, no camping"},
+            {Kind::At, "21:45", "chat send The server restarts at 22:00"},
+            {Kind::OnJoin, "", "chat send Welcome {name}! Type !rules for the rules"},
+            {Kind::OnMission, "", "chat send Now playing {mission}"},
+            {Kind::OnOffender, "3 punts or bans", "chat send Admins: {name} ({id}) has {punts}"},
+        };
+        const int welcome = static_cast<int>(editor->Rows().size()) + 2;
+        for (const ScheduleRow& row : examples) editor->AddRule(row);
+        editor->SelectRow(welcome);
+        editor->TestRule();
+        return static_cast<QWidget*>(editor);
+    });
     windowSteps(QStringLiteral("banned-words"), [&window] {
         window.findChild<QPushButton*>(QStringLiteral("chatViewBannedWords"))->click();
         return static_cast<QWidget*>(window.findChild<ChatBotPage*>()->BannedWords());

@@ -44,8 +44,11 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+// What happened in words, with the system's error number beside them.
 void Report(std::string* failure, const char* what, const std::string& path, int err) {
-    if (failure) *failure = std::string(what) + path + " (" + std::strerror(err) + ")";
+    if (failure)
+        *failure = std::string(what) + path + " (" + std::strerror(err) + ", error " +
+                   std::to_string(err) + ")";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "common/log_review.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -177,7 +178,8 @@ TEST(LogReview, UnreadableLogIsReportedNotReplaced) {
         const LogReview shown = ReviewLog(log, kind, "");
         EXPECT_EQ(shown.caption, dir.File("07-03-26/" + file));
         EXPECT_EQ(shown.text,
-                  "Couldn't read: " + dir.File("07-03-26/" + file) + " (Is a directory)\n");
+                  "Couldn't read: " + dir.File("07-03-26/" + file) + " (Is a directory, error " +
+                      std::to_string(EISDIR) + ")\n");
         EXPECT_EQ(live.written, "");
     }
 }

@@ -1,8 +1,8 @@
 #include "common/log_review.h"
 
-#include <cerrno>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <map>
 
@@ -177,9 +177,8 @@ TEST(LogReview, UnreadableLogIsReportedNotReplaced) {
         std::filesystem::create_directories(dir.File("07-03-26/" + file));
         const LogReview shown = ReviewLog(log, kind, "");
         EXPECT_EQ(shown.caption, dir.File("07-03-26/" + file));
-        EXPECT_EQ(shown.text,
-                  "Couldn't read: " + dir.File("07-03-26/" + file) + " (Is a directory, error " +
-                      std::to_string(EISDIR) + ")\n");
+        EXPECT_EQ(shown.text, "Couldn't read: " + dir.File("07-03-26/" + file) +
+                                  " (Is a directory, error " + std::to_string(EISDIR) + ")\n");
         EXPECT_EQ(live.written, "");
     }
 }

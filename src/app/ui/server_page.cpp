@@ -13,38 +13,13 @@
 #include <algorithm>
 #include <array>
 
+#include "common/ui/count_plot.h"
 #include "common/ui/new_button.h"
 #include "common/ui/server_details_dialog.h"
 #include "common/ui/text_codec.h"
 
 namespace tavrin {
 namespace {
-
-constexpr int kPlotMargin = 6;
-constexpr int kLegendLine = 18;
-
-// One line of the plot and its legend entry.
-struct Series {
-    const char* name;
-    QPalette::ColorRole role;
-    qreal width;
-    Qt::PenStyle style;
-    int PlayerCountPoint::*count;
-};
-
-// Total in the text colour, the teams in two accent colours of the palette;
-// the dashes keep team 2 apart where a palette's two accents look alike.
-constexpr std::array<Series, 3> kSeries{{
-    {"Total", QPalette::Text, 2.0, Qt::SolidLine, &PlayerCountPoint::total},
-    {"Team 1", QPalette::Highlight, 1.5, Qt::SolidLine, &PlayerCountPoint::team1},
-    {"Team 2", QPalette::LinkVisited, 1.5, Qt::DashLine, &PlayerCountPoint::team2},
-}};
-
-// The top of the count axis: a multiple of 4 above the peak, so the middle
-// grid line falls on a whole count.
-int AxisTop(int peak) {
-    return std::max(4, (peak / 4 + 1) * 4);
-}
 
 QLineEdit* NewField(const char* objectName, QWidget* parent) {
     auto* field = new QLineEdit(parent);
@@ -78,99 +53,19 @@ QSize PlayerCountPlot::sizeHint() const {
 }
 
 QSize PlayerCountPlot::minimumSizeHint() const {
-    const QFontMetrics fm(font());
-    return {fm.horizontalAdvance(QStringLiteral("00 -60 min -30 min latest")) + 4 * kPlotMargin,
-            6 * fm.height()};
+    return CountPlotMinimumSize(*this, QStringLiteral("00 -60 min -30 min latest"), 6);
 }
 
 void PlayerCountPlot::paintEvent(QPaintEvent*) {
+    std::vector<CountPlotPoint> points;
+    for (const PlayerCountPoint& point : m_history.PlotPoints())
+        points.push_back({point.x, point.total, point.team1, point.team2, point.breakBefore});
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QPalette& pal = palette();
-    const QFontMetrics fm(font());
-    const QColor text = pal.color(QPalette::Text);
-    const QColor grid = pal.color(QPalette::Mid);
-    p.fillRect(rect(), pal.color(QPalette::Base));
-    p.setPen(grid);
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-
-    // Legend along the top.
-    int x = kPlotMargin;
-    const int legendMiddle = kPlotMargin + fm.height() / 2;
-    for (const Series& s : kSeries) {
-        p.setPen(QPen(pal.color(s.role), s.width, s.style, Qt::FlatCap));
-        p.drawLine(x, legendMiddle, x + kLegendLine, legendMiddle);
-        x += kLegendLine + 4;
-        const QString name = QString::fromLatin1(s.name);
-        p.setPen(text);
-        p.drawText(x, kPlotMargin + fm.ascent(), name);
-        x += fm.horizontalAdvance(name) + 3 * kPlotMargin;
-    }
-
-    const std::vector<PlayerCountPoint> points = m_history.PlotPoints();
-    const int top = AxisTop(m_history.Peak());
-    const QString topLabel = QString::number(top);
-    const int labelWidth = fm.horizontalAdvance(topLabel);
-    const QRect plot(QPoint(kPlotMargin + labelWidth + 4, kPlotMargin + fm.height() + kPlotMargin),
-                     QPoint(width() - 1 - kPlotMargin - fm.horizontalAdvance(QLatin1Char('0')) / 2,
-                            height() - 1 - kPlotMargin - fm.height() - 2));
-    if (plot.width() < 10 || plot.height() < 10) return;
-
-    // Count grid and labels: 0, half and top.
-    for (int count : {0, top / 2, top}) {
-        const int y = plot.bottom() - count * plot.height() / top;
-        p.setPen(QPen(grid, 1, count == 0 ? Qt::SolidLine : Qt::DotLine));
-        p.drawLine(plot.left(), y, plot.right(), y);
-        const QString label = QString::number(count);
-        p.setPen(text);
-        p.drawText(QRect(kPlotMargin, y - fm.height() / 2, labelWidth, fm.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, label);
-    }
-    // Time grid and labels: an hour ago, half an hour ago, the latest list.
-    const int timeY = plot.bottom() + 2;
-    p.setPen(QPen(grid, 1, Qt::DotLine));
-    p.drawLine(plot.center().x(), plot.top(), plot.center().x(), plot.bottom());
-    p.setPen(QPen(grid, 1));
-    p.drawLine(plot.left(), plot.top(), plot.left(), plot.bottom());
-    p.setPen(text);
-    const QRect timeRow(plot.left(), timeY, plot.width(), fm.height());
-    p.drawText(timeRow, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("-60 min"));
-    p.drawText(timeRow, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("-30 min"));
-    p.drawText(timeRow, Qt::AlignRight | Qt::AlignTop, QStringLiteral("latest"));
-
-    if (points.empty()) {
-        p.setPen(pal.color(QPalette::PlaceholderText));
-        p.drawText(plot, Qt::AlignCenter, QStringLiteral("No player list yet"));
-        return;
-    }
-    auto at = [&](const PlayerCountPoint& point, int count) {
-        return QPointF(plot.left() + point.x * plot.width(),
-                       plot.bottom() - static_cast<qreal>(count) * plot.height() / top);
-    };
-    p.setClipRect(plot.adjusted(-3, -3, 3, 3));
-    // Team lines first, so the total stays on top.
-    for (auto s = kSeries.rbegin(); s != kSeries.rend(); ++s) {
-        const QColor colour = pal.color(s->role);
-        QPainterPath path;
-        for (size_t i = 0; i < points.size(); ++i) {
-            const QPointF point = at(points[i], points[i].*(s->count));
-            const bool runStarts = i == 0 || points[i].breakBefore;
-            const bool runEnds = i + 1 == points.size() || points[i + 1].breakBefore;
-            if (runStarts)
-                path.moveTo(point);
-            else
-                path.lineTo(point);
-            // A reading with no neighbour to join is a dot.
-            if (runStarts && runEnds) {
-                p.setPen(Qt::NoPen);
-                p.setBrush(colour);
-                p.drawEllipse(point, s->width + 1.5, s->width + 1.5);
-            }
-        }
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(colour, s->width, s->style, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPath(path);
-    }
+    // The time grid: an hour ago, half an hour ago, the latest list.
+    PaintCountPlot(
+        p, *this, points,
+        {{QStringLiteral("-60 min"), QStringLiteral("-30 min"), QStringLiteral("latest")},
+         QStringLiteral("No player list yet")});
 }
 
 // ---------------------------------------------------------------------------

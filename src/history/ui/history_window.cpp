@@ -17,35 +17,13 @@
 #include <array>
 #include <ctime>
 
+#include "common/ui/count_plot.h"
 #include "common/ui/new_button.h"
 #include "common/ui/text_codec.h"
 #include "history/qt/history_reader.h"
 
 namespace tavrin {
 namespace {
-
-constexpr int kMargin = 6;
-constexpr int kLegendLine = 18;
-
-struct Series {
-    const char* name;
-    QPalette::ColorRole role;
-    qreal width;
-    Qt::PenStyle style;
-    int CountBucket::*count;
-};
-
-// As on the Server tab: the total in the text colour, the teams in the
-// palette's two accents, team 2 dashed.
-constexpr std::array<Series, 3> kSeries{{
-    {"Total", QPalette::Text, 2.0, Qt::SolidLine, &CountBucket::total},
-    {"Team 1", QPalette::Highlight, 1.5, Qt::SolidLine, &CountBucket::team1},
-    {"Team 2", QPalette::LinkVisited, 1.5, Qt::DashLine, &CountBucket::team2},
-}};
-
-int AxisTop(int peak) {
-    return std::max(4, (peak / 4 + 1) * 4);
-}
 
 template <size_t N>
 QTableWidget* NewTable(const std::array<std::string_view, N>& headers, const char* objectName,
@@ -102,91 +80,27 @@ QSize HistoryCountPlot::sizeHint() const {
 }
 
 QSize HistoryCountPlot::minimumSizeHint() const {
-    const QFontMetrics fm(font());
-    return {
-        fm.horizontalAdvance(QStringLiteral("0000-00-00 00:00  0000-00-00 00:00")) + 4 * kMargin,
-        7 * fm.height()};
+    return CountPlotMinimumSize(*this, QStringLiteral("0000-00-00 00:00  0000-00-00 00:00"), 7);
 }
 
 void HistoryCountPlot::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QPalette& pal = palette();
-    const QFontMetrics fm(font());
-    const QColor text = pal.color(QPalette::Text);
-    const QColor grid = pal.color(QPalette::Mid);
-    p.fillRect(rect(), pal.color(QPalette::Base));
-    p.setPen(grid);
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-
-    int x = kMargin;
-    const int legendMiddle = kMargin + fm.height() / 2;
-    for (const Series& s : kSeries) {
-        p.setPen(QPen(pal.color(s.role), s.width, s.style, Qt::FlatCap));
-        p.drawLine(x, legendMiddle, x + kLegendLine, legendMiddle);
-        x += kLegendLine + 4;
-        const QString name = QString::fromLatin1(s.name);
-        p.setPen(text);
-        p.drawText(x, kMargin + fm.ascent(), name);
-        x += fm.horizontalAdvance(name) + 3 * kMargin;
-    }
-
-    const int top = AxisTop(BucketPeak(m_buckets));
-    const int labelWidth = fm.horizontalAdvance(QString::number(top));
-    const QRect plot(QPoint(kMargin + labelWidth + 4, kMargin + fm.height() + kMargin),
-                     QPoint(width() - 1 - kMargin, height() - 1 - kMargin - fm.height() - 2));
-    if (plot.width() < 10 || plot.height() < 10) return;
-    for (int count : {0, top / 2, top}) {
-        const int y = plot.bottom() - count * plot.height() / top;
-        p.setPen(QPen(grid, 1, count == 0 ? Qt::SolidLine : Qt::DotLine));
-        p.drawLine(plot.left(), y, plot.right(), y);
-        p.setPen(text);
-        p.drawText(QRect(kMargin, y - fm.height() / 2, labelWidth, fm.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, QString::number(count));
-    }
-    p.setPen(QPen(grid, 1));
-    p.drawLine(plot.left(), plot.top(), plot.left(), plot.bottom());
-    p.setPen(text);
-    const QRect timeRow(plot.left(), plot.bottom() + 2, plot.width(), fm.height());
-    p.drawText(timeRow, Qt::AlignLeft | Qt::AlignTop, m_start);
-    p.drawText(timeRow, Qt::AlignRight | Qt::AlignTop, m_end);
-
-    const bool none = std::all_of(m_buckets.begin(), m_buckets.end(),
-                                  [](const CountBucket& b) { return b.empty; });
-    if (none) {
-        p.setPen(pal.color(QPalette::PlaceholderText));
-        p.drawText(plot, Qt::AlignCenter, QStringLiteral("No player counts in this range"));
-        return;
-    }
+    // A bucket's peak stands at its middle; an empty bucket breaks the lines.
+    std::vector<CountPlotPoint> points;
     const size_t n = m_buckets.size();
-    auto at = [&](size_t i, int count) {
-        // A bucket's peak stands at its middle.
-        return QPointF(plot.left() + (static_cast<qreal>(i) + 0.5) * plot.width() / n,
-                       plot.bottom() - static_cast<qreal>(count) * plot.height() / top);
-    };
-    p.setClipRect(plot.adjusted(-3, -3, 3, 3));
-    for (auto s = kSeries.rbegin(); s != kSeries.rend(); ++s) {
-        const QColor colour = pal.color(s->role);
-        QPainterPath path;
-        for (size_t i = 0; i < n; ++i) {
-            if (m_buckets[i].empty) continue;
-            const QPointF point = at(i, m_buckets[i].*(s->count));
-            const bool runStarts = i == 0 || m_buckets[i - 1].empty;
-            const bool runEnds = i + 1 == n || m_buckets[i + 1].empty;
-            if (runStarts)
-                path.moveTo(point);
-            else
-                path.lineTo(point);
-            if (runStarts && runEnds) {
-                p.setPen(Qt::NoPen);
-                p.setBrush(colour);
-                p.drawEllipse(point, s->width + 1.5, s->width + 1.5);
-            }
+    bool gap = false;
+    for (size_t i = 0; i < n; ++i) {
+        const CountBucket& b = m_buckets[i];
+        if (b.empty) {
+            gap = true;
+            continue;
         }
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(colour, s->width, s->style, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPath(path);
+        points.push_back({(static_cast<double>(i) + 0.5) / static_cast<double>(n), b.total, b.team1,
+                          b.team2, gap});
+        gap = false;
     }
+    QPainter p(this);
+    PaintCountPlot(p, *this, points,
+                   {{m_start, m_end}, QStringLiteral("No player counts in this range")});
 }
 
 // ---------------------------------------------------------------------------

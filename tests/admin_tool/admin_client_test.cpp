@@ -221,10 +221,20 @@ TEST(AdminClientCommands, OnlyCommandsOfARelayedClassWaitForAReply) {
         const char* command;
         bool expects;
     } cases[] = {
-        {"player list", true},        {"chat get", true},          {"mission list", true},
-        {"get gamesettings", true},   {"weapon list", true},       {"chat send hi player", true},
+        {"player list", true},
+        {"chat get", true},
+        {"mission list", true},
+        {"get gamesettings", true},
+        {"weapon list", true},
+        {"chat send hi player", true},
         {"mission available", false},  // answered by a mission reply nobody waits for
-        {"get gamestate", false},     {"set ServerName x", false}, {"UPLOAD x", false},
+        {"get gamestate", false},
+        {"UPLOAD x", false},
+        // A setting's reply comes back to its sender; one that carries a
+        // word of the manager's own is that word's, answered by no reply.
+        {"set ServerName x", true},
+        {"cmd restart", true},
+        {"set motd ACTION", false},
     };
     for (const auto& c : cases) EXPECT_EQ(ExpectsReply(c.command), c.expects) << c.command;
 }

@@ -26,6 +26,8 @@ std::string RightsText(RightsMask mask) {
 
 bool ExpectsReply(std::string_view command) {
     const int commandClass = ClassifyAdminCommand(command);
+    // A setting goes to the game server, and its reply comes back to its sender.
+    if (IsSenderOnlyCommand(command, commandClass)) return true;
     for (const auto& c : kCommandClasses)
         if (c.commandClass == commandClass) return c.relayed != kReplyNone;
     return false;

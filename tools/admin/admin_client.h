@@ -31,7 +31,8 @@ std::string PrintableReply(std::string_view text);
 
 // Whether the manager answers this command: a command whose class has a
 // relayed reply (a player list, the chat, ...) is answered by the game
-// server's reply or by a refusal; any other is answered at most by a refusal.
+// server's reply or by a refusal, and so is a setting ("set ...", "cmd ..."),
+// whose reply goes to its sender; any other is answered at most by a refusal.
 bool ExpectsReply(std::string_view command);
 
 // ---------------------------------------------------------------------------

@@ -51,6 +51,11 @@ void Console::OnClockTick() {
     m_observer.ClockTicked();
 }
 
+void Console::OnRemoteRights(RightsMask rights) {
+    m_rights = rights;
+    Announce(ModelChange::Rights);
+}
+
 void Console::Announce(ModelChanges changes) {
     if (!changes.Empty()) m_observer.ModelsChanged(changes);
 }

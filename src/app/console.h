@@ -20,6 +20,7 @@
 #include "link/session.h"
 #include "link/session_host_listener.h"
 #include "link/worker_info.h"
+#include "manager/admin_rights.h"
 #include "missions/missions.h"
 #include "monitor/system_info.h"
 #include "players/admin_actions.h"
@@ -86,6 +87,18 @@ class Console final : public SessionHostListener, private CommandSink {
     // The record of servers.cfg the Server tab shows once start-up has run,
     // by its name; empty (or a name no record has by then): the favourite.
     void SetServerRecord(std::string name) { m_serverRecord = std::move(name); }
+
+    // The console as a remote admin of a manager, named by its record in
+    // managers.cfg: set before Initialise, fixed from then on.
+    void SetRemoteManager(std::string managerName) { m_managerName = std::move(managerName); }
+    bool Remote() const { return !m_managerName.empty(); }
+    const std::string& ManagerName() const { return m_managerName; }
+    // What the account may send: every right for a direct connection, and
+    // for a remote console the mask its last login received (every right
+    // until the first login, when nothing can be sent anyway).
+    RightsMask Rights() const { return m_rights; }
+    // A remote login's rights: kept and announced (ModelChange::Rights).
+    void OnRemoteRights(RightsMask rights);
 
     // The Server tab's Login: false (with "Check Server details") when the
     // details are incomplete.
@@ -183,6 +196,8 @@ class Console final : public SessionHostListener, private CommandSink {
     bool m_started = false;
     bool m_chatBotOnAtStart = false;
     std::string m_serverRecord;
+    std::string m_managerName;
+    RightsMask m_rights = kFullAccess;
 };
 
 // The line that shows a field without a window: "Connection: Connected". A

@@ -28,7 +28,7 @@ constexpr std::pair<ModelEvent, ModelChanges> kEventChanges[] = {
     {ModelEvent::ConfigurationRead, ModelChange::Admins | ModelChange::Chat},
 };
 
-constexpr std::array<std::pair<ModelChange, std::string_view>, 7> kNames{{
+constexpr std::array<std::pair<ModelChange, std::string_view>, 8> kNames{{
     {ModelChange::Players, "players"},
     {ModelChange::Missions, "missions"},
     {ModelChange::Settings, "settings"},
@@ -36,6 +36,7 @@ constexpr std::array<std::pair<ModelChange, std::string_view>, 7> kNames{{
     {ModelChange::Chat, "chat"},
     {ModelChange::Caught, "caught"},
     {ModelChange::Admins, "admins"},
+    {ModelChange::Rights, "rights"},
 }};
 
 }  // namespace

@@ -17,6 +17,7 @@ enum class ModelChange : uint32_t {
     Chat = 1u << 4,      // the ChatBot's chat rows
     Caught = 1u << 5,    // the players the ChatBot has caught, and their sanctions
     Admins = 1u << 6,    // the manager's admin accounts
+    Rights = 1u << 7,    // what the account of a remote console may send
 };
 
 // A set of models.

@@ -45,7 +45,8 @@ void Console::DeferredStartup() {
          {ServerListPath(m_programDir), ServerListPath(m_programDir, ConnectionKind::Manager),
           AdminAccountsPath(m_programDir)})
         if (const std::string line = KeepToOwner(path); !line.empty()) m_log.LogEvent(line);
-    m_server.Load(m_programDir, m_serverRecord);
+    m_server.Load(m_programDir, Remote() ? m_managerName : m_serverRecord,
+                  Remote() ? ConnectionKind::Manager : ConnectionKind::GameServer);
     m_chatBot.LoadConfiguration();
     m_adminMenu = LoadAdminMenu(m_programDir, m_log, m_dialogs);
     m_schedule.Load();

@@ -126,9 +126,10 @@ std::string ServerFolderName(std::string_view name) {
     return folder.empty() ? "_" : folder;
 }
 
-void CServer::Load(const std::string& programDir, std::string_view record) {
+void CServer::Load(const std::string& programDir, std::string_view record, ConnectionKind kind) {
     m_programDir = programDir;
-    m_serversText = LoadServerList(programDir, m_log, m_dialogs);
+    m_kind = kind;
+    m_serversText = LoadServerList(programDir, m_log, m_dialogs, kind);
     m_details = FavouriteRecord(m_serversText);
     if (record.empty()) return;
     const ServerList list = ParseServerList(m_serversText);
@@ -162,7 +163,7 @@ void CServer::AcceptDetails(CConDets& dialog) {
     dialog.Ok();
     m_index = dialog.SelectedIndex();
     m_details = m_index >= 0 ? dialog.Records()[m_index] : ServerRecord{};
-    if (dialog.Changed()) SaveServerList(m_programDir, m_serversText, m_log);
+    if (dialog.Changed()) SaveServerList(m_programDir, m_serversText, m_log, m_kind);
 }
 
 }  // namespace tavrin

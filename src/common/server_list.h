@@ -115,8 +115,12 @@ class CServer {
 
     // Loads the servers list from `programDir` (ending with the separator) and
     // shows the record named `record`; the favourite when `record` is empty
-    // or no record has that name.
-    void Load(const std::string& programDir, std::string_view record = {});
+    // or no record has that name. `kind` picks the file: servers.cfg, or
+    // managers.cfg for a console that is a remote admin of a manager.
+    void Load(const std::string& programDir, std::string_view record = {},
+              ConnectionKind kind = ConnectionKind::GameServer);
+    // The kind of record the tab shows: what a login connects to.
+    ConnectionKind Kind() const { return m_kind; }
 
     const std::string& ServersText() const { return m_serversText; }
     // Record name, address, port, user name and password as shown; what a
@@ -150,6 +154,7 @@ class CServer {
     UserDialogs& m_dialogs;
     std::string m_programDir;
     std::string m_serversText;
+    ConnectionKind m_kind = ConnectionKind::GameServer;
     int m_index = 0;
     ServerRecord m_details;
     bool m_loginEnabled = true;

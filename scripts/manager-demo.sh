@@ -6,7 +6,17 @@
 # "player list". The reply printed last is the game server's, relayed by the
 # manager. Everything stops at the end; the program folder stays in
 # build/manager-demo/.
+#
+# With --window the console's window opens instead of the admin client,
+# logged in to the manager as the remote admin "demo" (its own program folder
+# is build/manager-demo/remote/); closing it stops everything.
 set -euo pipefail
+window=0
+case "${1:-}" in
+    --window) window=1 ;;
+    "") ;;
+    *) echo "usage: $0 [--window]" >&2; exit 64 ;;
+esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 BUILD_TARGETS="tavrinrat tavrinrat-sim tavrinrat-admin" "$root/scripts/build.sh"
@@ -47,6 +57,16 @@ for _ in $(seq 100); do
 done
 [[ -n "$admin_port" ]] || { cat "$dir/manager.log" >&2; exit 1; }
 echo "== manager logged in to the simulator; Admin Port 127.0.0.1:$admin_port"
+
+if (( window )); then
+    mkdir -p "$dir/remote"
+    (umask 077 && printf 'demo\n' >"$dir/demo.password")
+    echo "== the window, a remote admin of the manager (user demo)"
+    status=0
+    "$console" --dir "$dir/remote" --remote "127.0.0.1:$admin_port" --user demo \
+        --password-file "$dir/demo.password" --login || status=$?
+    exit "$status"
+fi
 
 echo "== tavrinrat-admin 127.0.0.1:$admin_port --user demo --password demo -c \"player list\""
 status=0

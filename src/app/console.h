@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -92,6 +93,9 @@ class Console final : public SessionHostListener, private CommandSink {
     // managers.cfg: set before Initialise, fixed from then on.
     void SetRemoteManager(std::string managerName) { m_managerName = std::move(managerName); }
     bool Remote() const { return !m_managerName.empty(); }
+    // The record the Server tab shows, given whole (--remote) rather than
+    // read from a file.
+    void SetConnectionRecord(ServerRecord record) { m_givenRecord = std::move(record); }
     const std::string& ManagerName() const { return m_managerName; }
     // What the account may send: every right for a direct connection, and
     // for a remote console the mask its last login received (every right
@@ -197,6 +201,7 @@ class Console final : public SessionHostListener, private CommandSink {
     bool m_chatBotOnAtStart = false;
     std::string m_serverRecord;
     std::string m_managerName;
+    std::optional<ServerRecord> m_givenRecord;
     RightsMask m_rights = kFullAccess;
 };
 

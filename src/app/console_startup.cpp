@@ -47,6 +47,7 @@ void Console::DeferredStartup() {
         if (const std::string line = KeepToOwner(path); !line.empty()) m_log.LogEvent(line);
     m_server.Load(m_programDir, Remote() ? m_managerName : m_serverRecord,
                   Remote() ? ConnectionKind::Manager : ConnectionKind::GameServer);
+    if (m_givenRecord) m_server.UseRecord(*m_givenRecord);
     m_chatBot.LoadConfiguration();
     m_adminMenu = LoadAdminMenu(m_programDir, m_log, m_dialogs);
     m_schedule.Load();

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/event_log.h"
@@ -119,6 +120,8 @@ class CServer {
     // managers.cfg for a console that is a remote admin of a manager.
     void Load(const std::string& programDir, std::string_view record = {},
               ConnectionKind kind = ConnectionKind::GameServer);
+    // Shows `record`, which no file holds (a command line gave it).
+    void UseRecord(ServerRecord record) { m_details = std::move(record); }
     // The kind of record the tab shows: what a login connects to.
     ConnectionKind Kind() const { return m_kind; }
 

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "common/log_text.h"
-#include "common/text_file.h"
 #include "manager/admin_accounts.h"
 #include "manager/admin_session.h"
 #include "manager/command_classes.h"
@@ -94,42 +93,12 @@ void CommandLines::FinishLine(std::vector<Result<std::string>>& out) {
 
 namespace {
 
-std::optional<uint16_t> ParsePort(std::string_view text) {
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != text.npos)
-        return std::nullopt;
-    const int port = std::stoi(std::string(text));
-    if (port < 1 || port > 65535) return std::nullopt;
-    return static_cast<uint16_t>(port);
-}
-
-// "HOST", "HOST:PORT", "[V6]" or "[V6]:PORT"; a bare IPv6 address (more than
-// one colon) is a host without a port.
+// "HOST", "HOST:PORT", "[V6]" or "[V6]:PORT".
 bool ParseAddress(std::string_view text, Options& o) {
-    std::string_view host = text;
-    std::string_view port;
-    if (text.starts_with('[')) {
-        const size_t close = text.find(']');
-        if (close == text.npos) return false;
-        host = text.substr(1, close - 1);
-        const std::string_view rest = text.substr(close + 1);
-        if (!rest.empty()) {
-            if (rest.front() != ':') return false;
-            port = rest.substr(1);
-            if (port.empty()) return false;
-        }
-    } else if (const size_t colon = text.find(':');
-               colon != text.npos && text.find(':', colon + 1) == text.npos) {
-        host = text.substr(0, colon);
-        port = text.substr(colon + 1);
-        if (port.empty()) return false;
-    }
-    if (host.empty()) return false;
-    o.host = std::string(host);
-    if (!port.empty()) {
-        const auto p = ParsePort(port);
-        if (!p) return false;
-        o.port = *p;
-    }
+    const std::optional<AdminAddress> address = ParseAdminAddress(text, o.port);
+    if (!address) return false;
+    o.host = address->host;
+    o.port = address->port;
     return true;
 }
 
@@ -244,16 +213,10 @@ Result<std::string> ChoosePassword(const Options& options, const char* environme
     if (options.password) {
         password = *options.password;
     } else if (options.passwordFile) {
-        const TextFileRead read = ReadTextFile(*options.passwordFile);
-        if (read.status == TextFileRead::Status::Missing)
-            return R::Failure("--password-file " + *options.passwordFile + ": no such file");
-        if (read.status == TextFileRead::Status::Unreadable)
-            return R::Failure("--password-file " + *options.passwordFile + ": " + read.failure);
-        password = read.text.substr(0, read.text.find('\n'));
-        if (!password.empty() && password.back() == '\r') password.pop_back();
-        if (password.empty())
-            return R::Failure("--password-file " + *options.passwordFile +
-                              ": the first line is empty");
+        R read = ReadPasswordFile(*options.passwordFile);
+        if (!read)
+            return R::Failure("--password-file " + *options.passwordFile + ": " + read.failure());
+        password = std::move(read.value());
     } else if (environment && *environment) {
         password = environment;
     } else {

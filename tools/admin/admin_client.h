@@ -17,6 +17,7 @@
 #include "manager/admin_frame.h"
 #include "manager/admin_rights.h"
 #include "remote/admin_port_client.h"
+#include "remote/remote_target.h"
 
 namespace tavrin::admin {
 
@@ -57,7 +58,6 @@ class CommandLines {
 // The command line.
 
 inline constexpr int kDefaultTimeoutMs = 5000;
-inline constexpr std::string_view kPasswordVariable = "TAVRIN_ADMIN_PASSWORD";
 
 struct Options {
     std::string host;

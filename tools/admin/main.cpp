@@ -7,12 +7,9 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QList>
 #include <QSocketNotifier>
 #include <QSslCertificate>
-#include <QSslConfiguration>
-#include <QSslError>
 #include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
@@ -31,6 +28,7 @@
 
 #include "admin/admin_client.h"
 #include "common/log_text.h"
+#include "remote/qt/admin_tls.h"
 
 namespace tavrin::admin {
 namespace {
@@ -86,9 +84,10 @@ std::string Seconds(int ms) {
 class AdminConsole : public QObject {
   public:
     AdminConsole(Options options, std::string password, QList<QSslCertificate> trusted)
-        : m_options(std::move(options)),
-          m_client(m_options.user, std::move(password)),
-          m_trusted(std::move(trusted)) {
+        : m_options(std::move(options)), m_client(m_options.user, std::move(password)) {
+        m_tls.tls = m_options.tls;
+        m_tls.trusted = std::move(trusted);
+        m_tls.insecure = m_options.insecure;
         m_deadline.setSingleShot(true);
         connect(&m_deadline, &QTimer::timeout, this, &AdminConsole::handleDeadline);
         m_replyWait.setSingleShot(true);
@@ -131,26 +130,9 @@ class AdminConsole : public QObject {
 
   private:
     void ConfigureTls(QSslSocket& tls) {
-        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-        if (m_options.insecure) {
-            config.setPeerVerifyMode(QSslSocket::VerifyNone);
-        } else if (!m_trusted.isEmpty()) {
-            config.setCaCertificates(m_trusted);
-            // A certificate given with --ca is trusted as itself: when the
-            // manager shows exactly that one, the name in it need not match
-            // the address used (a self-signed certificate rarely names it).
-            QList<QSslError> expected;
-            for (const QSslCertificate& c : m_trusted)
-                expected.append(QSslError(QSslError::HostNameMismatch, c));
-            tls.ignoreSslErrors(expected);
-        }
-        tls.setSslConfiguration(config);
-        connect(&tls, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
-            for (const QSslError& e : errors) {
-                std::string text = FromQt(e.errorString());
-                if (std::find(m_tlsErrors.begin(), m_tlsErrors.end(), text) == m_tlsErrors.end())
-                    m_tlsErrors.push_back(std::move(text));
-            }
+        ConfigureAdminTls(tls, m_tls, [this](std::string problem) {
+            if (std::find(m_tlsErrors.begin(), m_tlsErrors.end(), problem) == m_tlsErrors.end())
+                m_tlsErrors.push_back(std::move(problem));
         });
         connect(&tls, &QSslSocket::encryptedBytesWritten, this, &AdminConsole::ResumeInput);
     }
@@ -392,7 +374,7 @@ class AdminConsole : public QObject {
 
     Options m_options;
     Client m_client;
-    QList<QSslCertificate> m_trusted;
+    AdminTlsSettings m_tls;
     QTcpSocket* m_socket = nullptr;
     QSocketNotifier* m_stdin = nullptr;
     CommandLines m_lines;
@@ -438,16 +420,13 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QList<QSslCertificate> trusted;
     if (options.caFile) {
-        const QString path = QString::fromStdString(*options.caFile);
-        if (!QFile::exists(path)) {
-            Complain("--ca " + *options.caFile + ": no such file");
+        tavrin::Result<QList<QSslCertificate>> read =
+            tavrin::ReadTrustedCertificates(*options.caFile);
+        if (!read) {
+            Complain("--ca " + *options.caFile + ": " + read.failure());
             return kExitUsage;
         }
-        trusted = QSslCertificate::fromPath(path, QSsl::Pem);
-        if (trusted.isEmpty()) {
-            Complain("--ca " + *options.caFile + ": no PEM certificate in it");
-            return kExitUsage;
-        }
+        trusted = std::move(read.value());
     }
     if (options.insecure) Complain("warning: --insecure: the manager's certificate is not checked");
 

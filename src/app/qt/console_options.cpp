@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <string_view>
+
+#include "manager/admin_frame.h"
+#include "manager/manager.h"
+#include "remote/remote_target.h"
 
 namespace tavrin {
 namespace {
@@ -16,6 +21,7 @@ enum class Group {
     Review,   // the usage line of the log reviews
     Manager,  // the MANAGER line
     History,  // the HISTORY line
+    Remote,   // the REMOTE line
     Other,    // in the list only
 };
 
@@ -118,12 +124,33 @@ bool TakeServer(ConsoleOptions& o, const std::string* v, std::string&) {
     return true;
 }
 
+bool TakeRemote(ConsoleOptions& o, const std::string* v, std::string& error) {
+    const std::optional<admin::AdminAddress> address =
+        admin::ParseAdminAddress(v[0], static_cast<uint16_t>(kAdminPort));
+    if (!address) {
+        error = "--remote takes a manager's address: HOST:PORT, or [IPV6]:PORT";
+        return false;
+    }
+    o.remote.host = address->host;
+    o.remote.port = address->port;
+    return true;
+}
+
+bool TakeUser(ConsoleOptions& o, const std::string* v, std::string& error) {
+    if (v[0].empty() || v[0].size() > kMaxAdminFrame) {
+        error = "--user takes an account name of 1 to " + std::to_string(kMaxAdminFrame) + " bytes";
+        return false;
+    }
+    o.remote.user = v[0];
+    return true;
+}
+
 // Every option of both front-ends, in the order --help lists them.
 constexpr Option kOptions[] = {
     {"--dir", "DIR", Where::Both, Group::Console,
      "the program folder (default: the current folder)", SetText<&ConsoleOptions::dir>},
     {"--server", "NAME", Where::Both, Group::Console,
-     "servers.cfg record to open (once per server)", TakeServer},
+     "servers.cfg (or managers.cfg) record to open, once per server", TakeServer},
     {"--chatbot", "", Where::Both, Group::Console, "switch the ChatBot on at start-up",
      SetFlag<&ConsoleOptions::chatbot>},
     {"--login", "", Where::Window, Group::Console,
@@ -167,6 +194,32 @@ constexpr Option kOptions[] = {
      "at most N admins logged in at once (default 1000)", TakeMaxAdmins},
     {"--max-unsent", "MIB", Where::Both, Group::Manager,
      "at most MIB MiB waiting for all admins together (default 64)", TakeMaxUnsent},
+    {"--remote", "HOST:PORT", Where::Both, Group::Remote,
+     "log in to a manager's Admin Port as a remote admin", TakeRemote},
+    {"--user", "USER", Where::Both, Group::Remote, "(--remote) the admin account", TakeUser},
+    {"--password-file", "FILE", Where::Both, Group::Remote,
+     "(--remote) password from FILE's first line (else TAVRIN_ADMIN_PASSWORD)",
+     [](ConsoleOptions& o, const std::string* v, std::string&) {
+         o.remote.passwordFile = v[0];
+         return true;
+     }},
+    {"--tls", "", Where::Both, Group::Remote, "(--remote) connect to the manager with TLS",
+     [](ConsoleOptions& o, const std::string*, std::string&) {
+         o.remote.tls = true;
+         return true;
+     }},
+    {"--ca", "FILE", Where::Both, Group::Remote,
+     "(--tls) trust exactly the PEM certificate in FILE",
+     [](ConsoleOptions& o, const std::string* v, std::string&) {
+         o.remote.caFile = v[0];
+         return true;
+     }},
+    {"--insecure", "", Where::Both, Group::Remote,
+     "(--tls) do not check the manager's certificate at all",
+     [](ConsoleOptions& o, const std::string*, std::string&) {
+         o.remote.insecure = true;
+         return true;
+     }},
     {"--check-config", "", Where::Both, Group::Other,
      "print each configuration file problem; exit 1 on an error",
      SetFlag<&ConsoleOptions::checkConfig>},
@@ -277,6 +330,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         return bad("--no-history leaves no history to read");
     if (o.servers.size() > 1 && o.manager.manager)
         return bad("--manager serves one game server: give one --server at most");
+    const RemoteOptions& r = o.remote;
+    if (!r.host.empty()) {
+        if (r.user.empty()) return bad("--remote needs --user");
+        if (o.manager.manager) return bad("--remote and --manager: a console is one or the other");
+        if (!o.servers.empty()) return bad("--remote and --server: give one or the other");
+    } else if (!r.user.empty() || !r.passwordFile.empty()) {
+        return bad("--user and --password-file go with --remote");
+    }
+    if ((!r.caFile.empty() || r.insecure) && !r.tls) return bad("--ca and --insecure need --tls");
+    if (!r.caFile.empty() && r.insecure) return bad("--ca and --insecure both given");
+    if (r.tls && o.manager.manager)
+        return bad("--tls is for a remote console; the manager's Admin Port takes --admin-tls");
+    // The manager's own ChatBot moderates: two would sanction twice.
+    if (o.chatbot && !r.host.empty())
+        return bad("--chatbot: a remote console never runs the ChatBot (the manager's does)");
     // The pictures show a logged-in console.
     if (!o.screenshots.empty()) o.login = true;
     return line;
@@ -288,9 +356,10 @@ CommandLine ParseCommandLine(int argc, char** argv) {
 
 std::string UsageText() {
     std::string text =
-        "usage: tavrinrat" + Synopses(Group::Console, FrontEnd::Window) + " [MANAGER] [HISTORY]\n" +
-        "       tavrinrat --headless" + Synopses(Group::Console, FrontEnd::Headless) +
-        " [MANAGER] [HISTORY]\n" + "       tavrinrat --headless " + Synopsis(*Find("--dir")) + " " +
+        "usage: tavrinrat" + Synopses(Group::Console, FrontEnd::Window) +
+        " [MANAGER | REMOTE] [HISTORY]\n" + "       tavrinrat --headless" +
+        Synopses(Group::Console, FrontEnd::Headless) + " [MANAGER | REMOTE] [HISTORY]\n" +
+        "       tavrinrat --headless " + Synopsis(*Find("--dir")) + " " +
         Synopsis(*Find("--server")) + Synopses(Group::Review, FrontEnd::Headless) + "\n" +
         "       tavrinrat --history NAME " + Synopsis(*Find("--dir")) + " [HISTORY]\n" +
         "       tavrinrat --history-export FILE.csv " + Synopsis(*Find("--dir")) + " [HISTORY]\n" +
@@ -300,7 +369,9 @@ std::string UsageText() {
     const auto groupLine = [&text](Group group, std::string line) {
         bool first = true;
         for (const Option& option : kOptions) {
-            if (option.group != group || option.name == "--manager") continue;
+            if (option.group != group || option.name == "--manager" || option.name == "--remote" ||
+                option.name == "--user")
+                continue;
             const std::string more = Synopsis(option);
             if (!first && line.size() + 1 + more.size() > 80) {
                 text += line + "\n";
@@ -313,6 +384,7 @@ std::string UsageText() {
     };
     groupLine(Group::Manager, "MANAGER: --manager");
     groupLine(Group::History, "HISTORY:");
+    groupLine(Group::Remote, "REMOTE: --remote HOST:PORT --user USER");
     text += "\n";
     for (const Option& option : kOptions) {
         std::string head = std::string(option.name);

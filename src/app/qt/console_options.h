@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,17 @@ struct HistoryOptions {
     int keepDays = 365;        // --history-keep-days N
     std::string player;        // --history NAME: print the player's record and exit
     std::string exportFile;    // --history-export FILE: write the sanctions as CSV and exit
+};
+
+// The console as a remote admin of a manager: its Admin Port and account.
+struct RemoteOptions {
+    std::string host;  // --remote HOST:PORT; empty: not given
+    uint16_t port = 0;
+    std::string user;          // --user USER
+    std::string passwordFile;  // --password-file FILE (else TAVRIN_ADMIN_PASSWORD)
+    bool tls = false;          // --tls
+    std::string caFile;        // --ca FILE: trust exactly this certificate
+    bool insecure = false;     // --insecure: no check of the manager's certificate
 };
 
 // Which front-end a command line runs: --headless anywhere picks the console
@@ -56,6 +68,7 @@ struct ConsoleOptions {
     bool reviewChat = false;
     ManagerOptions manager;  // --manager and the Admin Port's options
     HistoryOptions history;  // the --history options
+    RemoteOptions remote;    // --remote and the options of the remote login
     // --server NAME, once per game server, each name once: the records of
     // Configs/servers.cfg to open. Empty: the favourite, as the only one.
     std::vector<std::string> servers;

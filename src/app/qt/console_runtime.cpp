@@ -2,11 +2,14 @@
 
 #include <QDir>
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 
 #include "common/server_list.h"
 #include "common/text_file.h"
+#include "remote/qt/admin_port_worker.h"
+#include "remote/remote_target.h"
 
 namespace tavrin {
 
@@ -24,21 +27,81 @@ std::string ServerLogDir(const std::string& programDir, const std::string& name,
     return servers + folder + kPathSeparator;
 }
 
+namespace {
+
+// The TLS of a remote console: --tls, with the --ca file read now so that a
+// bad one is a usage error before anything starts.
+bool RemoteTls(const RemoteOptions& remote, AdminTlsSettings& tls, std::string& error) {
+    tls.tls = remote.tls;
+    tls.insecure = remote.insecure;
+    if (remote.caFile.empty()) return true;
+    Result<QList<QSslCertificate>> trusted = ReadTrustedCertificates(remote.caFile);
+    if (!trusted) {
+        error = "tavrinrat: --ca " + remote.caFile + ": " + trusted.failure() + "\n";
+        return false;
+    }
+    tls.trusted = std::move(trusted.value());
+    return true;
+}
+
+// The manager --remote names, logged in to with --user and the password of
+// --password-file or TAVRIN_ADMIN_PASSWORD.
+std::vector<OpenServer> RemoteToOpen(const RemoteOptions& remote, std::string& error) {
+    OpenServer open;
+    open.kind = ConnectionKind::Manager;
+    const bool v6 = remote.host.find(':') != std::string::npos;
+    open.name = (v6 ? "[" + remote.host + "]" : remote.host) + ":" + std::to_string(remote.port);
+    ServerRecord record{open.name, remote.host, std::to_string(remote.port), remote.user, {}};
+    if (!remote.passwordFile.empty()) {
+        Result<std::string> read = admin::ReadPasswordFile(remote.passwordFile);
+        if (!read) {
+            error =
+                "tavrinrat: --password-file " + remote.passwordFile + ": " + read.failure() + "\n";
+            return {};
+        }
+        record.password = std::move(read.value());
+    } else if (const char* env = std::getenv(std::string(admin::kPasswordVariable).c_str());
+               env && *env) {
+        record.password = env;
+    } else {
+        error = "tavrinrat: --remote needs a password: --password-file FILE, or set " +
+                std::string(admin::kPasswordVariable) + "\n";
+        return {};
+    }
+    open.record = std::move(record);
+    if (!RemoteTls(remote, open.tls, error)) return {};
+    return {std::move(open)};
+}
+
+}  // namespace
+
 std::vector<OpenServer> ServersToOpen(const std::string& programDir, const ConsoleOptions& options,
                                       std::string& error) {
+    if (!options.remote.host.empty()) return RemoteToOpen(options.remote, error);
     if (options.servers.empty()) return {OpenServer{}};
     // A missing file holds the default line, as the console's start-up makes it.
     std::string text(kDefaultServerList);
     ReadTextFile(ServerListPath(programDir), text);
     const ServerList list = ParseServerList(text);
+    std::string managersText;
+    ReadTextFile(ServerListPath(programDir, ConnectionKind::Manager), managersText);
+    const ServerList managers = ParseServerList(managersText);
+    AdminTlsSettings tls;
+    if (!RemoteTls(options.remote, tls, error)) return {};
     std::vector<OpenServer> open;
     std::vector<std::string> folders;
     for (const std::string& name : options.servers) {
+        OpenServer server;
+        server.name = name;
         if (FindServerRecord(list, name) < 0) {
-            error = "tavrinrat: no server named \"" + name + "\" in Configs/servers.cfg\n";
-            return {};
+            if (FindServerRecord(managers, name) < 0 || options.manager.manager) {
+                error = "tavrinrat: no server named \"" + name + "\" in Configs/servers.cfg" +
+                        (options.manager.manager ? "" : " or Configs/managers.cfg") + "\n";
+                return {};
+            }
+            server.kind = ConnectionKind::Manager;
+            server.tls = tls;
         }
-        OpenServer server{name, {}};
         if (options.servers.size() > 1) {
             server.logDir = ServerLogDir(programDir, name, folders);
             folders.push_back(server.logDir);
@@ -59,6 +122,17 @@ ConsoleRuntime::ConsoleRuntime(const std::string& programDir, const ConsoleOptio
         MakeDirectory(server.logDir.substr(0, server.logDir.size() - 1));
     }
     m_console.SetServerRecord(server.name);
+    if (server.kind == ConnectionKind::Manager) {
+        // A remote admin of a manager: the same engine over the Admin Port.
+        m_console.SetRemoteManager(server.name);
+        if (server.record) m_console.SetConnectionRecord(*server.record);
+        m_host.SetWorkerFactory([this, tls = server.tls](const std::string& host, int port,
+                                                         QObject*, RatThreadEvents& events) {
+            return std::make_unique<AdminPortWorker>(
+                host, port, events, tls,
+                [this](const std::string& note) { m_console.Log().LogEvent(note); });
+        });
+    }
     if (history) {
         m_history = std::make_unique<HistoryRecorder>(
             *history, [] { return static_cast<int64_t>(std::time(nullptr)); });

@@ -3,21 +3,33 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/console.h"
 #include "app/qt/console_options.h"
+#include "common/server_list.h"
 #include "history/history_recorder.h"
 #include "history/qt/history_writer.h"
 #include "link/qt/session_host.h"
+#include "remote/qt/admin_tls.h"
 
 namespace tavrin {
 
 // A game server a runtime opens: the record of servers.cfg and the folder of
-// its day folders.
+// its day folders. Or a manager whose Admin Port the runtime logs in to as a
+// remote admin: a record of managers.cfg, or the one --remote gives.
 struct OpenServer {
+    OpenServer() = default;
+    OpenServer(std::string name_, std::string logDir_ = {})
+        : name(std::move(name_)), logDir(std::move(logDir_)) {}
+
     std::string name;    // the record's name; empty: the favourite
     std::string logDir;  // ends with the path separator; empty: the program folder
+    ConnectionKind kind = ConnectionKind::GameServer;
+    // --remote: the manager's address and account, in no file.
+    std::optional<ServerRecord> record;
+    AdminTlsSettings tls;  // how a manager is connected to
 };
 
 // The folder of the day folders of server `name` among several:
@@ -27,7 +39,10 @@ struct OpenServer {
 std::string ServerLogDir(const std::string& programDir, const std::string& name,
                          const std::vector<std::string>& taken);
 
-// The servers a command line opens, in its order. Without --server the
+// The servers a command line opens, in its order. With --remote the one
+// manager it names (the password from --password-file or
+// TAVRIN_ADMIN_PASSWORD). A --server name that no record of servers.cfg has
+// opens the record of managers.cfg of that name. Without --server the
 // favourite, its logs in the program folder, as with one --server; with
 // several, each server's day folders are in Servers/NAME/ of the program
 // folder (NAME made safe by ServerFolderName, and "NAME~2"... when two names

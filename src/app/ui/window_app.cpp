@@ -39,7 +39,7 @@ bool HasDisplay() {
 std::vector<OpenServer> WindowServers(const std::string& programDir, const ConsoleOptions& options,
                                       std::string& error) {
     // --manager serves one server; the command line's set wins over the remembered one.
-    if (!options.servers.empty() || options.manager.manager)
+    if (!options.servers.empty() || options.manager.manager || !options.remote.host.empty())
         return ServersToOpen(programDir, options, error);
     std::string text(kDefaultServerList);
     ReadTextFile(ServerListPath(programDir), text);
@@ -144,7 +144,10 @@ std::string WindowApp::OpenRecord(const std::string& name) {
     std::vector<std::string> taken;
     for (const auto& server : m_servers) taken.push_back(server->open.logDir);
     for (const auto& server : m_leaving) taken.push_back(server->open.logDir);
-    OpenConsole& s = Add(OpenServer{name, ServerLogDir(m_programDir, name, taken)});
+    OpenServer open;
+    open.name = name;
+    open.logDir = ServerLogDir(m_programDir, name, taken);
+    OpenConsole& s = Add(open);
     if (m_started) s.runtime->Initialise();
     m_window->SelectServer(ServerCount() - 1);
     return {};

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "link/qt/link_worker.h"
 #include "link/qt/posix_stream.h"
 #include "link/rat_socket.h"
 
@@ -16,27 +17,10 @@ class QSocketNotifier;
 
 namespace tavrin {
 
-// Where a worker's events go. Each call is made on the main thread while the
-// worker waits for it to return.
-class RatThreadEvents {
-  public:
-    virtual ~RatThreadEvents() = default;
-    // Only the current worker's events are delivered: those of a worker that
-    // a newer one has replaced are stale.
-    virtual bool IsCurrentWorker(const class CRATThread* worker) const = 0;
-    virtual void RatConnected() = 0;
-    virtual void RatSocketError(int code, int origin) = 0;
-    virtual void RatFrameReceived(const std::string& text) = 0;
-    virtual void RatFrameIgnored(const std::string& text) = 0;
-    virtual void RatSocketClosed(int code) = 0;
-    virtual void RatTcpStackFull(int error, int origin) = 0;
-    virtual void RatSendNotCompleted(int error, int origin) = 0;
-};
-
 // One connection attempt to the game server on a thread of its own: a
 // non-blocking TCP socket, watched by socket notifiers in the thread's event
 // loop. It ends with its connection.
-class CRATThread final : public QObject, private RatSocketEvents {
+class CRATThread final : public LinkWorker, private RatSocketEvents {
     Q_OBJECT
   public:
     // `receiver` lives on the main thread; events are delivered through it.
@@ -44,21 +28,17 @@ class CRATThread final : public QObject, private RatSocketEvents {
     ~CRATThread() override;
 
     // Starts the thread; the connection is made there.
-    void Start();
+    void Start() override;
     // Requests, posted to the worker's thread.
-    void PostCloseRequest();
-    void PostFrame(std::string frame);
-    void PostIgnore(bool ignore);
+    void PostCloseRequest() override;
+    void PostFrame(std::string frame) override;
+    void PostIgnore(bool ignore) override;
 
-    RatSocketSnapshot Snapshot() const;
-    quintptr ThreadId() const { return m_threadId.load(); }
+    RatSocketSnapshot Snapshot() const override;
+    quintptr ThreadId() const override { return m_threadId.load(); }
 
     // Live workers in the process.
     static int Count() { return s_count.load(); }
-
-  signals:
-    // The worker's loop has ended and its close has been reported.
-    void ended();
 
   private:
     void InitInstance();

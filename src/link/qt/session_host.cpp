@@ -38,11 +38,13 @@ void QtSessionHost::StopTimer(TimerId id) {
 
 void QtSessionHost::StartWorker(const LoginDetails& details, int port) {
     if (m_listener) m_listener->ConnectionStarted();
-    auto worker = std::make_unique<CRATThread>(details.address, port, this,
-                                               static_cast<RatThreadEvents&>(*this));
-    CRATThread* raw = worker.get();
+    auto& events = static_cast<RatThreadEvents&>(*this);
+    std::unique_ptr<LinkWorker> worker =
+        m_factory ? m_factory(details.address, port, this, events)
+                  : std::make_unique<CRATThread>(details.address, port, this, events);
+    LinkWorker* raw = worker.get();
     connect(
-        raw, &CRATThread::ended, this, [this, raw] { WorkerEnded(raw); }, Qt::QueuedConnection);
+        raw, &LinkWorker::ended, this, [this, raw] { WorkerEnded(raw); }, Qt::QueuedConnection);
     m_current = raw;
     m_workers.push_back(std::move(worker));
     raw->Start();
@@ -61,7 +63,7 @@ void QtSessionHost::WaitForWorkers(std::function<void()> then) {
     if (!m_waitBound.isActive()) m_waitBound.start(kWorkerWaitMs);
 }
 
-void QtSessionHost::WorkerEnded(CRATThread* worker) {
+void QtSessionHost::WorkerEnded(LinkWorker* worker) {
     if (m_current == worker) m_current = nullptr;
     for (auto it = m_workers.begin(); it != m_workers.end(); ++it) {
         if (it->get() == worker) {

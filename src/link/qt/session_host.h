@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "link/qt/rat_thread.h"
@@ -14,8 +15,9 @@
 
 namespace tavrin {
 
-// Runs a RatSession for real: Qt timers by number, one CRATThread per
-// connection attempt, and the bounded wait for workers without blocking.
+// Runs a RatSession for real: Qt timers by number, one worker per connection
+// attempt (a CRATThread to a game server, unless another transport is set), and the bounded wait
+// for workers without blocking.
 class QtSessionHost final : public QObject,
                             public SessionHost,
                             public WorkerInfoSource,
@@ -30,6 +32,9 @@ class QtSessionHost final : public QObject,
     // Until a listener is set, what the host would report is dropped.
     void Attach(RatSession& session) { m_session = &session; }
     void SetListener(SessionHostListener& listener) { m_listener = &listener; }
+    // The workers of later connection attempts come from `factory` (another
+    // transport than the game server's); unset, a CRATThread.
+    void SetWorkerFactory(LinkWorkerFactory factory) { m_factory = std::move(factory); }
 
     void StartTimer(TimerId id, int periodMs) override;
     void StopTimer(TimerId id) override;
@@ -54,7 +59,7 @@ class QtSessionHost final : public QObject,
     static void WaitForWorkersInPlace(const std::vector<QtSessionHost*>& hosts, int ms);
 
   private:
-    bool IsCurrentWorker(const CRATThread* worker) const override { return worker == m_current; }
+    bool IsCurrentWorker(const LinkWorker* worker) const override { return worker == m_current; }
     void RatConnected() override;
     void RatSocketError(int code, int origin) override;
     void RatFrameReceived(const std::string& text) override;
@@ -63,14 +68,15 @@ class QtSessionHost final : public QObject,
     void RatTcpStackFull(int error, int origin) override;
     void RatSendNotCompleted(int error, int origin) override;
 
-    void WorkerEnded(CRATThread* worker);
+    void WorkerEnded(LinkWorker* worker);
     void ReleaseWaits();
 
     SessionHostListener* m_listener = nullptr;
     RatSession* m_session = nullptr;
     std::map<TimerId, std::unique_ptr<QTimer>> m_timers;
-    std::vector<std::unique_ptr<CRATThread>> m_workers;
-    CRATThread* m_current = nullptr;
+    LinkWorkerFactory m_factory;
+    std::vector<std::unique_ptr<LinkWorker>> m_workers;
+    LinkWorker* m_current = nullptr;
     std::vector<std::function<void()>> m_waits;
     QTimer m_waitBound;
 };

@@ -113,6 +113,27 @@ TEST(ConsoleOptions, SaysWhatIsWrongWithALine) {
         {{"--max-unsent", "1x"},
          Outcome::Bad,
          "tavrinrat: --max-unsent takes a number of MiB from 1 to 65536"},
+        {{"--remote", "h:0", "--user", "u"},
+         Outcome::Bad,
+         "tavrinrat: --remote takes a manager's address: HOST:PORT, or [IPV6]:PORT"},
+        {{"--remote", "h:1"}, Outcome::Bad, "tavrinrat: --remote needs --user"},
+        {{"--user", "u"}, Outcome::Bad, "tavrinrat: --user and --password-file go with --remote"},
+        {{"--remote", "h:1", "--user", "u", "--manager"},
+         Outcome::Bad,
+         "tavrinrat: --remote and --manager: a console is one or the other"},
+        {{"--remote", "h:1", "--user", "u", "--server", "Alpha"},
+         Outcome::Bad,
+         "tavrinrat: --remote and --server: give one or the other"},
+        {{"--remote", "h:1", "--user", "u", "--insecure"},
+         Outcome::Bad,
+         "tavrinrat: --ca and --insecure need --tls"},
+        {{"--remote", "h:1", "--user", "u", "--tls", "--insecure", "--ca", "f"},
+         Outcome::Bad,
+         "tavrinrat: --ca and --insecure both given"},
+        {{"--headless", "--remote", "h:1", "--user", "u", "--chatbot"},
+         Outcome::Bad,
+         "tavrinrat: --chatbot: a remote console never runs the ChatBot (the manager's does)"},
+        {{"--remote", "h:1", "--user", "u", "--tls", "--insecure"}, Outcome::Run, ""},
     };
     for (const auto& c : cases) {
         const CommandLine line = ParseCommandLine(c.args);
@@ -190,6 +211,10 @@ struct ServersFolder {
         std::ofstream(dir.File("Configs/servers.cfg"), std::ios::binary)
             << "Alpha,127.0.0.1,1,u,p\r\n*FAV*Beta,127.0.0.1,2,u,p\r\n"
                "../Ga/mma,127.0.0.1,3,u,p\r\n_._Ga_mma,127.0.0.1,4,u,p\r\n";
+        std::ofstream(dir.File("Configs/managers.cfg"), std::ios::binary)
+            << "Hub,127.0.0.1,9898,ann,annpass\r\nBeta,127.0.0.1,9899,bob,bobpass\r\n";
+        std::ofstream(dir.File("pw"), std::ios::binary) << "s3cret\r\nsecond line\n";
+        std::ofstream(dir.File("empty"), std::ios::binary) << "\n";
     }
 };
 
@@ -212,16 +237,39 @@ TEST(ConsoleOptions, OpensTheServersItNames) {
         // Two names that make one folder: the later one gets its own.
         {{"--headless", "--server", "_._Ga_mma", "--server", "../Ga/mma"},
          "_._Ga_mma@Servers/_._Ga_mma/ ../Ga/mma@Servers/_._Ga_mma~2/"},
-        {{"--server", "Delta"}, "tavrinrat: no server named \"Delta\" in Configs/servers.cfg"},
+        {{"--server", "Delta"},
+         "tavrinrat: no server named \"Delta\" in Configs/servers.cfg or Configs/managers.cfg"},
         {{"--headless", "--server", "Alpha", "--server", "*FAV*Beta"},
-         "tavrinrat: no server named \"*FAV*Beta\" in Configs/servers.cfg"},
+         "tavrinrat: no server named \"*FAV*Beta\" in Configs/servers.cfg or "
+         "Configs/managers.cfg"},
+        // A manager's record opens a remote console; a game server's name
+        // wins over a manager's of the same name.
+        {{"--headless", "--server", "Hub"}, "Hub@ (manager)"},
+        {{"--server", "Beta", "--server", "Hub"}, "Beta@Servers/Beta/ Hub@Servers/Hub/ (manager)"},
+        {{"--headless", "--manager", "--server", "Hub"},
+         "tavrinrat: no server named \"Hub\" in Configs/servers.cfg"},
+        // --remote: the one manager it names, the password from the file's first line.
+        {{"--remote", "10.0.0.5:9000", "--user", "ann", "--password-file", "PW"},
+         "10.0.0.5:9000@ (manager ann s3cret)"},
+        {{"--headless", "--remote", "[::1]", "--user", "ann", "--password-file", "PW"},
+         "[::1]:9898@ (manager ann s3cret)"},
+        {{"--remote", "h:1", "--user", "ann", "--password-file", "EMPTY"},
+         "tavrinrat: --password-file EMPTY: the first line is empty"},
+        {{"--remote", "h:1", "--user", "ann", "--password-file", "NONE"},
+         "tavrinrat: --password-file NONE: no such file"},
+        {{"--remote", "h:1", "--user", "ann", "--password-file", "PW", "--tls", "--ca", "NONE"},
+         "tavrinrat: --ca NONE: no such file"},
         {{"--headless", "--manager", "--server", "Alpha", "--server", "Beta"},
          "tavrinrat: --manager serves one game server: give one --server at most"},
         // The window opens several as the console without a window does.
         {{"--server", "Alpha", "--server", "Beta"}, "Alpha@Servers/Alpha/ Beta@Servers/Beta/"},
     };
     for (const auto& c : cases) {
-        const CommandLine line = ParseCommandLine(c.args);
+        std::vector<std::string> args = c.args;
+        for (std::string& a : args)
+            if (a == "PW" || a == "EMPTY" || a == "NONE")
+                a = dir + (a == "PW" ? "pw" : a == "EMPTY" ? "empty" : "none");
+        const CommandLine line = ParseCommandLine(args);
         std::string error = line.error;
         std::string opened;
         if (line.outcome == CommandLine::Outcome::Run) {
@@ -232,7 +280,22 @@ TEST(ConsoleOptions, OpensTheServersItNames) {
                     ASSERT_EQ(server.logDir.substr(0, dir.size()), dir);
                     opened += server.logDir.substr(dir.size());
                 }
+                if (server.kind == ConnectionKind::Manager) {
+                    opened += " (manager";
+                    if (server.record)
+                        opened += " " + server.record->username + " " + server.record->password;
+                    opened += ")";
+                }
             }
+        }
+        // The files' paths as the case table writes them.
+        for (const char* name : {"pw", "empty", "none"}) {
+            const std::string path = dir + name;
+            for (size_t at; (at = error.find(path)) != std::string::npos;)
+                error.replace(at, path.size(),
+                              std::string(name) == "pw"      ? "PW"
+                              : std::string(name) == "empty" ? "EMPTY"
+                                                             : "NONE");
         }
         EXPECT_EQ(opened.empty() ? error.substr(0, error.find('\n')) : opened, c.opened)
             << c.args.size();

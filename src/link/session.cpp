@@ -625,7 +625,7 @@ void RatSession::SendRatCommand(const std::string& text) {
         return;
     }
     const bool viaManager = ViaManager();
-    if (viaManager && (m_managerAwaited || !m_managerQueue.empty())) {
+    if (viaManager && (m_managerAwaited || (!m_managerQueue.empty() && !m_releasingQueue))) {
         // Its turn comes when the command awaited has its reply or its time.
         m_managerQueue.push_back(text);
         return;
@@ -762,7 +762,10 @@ void RatSession::ReleaseManagerQueue() {
     while (m_fRATConnected && !m_managerAwaited && !m_managerQueue.empty()) {
         std::string next = std::move(m_managerQueue.front());
         m_managerQueue.pop_front();
+        // Its turn has come: the commands behind it do not hold it back.
+        m_releasingQueue = true;
         SendRatCommand(next);
+        m_releasingQueue = false;
     }
 }
 

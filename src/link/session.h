@@ -314,6 +314,7 @@ class RatSession final : public CommandSink, private SessionState {
     // awaited, and those waiting their turn.
     std::optional<std::string> m_managerAwaited;
     std::deque<std::string> m_managerQueue;
+    bool m_releasingQueue = false;
     bool m_managerWithoutGame = false;
     // The manager refused the login: the close that follows is no loss.
     bool m_loginRefused = false;

@@ -305,7 +305,11 @@ void RatSession::OnRatFrameIgnored(const std::string& text) {
     if (!m_linkOpen) return;
     if (Defer([this, text] { OnRatFrameIgnored(text); })) return;
     EventScope scope(*this);
-    if (m_fRATConnected) RouteReply(text, true);
+    if (!m_fRATConnected) return;
+    const RelayedFrame relayed = m_dialect->AfterLogin(text);
+    RouteReply(relayed.text, true, nullptr, relayed.managerRefusal);
+    // A dropped reply still answers its command: the next one may go.
+    if (ViaManager()) OnManagerAnswered();
 }
 
 bool RatSession::OnLoginFrame(const std::string& text) {

@@ -386,6 +386,19 @@ TEST(RemoteSession, OneCommandAtATimeAndTheUnansweredAreNotAwaited) {
     }
 }
 
+// The settings file's apply: the socket drops the replies, and each dropped
+// reply still lets the next setting go.
+TEST(RemoteSession, ADroppedReplyLetsTheNextCommandGo) {
+    Rig r;
+    r.LogIn();
+    r.session.OnAutoRefreshToggled(false);
+    r.session.SubmitBulk({{"set ServerName Hub", 0}, {"set MaxPlayers 16", 0}});
+    EXPECT_EQ(r.Payloads(), std::vector<std::string>{"set ServerName Hub"});
+    r.session.OnRatFrameIgnored("OK - Setting ServerName");
+    EXPECT_EQ(r.Payloads(), (std::vector<std::string>{"set ServerName Hub", "set MaxPlayers 16"}));
+    EXPECT_TRUE(r.session.State().m_fRATConnected);
+}
+
 TEST(RemoteSession, ThePollSkipsTheGameStateAndItsReadsAreWatched) {
     Rig r;
     r.LogIn();

@@ -51,6 +51,10 @@ void Console::OnClockTick() {
     m_observer.ClockTicked();
 }
 
+void Console::RemoteRights(uint32_t rights) {
+    OnRemoteRights(static_cast<RightsMask>(rights & kFullAccess));
+}
+
 void Console::OnRemoteRights(RightsMask rights) {
     m_rights = rights;
     Announce(ModelChange::Rights);

@@ -81,6 +81,8 @@ class Console final : public SessionHostListener, private CommandSink {
     void FieldChanged(Field field, const std::string& text) override;
     void ControlChanged(Control control, bool on) override;
     void ReplyRouted(const RouteResult& result, const std::string& text) override;
+    // A remote login's rights reach OnRemoteRights.
+    void RemoteRights(uint32_t rights) override;
 
     // Whether the ChatBot is switched on once start-up has run, before the
     // observer hears of it (so before a front-end's login).
@@ -204,6 +206,11 @@ class Console final : public SessionHostListener, private CommandSink {
     std::optional<ServerRecord> m_givenRecord;
     RightsMask m_rights = kFullAccess;
 };
+
+// Why a remote console cannot switch its ChatBot on, as a view shows it.
+inline constexpr std::string_view kChatBotRemoteRefusal =
+    "The ChatBot cannot be started on a remote console: the manager's own ChatBot moderates "
+    "the chat";
 
 // The line that shows a field without a window: "Connection: Connected". A
 // text that names its field already ("Admins: 1 / 3") is shown as it is, so

@@ -6,6 +6,7 @@
 #include "common/text_file.h"
 #include "manager/admin_accounts.h"
 #include "players/admin_menu.h"
+#include "remote/admin_port_dialect.h"
 
 namespace tavrin {
 
@@ -34,6 +35,12 @@ void Console::Initialise(ConsoleRole role) {
     // The manager's Admins field counts its admins; the player counts then
     // go to the Server tab only.
     m_session->SetPlayerCountsInAdminsField(m_role == ConsoleRole::Client);
+    if (Remote()) {
+        // A remote admin speaks to the manager's Admin Port; the manager's
+        // own ChatBot moderates, and a second one would sanction twice.
+        m_session->SetDialect(std::make_unique<admin::AdminPortDialect>());
+        m_chatBot.ForbidSwitchingOn(std::string(kChatBotRemoteRefusal));
+    }
     m_host.StartTimer(TimerId::Startup, TimerPeriod(TimerId::Startup));
 }
 
@@ -63,7 +70,9 @@ void Console::DeferredStartup() {
     m_sysInfo.Update(true);
     m_host.StartTimer(TimerId::Clock, TimerPeriod(TimerId::Clock));
     m_started = true;
-    if (m_chatBotOnAtStart) m_chatBot.SetOn(true);
+    if (m_chatBotOnAtStart && !m_chatBot.SetOn(true))
+        m_log.LogEvent("ChatBot not started (--chatbot refused): " +
+                       m_chatBot.SwitchingOnForbidden());
     Announce(ChangesOfEvent(m_role == ConsoleRole::Manager ? ModelEvent::ManagerStartUp
                                                            : ModelEvent::StartUp));
     m_observer.Started();

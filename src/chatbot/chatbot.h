@@ -96,9 +96,21 @@ class CChatBot {
     // Lines caught by a banned word since start-up (monitor-only words too).
     uint64_t Catches() const { return m_catches; }
 
-    // "Start ChatBot" / "Stop ChatBot".
+    // "Start ChatBot" / "Stop ChatBot". Switching on is refused (false, the
+    // ChatBot stays off) while a reason forbids it; switching off never is.
     bool IsOn() const { return m_on; }
-    void SetOn(bool on) { m_on = on; }
+    bool SetOn(bool on) {
+        if (on && !m_forbidden.empty()) return false;
+        m_on = on;
+        return true;
+    }
+    // Forbids switching on, with the reason a view shows (empty: allowed);
+    // a ChatBot that runs is switched off.
+    void ForbidSwitchingOn(std::string reason) {
+        m_forbidden = std::move(reason);
+        if (!m_forbidden.empty()) m_on = false;
+    }
+    const std::string& SwitchingOnForbidden() const { return m_forbidden; }
     const char* StartStopLabel() const { return m_on ? "Stop ChatBot" : "Start ChatBot"; }
 
     void RequestChat();
@@ -163,6 +175,7 @@ class CChatBot {
     CShamed m_shamed;
     uint64_t m_catches = 0;
     bool m_on = false;
+    std::string m_forbidden;
     bool m_fFirstBatch = true;
     uint64_t m_configGeneration = 0;  // raised whenever the word list is replaced
 };

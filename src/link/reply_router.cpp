@@ -334,6 +334,14 @@ const ReplyRouter::Rule kRules[] = {
      }},
 };
 
+// A manager's own refusal of a command ("Refused, missing right: Punt"): it
+// answers whatever command waits, chat included, and only shows its words.
+const ReplyRouter::Rule kManagerRefusalRule = {ReplyKind::ServerRefusal, ~0u, kAnswerAny, Always,
+                                               [](const C& c, RouteEffects& out) {
+                                                   Show(out, Field::RatResponse, c.text);
+                                                   Line(out, "Rat Reply: " + c.logged);
+                                               }};
+
 }  // namespace
 
 ReplyRouter::ReplyRouter(const ReplyMarkers& markers, bool logPassedOver)
@@ -387,7 +395,7 @@ std::optional<std::string> ReplyRouter::UnpairedLine(ReplyKind kind, const std::
            std::to_string(m_unpairedReplies) + " so far): " + text;
 }
 
-RouteOutcome ReplyRouter::Route(const std::string& text, bool drop) {
+RouteOutcome ReplyRouter::Route(const std::string& text, bool drop, bool managerRefusal) {
     RouteOutcome out;
     std::deque<std::string> passedOver;
     Context context{text};
@@ -401,7 +409,7 @@ RouteOutcome ReplyRouter::Route(const std::string& text, bool drop) {
     std::optional<AwaitedReply> awaited = m_pairing.Pair(
         [&](Answer answer) {
             context.answer = answer;
-            rule = FindRule(context);
+            rule = managerRefusal ? &kManagerRefusalRule : FindRule(context);
             return rule != nullptr;
         },
         &passedOver);

@@ -247,7 +247,9 @@ class ReplyRouter {
     std::optional<std::string> Sent(std::string command, bool dropReply);
     // Pairs the reply with its command and, unless it is to be dropped
     // (`drop`, or its command's reply is), decides what it means.
-    RouteOutcome Route(const std::string& text, bool drop);
+    // `managerRefusal`: a manager refused the command itself; the refusal
+    // answers the command awaited, is shown and logged, and nothing is parsed.
+    RouteOutcome Route(const std::string& text, bool drop, bool managerRefusal = false);
 
     // A new connection: nothing awaited, nothing counted.
     void NewConnection();

@@ -31,6 +31,22 @@ std::string VerdictWords(std::string_view verdict) {
 
 }  // namespace
 
+std::string ManagerWithoutGameText(std::string_view manager) {
+    return "Logged in to manager " + std::string(manager) +
+           " (it is not logged in to the game server)";
+}
+
+std::string ViaManagerText(std::string_view manager) {
+    return "via manager " + std::string(manager);
+}
+
+bool IsWatchedRead(std::string_view command) {
+    for (std::string_view read :
+         {"player list", "chat get", "mission list", "get gamesettings", "weapon list"})
+        if (command == read) return true;
+    return false;
+}
+
 std::string_view NotSentReason(bool connected, bool gameMode) {
     if (!connected) return kNotSentNotLoggedIn;
     if (!gameMode) return kNotSentMenuMode;
@@ -44,7 +60,8 @@ RatSession::RatSession(SessionHost& host, SessionModels& models, EventSink& log,
       m_log(log),
       m_dialogs(dialogs),
       m_clock(clock),
-      m_router(models.Markers(), kDiagnostics) {
+      m_router(models.Markers(), kDiagnostics),
+      m_dialect(std::make_unique<GameDialect>()) {
     m_fields = {"Not Connected",
                 "Server Mode",
                 "Rat Command",
@@ -61,6 +78,16 @@ RatSession::RatSession(SessionHost& host, SessionModels& models, EventSink& log,
     m_controls[static_cast<size_t>(Control::LoginButtonsEnabled)] = true;
     m_pollList = {"get gamestate", "player list",  "chat get", "player list",
                   "chat get",      "mission list", "chat get"};
+}
+
+void RatSession::SetDialect(std::unique_ptr<LinkDialect> dialect) {
+    m_dialect = std::move(dialect);
+    if (ViaManager()) {
+        // Game state is never relayed: the rotation asks only what comes back.
+        m_pollList = {"player list", "chat get",     "player list",
+                      "chat get",    "mission list", "chat get"};
+    }
+    m_pollIndex = 0;
 }
 
 void RatSession::SetField(Field f, const std::string& text) {
@@ -161,6 +188,9 @@ void RatSession::Then(std::function<void()> step) {
 
 void RatSession::EndLink() {
     m_linkOpen = false;
+    m_socketConnected = false;
+    m_managerAwaited.reset();
+    m_managerQueue.clear();
     m_router.Clear();
     // The end of a connection ends its status request: no time-out can undo
     // a logout or a close later on.
@@ -223,6 +253,9 @@ void RatSession::OnConnectRequest() {
         SetControl(Control::LoginButtonsEnabled, false);
     }
     m_router.NewConnection();
+    m_dialect->Begin(d);
+    m_loginRefused = false;
+    m_managerWithoutGame = false;
     m_linkOpen = true;
     m_host.StartWorker(d, TextToInt(d.port));
 }
@@ -232,6 +265,7 @@ void RatSession::OnRatConnected() {
     if (Defer([this] { OnRatConnected(); })) return;
     EventScope scope(*this);
     if (m_fMainWndIsClosing) return;
+    m_socketConnected = true;
     SetField(Field::Connection, "Socket Connected");
 }
 
@@ -241,21 +275,25 @@ void RatSession::OnRatFrameReceived(const std::string& text) {
     EventScope scope(*this);
     bool scheduledReply = false;
     if (m_fRATConnected) {
+        const RelayedFrame relayed = m_dialect->AfterLogin(text);
+        if (ViaManager() && m_managerWithoutGame && !relayed.managerRefusal) {
+            // The manager does not say when its game link comes back: a
+            // relayed reply shows it.
+            m_managerWithoutGame = false;
+            SetField(Field::Connection, "Connected");
+            Log("The manager is logged in to the game server again");
+        }
         // A reply is paired with its command first, even when it is then
         // dropped, so that the next reply still finds its own command.
-        if (!RouteReply(text, m_fChatScanning, &scheduledReply).acted) return;
+        const bool acted =
+            RouteReply(relayed.text, m_fChatScanning, &scheduledReply, relayed.managerRefusal)
+                .acted;
+        if (ViaManager()) OnManagerAnswered();
+        if (!acted) return;
     } else {
         if (m_fChatScanning) return;
         m_host.StopTimer(TimerId::StatusPoll);
-        if (!m_fEncryptCodeReceived) {
-            SendLoginDetails(text);
-            m_fEncryptCodeReceived = true;
-            return;
-        }
-        if (text.compare(0, 4, "User") == 0)
-            OnLoginRejected(text);
-        else
-            OnLoginAccepted();
+        if (!OnLoginFrame(text)) return;
     }
     if (scheduledReply) return;
     Then([this] {
@@ -267,32 +305,63 @@ void RatSession::OnRatFrameIgnored(const std::string& text) {
     if (!m_linkOpen) return;
     if (Defer([this, text] { OnRatFrameIgnored(text); })) return;
     EventScope scope(*this);
-    if (m_fRATConnected) RouteReply(text, true);
+    if (!m_fRATConnected) return;
+    const RelayedFrame relayed = m_dialect->AfterLogin(text);
+    RouteReply(relayed.text, true, nullptr, relayed.managerRefusal);
+    // A dropped reply still answers its command: the next one may go.
+    if (ViaManager()) OnManagerAnswered();
 }
 
-void RatSession::SendLoginDetails(const std::string& greeting) {
-    LoginBlockResult r =
-        BuildLoginBlock(m_connecting.user, m_connecting.password, LoginCodeFromGreeting(greeting));
-    if (!r) {
-        // Nothing that cannot be placed whole in the login block is sent:
-        // the attempt ends here and the server sees the connection close.
-        Log("TavrinRat: login not sent: " + r.failure());
-        SetField(Field::LastReason, "Login not sent: " + r.failure());
-        if (!greeting.empty()) m_dialogs.ShowMessage("Login not sent: " + r.failure());
-        EndLink();
-        m_host.PostCloseRequest();
-        return;
+bool RatSession::OnLoginFrame(const std::string& text) {
+    const bool first = !m_fEncryptCodeReceived;
+    const LoginStep step = m_dialect->OnLoginFrame(text);
+    switch (step.outcome) {
+        case LoginStep::Outcome::Waiting:
+            if (!step.frames.empty()) SetField(Field::RatCommand, "Sending details");
+            for (const std::string& frame : step.frames) m_host.SendFrame(frame);
+            m_fEncryptCodeReceived = true;
+            return false;
+        case LoginStep::Outcome::NotSent:
+            OnLoginNotSent(step.text, text);
+            if (first) m_fEncryptCodeReceived = true;
+            return false;
+        case LoginStep::Outcome::Broken:
+            // A broken exchange is a broken connection: reconnecting may mend it.
+            Log("TavrinRat: " + step.text);
+            OnRatSocketError(kConnectionAborted, 0);
+            return false;
+        case LoginStep::Outcome::Refused:
+            OnLoginRejected(step.text);
+            if (ViaManager()) EndAfterManagerRefusal();
+            return true;
+        case LoginStep::Outcome::Accepted:
+            OnLoginAccepted(step);
+            return true;
     }
-    SetField(Field::RatCommand, "Sending details");
-    m_host.SendFrame(EncodeLoginFrame(r.value()));
+    return false;
 }
 
-void RatSession::OnLoginAccepted() {
+void RatSession::OnLoginNotSent(const std::string& why, const std::string& greeting) {
+    // Nothing that cannot be placed whole in the login block is sent:
+    // the attempt ends here and the server sees the connection close.
+    Log("TavrinRat: login not sent: " + why);
+    SetField(Field::LastReason, "Login not sent: " + why);
+    if (!greeting.empty()) m_dialogs.ShowMessage("Login not sent: " + why);
+    EndLink();
+    m_host.PostCloseRequest();
+}
+
+void RatSession::OnLoginAccepted(const LoginStep& step) {
     SetControl(Control::LoginButtonsEnabled, false);
     SetControl(Control::AutoRefreshTicked, true);
     SetControl(Control::AutoRefreshEnabled, true);
-    SetField(Field::Connection, "Connected");
-    SetField(Field::ServerMode, "Updating");
+    const bool viaManager = ViaManager();
+    m_managerWithoutGame = viaManager && !step.gameLinkUp;
+    SetField(Field::Connection, m_managerWithoutGame ? ManagerWithoutGameText(m_connecting.record)
+                                                     : std::string("Connected"));
+    SetField(Field::ServerMode,
+             viaManager ? ViaManagerText(m_connecting.record) : std::string("Updating"));
+    if (viaManager) SetField(Field::TabMode, "via manager");
     std::string date, time;
     GetDateTimeTexts(m_clock, date, time);
     SetField(Field::TabConnectionStarted, " " + time + "," + date);
@@ -304,15 +373,45 @@ void RatSession::OnLoginAccepted() {
     } else {
         Log("Logged In");
     }
+    if (m_managerWithoutGame)
+        Log("The manager " + m_connecting.record + " is not logged in to the game server");
     m_fRATConnected = true;
+    // No game state ever comes through a manager to turn game mode off.
+    if (viaManager) m_fGameMode = true;
     m_scheduledAwaiting.clear();
     SetField(Field::LastReason, "");
+    if (viaManager) m_host.RemoteRights(step.rights);
     std::vector<PacedCommand> first;
-    for (const char* c : {"get gamestate", "mission available", "player list", "mission list",
-                          "chat get", "get gamesettings"})
-        first.push_back({c, kCommandPauseMs, PacedCommand::Route::Direct});
+    // A manager relays neither the game state nor the reply to "mission
+    // available" (a mission reply no admin waits for).
+    const std::vector<const char*> burst =
+        viaManager
+            ? std::vector<const char*>{"player list", "mission list", "chat get",
+                                       "get gamesettings"}
+            : std::vector<const char*>{"get gamestate", "mission available", "player list",
+                                       "mission list",  "chat get",          "get gamesettings"};
+    for (const char* c : burst) first.push_back({c, kCommandPauseMs, PacedCommand::Route::Direct});
     first.back().pauseAfterMs = 0;
     SubmitCommands(std::move(first));
+}
+
+void RatSession::EndAfterManagerRefusal() {
+    // Retrying a refused login in a loop would only lengthen a lock-out.
+    m_loginRefused = true;
+    SetField(Field::Connection, "Login Rejected");
+    m_host.StopTimer(TimerId::AutoRecon);
+    if (m_fAutoRecon) {
+        Log("AutoRecon ended: the manager refused the login");
+        m_fAutoRecon = false;
+        m_ConnAttempts = 0;
+        m_nAutoReconCountdown = kAutoReconSeconds;
+    }
+    SetControl(Control::LoginButtonsEnabled, true);
+    m_fEncryptCodeReceived = false;
+    if (m_host.HasWorker())
+        CloseWorkerThen([] {});
+    else
+        EndLink();
 }
 
 void RatSession::OnLoginRejected(const std::string& verdict) {
@@ -371,22 +470,42 @@ void RatSession::OnRatSocketClosed(int code) {
     if (Defer([this, code] { OnRatSocketClosed(code); })) return;
     EventScope scope(*this);
     if (m_fMainWndIsClosing) return;
+    if (m_loginRefused) {
+        // The close that follows a refused login: nothing is lost, no retry.
+        if (m_host.HasWorker()) CloseWorkerThen([] {});
+        return;
+    }
     m_host.StopTimer(TimerId::StatusPoll);
+    if (ViaManager() && m_linkOpen && !m_fRATConnected &&
+        (m_fEncryptCodeReceived || m_socketConnected || code == 0)) {
+        // A manager closes a connection during the login only to refuse it
+        // (an address locked out after failed logins is closed at once).
+        Log("Login Attempt Rejected: the manager closed the connection");
+        SetField(Field::LastReason, "Login Rejected: " + std::string(kManagerClosedLoginWords));
+        m_dialogs.ShowMessage("Login Rejected\n" + std::string(kManagerClosedLoginWords));
+        ResetStatusFields();
+        EndAfterManagerRefusal();
+        return;
+    }
+    // A manager that closes a logged-in connection is going away (a restart,
+    // a shutdown): reconnecting is worth it.
+    const bool managerClosed = ViaManager() && m_fRATConnected && code == 0;
     if (m_fEncryptCodeReceived && !m_fRATConnected) {
         SetField(Field::Connection, "Login Rejected");
         Log("Login Attempt Rejected");
         SetField(Field::LastReason, std::string(kClosedAfterLoginReason));
     } else if (m_fRATConnected) {
-        SetField(Field::LastReason, code == 505 ? std::string(kRequestTimeoutReason)
-                                    : code == 0 ? std::string(kServerClosedReason)
-                                                : SocketErrorText(code));
+        SetField(Field::LastReason, code == 505     ? std::string(kRequestTimeoutReason)
+                                    : managerClosed ? std::string(kManagerClosedReason)
+                                    : code == 0     ? std::string(kServerClosedReason)
+                                                    : SocketErrorText(code));
     }
     m_fRATConnected = false;
     m_fEncryptCodeReceived = false;
     EndLink();
     if (m_host.HasWorker()) CloseWorkerThen([] {});
-    Then([this, code] {
-        if (code > 0 && code < 10060 && !m_fAutoRecon) {
+    Then([this, code, managerClosed] {
+        if (((code > 0 && code < 10060) || managerClosed) && !m_fAutoRecon) {
             SetControl(Control::LoginButtonsEnabled, false);
             m_fAutoRecon = true;
             const std::string status[] = {
@@ -400,6 +519,10 @@ void RatSession::OnRatSocketClosed(int code) {
                 SetField(Field::Connection, "Status request timeout");
                 SetField(Field::ServerMode, "Internal error W505");
                 message = "Tavrinrat: closing socket due to request timeout";
+            } else if (managerClosed) {
+                SetField(Field::Connection, "Connection Interrupted");
+                SetField(Field::ServerMode, std::string(kManagerClosedReason));
+                message = "TavrinRat: the manager closed the connection";
             } else {
                 SetField(Field::Connection, "Connection Interrupted");
                 SetField(Field::ServerMode, SocketErrorText(code));
@@ -415,7 +538,9 @@ void RatSession::OnRatSocketClosed(int code) {
             SetField(Field::RatCommand, AttemptsText(m_ConnAttempts) + " <Logout> to abort");
             m_host.StartTimer(TimerId::AutoRecon, TimerPeriod(TimerId::AutoRecon));
         }
-        if (FieldText(Field::Connection) == "Connected") ResetStatusFields();
+        if (FieldText(Field::Connection) == "Connected" ||
+            FieldText(Field::Connection) == ManagerWithoutGameText(m_connecting.record))
+            ResetStatusFields();
         if (!m_fAutoRecon) SetControl(Control::LoginButtonsEnabled, true);
         SetControl(Control::AutoRefreshTicked, false);
         SetControl(Control::AutoRefreshEnabled, false);
@@ -427,6 +552,10 @@ void RatSession::OnRatSocketError(int code, int origin) {
     if (Defer([this, code, origin] { OnRatSocketError(code, origin); })) return;
     EventScope scope(*this);
     if (m_fMainWndIsClosing) return;
+    if (m_loginRefused) {
+        if (m_host.HasWorker()) CloseWorkerThen([] {});
+        return;
+    }
     std::string prefix;
     if (kDiagnostics && origin > 0) prefix = OriginName(origin) + ":";
     SetField(Field::Connection, "Connection Error");
@@ -494,20 +623,37 @@ void RatSession::SendRatCommand(const std::string& text) {
         Log("Command not sent (it holds control bytes): " + LoggableCommand(text));
         return;
     }
-    std::optional<std::string> frame = EncodeCommandFrame(text);
+    std::optional<std::string> frame = m_dialect->EncodeCommand(text);
     if (!frame) {
         Log(CommandTooLongMessage(text));
+        return;
+    }
+    const bool viaManager = ViaManager();
+    if (viaManager && (m_managerAwaited || (!m_managerQueue.empty() && !m_releasingQueue))) {
+        // Its turn comes when the command awaited has its reply or its time.
+        m_managerQueue.push_back(text);
         return;
     }
     // The response field empties until the reply comes; the command field
     // goes straight to the new command.
     SetField(Field::RatResponse, "");
     SetField(Field::RatCommand, text);
-    if (text == "get gamestate") {
-        m_fRequestingStatus = true;
-        m_host.StartTimer(TimerId::RequestTimeout, TimerPeriod(TimerId::RequestTimeout));
+    if (viaManager) {
+        // A command the manager never answers is not awaited: its reply
+        // would never come to take it off the list.
+        if (m_dialect->Answers(text)) {
+            m_managerAwaited = text;
+            m_fRequestingStatus = IsWatchedRead(text);
+            m_host.StartTimer(TimerId::RequestTimeout, TimerPeriod(TimerId::RequestTimeout));
+            AwaitReply(text);
+        }
+    } else {
+        if (text == "get gamestate") {
+            m_fRequestingStatus = true;
+            m_host.StartTimer(TimerId::RequestTimeout, TimerPeriod(TimerId::RequestTimeout));
+        }
+        AwaitReply(text);
     }
-    AwaitReply(text);
     m_host.SendFrame(std::move(*frame));
     m_models.OnCommandSent(text);
 }
@@ -557,6 +703,14 @@ void RatSession::OnStatusPollTick() {
     // sent before it started is overdue, and its late reply, if any, can no
     // longer take the reply to this poll's command.
     m_router.MarkOverdue();
+    if (ViaManager()) {
+        // One command at a time: a poll while one waits would only queue.
+        if (!m_managerAwaited && m_managerQueue.empty() && !PacerBusy())
+            SendRatCommand(NextPollCommand());
+        SetField(Field::ServerMode, ViaManagerText(m_connecting.record));
+        if (ControlOn(Control::AutoRefreshTicked)) StartStatusPoll();
+        return;
+    }
     // The status request waits a round while a "chat get" is still in time:
     // were that chat lost, the game state would be taken for chat and the
     // request would end a healthy connection. A round later the "chat get"
@@ -574,9 +728,49 @@ void RatSession::OnStatusPollTick() {
 
 void RatSession::OnRequestTimeout() {
     m_host.StopTimer(TimerId::RequestTimeout);
+    if (ViaManager()) {
+        OnManagerReplyTimeout();
+        return;
+    }
     if (!m_fRequestingStatus) return;
     OnRatSocketClosed(505);
     Then([this] { m_fRequestingStatus = false; });
+}
+
+void RatSession::OnManagerReplyTimeout() {
+    if (!m_managerAwaited) return;
+    // A polled read unanswered while the manager has its game link is a lost
+    // link, as a status request is; while it has none, nothing comes back
+    // and the poll goes on.
+    if (m_fRequestingStatus && !m_managerWithoutGame) {
+        OnRatSocketClosed(505);
+        Then([this] { m_fRequestingStatus = false; });
+        return;
+    }
+    Log("No reply from the manager to: " + LoggableCommand(*m_managerAwaited));
+    m_managerAwaited.reset();
+    m_fRequestingStatus = false;
+    ReleaseManagerQueue();
+}
+
+void RatSession::OnManagerAnswered() {
+    if (m_managerAwaited) {
+        m_managerAwaited.reset();
+        m_fRequestingStatus = false;
+        m_host.StopTimer(TimerId::RequestTimeout);
+    }
+    ReleaseManagerQueue();
+}
+
+void RatSession::ReleaseManagerQueue() {
+    while (m_fRATConnected && !m_managerAwaited && !m_managerQueue.empty()) {
+        std::string next = std::move(m_managerQueue.front());
+        m_managerQueue.pop_front();
+        // Its turn has come: the commands behind it do not hold it back.
+        m_releasingQueue = true;
+        SendRatCommand(next);
+        m_releasingQueue = false;
+    }
 }
 
 void RatSession::ShowClock() {
@@ -688,8 +882,9 @@ void RatSession::ReleasePaced() {
 // ---------------------------------------------------------------------------
 // Carrying out what the reply router decided
 
-RouteResult RatSession::RouteReply(const std::string& text, bool drop, bool* scheduledReply) {
-    const RouteOutcome outcome = m_router.Route(text, drop);
+RouteResult RatSession::RouteReply(const std::string& text, bool drop, bool* scheduledReply,
+                                   bool managerRefusal) {
+    const RouteOutcome outcome = m_router.Route(text, drop, managerRefusal);
     for (const std::string& line : outcome.pairingLog) Log(line);
     // A reply to one of the scheduler's commands (or to what such a reply set
     // off) leaves the poll's timer running; so do the follow-ups it sends.

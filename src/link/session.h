@@ -3,6 +3,7 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "common/command_sink.h"
 #include "common/event_log.h"
 #include "common/user_dialogs.h"
+#include "link/link_dialect.h"
 #include "link/reply_router.h"
 #include "link/session_types.h"
 
@@ -28,6 +30,21 @@ inline constexpr std::string_view kClosedAfterLoginReason =
     "Login Rejected: the server closed the connection after the login details";
 inline constexpr std::string_view kServerClosedReason = "Connection closed by the server";
 inline constexpr std::string_view kRequestTimeoutReason = "Status request timed out";
+// Through a manager: it closed the connection before the login ended (an
+// address locked out after failed logins is closed at once).
+inline constexpr std::string_view kManagerClosedLoginWords =
+    "the manager closed the connection before the login ended (locked out after failed "
+    "logins?)";
+inline constexpr std::string_view kManagerClosedReason = "Connection closed by the manager";
+
+// The Connection field while logged in to a manager that is not logged in to
+// the game server itself.
+std::string ManagerWithoutGameText(std::string_view manager);
+// The Server Mode field through a manager.
+std::string ViaManagerText(std::string_view manager);
+// The reads a poll sends that a manager answers: their reply is watched by
+// the request time-out.
+bool IsWatchedRead(std::string_view command);
 
 // What a command that cannot go out is shown with, in front of it.
 inline constexpr std::string_view kNotSentNotLoggedIn = "Not sent (not logged in): ";
@@ -57,6 +74,9 @@ class SessionHost {
     // A reply after login was paired and routed: what it was, and its text.
     // The tabs refresh on it; the manager relays by its class.
     virtual void ReplyRouted(const RouteResult& result, const std::string& text) = 0;
+    // A login through a manager was accepted: the account's rights (a mask
+    // of the manager's rights bits), once per login.
+    virtual void RemoteRights(uint32_t /*rights*/) {}
 };
 
 // Player counts of one player list: total, team 1, team 2.
@@ -118,6 +138,13 @@ class RatSession final : public CommandSink, private SessionState {
   public:
     RatSession(SessionHost& host, SessionModels& models, EventSink& log, UserDialogs& dialogs,
                const Clock& clock);
+
+    // How the session speaks to the other end: a game server (the default)
+    // or a manager's Admin Port. Set before the first connection.
+    void SetDialect(std::unique_ptr<LinkDialect> dialect);
+    bool ViaManager() const { return m_dialect->ViaManager(); }
+    // Through a manager that is not logged in to the game server itself.
+    bool ManagerWithoutGame() const { return m_managerWithoutGame; }
 
     // Requests and notifications, each on the main thread.
     void OnConnectRequest();
@@ -209,7 +236,7 @@ class RatSession final : public CommandSink, private SessionState {
     // Pairs the reply with its command and, unless it is to be dropped,
     // carries out what the router decided it means.
     RouteResult RouteReply(const std::string& text, bool drop = false,
-                           bool* scheduledReply = nullptr);
+                           bool* scheduledReply = nullptr, bool managerRefusal = false);
     // Carries out `effects` of the reply `text`, from `from` on, in order.
     void ApplyRouteEffects(const RouteEffects& effects, size_t from, const std::string& text);
     void ParseByItsModel(ReplyKind kind, const std::string& text);
@@ -219,9 +246,19 @@ class RatSession final : public CommandSink, private SessionState {
     void EndLink();
     void UpdateMissionInfo(const CurrentMission& mission);
     void UpdatePlayerCounts(const std::string& text);
-    void SendLoginDetails(const std::string& greeting);
-    void OnLoginAccepted();
+    // A frame before the login ended; true once it settled the login
+    // (accepted or refused).
+    bool OnLoginFrame(const std::string& text);
+    void OnLoginNotSent(const std::string& why, const std::string& greeting);
+    void OnLoginAccepted(const LoginStep& step);
     void OnLoginRejected(const std::string& verdict);
+    // A manager refused the login: no retry, the worker is closed.
+    void EndAfterManagerRefusal();
+    // Through a manager: a frame after the login answered the command
+    // awaited; the next one queued goes out.
+    void OnManagerAnswered();
+    void OnManagerReplyTimeout();
+    void ReleaseManagerQueue();
     void OnAutoReconTick();
     void OnStatusPollTick();
     // Starts (or restarts) the poll timer: a new poll round for the pairing.
@@ -271,6 +308,17 @@ class RatSession final : public CommandSink, private SessionState {
 
     // Commands sent and not yet answered, and what their replies mean.
     ReplyRouter m_router;
+    std::unique_ptr<LinkDialect> m_dialect;
+    // Through a manager: one command at a time, as the manager keeps one
+    // awaited reply per admin and a new command replaces it. The command
+    // awaited, and those waiting their turn.
+    std::optional<std::string> m_managerAwaited;
+    std::deque<std::string> m_managerQueue;
+    bool m_releasingQueue = false;
+    bool m_managerWithoutGame = false;
+    // The manager refused the login: the close that follows is no loss.
+    bool m_loginRefused = false;
+    bool m_socketConnected = false;
     // A worker runs that the session has not asked to end: only its events
     // count. Events of a connection being closed never reach the next one.
     bool m_linkOpen = false;

@@ -22,6 +22,9 @@ class SessionHostListener {
     virtual void ControlChanged(Control control, bool on) = 0;
     // A reply after login was paired and its meaning carried out.
     virtual void ReplyRouted(const RouteResult& result, const std::string& text) = 0;
+    // A login through a manager was accepted with these account rights
+    // (SessionHost::RemoteRights).
+    virtual void RemoteRights(uint32_t /*rights*/) {}
 };
 
 }  // namespace tavrin

@@ -73,7 +73,7 @@ bool RightsAllow(RightsMask held, const RightsNeeded& needed) {
 std::string MissingRightText(const RightsNeeded& needed) {
     const std::string what =
         needed.all && needed.rights == kFullAccess ? "Full Access" : RightNames(needed.rights);
-    return "Refused, missing right: " + what;
+    return std::string(kMissingRightPrefix) + what;
 }
 
 }  // namespace tavrin

@@ -152,5 +152,7 @@ bool IsSharedRead(std::string_view text);
 // "Refused, missing right: Punt", "Refused, missing right: Messages or Warn",
 // "Refused, missing right: Full Access".
 std::string MissingRightText(const RightsNeeded& needed);
+// How MissingRightText begins.
+inline constexpr std::string_view kMissingRightPrefix = "Refused, missing right: ";
 
 }  // namespace tavrin

@@ -45,6 +45,12 @@ ClientEvents Client::OnBytes(std::string_view bytes) {
     return out;
 }
 
+ClientEvents Client::OnFrame(std::string text) {
+    ClientEvents out;
+    HandleFrame(std::move(text), out);
+    return out;
+}
+
 void Client::HandleFrame(std::string text, ClientEvents& out) {
     switch (m_phase) {
         case ClientPhase::AwaitingGreeting:

@@ -74,6 +74,9 @@ class Client {
 
     // Bytes from the manager: any number of frames or pieces of one.
     ClientEvents OnBytes(std::string_view bytes);
+    // One whole frame's text from the manager, for a transport that cuts the
+    // frames itself.
+    ClientEvents OnFrame(std::string text);
 
     // The frame for one command; a failure before the login, for an empty
     // command and for one too long to frame.

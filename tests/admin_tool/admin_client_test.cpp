@@ -127,6 +127,28 @@ TEST(AdminClientLogin, EachRefusalEndsTheLogin) {
     }
 }
 
+// A transport that cuts the frames itself hands each whole text over: the
+// exchange goes exactly as from the bytes, refusals and errors included.
+TEST(AdminClientLogin, WholeFramesGoAsTheirBytesDo) {
+    const std::vector<std::vector<std::string>> exchanges = {
+        {"Hollispark", "User:OK", "3F00", "LOGGED_IN", "Ann\t3\n", "[NO CHAT]"},
+        {"Hollispark", "User:OK", "0000", "NOT_LOGGED_IN"},
+        {"Hollispark", "User:In Use", "User:OK"},
+        {"Hollispark", "User:OK", "Pass:Rejected"},
+        {"Welcome", "User:OK"},
+        {"Hollispark", "User:OK", "3FFF", "MAYBE"},
+    };
+    for (const auto& exchange : exchanges) {
+        SCOPED_TRACE(exchange.back());
+        Client byBytes("warden", "s3cret");
+        Client byFrames("warden", "s3cret");
+        for (const std::string& text : exchange) {
+            EXPECT_EQ(byFrames.OnFrame(text), byBytes.OnBytes(Frame(text))) << text;
+            EXPECT_EQ(byFrames.Phase(), byBytes.Phase()) << text;
+        }
+    }
+}
+
 TEST(AdminClientLogin, AnythingButTheExpectedTextIsAnError) {
     struct Case {
         std::string bytes;

@@ -440,3 +440,51 @@ TEST_F(ConsoleFixture, PasswordFilesOpenToOthersAreKeptToTheirOwnerAtStart) {
 
 }  // namespace
 }  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+// A remote console: the rights its login receives reach the console, and the
+// ChatBot stays off however it is asked to start (the manager's moderates).
+TEST_F(ConsoleFixture, ARemoteConsoleTakesItsRightsAndLeavesTheChatBotToTheManager) {
+    std::filesystem::create_directories(dir.File("Configs"));
+    std::ofstream(dir.File("Configs/managers.cfg"), std::ios::binary)
+        << "Hub,127.0.0.1,9898,ann,secret\r\n";
+    console = std::make_unique<Console>(dir.Path(), host, dialogs, clock, *this, *this);
+    host.session = &console->Session();
+    host.clock = &clock;
+    console->SetRemoteManager("Hub");
+    console->SetChatBotOnAtStart(true);
+    console->Initialise();
+    host.Advance(0);
+    console->OnTimer(TimerId::Startup);
+    host.listener = console.get();
+
+    EXPECT_FALSE(console->ChatBot().IsOn());
+    const std::string refused =
+        "ChatBot not started (--chatbot refused): " + std::string(kChatBotRemoteRefusal);
+    EXPECT_EQ(
+        std::count_if(lines.begin(), lines.end(),
+                      [&](const std::string& l) { return l.find(refused) != std::string::npos; }),
+        1);
+    EXPECT_FALSE(console->ChatBot().SetOn(true));
+    EXPECT_FALSE(console->ChatBot().IsOn());
+    EXPECT_EQ(console->ChatBot().SwitchingOnForbidden(), kChatBotRemoteRefusal);
+
+    RatSession& session = console->Session();
+    ASSERT_TRUE(console->Login());
+    session.OnRatConnected();
+    session.OnRatFrameReceived("Hollispark");
+    ASSERT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(host.sent[0].frame, std::string("\0\0\0\x03"
+                                              "ann",
+                                              7))
+        << "the record's user";
+    for (const char* frame : {"User:OK", "0041", "LOGGED_IN"}) session.OnRatFrameReceived(frame);
+    EXPECT_TRUE(session.State().m_fRATConnected);
+    EXPECT_EQ(console->Rights(), 0x0041);
+    EXPECT_EQ(session.FieldText(Field::ServerMode), "via manager Hub");
+}
+
+}  // namespace
+}  // namespace tavrin

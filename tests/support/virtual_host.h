@@ -74,6 +74,10 @@ class VirtualHost final : public SessionHost {
         routed.push_back(r);
         if (listener) listener->ReplyRouted(r, text);
     }
+    void RemoteRights(uint32_t rights) override {
+        remoteRights.push_back(rights);
+        if (listener) listener->RemoteRights(rights);
+    }
 
     // Moves virtual time forward, firing timers (and bounded waits) in order.
     void Advance(long ms) {
@@ -136,6 +140,7 @@ class VirtualHost final : public SessionHost {
     std::vector<std::pair<long, std::string>> ignoreChanges;
     std::vector<std::string> fieldChanges;
     std::vector<RouteResult> routed;
+    std::vector<uint32_t> remoteRights;
 
   private:
     void SetNow(long ms) {

@@ -118,6 +118,10 @@ void QtSessionHost::ReplyRouted(const RouteResult& result, const std::string& te
     if (m_listener) m_listener->ReplyRouted(result, text);
 }
 
+void QtSessionHost::RemoteRights(uint32_t rights) {
+    if (m_listener) m_listener->RemoteRights(rights);
+}
+
 WorkerInfo QtSessionHost::CurrentWorkerInfo() const {
     WorkerInfo w;
     w.threadCount = CRATThread::Count();

@@ -48,6 +48,7 @@ class QtSessionHost final : public QObject,
     void FieldChanged(Field field, const std::string& text) override;
     void ControlChanged(Control control, bool on) override;
     void ReplyRouted(const RouteResult& result, const std::string& text) override;
+    void RemoteRights(uint32_t rights) override;
 
     // Workers still alive (the current one and any that are ending).
     int LiveWorkers() const { return static_cast<int>(m_workers.size()); }

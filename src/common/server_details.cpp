@@ -70,6 +70,12 @@ ConnectionKind CConDets::RecordKind(int index) const {
     return index >= 0 && index < static_cast<int>(m_kinds.size()) ? m_kinds[index] : m_kind;
 }
 
+std::string CConDets::ListText(int index) const {
+    if (index < 0 || index >= static_cast<int>(m_records.size())) return {};
+    const std::string& name = m_records[index].name;
+    return m_kinds[index] == ConnectionKind::Manager ? name + " (manager)" : name;
+}
+
 ConnectionKind CConDets::SelectedKind() const {
     return RecordKind(m_selected);
 }

@@ -31,6 +31,9 @@ class CConDets {
 
     const std::vector<ServerRecord>& Records() const { return m_records; }
     ConnectionKind RecordKind(int index) const;
+    // Record `index` as the list of names shows it: a manager's name reads
+    // "Hub (manager)", so a name in both files is told apart.
+    std::string ListText(int index) const;
     // The kind of the selected record; the dialog's own kind with none.
     ConnectionKind SelectedKind() const;
     // The place of record `index` among the records of its kind, as its file

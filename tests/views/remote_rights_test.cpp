@@ -5,7 +5,11 @@
 // its lists filled from the simulated game's replies (no network).
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <map>
@@ -15,10 +19,14 @@
 #include "app/ui/main_window.h"
 #include "app/ui/window_app.h"
 #include "chatbot/ui/chatbot_page.h"
+#include "common/server_list.h"
+#include "common/text_file.h"
+#include "common/ui/server_details_dialog.h"
 #include "missions/ui/missions_page.h"
 #include "players/ui/players_page.h"
 #include "settings/ui/settings_page.h"
 #include "sim/sim_game.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 #include "views/list_pages_support.h"
 
@@ -254,6 +262,60 @@ TEST_F(RemoteWindowFixture, ALoginWithEveryRightLooksAsADirectConnection) {
     EXPECT_EQ(full, expected);
     EXPECT_EQ(AdminPopup(), directPopup);
     EXPECT_EQ(MissionMenu(), directMissions);
+}
+
+TEST(ServerDetailsKind, TheChoiceSendsARecordToManagersCfgAndMarksItInTheList) {
+    TempDir dir;
+    ASSERT_TRUE(MakeDirectory(dir.Path() + "Configs"));
+    const std::string servers = ServerListPath(dir.Path(), ConnectionKind::GameServer);
+    const std::string managers = ServerListPath(dir.Path(), ConnectionKind::Manager);
+    WriteBytes(servers, "*FAV*A,1.1.1.1,1,u,p\r\nHub,2.2.2.2,2,u,p\r\n");
+    WriteBytes(managers, "Hub,3.3.3.3,3,u,p\r\n");
+    RecordingLog log;
+    ScriptedDialogs dialogs;
+    CServer server(log, dialogs);
+    server.Load(dir.Path());
+
+    ServerDetailsDialog dialog(server);
+    dialog.show();
+    auto* names = dialog.findChild<QComboBox*>(QStringLiteral("serverNameCombo"));
+    auto* game = dialog.findChild<QRadioButton*>(QStringLiteral("gameServerKindRadio"));
+    auto* manager = dialog.findChild<QRadioButton*>(QStringLiteral("managerKindRadio"));
+    auto* address = dialog.findChild<QLineEdit*>(QStringLiteral("addressEdit"));
+    ASSERT_TRUE(names && game && manager && address);
+    // A name in both files is told apart.
+    ASSERT_EQ(names->count(), 3);
+    EXPECT_EQ(names->itemText(1), QStringLiteral("Hub"));
+    EXPECT_EQ(names->itemText(2), QStringLiteral("Hub (manager)"));
+    EXPECT_TRUE(game->isChecked());
+
+    // The manager named Hub: its own fields, and its kind.
+    names->setCurrentIndex(2);
+    emit names->activated(2);
+    EXPECT_EQ(address->text(), QStringLiteral("3.3.3.3"));
+    EXPECT_TRUE(manager->isChecked());
+    EXPECT_EQ(names->currentText(), QStringLiteral("Hub"));
+
+    // The game server Hub cannot join it under the same name.
+    names->setCurrentIndex(1);
+    emit names->activated(1);
+    manager->click();
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"A manager named Hub is already listed"});
+    EXPECT_TRUE(game->isChecked());
+
+    // A goes: it becomes a manager, and OK writes both files.
+    names->setCurrentIndex(0);
+    emit names->activated(0);
+    manager->click();
+    EXPECT_TRUE(manager->isChecked());
+    EXPECT_EQ(names->itemText(names->count() - 1), QStringLiteral("A (manager)"));
+    dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+    // Its mark went with it: servers.cfg opens on its first record.
+    EXPECT_EQ(ReadBytes(servers), "Hub,2.2.2.2,2,u,p\r\n");
+    EXPECT_EQ(ReadBytes(managers), "Hub,3.3.3.3,3,u,p\r\n*FAV*A,1.1.1.1,1,u,p\r\n");
+    // The game-server tab shows a game server.
+    EXPECT_EQ(server.LoginDetails().name, "Hub");
+    EXPECT_EQ(server.LoginDetails().address, "2.2.2.2");
 }
 
 }  // namespace

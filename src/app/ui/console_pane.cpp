@@ -201,7 +201,8 @@ QString ConsolePane::Title() const {
 ServerRow ConsolePane::Row() const {
     RatSession& session = m_console.Session();
     return SummariseServer(ShownName(), session.State(), session.FieldText(Field::LastReason),
-                           static_cast<int>(m_console.Players().Rows().size()), m_badge.On());
+                           static_cast<int>(m_console.Players().Rows().size()), m_badge.On(),
+                           m_console.Remote());
 }
 
 std::string ConsolePane::ShownName() const {

@@ -187,6 +187,15 @@ TEST_F(RemoteWindowFixture, TheChatBotCannotStartInARemoteConsole) {
         EXPECT_FALSE(look.enabled) << rights;
         EXPECT_TRUE(look.tip.contains(QStringLiteral("manager's own ChatBot"))) << rights;
     }
+    // One that runs already can be stopped, and then not started again.
+    auto* button = Find<QPushButton>("chatStartStop");
+    app.GetConsole().ChatBot().SetOn(true);
+    Page<ChatBotPage>()->Refresh();
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(button->text(), QStringLiteral("Stop ChatBot"));
+    button->click();
+    EXPECT_FALSE(app.GetConsole().ChatBot().IsOn());
+    EXPECT_FALSE(button->isEnabled());
 }
 
 TEST_F(RemoteWindowFixture, SendAndMessageAllServersFollowTheChatRights) {

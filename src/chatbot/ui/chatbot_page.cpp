@@ -264,6 +264,7 @@ QMenu* ChatBotPage::WarnMenu() const {
 void ChatBotPage::Refresh() {
     m_startStop->setChecked(m_chatBot.IsOn());
     m_startStop->setText(QLatin1String(m_chatBot.StartStopLabel()));
+    ShowStartStopPermit();
     RenderChat();
     RenderScanData();
     RefreshCaught();
@@ -349,7 +350,12 @@ void ChatBotPage::SetPermits(const ControlPermits& permits) {
     // The box keeps taking text; its tooltip says why Send is off.
     ShowPermit(*m_sendText, send);
     m_sendText->setEnabled(true);
-    ShowPermit(*m_startStop, m_permits.Get("chatStartStop"));
+    ShowStartStopPermit();
+}
+
+void ChatBotPage::ShowStartStopPermit() {
+    // The permit holds back a start: a ChatBot that runs can always be stopped.
+    ShowPermit(*m_startStop, m_chatBot.IsOn() ? ControlPermit{} : m_permits.Get("chatStartStop"));
 }
 
 void ChatBotPage::Send() {

@@ -64,8 +64,9 @@ class ChatBotPage final : public QWidget {
     void SetCanSend(bool on);
     // What the account may send (a remote console): Send and the chat
     // list's warnings follow their permits; Start ChatBot too (a remote
-    // console leaves the moderating to the manager's own ChatBot). A refused
-    // control is disabled with the tooltip saying why.
+    // console leaves the moderating to the manager's own ChatBot; one that
+    // runs can still be stopped). A refused control is disabled with the
+    // tooltip saying why.
     void SetPermits(const ControlPermits& permits);
 
   protected:
@@ -73,6 +74,7 @@ class ChatBotPage final : public QWidget {
 
   private:
     void RenderChat();
+    void ShowStartStopPermit();
     void RenderScanData();
     void Send();
     void OpenBannedWords();

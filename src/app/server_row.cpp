@@ -3,8 +3,9 @@
 namespace tavrin {
 
 ServerRow SummariseServer(const std::string& name, const SessionState& state,
-                          const std::string& lastReason, int playerRows, bool badge) {
-    ServerRow row{name, ServerMark::NotConnected, "Not connected", -1, badge};
+                          const std::string& lastReason, int playerRows, bool badge,
+                          bool viaManager) {
+    ServerRow row{name, ServerMark::NotConnected, "Not connected", -1, badge, viaManager};
     if (state.m_fRATConnected) {
         row.players = playerRows;
         if (state.m_fGameMode) {
@@ -29,6 +30,7 @@ ServerRow SummariseServer(const std::string& name, const SessionState& state,
 
 std::string ServerRowText(const ServerRow& row) {
     std::string text = row.name.empty() ? std::string("(favourite)") : row.name;
+    if (row.viaManager) text += " (via manager)";
     if (row.badge) text += " (!)";
     text += "\n" + row.status;
     if (row.players >= 0)

@@ -25,17 +25,21 @@ struct ServerRow {
     std::string status;
     int players = -1;  // -1: none known (not logged in)
     bool badge = false;
+    bool viaManager = false;  // a remote console: the server is reached through a manager
 
     bool operator==(const ServerRow&) const = default;
 };
 
 // A console's row from its session state, its "Last Reason" field, the rows
-// of its player list and whether a catch waits unseen.
+// of its player list, whether a catch waits unseen and whether it is the
+// remote admin of a manager (a record of managers.cfg).
 ServerRow SummariseServer(const std::string& name, const SessionState& state,
-                          const std::string& lastReason, int playerRows, bool badge);
+                          const std::string& lastReason, int playerRows, bool badge,
+                          bool viaManager = false);
 
-// The row as the list shows it: the name (with "(!)" for the badge) on the
-// first line, the status and players on the second.
+// The row as the list shows it: the name (with "(via manager)" for a remote
+// console and "(!)" for the badge) on the first line, the status and players
+// on the second.
 std::string ServerRowText(const ServerRow& row);
 
 // Whether a server's ChatBot has caught someone since its row was last

@@ -30,18 +30,104 @@ auto& FieldOf(Record& r, CConDets::Field field) {
     return r.password;
 }
 
+constexpr ConnectionKind OtherKind(ConnectionKind kind) {
+    return kind == ConnectionKind::GameServer ? ConnectionKind::Manager
+                                              : ConnectionKind::GameServer;
+}
+
+std::string KindWords(ConnectionKind kind) {
+    return kind == ConnectionKind::GameServer ? "game server" : "manager";
+}
+
 }  // namespace
 
-CConDets::CConDets(std::string& serversText, int startIndex, UserDialogs& dialogs)
-    : m_serversText(serversText), m_dialogs(dialogs) {
+CConDets::CConDets(std::string& serversText, int startIndex, UserDialogs& dialogs,
+                   ConnectionKind kind, std::string* otherText)
+    : m_serversText(serversText), m_otherText(otherText), m_dialogs(dialogs), m_kind(kind) {
     ServerList list = ParseServerList(serversText);
     m_records = std::move(list.records);
+    m_kinds.assign(m_records.size(), kind);
+    m_favourites.assign(m_records.size(), false);
+    if (list.favourite >= 0) m_favourites[list.favourite] = true;
+    if (m_otherText) {
+        ServerList other = ParseServerList(*m_otherText);
+        const ConnectionKind otherKind = OtherKind(kind);
+        for (size_t i = 0; i < other.records.size(); ++i) {
+            m_records.push_back(std::move(other.records[i]));
+            m_kinds.push_back(otherKind);
+            m_favourites.push_back(static_cast<int>(i) == other.favourite);
+        }
+    }
     m_selected = list.favourite >= 0 ? list.favourite : startIndex;
     if (m_selected < 0 || m_selected >= static_cast<int>(m_records.size())) m_selected = -1;
     // With no record to show, the Address field (an IP-address entry) reads
     // as the unset address.
     m_fields.address = kUnsetAddress;
     ShowSelected();
+}
+
+ConnectionKind CConDets::RecordKind(int index) const {
+    return index >= 0 && index < static_cast<int>(m_kinds.size()) ? m_kinds[index] : m_kind;
+}
+
+std::string CConDets::ListText(int index) const {
+    if (index < 0 || index >= static_cast<int>(m_records.size())) return {};
+    const std::string& name = m_records[index].name;
+    return m_kinds[index] == ConnectionKind::Manager ? name + " (manager)" : name;
+}
+
+ConnectionKind CConDets::SelectedKind() const {
+    return RecordKind(m_selected);
+}
+
+int CConDets::IndexInKind(int index) const {
+    if (index < 0 || index >= static_cast<int>(m_kinds.size())) return -1;
+    int at = 0;
+    for (int i = 0; i < index; ++i)
+        if (m_kinds[i] == m_kinds[index]) ++at;
+    return at;
+}
+
+int CConDets::CountOfKind(ConnectionKind kind) const {
+    int count = 0;
+    for (ConnectionKind k : m_kinds)
+        if (k == kind) ++count;
+    return count;
+}
+
+bool CConDets::ChooseKind(ConnectionKind kind) {
+    if (m_selected < 0) return false;
+    const ConnectionKind from = m_kinds[m_selected];
+    if (kind == from) return true;
+    const std::string& name = m_records[m_selected].name;
+    std::string refusal;
+    if (!m_otherText) {
+        refusal = std::string(ConnectionFile(OtherKind(m_kind)).fileName) +
+                  " could not be read: " + name + " stays a " + KindWords(from);
+    } else if (from == m_kind && CountOfKind(m_kind) < 2) {
+        refusal = "The last " + KindWords(from) + " cannot become a " + KindWords(kind) + ": " +
+                  std::string(ConnectionFile(from).fileName) + " keeps one record";
+    } else {
+        for (size_t i = 0; i < m_records.size(); ++i)
+            if (m_kinds[i] == kind && m_records[i].name == name)
+                refusal = "A " + KindWords(kind) + " named " + name + " is already listed";
+    }
+    if (!refusal.empty()) {
+        m_dialogs.ShowMessage(refusal);
+        return false;
+    }
+    // The record joins the end of its new file's records.
+    ServerRecord record = std::move(m_records[m_selected]);
+    m_records.erase(m_records.begin() + m_selected);
+    m_kinds.erase(m_kinds.begin() + m_selected);
+    m_favourites.erase(m_favourites.begin() + m_selected);
+    m_records.push_back(std::move(record));
+    m_kinds.push_back(kind);
+    // A favourite of its old file is no favourite of the new one.
+    m_favourites.push_back(false);
+    m_selected = static_cast<int>(m_records.size()) - 1;
+    m_changed = true;
+    return true;
 }
 
 const std::string& CConDets::FieldText(Field field) const {
@@ -73,6 +159,9 @@ bool CConDets::EnterNewName(const std::string& name) {
     // An empty Address field reads as the unset address.
     if (record.address.empty()) record.address = kUnsetAddress;
     m_records.push_back(std::move(record));
+    // A new record is of the kind the fields showed.
+    m_kinds.push_back(SelectedKind());
+    m_favourites.push_back(false);
     m_selected = static_cast<int>(m_records.size()) - 1;
     ShowSelected();
     m_changed = true;
@@ -100,19 +189,39 @@ bool CConDets::EditField(Field field, const std::string& text) {
 }
 
 bool CConDets::CanDelete() const {
-    return m_records.size() >= 2 && m_selected >= 0;
+    // The dialog's own file keeps one record; the other may be emptied.
+    return m_selected >= 0 && (m_kinds[m_selected] != m_kind || CountOfKind(m_kind) >= 2);
 }
 
 void CConDets::DeleteServer() {
     if (!CanDelete()) return;
     m_records.erase(m_records.begin() + m_selected);
+    m_kinds.erase(m_kinds.begin() + m_selected);
+    m_favourites.erase(m_favourites.begin() + m_selected);
     if (m_selected > 0) --m_selected;
     ShowSelected();
     m_changed = true;
 }
 
+std::string CConDets::BuildText(ConnectionKind kind) const {
+    std::vector<ServerRecord> records;
+    int favourite = -1;
+    const bool selectedHere = m_selected >= 0 && m_kinds[m_selected] == kind;
+    for (size_t i = 0; i < m_records.size(); ++i) {
+        if (m_kinds[i] != kind) continue;
+        const bool marked = selectedHere ? static_cast<int>(i) == m_selected : m_favourites[i];
+        if (marked && favourite < 0) favourite = static_cast<int>(records.size());
+        records.push_back(m_records[i]);
+    }
+    return BuildServerList(records, favourite);
+}
+
 void CConDets::Ok() {
-    m_serversText = BuildServerList(m_records, m_selected);
+    m_serversText = BuildText(m_kind);
+    if (!m_otherText) return;
+    std::string other = BuildText(OtherKind(m_kind));
+    m_otherChanged = other != *m_otherText;
+    *m_otherText = std::move(other);
 }
 
 }  // namespace tavrin

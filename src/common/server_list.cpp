@@ -156,14 +156,35 @@ bool CServer::Login() {
 }
 
 CConDets CServer::OpenDetails() {
-    return CConDets(m_serversText, m_index, m_dialogs);
+    const ConnectionKind other =
+        m_kind == ConnectionKind::GameServer ? ConnectionKind::Manager : ConnectionKind::GameServer;
+    TextFileRead read = ReadTextFile(ServerListPath(m_programDir, other));
+    m_otherReadable = read.status != TextFileRead::Status::Unreadable;
+    m_otherText = read.status == TextFileRead::Status::Read ? std::move(read.text) : std::string();
+    return CConDets(m_serversText, m_index, m_dialogs, m_kind,
+                    m_otherReadable ? &m_otherText : nullptr);
 }
 
 void CServer::AcceptDetails(CConDets& dialog) {
     dialog.Ok();
-    m_index = dialog.SelectedIndex();
-    m_details = m_index >= 0 ? dialog.Records()[m_index] : ServerRecord{};
+    const int selected = dialog.SelectedIndex();
+    if (selected >= 0 && dialog.RecordKind(selected) == m_kind) {
+        m_index = dialog.IndexInKind(selected);
+        m_details = dialog.Records()[selected];
+    } else {
+        // The chosen record went to the other file: this tab shows its own
+        // file's favourite.
+        const ServerList list = ParseServerList(m_serversText);
+        m_index = list.favourite >= 0 ? list.favourite : (list.records.empty() ? -1 : 0);
+        m_details = m_index >= 0 ? list.records[m_index] : ServerRecord{};
+    }
     if (dialog.Changed()) SaveServerList(m_programDir, m_serversText, m_log, m_kind);
+    if (m_otherReadable && dialog.OtherChanged()) {
+        const ConnectionKind other = m_kind == ConnectionKind::GameServer
+                                         ? ConnectionKind::Manager
+                                         : ConnectionKind::GameServer;
+        SaveServerList(m_programDir, m_otherText, m_log, other);
+    }
 }
 
 }  // namespace tavrin

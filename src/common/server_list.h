@@ -145,11 +145,15 @@ class CServer {
     // logout request.
     void Logout() { m_loginEnabled = true; }
 
-    // Button "Change": the Server Details dialog on this tab's servers list.
+    // Button "Change": the Server Details dialog on this tab's servers list
+    // and the other kind's file, read again now (a missing file is empty and
+    // is not made; one that cannot be read keeps its records to itself).
     CConDets OpenDetails();
     // The dialog closed with OK: it rebuilds the servers list, this tab shows
-    // its selected record, and a changed list is saved. (Cancel: just drop
-    // the dialog.)
+    // its selected record (its file's favourite when the selected record is
+    // of the other kind), and a changed list is saved; so is the other
+    // kind's file when a record moved to or from it. (Cancel: just drop the
+    // dialog.)
     void AcceptDetails(CConDets& dialog);
 
   private:
@@ -157,6 +161,8 @@ class CServer {
     UserDialogs& m_dialogs;
     std::string m_programDir;
     std::string m_serversText;
+    std::string m_otherText;  // the other kind's file, while the dialog is open
+    bool m_otherReadable = false;
     ConnectionKind m_kind = ConnectionKind::GameServer;
     int m_index = 0;
     ServerRecord m_details;

@@ -33,6 +33,25 @@ bool Contains(std::string_view text, std::string_view part) {
 
 }  // namespace
 
+std::string_view MissionMenuControl(MissionMenuAction action) {
+    switch (action) {
+        case MissionMenuAction::ViewSlot:
+        case MissionMenuAction::SaveSlot:
+        case MissionMenuAction::RenameSlot:
+        case MissionMenuAction::Upload:
+            return "missionMenuSavedLists";
+        case MissionMenuAction::SetNextMission:
+            return "missionMenuSetNext";
+        case MissionMenuAction::RunNextMission:
+            return "missionMenuRunNext";
+        case MissionMenuAction::RunThisMission:
+            return "missionMenuRunThis";
+        case MissionMenuAction::None:
+            break;
+    }
+    return {};
+}
+
 MissionMenuAction MissionMenuActionFor(std::string_view line) {
     if (Contains(line, kViewPrefix)) return MissionMenuAction::ViewSlot;
     if (Contains(line, kSavePrefix)) return MissionMenuAction::SaveSlot;

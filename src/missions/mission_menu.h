@@ -21,6 +21,11 @@ enum class MissionMenuAction {
 // The action a chosen menu line triggers, by its text.
 MissionMenuAction MissionMenuActionFor(std::string_view line);
 
+// The name under which a window asks whether the entries of `action` may be
+// used (they send the same commands): the saved-list slots and the upload
+// share one; "" for entries that send nothing.
+std::string_view MissionMenuControl(MissionMenuAction action);
+
 // One line of the mission menu. Line n has command id n, separators included.
 // A line with a backslash is an item in the submenu named by the text before
 // the backslash; "-" is a separator at the top level.

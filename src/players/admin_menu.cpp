@@ -153,7 +153,8 @@ std::optional<std::string> AdminMenuEntries(std::string_view adminMenuText) {
     return entries;
 }
 
-std::optional<CContextMenu> BuildAdminMenu(std::string_view adminMenuText, UserDialogs& dialogs) {
+std::optional<CContextMenu> BuildAdminMenu(std::string_view adminMenuText, UserDialogs& dialogs,
+                                           const ControlPermits::LineGate& gate) {
     std::optional<std::string> entries = AdminMenuEntries(adminMenuText);
     if (!entries) {
         dialogs.ShowMessage("!");
@@ -168,12 +169,24 @@ std::optional<CContextMenu> BuildAdminMenu(std::string_view adminMenuText, UserD
         if (item.kind == MenuItem::Kind::Command) actionless.push_back(item.id);
     }
     for (int id : actionless) menu.SetEnabled(id, false);
+    if (gate) {
+        const std::vector<std::string>& lines = menu.SourceLines();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const int id = static_cast<int>(i) + 1;
+            const MenuItem* item = menu.FindCommand(id);
+            if (!item || !item->enabled) continue;
+            ControlPermit permit = gate(lines[i]);
+            if (permit.allowed) continue;
+            menu.SetEnabled(id, false);
+            menu.SetToolTip(id, std::move(permit.tip));
+        }
+    }
     return menu;
 }
 
-std::string ShowAdminMenu(std::string_view adminMenuText, UserDialogs& dialogs,
-                          PopupMenus& popups) {
-    std::optional<CContextMenu> menu = BuildAdminMenu(adminMenuText, dialogs);
+std::string ShowAdminMenu(std::string_view adminMenuText, UserDialogs& dialogs, PopupMenus& popups,
+                          const ControlPermits::LineGate& gate) {
+    std::optional<CContextMenu> menu = BuildAdminMenu(adminMenuText, dialogs, gate);
     std::string line;
     if (menu) menu->TrackAndGetChoice(popups, line);
     return line;

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/control_permit.h"
 #include "common/event_log.h"
 #include "common/user_dialogs.h"
 #include "common/view_types.h"
@@ -62,13 +63,17 @@ class AdminMenuFile {
 std::optional<std::string> AdminMenuEntries(std::string_view adminMenuText);
 
 // The popup of the admin menu. A line without a backslash names no action: it
-// is shown greyed at the top level and cannot be chosen. A text without any
-// line feed shows "!" and gives nothing.
-std::optional<CContextMenu> BuildAdminMenu(std::string_view adminMenuText, UserDialogs& dialogs);
+// is shown greyed at the top level and cannot be chosen. A line `gate` does
+// not allow (the account of a remote console lacks a right its commands need)
+// is greyed too, with the gate's tooltip. A text without any line feed shows
+// "!" and gives nothing.
+std::optional<CContextMenu> BuildAdminMenu(std::string_view adminMenuText, UserDialogs& dialogs,
+                                           const ControlPermits::LineGate& gate = {});
 
 // Shows the admin menu and returns the chosen entry line (kind, backslash,
 // message), or an empty text.
-std::string ShowAdminMenu(std::string_view adminMenuText, UserDialogs& dialogs, PopupMenus& popups);
+std::string ShowAdminMenu(std::string_view adminMenuText, UserDialogs& dialogs, PopupMenus& popups,
+                          const ControlPermits::LineGate& gate = {});
 
 inline constexpr Rgb kAdminRowColour{175, 225, 175};
 inline constexpr Rgb kAdminSelectedRowColour{225, 175, 175};

@@ -74,6 +74,13 @@ bool CContextMenu::SetEnabled(int id, bool enabled) {
     return true;
 }
 
+bool CContextMenu::SetToolTip(int id, std::string tip) {
+    MenuItem* item = FindIn(m_items, id);
+    if (!item) return false;
+    item->tip = std::move(tip);
+    return true;
+}
+
 const MenuItem* CContextMenu::FindCommand(int id) const {
     return FindIn(m_items, id);
 }

@@ -15,6 +15,7 @@ struct MenuItem {
     std::string text;  // the command's text or the submenu's title
     int id = 0;        // command id, 0 for separators and submenus
     bool enabled = true;
+    std::string tip;                 // why a greyed command cannot be chosen; empty for none
     std::vector<MenuItem> children;  // a submenu's entries
 
     bool operator==(const MenuItem&) const = default;
@@ -60,6 +61,8 @@ class CContextMenu {
     // Greys (false) or enables the command with `id`; false when there is no
     // such command.
     bool SetEnabled(int id, bool enabled);
+    // The tooltip of the command with `id`; false when there is no such command.
+    bool SetToolTip(int id, std::string tip);
     // The command with `id`, or null.
     const MenuItem* FindCommand(int id) const;
 

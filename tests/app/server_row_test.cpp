@@ -44,6 +44,24 @@ TEST(ServerRow, MarksStatusAndPlayers) {
               "b (!)\nLogged in - 1 player");
 }
 
+TEST(ServerRow, ARemoteConsoleIsMarkedAsReachedThroughAManager) {
+    struct Case {
+        SessionState state;
+        bool badge;
+        std::string text;
+    };
+    const Case cases[] = {
+        {State(true, true, false, 20), false, "Hub (via manager)\nLogged in - 2 players"},
+        {State(false, true, false, 20), false, "Hub (via manager)\nNot connected"},
+        {State(false, true, true, 5), true, "Hub (via manager) (!)\nReconnecting in 5 s"},
+    };
+    for (const Case& c : cases) {
+        const ServerRow row = SummariseServer("Hub", c.state, "", 2, c.badge, true);
+        EXPECT_TRUE(row.viaManager);
+        EXPECT_EQ(ServerRowText(row), c.text);
+    }
+}
+
 TEST(ServerRow, BadgeShowsCatchesUntilTheRowIsSelected) {
     CatchBadge badge;
     EXPECT_FALSE(badge.On());

@@ -128,6 +128,31 @@ TEST(AdminMenuPopup, DefaultMenuHasSixSubmenusInFileOrder) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST(AdminMenuPopup, AGateGreysTheLinesItRefusesWithItsTooltip) {
+    ScriptedDialogs dialogs;
+    // The gate refuses the punts, as for an account without the right.
+    const ControlPermits::LineGate gate = [](std::string_view line) {
+        return line.starts_with("Punt\\") ? ControlPermit{false, "Missing right: Punt"}
+                                          : ControlPermit{};
+    };
+    std::optional<CContextMenu> menu = BuildAdminMenu(DefaultAdminMenu(), dialogs, gate);
+    ASSERT_TRUE(menu);
+    for (const MenuItem& submenu : menu->Items()) {
+        const bool punt = submenu.text == "Punt";
+        for (const MenuItem& item : submenu.children) {
+            EXPECT_EQ(item.enabled, !punt) << item.text;
+            EXPECT_EQ(item.tip, punt ? "Missing right: Punt" : "") << item.text;
+            // A greyed line is never the choice, whatever the popup gives back.
+            EXPECT_EQ(menu->ChosenLine(item.id).empty(), punt) << item.text;
+        }
+    }
+    // Without a gate nothing is greyed.
+    std::optional<CContextMenu> open = BuildAdminMenu(DefaultAdminMenu(), dialogs);
+    ASSERT_TRUE(open);
+    for (const MenuItem& submenu : open->Items())
+        for (const MenuItem& item : submenu.children) EXPECT_TRUE(item.enabled) << item.text;
+}
+
 TEST(AdminMenuPopup, ShowAdminMenu) {
     struct Case {
         const char* name;

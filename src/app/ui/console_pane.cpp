@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/control_rights.h"
 #include "app/ui/info_window.h"
 #include "app/ui/server_page.h"
 #include "app/ui/status_field.h"
@@ -126,6 +127,7 @@ ConsolePane::ConsolePane(Console& console, ConsoleSignals& consoleSignals, std::
     m_lastReason->setTextFormat(Qt::PlainText);
     ShowLastReason(FromWire(console.Session().FieldText(Field::LastReason)));
     ApplyCanSend(console.Session().ControlOn(Control::CanSend));
+    ApplyRights();
 
     m_eventViewer = new LogViewer(
         console.Log(), LogViewer::Kind::Event,
@@ -144,6 +146,7 @@ ConsolePane::ConsolePane(Console& console, ConsoleSignals& consoleSignals, std::
     connect(&consoleSignals, &ConsoleSignals::chatChanged, m_chatBotPage, &ChatBotPage::Refresh);
     connect(&consoleSignals, &ConsoleSignals::caughtChanged, m_chatBotPage,
             &ChatBotPage::RefreshCaught);
+    connect(&consoleSignals, &ConsoleSignals::rightsChanged, this, &ConsolePane::ApplyRights);
     m_infoWindow->hide();
 
     m_lookUpdate.setSingleShot(true);
@@ -198,7 +201,8 @@ QString ConsolePane::Title() const {
 ServerRow ConsolePane::Row() const {
     RatSession& session = m_console.Session();
     return SummariseServer(ShownName(), session.State(), session.FieldText(Field::LastReason),
-                           static_cast<int>(m_console.Players().Rows().size()), m_badge.On());
+                           static_cast<int>(m_console.Players().Rows().size()), m_badge.On(),
+                           m_console.Remote());
 }
 
 std::string ConsolePane::ShownName() const {
@@ -214,6 +218,12 @@ void ConsolePane::SetSelected(bool on) {
 }
 
 bool ConsolePane::SendBroadcast(const std::string& line) {
+    if (const ControlPermit& permit = m_permits.Get("messageAllServersAction"); !permit.allowed) {
+        // The manager would refuse it: the row says why instead.
+        m_awaitingBroadcastReply = false;
+        m_broadcastReply = QStringLiteral("Not sent: ") + FromWire(permit.tip);
+        return false;
+    }
     if (!m_console.Session().ControlOn(Control::CanSend)) {
         m_awaitingBroadcastReply = false;
         const SessionState& state = m_console.Session().State();
@@ -406,6 +416,15 @@ void ConsolePane::ApplyCanSend(bool on) {
     m_playersPage->SetCanSend(on);
     m_missionsPage->SetCanSend(on);
     m_chatBotPage->SetCanSend(on);
+}
+
+void ConsolePane::ApplyRights() {
+    m_permits = WindowPermits(m_console.Remote(), m_console.Rights());
+    m_playersPage->SetPermits(m_permits);
+    m_missionsPage->SetPermits(m_permits);
+    m_settingsPage->SetPermits(m_permits);
+    m_chatBotPage->SetPermits(m_permits);
+    emit permitsChanged();
 }
 
 void ConsolePane::ShowLastReason(const QString& reason) {

@@ -10,6 +10,7 @@
 #include "app/console.h"
 #include "app/server_row.h"
 #include "app/ui/console_signals.h"
+#include "common/control_permit.h"
 #include "settings/ui/settings_page.h"
 
 class QCheckBox;
@@ -80,6 +81,10 @@ class ConsolePane final : public QWidget, private SettingsPageHost {
     // it was not sent.
     bool SendBroadcast(const std::string& line);
 
+    // What the console's account may send, by control (nothing is limited
+    // for a direct connection).
+    const ControlPermits& Permits() const { return m_permits; }
+
     // The Server Details dialog's "Open" (see ServerPage::SetOpenServer).
     void SetOpenServer(std::function<std::string(const std::string&)> open);
 
@@ -98,6 +103,8 @@ class ConsolePane final : public QWidget, private SettingsPageHost {
     void rowChanged();
     // A text for the window's status bar.
     void statusMessage(const QString& text);
+    // Permits() changed: a remote login brought the account's rights.
+    void permitsChanged();
 
   private:
     // SettingsPageHost: the Settings tab's bulk send goes through the console.
@@ -113,6 +120,8 @@ class ConsolePane final : public QWidget, private SettingsPageHost {
     void HandleFieldChanged(Field field, const QString& text);
     void HandleControlChanged(Control control, bool on);
     void ApplyCanSend(bool on);
+    // Gives every page the permits of the console's account.
+    void ApplyRights();
     void ShowLastReason(const QString& reason);
     void ShowConnectionLook();
 
@@ -142,6 +151,7 @@ class ConsolePane final : public QWidget, private SettingsPageHost {
     QTimer m_lookUpdate;
     ConnectionLook m_look = ConnectionLook::Offline;
     CatchBadge m_badge;
+    ControlPermits m_permits;
     bool m_selected = true;
     bool m_awaitingBroadcastReply = false;
     bool m_broadcastSent = false;

@@ -29,6 +29,7 @@ void ConsoleSignals::ModelsChanged(ModelChanges changes) {
         {ModelChange::Chat, &ConsoleSignals::chatChanged},
         {ModelChange::Caught, &ConsoleSignals::caughtChanged},
         {ModelChange::Admins, &ConsoleSignals::adminsChanged},
+        {ModelChange::Rights, &ConsoleSignals::rightsChanged},
     };
     for (const auto& [change, signal] : kSignals)
         if (changes.Has(change)) emit(this->*signal)();

@@ -28,6 +28,8 @@ class ConsoleSignals final : public QObject, public ConsoleObserver {
     void chatChanged();
     void caughtChanged();
     void adminsChanged();
+    // What the account of a remote console may send changed (a login).
+    void rightsChanged();
     void eventLineWritten(const QString& line);  // without its line end
     void chatTextWritten(const QString& block);
     void logWriteFailed(const QString& failure);

@@ -19,6 +19,7 @@
 #include "app/ui/console_pane.h"
 #include "app/ui/info_window.h"
 #include "common/ui/log_viewer.h"
+#include "common/ui/permit_view.h"
 #include "common/ui/text_codec.h"
 #include "history/ui/history_window.h"
 #include "schedule/ui/schedule_editor.h"
@@ -84,6 +85,7 @@ ConsolePane& MainWindow::AddServer(Console& console, ConsoleSignals& consoleSign
         if (pane == &CurrentPane()) ShowTitle();
     });
     connect(pane, &ConsolePane::rowChanged, this, [this, pane] { ShowRow(pane); });
+    connect(pane, &ConsolePane::permitsChanged, this, &MainWindow::ShowMessageAllPermit);
     connect(pane, &ConsolePane::statusMessage, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
 
@@ -97,6 +99,7 @@ ConsolePane& MainWindow::AddServer(Console& console, ConsoleSignals& consoleSign
     ShowRow(pane);
     ShowServerList();
     ShowTitle();
+    ShowMessageAllPermit();
     return *pane;
 }
 
@@ -112,6 +115,7 @@ void MainWindow::RemoveServer(ConsolePane& pane) {
     if (current) SelectServer(std::min(index, ServerCount() - 1));
     ShowServerList();
     ShowTitle();
+    ShowMessageAllPermit();
 }
 
 int MainWindow::ServerCount() const {
@@ -149,6 +153,16 @@ void MainWindow::ShowServerList() {
     const bool several = ServerCount() > 1;
     m_serverList->setVisible(several);
     m_closeServer->setEnabled(several);
+}
+
+void MainWindow::ShowMessageAllPermit() {
+    constexpr const char* kName = "messageAllServersAction";
+    ControlPermit permit;
+    for (int i = 0; i < ServerCount(); ++i) {
+        permit = Pane(i).Permits().Get(kName);
+        if (permit.allowed) break;
+    }
+    ShowPermit(*m_messageAll, permit);
 }
 
 void MainWindow::ShowTitle() {
@@ -204,9 +218,10 @@ void MainWindow::BuildMenus() {
 
     QMenu* servers = menuBar()->addMenu(QStringLiteral("&Servers"));
     servers->setObjectName(QStringLiteral("serversMenu"));
-    QAction* message = servers->addAction(QStringLiteral("Message all servers"));
-    message->setObjectName(QStringLiteral("messageAllServersAction"));
-    connect(message, &QAction::triggered, this, &MainWindow::AskMessageAllServers);
+    m_messageAll = servers->addAction(QStringLiteral("Message all servers"));
+    m_messageAll->setObjectName(QStringLiteral("messageAllServersAction"));
+    servers->setToolTipsVisible(true);
+    connect(m_messageAll, &QAction::triggered, this, &MainWindow::AskMessageAllServers);
     m_closeServer = servers->addAction(QStringLiteral("Close Server"));
     m_closeServer->setObjectName(QStringLiteral("closeServerAction"));
     m_closeServer->setEnabled(false);

@@ -117,10 +117,14 @@ class MainWindow final : public QMainWindow {
     void ShowTitle();
     void ShowRow(ConsolePane* pane);
     void ShowServerList();
+    // "Message all servers" is offered while some open server's account may
+    // send a chat line; when none may, its tooltip says why.
+    void ShowMessageAllPermit();
 
     QListWidget* m_serverList = nullptr;
     QStackedWidget* m_panes = nullptr;
     QAction* m_closeServer = nullptr;
+    QAction* m_messageAll = nullptr;
     QAction* m_historyAction = nullptr;
     HistoryReader* m_history = nullptr;
     HistoryWindow* m_historyWindow = nullptr;

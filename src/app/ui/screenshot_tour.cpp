@@ -28,6 +28,7 @@
 #include "common/ui/server_details_dialog.h"
 #include "common/ui/text_codec.h"
 #include "history/ui/history_window.h"
+#include "manager/admin_rights.h"
 #include "manager/ui/admins_page.h"
 #include "players/admin_actions.h"
 #include "players/ui/admin_menu_dialog.h"
@@ -123,6 +124,10 @@ void ScreenshotTour::Begin() {
     } else {
         AddSteps(QStringLiteral("light"), QApplication::style()->standardPalette());
         AddSteps(QStringLiteral("dark"), DarkPalette());
+        if (!m_app.Window().InManagerRole()) {
+            AddRemoteSteps(QStringLiteral("light"), QApplication::style()->standardPalette());
+            AddRemoteSteps(QStringLiteral("dark"), DarkPalette());
+        }
     }
     m_steps.push_back([this] {
         std::printf("screenshots: %d pictures in %s\n", m_saved, qPrintable(m_dir));
@@ -202,34 +207,7 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
         window.findChild<QPushButton*>(QStringLiteral("editAdminMenuButton"))->click();
         return static_cast<QWidget*>(window.findChild<PlayersPage*>()->OpenEditor());
     });
-    // The players' popup lives only while it is being chosen from: its
-    // picture is taken then, and nothing is chosen.
-    auto popup = std::make_shared<QPixmap>();
-    m_steps.push_back([&window, popup] {
-        window.ShowTab(1);
-        auto* page = window.findChild<PlayersPage*>();
-        auto* list = window.findChild<QAbstractItemView*>(QStringLiteral("playerList"));
-        page->SetPopupChooser([popup](QMenu& menu, const QPoint&) -> QAction* {
-            menu.adjustSize();
-            *popup = menu.grab();
-            return nullptr;
-        });
-        const QPoint at = list->visualRect(list->model()->index(0, 1)).center();
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(list->viewport(), &event);
-        page->SetPopupChooser(ExecPopup);
-        window.ShowTab(0);
-    });
-    m_steps.push_back([this, popup, variant] {
-        const QString path =
-            m_dir + QStringLiteral("/player-popup-") + variant + QStringLiteral(".png");
-        if (!popup->isNull() && popup->save(path)) {
-            ++m_saved;
-            return;
-        }
-        std::fprintf(stderr, "screenshots: the players' popup did not open\n");
-        m_ok = false;
-    });
+    AddPopupSteps(QStringLiteral("player-popup-") + variant);
     // A settings file saved and loaded: the Settings File Data dialog, then
     // its Apply, and the Settings tab while the bulk send goes out.
     auto fileDialog = std::make_shared<QPointer<SettingsFileDialog>>();
@@ -333,6 +311,94 @@ void ScreenshotTour::AddSteps(const QString& variant, const QPalette& palette) {
         box->show();
         return static_cast<QWidget*>(box);
     });
+}
+
+void ScreenshotTour::AddPopupSteps(const QString& name, const QString& submenu) {
+    MainWindow& window = m_app.Window();
+    // The players' popup lives only while it is being chosen from: its
+    // picture is taken then, and nothing is chosen.
+    auto popup = std::make_shared<QPixmap>();
+    m_steps.push_back([&window, popup, submenu] {
+        window.ShowTab(1);
+        auto* page = window.findChild<PlayersPage*>();
+        auto* list = window.findChild<QAbstractItemView*>(QStringLiteral("playerList"));
+        page->SetPopupChooser([popup, submenu](QMenu& menu, const QPoint&) -> QAction* {
+            QMenu* shown = &menu;
+            for (QAction* action : menu.actions())
+                if (!submenu.isEmpty() && action->menu() && action->text() == submenu)
+                    shown = action->menu();
+            shown->adjustSize();
+            *popup = shown->grab();
+            return nullptr;
+        });
+        const QPoint at = list->visualRect(list->model()->index(0, 1)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &event);
+        page->SetPopupChooser(ExecPopup);
+        window.ShowTab(0);
+    });
+    m_steps.push_back([this, popup, name] {
+        const QString path = m_dir + QLatin1Char('/') + name + QStringLiteral(".png");
+        if (!popup->isNull() && popup->save(path)) {
+            ++m_saved;
+            return;
+        }
+        std::fprintf(stderr, "screenshots: the players' popup did not open\n");
+        m_ok = false;
+    });
+}
+
+void ScreenshotTour::AddRemoteSteps(const QString& variant, const QPalette& palette) {
+    MainWindow& window = m_app.Window();
+    m_steps.push_back([palette] { QApplication::setPalette(palette); });
+    auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("mainTabs"));
+    const std::pair<QString, RightsMask> accounts[] = {
+        {QStringLiteral("full"), kFullAccess},
+        {QStringLiteral("narrow"), static_cast<RightsMask>(kRightMessages | kRightWarn)},
+    };
+    for (const auto& [account, rights] : accounts) {
+        const QString prefix = QStringLiteral("remote-") + account;
+        // The simulator stands in for a manager's Admin Port: the window is
+        // told it logged in remotely with this account's rights.
+        m_steps.push_back([this, rights] {
+            Console& console = m_app.GetConsole();
+            if (!console.Remote()) console.SetRemoteManager("Simulator");
+            console.OnRemoteRights(rights);
+        });
+        for (int i = 1; i < tabs->count(); ++i) {
+            m_steps.push_back([&window, i] { window.ShowTab(i); });
+            m_steps.push_back([this, &window, tabs, i, variant, prefix] {
+                Save(&window,
+                     QStringLiteral("%1-%2-%3").arg(prefix, Slug(tabs->tabText(i)), variant));
+            });
+        }
+        m_steps.push_back([&window] { window.ShowTab(1); });
+        // With the narrow account the punts are greyed: their submenu shows it.
+        AddPopupSteps(prefix + QStringLiteral("-player-popup-") + variant,
+                      account == QStringLiteral("narrow") ? QStringLiteral("Punt") : QString());
+        if (account != QStringLiteral("narrow")) continue;
+        // A disabled control's tooltip, on its own: Load on the Settings tab.
+        m_steps.push_back([&window] {
+            window.ShowTab(3);
+            auto* load = window.findChild<QPushButton*>(QStringLiteral("settingsLoad"));
+            QToolTip::showText(load->mapToGlobal(load->rect().center()), load->toolTip(), load);
+        });
+        m_steps.push_back([this, &window, variant, prefix] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->inherits("QTipLabel") && w->isVisible()) {
+                    Save(w, prefix + QStringLiteral("-tooltip-") + variant);
+                    QToolTip::hideText();
+                    window.ShowTab(0);
+                    return;
+                }
+            }
+            std::fprintf(stderr, "screenshots: the tooltip of a refused control did not show\n");
+            m_ok = false;
+            window.ShowTab(0);
+        });
+    }
+    // Back to a direct connection's look for the other palette.
+    m_steps.push_back([this] { m_app.GetConsole().OnRemoteRights(kFullAccess); });
 }
 
 void ScreenshotTour::Save(QWidget* widget, const QString& name) {

@@ -38,6 +38,13 @@ class ScreenshotTour final : public QObject {
     void Begin();
     void RunNextStep();
     void AddSteps(const QString& variant, const QPalette& palette);
+    // The window as a remote admin of a manager sees it, with every right
+    // and with a narrow account (Messages and Warn): its tabs, a disabled
+    // control's tooltip and the admin popup, as remote-<full|narrow>-...
+    void AddRemoteSteps(const QString& variant, const QPalette& palette);
+    // The players' popup on the first row, grabbed while it is open (its
+    // submenu of that title instead, when one is given).
+    void AddPopupSteps(const QString& name, const QString& submenu = {});
     void Save(QWidget* widget, const QString& name);
 
     WindowApp& m_app;

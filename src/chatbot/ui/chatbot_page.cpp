@@ -24,6 +24,7 @@
 #include "chatbot/ui/banned_words_dialog.h"
 #include "chatbot/ui/caught_window.h"
 #include "common/ui/new_button.h"
+#include "common/ui/permit_view.h"
 #include "common/ui/text_codec.h"
 #include "common/view_types.h"
 
@@ -263,6 +264,7 @@ QMenu* ChatBotPage::WarnMenu() const {
 void ChatBotPage::Refresh() {
     m_startStop->setChecked(m_chatBot.IsOn());
     m_startStop->setText(QLatin1String(m_chatBot.StartStopLabel()));
+    ShowStartStopPermit();
     RenderChat();
     RenderScanData();
     RefreshCaught();
@@ -334,15 +336,31 @@ void ChatBotPage::RenderScanData() {
 
 void ChatBotPage::SetCanSend(bool on) {
     m_canSend = on;
-    m_send->setEnabled(on);
     const QString why = on ? QString() : FromWire(kSendNeedsGameMode);
-    m_send->setToolTip(why);
-    m_sendText->setToolTip(why);
+    const ControlPermit& permit = m_permits.Get("chatSend");
+    SetOwnToolTip(*m_send, why, permit);
+    SetOwnToolTip(*m_sendText, why, permit);
+    ShowPermit(*m_send, permit, on);
+}
+
+void ChatBotPage::SetPermits(const ControlPermits& permits) {
+    m_permits = permits;
+    const ControlPermit& send = m_permits.Get("chatSend");
+    ShowPermit(*m_send, send, m_canSend);
+    // The box keeps taking text; its tooltip says why Send is off.
+    ShowPermit(*m_sendText, send);
+    m_sendText->setEnabled(true);
+    ShowStartStopPermit();
+}
+
+void ChatBotPage::ShowStartStopPermit() {
+    // The permit holds back a start: a ChatBot that runs can always be stopped.
+    ShowPermit(*m_startStop, m_chatBot.IsOn() ? ControlPermit{} : m_permits.Get("chatStartStop"));
 }
 
 void ChatBotPage::Send() {
     // What is typed stays for when it can go out.
-    if (!m_canSend) return;
+    if (!m_canSend || !m_permits.Allowed("chatSend")) return;
     const QString text = m_sendText->text();
     const auto bytes = ToWire(text);
     if (!bytes) {
@@ -441,9 +459,13 @@ void ChatBotPage::PopUpWarnMenu(const QPoint& pos) {
     if (const auto offer = m_chatBot.MenuForChatRow(row)) {
         QMenu* warn = menu->addMenu(QStringLiteral("Warn ") + FromWire(offer->speaker));
         warn->setObjectName(QStringLiteral("chatWarnWarnings"));
+        const ControlPermit& permit = m_permits.Get("chatWarnWarnings");
+        if (!permit.allowed) warn->setToolTipsVisible(true);
         for (const auto& text : offer->warnings) {
             const std::string speaker = offer->speaker;
-            connect(warn->addAction(FromWire(text)), &QAction::triggered, this,
+            QAction* action = warn->addAction(FromWire(text));
+            ShowPermit(*action, permit);
+            connect(action, &QAction::triggered, this,
                     [this, speaker, text] { m_chatBot.WarnSpeaker(speaker, text); });
         }
         menu->addSeparator();

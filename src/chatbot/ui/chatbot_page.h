@@ -9,6 +9,7 @@
 
 #include "chatbot/chat_list_tools.h"
 #include "chatbot/chatbot.h"
+#include "common/control_permit.h"
 #include "common/qt/background_file_reader.h"
 #include "common/user_dialogs.h"
 
@@ -61,12 +62,19 @@ class ChatBotPage final : public QWidget {
     // Whether a command can go out (the session's notification): Send works
     // only then, and says why when it does not.
     void SetCanSend(bool on);
+    // What the account may send (a remote console): Send and the chat
+    // list's warnings follow their permits; Start ChatBot too (a remote
+    // console leaves the moderating to the manager's own ChatBot; one that
+    // runs can still be stopped). A refused control is disabled with the
+    // tooltip saying why.
+    void SetPermits(const ControlPermits& permits);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void RenderChat();
+    void ShowStartStopPermit();
     void RenderScanData();
     void Send();
     void OpenBannedWords();
@@ -91,6 +99,7 @@ class ChatBotPage final : public QWidget {
     QLineEdit* m_sendText = nullptr;
     QPushButton* m_send = nullptr;
     bool m_canSend = true;
+    ControlPermits m_permits;
     QWidget* m_findBar = nullptr;
     QLineEdit* m_find = nullptr;
     CaughtWindow* m_caught = nullptr;

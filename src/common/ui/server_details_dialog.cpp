@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -47,12 +48,25 @@ ServerDetailsDialog::ServerDetailsDialog(CServer& server, QWidget* parent)
     m_showPassword = new QCheckBox(QStringLiteral("Show"), this);
     m_showPassword->setObjectName(QStringLiteral("showPasswordCheck"));
 
+    // Which file the record goes to, and so what a login connects to.
+    m_gameServerKind = new QRadioButton(QStringLiteral("Game server"), this);
+    m_gameServerKind->setObjectName(QStringLiteral("gameServerKindRadio"));
+    m_managerKind = new QRadioButton(QStringLiteral("Manager"), this);
+    m_managerKind->setObjectName(QStringLiteral("managerKindRadio"));
+    m_managerKind->setToolTip(
+        QStringLiteral("Logged in to as a remote admin at the manager's Admin Port"));
+    auto* kindRow = new QHBoxLayout;
+    kindRow->addWidget(m_gameServerKind);
+    kindRow->addWidget(m_managerKind);
+    kindRow->addStretch(1);
+
     auto* passwordRow = new QHBoxLayout;
     passwordRow->addWidget(m_password, 1);
     passwordRow->addWidget(m_showPassword);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Server"), m_names);
+    form->addRow(QStringLiteral("Kind"), kindRow);
     form->addRow(QStringLiteral("Address"), m_address);
     form->addRow(QStringLiteral("RAT Port"), m_port);
     form->addRow(QStringLiteral("Username"), m_username);
@@ -92,6 +106,10 @@ ServerDetailsDialog::ServerDetailsDialog(CServer& server, QWidget* parent)
         m_password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
     });
     connect(m_delete, &QPushButton::clicked, this, &ServerDetailsDialog::HandleDeleteClicked);
+    connect(m_gameServerKind, &QRadioButton::clicked, this,
+            [this] { HandleKindChosen(ConnectionKind::GameServer); });
+    connect(m_managerKind, &QRadioButton::clicked, this,
+            [this] { HandleKindChosen(ConnectionKind::Manager); });
     connect(ok, &QPushButton::clicked, this, &ServerDetailsDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &ServerDetailsDialog::reject);
 
@@ -123,7 +141,8 @@ void ServerDetailsDialog::ShowDetails() {
     {
         const QSignalBlocker block(m_names);
         m_names->clear();
-        for (const ServerRecord& r : m_details.Records()) m_names->addItem(FromWire(r.name));
+        for (int i = 0; i < static_cast<int>(m_details.Records().size()); ++i)
+            m_names->addItem(FromWire(m_details.ListText(i)));
         m_names->setCurrentIndex(selected);
         m_names->setEditText(selected >= 0 ? FromWire(m_details.Records()[selected].name)
                                            : QString());
@@ -134,6 +153,20 @@ void ServerDetailsDialog::ShowDetails() {
     m_username->setText(FromWire(fields.username));
     m_password->setText(FromWire(fields.password));
     m_delete->setEnabled(m_details.CanDelete());
+    const bool manager = m_details.SelectedKind() == ConnectionKind::Manager;
+    m_gameServerKind->setChecked(!manager);
+    m_managerKind->setChecked(manager);
+    m_gameServerKind->setEnabled(selected >= 0);
+    m_managerKind->setEnabled(selected >= 0);
+    // "Open" opens a record of the tab's own kind beside this one.
+    m_open->setEnabled(selected >= 0 && m_details.SelectedKind() == m_server.Kind());
+}
+
+void ServerDetailsDialog::HandleKindChosen(ConnectionKind kind) {
+    // The fields typed so far belong to the record that moves.
+    if (!CommitName()) return ShowDetails();
+    m_details.ChooseKind(kind);
+    ShowDetails();
 }
 
 void ServerDetailsDialog::HandleNameActivated(int index) {

@@ -8,6 +8,7 @@
 #include "common/server_list.h"
 
 class QCheckBox;
+class QRadioButton;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -15,8 +16,10 @@ class QPushButton;
 namespace tavrin {
 
 // The Server Details dialog over CConDets: servers are chosen, added, edited
-// and deleted; OK hands the list back to the Server tab's CServer, which
-// saves servers.cfg when it changed. A new dialog is made for every opening,
+// and deleted, each a game server or a manager ("gameServerKindRadio",
+// "managerKindRadio"; a manager's name reads "(manager)" in the list); OK
+// hands the lists back to the Server tab's CServer, which saves servers.cfg
+// and managers.cfg when they changed. A new dialog is made for every opening,
 // so it always starts from the list as it is.
 class ServerDetailsDialog final : public QDialog {
     Q_OBJECT
@@ -50,6 +53,7 @@ class ServerDetailsDialog final : public QDialog {
     bool CommitName();
     bool CommitField(CConDets::Field field, QLineEdit* edit);
     void HandleDeleteClicked();
+    void HandleKindChosen(ConnectionKind kind);
     void ShowRefusal(const QString& text);
 
     CServer& m_server;
@@ -60,6 +64,8 @@ class ServerDetailsDialog final : public QDialog {
     QLineEdit* m_username = nullptr;
     QLineEdit* m_password = nullptr;
     QCheckBox* m_showPassword = nullptr;
+    QRadioButton* m_gameServerKind = nullptr;
+    QRadioButton* m_managerKind = nullptr;
     QPushButton* m_delete = nullptr;
     QPushButton* m_open = nullptr;
     OpenServer m_openServer;

@@ -14,6 +14,7 @@
 #include <map>
 
 #include "common/ui/icons.h"
+#include "common/ui/permit_view.h"
 #include "common/ui/text_codec.h"
 #include "common/view_types.h"
 #include "missions/ui/mission_models.h"
@@ -26,7 +27,7 @@ constexpr int kPopupDrop = 10;
 
 // The mission menu as a QMenu: items of a line with a backslash go into the
 // submenu the line names, made where its first line stands.
-void FillMissionMenu(QMenu& menu, const MissionMenu& missionMenu) {
+void FillMissionMenu(QMenu& menu, const MissionMenu& missionMenu, const ControlPermits& permits) {
     std::map<std::string, QMenu*> submenus;
     for (const MissionMenuEntry& entry : missionMenu.entries) {
         if (entry.separator) {
@@ -41,7 +42,12 @@ void FillMissionMenu(QMenu& menu, const MissionMenu& missionMenu) {
         }
         QAction* action = target->addAction(MenuText(FromWire(entry.item)));
         action->setData(entry.id);
-        action->setEnabled(entry.enabled);
+        const ControlPermit& permit = permits.Get(MissionMenuControl(entry.action));
+        action->setEnabled(entry.enabled && permit.allowed);
+        if (!permit.allowed) {
+            action->setToolTip(FromWire(permit.tip));
+            target->setToolTipsVisible(true);
+        }
     }
 }
 
@@ -172,13 +178,29 @@ void MissionsPage::Refresh() {
 
 void MissionsPage::SetCanSend(bool on) {
     m_canSend = on;
-    const QString why = on ? QString() : FromWire(kSendNeedsGameMode);
-    m_cycle->setToolTip(why);
-    m_available->setToolTip(why);
+    ShowListTips();
+}
+
+void MissionsPage::SetPermits(const ControlPermits& permits) {
+    m_permits = permits;
+    ShowPermit(*m_refreshCycle, m_permits.Get("refreshCycleButton"));
+    ShowPermit(*m_refreshAvailable, m_permits.Get("refreshAvailableButton"));
+    ShowListTips();
+}
+
+void MissionsPage::ShowListTips() {
+    // The lists stay usable for reading: only their edits are refused.
+    const auto tip = [this](const char* name) {
+        if (!m_canSend) return FromWire(kSendNeedsGameMode);
+        const ControlPermit& permit = m_permits.Get(name);
+        return permit.allowed ? QString() : FromWire(permit.tip);
+    };
+    m_cycle->setToolTip(tip("cycleList"));
+    m_available->setToolTip(tip("availableList"));
 }
 
 void MissionsPage::AddAvailable(int shownRow) {
-    if (!m_canSend) return;
+    if (!m_canSend || !m_permits.Allowed("availableList")) return;
     const int row = m_availableModel->CoreRow(shownRow);
     if (row < 0) return;
     m_missions.AddMissionToCycle(row);
@@ -190,7 +212,7 @@ void MissionsPage::AddAvailable(int shownRow) {
 }
 
 void MissionsPage::RemoveFromCycle(int shownRow) {
-    if (!m_canSend) return;
+    if (!m_canSend || !m_permits.Allowed("cycleList")) return;
     const int row = m_cycleModel->CoreRow(shownRow);
     if (row < 0) return;
     m_missions.RemoveMissionFromCycle(row);
@@ -209,7 +231,7 @@ void MissionsPage::ShowMissionMenu(const QPoint& viewportPos) {
     m_cycleModel->Refresh();  // the row under the menu takes the menu colour
     QMenu popup(this);
     popup.setObjectName(QStringLiteral("missionPopup"));
-    FillMissionMenu(popup, *menu);
+    FillMissionMenu(popup, *menu, m_permits);
     const QPoint global = m_cycle->viewport()->mapToGlobal(viewportPos + QPoint(0, kPopupDrop));
     QAction* chosen = m_chooser ? m_chooser(popup, global) : nullptr;
     m_missions.ChooseMissionMenuEntry(chosen ? chosen->data().toInt() : 0);

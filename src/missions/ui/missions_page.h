@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "common/control_permit.h"
 #include "common/ui/popup_chooser.h"
 #include "missions/missions.h"
 
@@ -53,6 +54,11 @@ class MissionsPage final : public QWidget {
     // menu, adding and removing work only then, and the lists say why when
     // they do not.
     void SetCanSend(bool on);
+    // What the account may send (a remote console): the Refresh buttons, the
+    // lists' adding and removing and each mission menu entry follow their
+    // permits; a refused gesture does nothing and the list or the greyed
+    // entry says which right is missing.
+    void SetPermits(const ControlPermits& permits);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,10 +68,12 @@ class MissionsPage final : public QWidget {
     void AddAvailable(int shownRow);
     void RemoveFromCycle(int shownRow);
     void SizeColumns();
+    void ShowListTips();
 
     CMissions& m_missions;
     PopupChooser m_chooser = ExecPopup;
     bool m_canSend = true;
+    ControlPermits m_permits;
     CycleListModel* m_cycleModel = nullptr;
     AvailableListModel* m_availableModel = nullptr;
     QTableView* m_cycle = nullptr;

@@ -22,6 +22,10 @@ void FillMenu(QMenu& menu, const MenuLevel& items) {
                 QAction* action = menu.addAction(MenuText(FromWire(item.text)));
                 action->setData(item.id);
                 action->setEnabled(item.enabled);
+                if (!item.tip.empty()) {
+                    action->setToolTip(FromWire(item.tip));
+                    menu.setToolTipsVisible(true);
+                }
                 break;
             }
         }

@@ -15,6 +15,7 @@
 
 #include "common/ui/icons.h"
 #include "common/ui/new_button.h"
+#include "common/ui/permit_view.h"
 #include "common/ui/text_codec.h"
 #include "common/view_types.h"
 #include "players/ui/admin_menu_dialog.h"
@@ -199,6 +200,11 @@ void PlayersPage::SetCanSend(bool on) {
     m_list->setToolTip(on ? QString() : FromWire(kSendNeedsGameMode));
 }
 
+void PlayersPage::SetPermits(const ControlPermits& permits) {
+    m_permits = permits;
+    ShowPermit(*m_refresh, m_permits.Get("refreshPlayersButton"));
+}
+
 void PlayersPage::ShowPlayerPopup(const QPoint& viewportPos) {
     // Every entry of the popup sends a command.
     if (!m_canSend) return;
@@ -209,8 +215,9 @@ void PlayersPage::ShowPlayerPopup(const QPoint& viewportPos) {
     if (row < 0) return;
     WidgetPopupMenus popups(
         this, m_list->viewport()->mapToGlobal(viewportPos + QPoint(0, kPopupDrop)), m_chooser);
-    m_actions.OnPlayerRightClick(
-        row, [this, &popups] { return ShowAdminMenu(m_menuFile.Text(), m_dialogs, popups); });
+    m_actions.OnPlayerRightClick(row, [this, &popups] {
+        return ShowAdminMenu(m_menuFile.Text(), m_dialogs, popups, m_permits.AdminMenuGate());
+    });
 }
 
 AdminMenuDialog* PlayersPage::OpenEditor() const {

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <string>
 
+#include "common/control_permit.h"
 #include "common/event_log.h"
 #include "common/ui/popup_chooser.h"
 #include "common/user_dialogs.h"
@@ -76,6 +77,10 @@ class PlayersPage final : public QWidget {
     // Whether a command can go out (the session's notification): the admin
     // popup opens only then, and the list says why when it does not.
     void SetCanSend(bool on);
+    // What the account may send (a remote console): Refresh PlayerList and
+    // each admin menu entry follow their permits, a refused entry greyed in
+    // the popup with the tooltip naming the missing right.
+    void SetPermits(const ControlPermits& permits);
     // "Edit Admin Menu": opens the editor, window-modal (no nested event loop);
     // its OK saves the menu.
     void EditAdminMenu();
@@ -98,6 +103,7 @@ class PlayersPage final : public QWidget {
     UserDialogs& m_dialogs;
     PopupChooser m_chooser = ExecPopup;
     bool m_canSend = true;
+    ControlPermits m_permits;
 
     PlayerListModel* m_model = nullptr;
     PlayerFilterModel* m_filter = nullptr;

@@ -20,6 +20,7 @@
 
 #include "common/ui/icons.h"
 #include "common/ui/new_button.h"
+#include "common/ui/permit_view.h"
 #include "common/ui/text_codec.h"
 #include "settings/ui/settings_file_dialog.h"
 
@@ -300,16 +301,22 @@ QWidget* SettingsPage::BuildWeapons() {
     return box;
 }
 
+void SettingsPage::SetPermits(const ControlPermits& permits) {
+    m_permits = permits;
+    Refresh();
+}
+
 void SettingsPage::Refresh() {
     m_rendering = true;
     for (int n = 0; n < kSettingsCount; ++n) {
-        const bool enabled = m_settings.IsEnabled(n);
+        const ControlPermit& permit = m_permits.Get("setting" + std::to_string(n));
+        const bool enabled = m_settings.IsEnabled(n) && permit.allowed;
         if (m_captions[n]) m_captions[n]->setEnabled(enabled);
         switch (kSettingsTable[static_cast<size_t>(n)].control) {
             case SettingControl::TickBox: {
                 const QSignalBlocker block(m_ticks[n]);
                 m_ticks[n]->setChecked(m_settings.IsTicked(n));
-                m_ticks[n]->setEnabled(enabled);
+                ShowPermit(*m_ticks[n], permit, enabled);
                 break;
             }
             case SettingControl::Slider: {
@@ -317,7 +324,7 @@ void SettingsPage::Refresh() {
                     const QSignalBlocker block(m_sliders[n]);
                     m_sliders[n]->setValue(m_settings.SliderPosition(n));
                 }
-                m_sliders[n]->setEnabled(enabled);
+                ShowPermit(*m_sliders[n], permit, enabled);
                 m_valueLabels[n]->setText(FromWire(m_settings.ValueLabel(n)));
                 m_valueLabels[n]->setEnabled(enabled);
                 break;
@@ -329,9 +336,9 @@ void SettingsPage::Refresh() {
                     box->setText(FromWire(m_settings.TextBoxText(n)));
                     box->setModified(false);
                 }
-                box->setEnabled(enabled);
-                m_setButtons[n]->setEnabled(enabled);
-                m_clearButtons[n]->setEnabled(enabled);
+                ShowPermit(*box, permit, enabled);
+                ShowPermit(*m_setButtons[n], permit, enabled);
+                ShowPermit(*m_clearButtons[n], permit, enabled);
                 break;
             }
             case SettingControl::DropDown: {
@@ -340,7 +347,7 @@ void SettingsPage::Refresh() {
                 list->setCurrentIndex(static_cast<int>(n == kTimeOfDayEntry
                                                            ? m_settings.TimeOfDayChoice()
                                                            : m_settings.TodRateChoice()));
-                list->setEnabled(enabled);
+                ShowPermit(*list, permit, enabled);
                 break;
             }
         }
@@ -350,11 +357,12 @@ void SettingsPage::Refresh() {
     m_lock->setEnabled(m_settings.IsLockEnabled());
     m_lock->setToolTip(m_settings.IsLockEnabled() ? QString() : Latin(kSendNeedsGameMode));
     const bool buttons = m_settings.AreButtonsEnabled();
-    for (QWidget* w : {static_cast<QWidget*>(m_load), static_cast<QWidget*>(m_save),
-                       static_cast<QWidget*>(m_refresh), static_cast<QWidget*>(m_weapons),
-                       static_cast<QWidget*>(m_update)})
-        w->setEnabled(buttons);
-    for (auto* b : m_setAll) b->setEnabled(buttons);
+    m_save->setEnabled(buttons);
+    ShowPermit(*m_load, m_permits.Get("settingsLoad"), buttons);
+    ShowPermit(*m_refresh, m_permits.Get("settingsRefresh"), buttons);
+    ShowPermit(*m_weapons, m_permits.Get("weaponsList"), buttons);
+    ShowPermit(*m_update, m_permits.Get("weaponsUpdate"), buttons);
+    for (auto* b : m_setAll) ShowPermit(*b, m_permits.Get("weaponsSetAll"), buttons);
     RenderWeapons();
     m_rendering = false;
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "common/control_permit.h"
 #include "common/user_dialogs.h"
 #include "settings/bulk_progress.h"
 #include "settings/settings_tab.h"
@@ -63,6 +64,10 @@ class SettingsPage final : public QWidget {
   public slots:
     // Shows what the model holds.
     void Refresh();
+    // What the account may send (a remote console): each setting, Load,
+    // Refresh and the weapons' controls follow their permits, a refused one
+    // disabled with the tooltip naming the missing right.
+    void SetPermits(const ControlPermits& permits);
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -106,6 +111,7 @@ class SettingsPage final : public QWidget {
     QTimer* m_progressTimer = nullptr;
     QPointer<SettingsFileDialog> m_fileDialog;
     bool m_rendering = false;
+    ControlPermits m_permits;
 };
 
 }  // namespace tavrin

@@ -178,7 +178,8 @@ TEST_F(RemoteWindow, ANarrowAccountFindsPuntDisabledAndAForgedPuntRefused) {
     bool enabled = true;
     QString tip;
     OpenPopup(2, [&](QMenu& menu) -> QAction* {
-        QAction* punt = ActionAt(menu, {QStringLiteral("Punt")});
+        QAction* punt =
+            ActionAt(menu, {QStringLiteral("Punt"), QStringLiteral("KICKED FOR TEAM-KILLING")});
         if (punt) {
             enabled = punt->isEnabled();
             tip = punt->toolTip();

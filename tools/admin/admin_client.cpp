@@ -7,6 +7,7 @@
 #include "manager/admin_session.h"
 #include "manager/command_classes.h"
 #include "manager/manager.h"
+#include "remote/admin_port_dialect.h"
 
 namespace tavrin::admin {
 
@@ -24,12 +25,9 @@ std::string RightsText(RightsMask mask) {
 }
 
 bool ExpectsReply(std::string_view command) {
-    const int commandClass = ClassifyAdminCommand(command);
-    // A setting goes to the game server, and its reply comes back to its sender.
-    if (IsSenderOnlyCommand(command, commandClass)) return true;
-    for (const auto& c : kCommandClasses)
-        if (c.commandClass == commandClass) return c.relayed != kReplyNone;
-    return false;
+    // Allowed or not, the account's rights are the manager's to check: a
+    // refusal is a reply too, so only what is answered when allowed counts.
+    return ManagerAnswers(command, kFullAccess);
 }
 
 std::string PrintableReply(std::string_view text) {

@@ -112,6 +112,30 @@ QT_QPA_PLATFORM=offscreen "$build/tavrinrat" --dir "$work/manager" --manager \
     --admin-port 0 --admin-bind 127.0.0.1 --screenshots "$out" \
     2> >(grep -v -e 'propagateSizeHints' -e 'support raise' -e XDG_RUNTIME_DIR >&2)
 
+# The window as a remote admin of a headless manager logged in to the
+# simulator: with every right (ann), and with a narrow account (cid: Warn
+# only).
+mkdir -p "$work/hub/Configs" "$work/remote-full/Configs" "$work/remote-narrow/Configs"
+cp "$work/run/Configs/servers.cfg" "$work/manager/Configs/radmins.cfg" "$work/hub/Configs/"
+"$build/tavrinrat" --headless --dir "$work/hub" --manager --admin-port 0 --admin-bind 127.0.0.1 \
+    >"$work/hub.log" 2>&1 &
+more_pids+=($!)
+hub_port=
+for _ in $(seq 100); do
+    hub_port=$(sed -n 's/.*Admin Port open on 127.0.0.1 port \([0-9]*\).*/\1/p' "$work/hub.log")
+    grep -q '^Server Name: ' "$work/hub.log" && [[ -n "$hub_port" ]] && break
+    sleep 0.1
+done
+[[ -n "$hub_port" ]] || { cat "$work/hub.log" >&2; exit 1; }
+for account in full:ann:annpass narrow:cid:cidpass; do
+    IFS=: read -r kind user password <<<"$account"
+    (umask 077 && printf '%s\n' "$password" >"$work/remote-$kind/password")
+    QT_QPA_PLATFORM=offscreen "$build/tavrinrat" --dir "$work/remote-$kind" \
+        --remote "127.0.0.1:$hub_port" --user "$user" --password-file "$work/remote-$kind/password" \
+        --screenshots "$out" \
+        2> >(grep -v -e 'propagateSizeHints' -e 'support raise' -e XDG_RUNTIME_DIR >&2)
+done
+
 # Three servers in one window: two simulators, and a third that resets the
 # connection once logged in and refuses connections for a minute, so that its
 # row shows the reconnect countdown.

@@ -121,13 +121,12 @@ void ScreenshotTour::Begin() {
     m_deadline.stop();
     if (SeveralServers()) {
         AddServersSteps();
+    } else if (m_app.GetConsole().Remote()) {
+        AddRemoteSteps(QStringLiteral("light"), QApplication::style()->standardPalette());
+        AddRemoteSteps(QStringLiteral("dark"), DarkPalette());
     } else {
         AddSteps(QStringLiteral("light"), QApplication::style()->standardPalette());
         AddSteps(QStringLiteral("dark"), DarkPalette());
-        if (!m_app.Window().InManagerRole()) {
-            AddRemoteSteps(QStringLiteral("light"), QApplication::style()->standardPalette());
-            AddRemoteSteps(QStringLiteral("dark"), DarkPalette());
-        }
     }
     m_steps.push_back([this] {
         std::printf("screenshots: %d pictures in %s\n", m_saved, qPrintable(m_dir));
@@ -352,53 +351,39 @@ void ScreenshotTour::AddRemoteSteps(const QString& variant, const QPalette& pale
     MainWindow& window = m_app.Window();
     m_steps.push_back([palette] { QApplication::setPalette(palette); });
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("mainTabs"));
-    const std::pair<QString, RightsMask> accounts[] = {
-        {QStringLiteral("full"), kFullAccess},
-        {QStringLiteral("narrow"), static_cast<RightsMask>(kRightMessages | kRightWarn)},
-    };
-    for (const auto& [account, rights] : accounts) {
-        const QString prefix = QStringLiteral("remote-") + account;
-        // The simulator stands in for a manager's Admin Port: the window is
-        // told it logged in remotely with this account's rights.
-        m_steps.push_back([this, rights] {
-            Console& console = m_app.GetConsole();
-            if (!console.Remote()) console.SetRemoteManager("Simulator");
-            console.OnRemoteRights(rights);
-        });
-        for (int i = 1; i < tabs->count(); ++i) {
-            m_steps.push_back([&window, i] { window.ShowTab(i); });
-            m_steps.push_back([this, &window, tabs, i, variant, prefix] {
-                Save(&window,
-                     QStringLiteral("%1-%2-%3").arg(prefix, Slug(tabs->tabText(i)), variant));
-            });
-        }
-        m_steps.push_back([&window] { window.ShowTab(1); });
-        // With the narrow account the punts are greyed: their submenu shows it.
-        AddPopupSteps(prefix + QStringLiteral("-player-popup-") + variant,
-                      account == QStringLiteral("narrow") ? QStringLiteral("Punt") : QString());
-        if (account != QStringLiteral("narrow")) continue;
-        // A disabled control's tooltip, on its own: Load on the Settings tab.
-        m_steps.push_back([&window] {
-            window.ShowTab(3);
-            auto* load = window.findChild<QPushButton*>(QStringLiteral("settingsLoad"));
-            QToolTip::showText(load->mapToGlobal(load->rect().center()), load->toolTip(), load);
-        });
-        m_steps.push_back([this, &window, variant, prefix] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (w->inherits("QTipLabel") && w->isVisible()) {
-                    Save(w, prefix + QStringLiteral("-tooltip-") + variant);
-                    QToolTip::hideText();
-                    window.ShowTab(0);
-                    return;
-                }
-            }
-            std::fprintf(stderr, "screenshots: the tooltip of a refused control did not show\n");
-            m_ok = false;
-            window.ShowTab(0);
+    // A remote admin of a manager: named by what its account may send.
+    const bool narrow = m_app.GetConsole().Rights() != kFullAccess;
+    const QString prefix = narrow ? QStringLiteral("remote-narrow") : QStringLiteral("remote-full");
+    for (int i = 0; i < tabs->count(); ++i) {
+        m_steps.push_back([&window, i] { window.ShowTab(i); });
+        m_steps.push_back([this, &window, tabs, i, variant, prefix] {
+            Save(&window, QStringLiteral("%1-%2-%3").arg(prefix, Slug(tabs->tabText(i)), variant));
         });
     }
-    // Back to a direct connection's look for the other palette.
-    m_steps.push_back([this] { m_app.GetConsole().OnRemoteRights(kFullAccess); });
+    m_steps.push_back([&window] { window.ShowTab(1); });
+    // With a narrow account the punts are greyed: their submenu shows it.
+    AddPopupSteps(prefix + QStringLiteral("-player-popup-") + variant,
+                  narrow ? QStringLiteral("Punt") : QString());
+    if (!narrow) return;
+    // A disabled control's tooltip, on its own: Load on the Settings tab.
+    m_steps.push_back([&window] {
+        window.ShowTab(3);
+        auto* load = window.findChild<QPushButton*>(QStringLiteral("settingsLoad"));
+        QToolTip::showText(load->mapToGlobal(load->rect().center()), load->toolTip(), load);
+    });
+    m_steps.push_back([this, &window, variant, prefix] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->inherits("QTipLabel") && w->isVisible()) {
+                Save(w, prefix + QStringLiteral("-tooltip-") + variant);
+                QToolTip::hideText();
+                window.ShowTab(0);
+                return;
+            }
+        }
+        std::fprintf(stderr, "screenshots: the tooltip of a refused control did not show\n");
+        m_ok = false;
+        window.ShowTab(0);
+    });
 }
 
 void ScreenshotTour::Save(QWidget* widget, const QString& name) {

@@ -39,20 +39,6 @@ const char* const kAccounts =
     "Name=Ann\nUser=ann\nPass=annpass\nRights=3FFF\nGuid=none\n"
     "Name=Bob\nUser=bob\nPass=bobpass\nRights=0100\nGuid=none\n[END]";
 
-// The action at `path` in a popup: a submenu's title, then an item.
-QAction* ActionAt(QMenu& menu, const QStringList& path) {
-    QMenu* in = &menu;
-    for (qsizetype i = 0; i < path.size(); ++i) {
-        QAction* found = nullptr;
-        for (QAction* a : in->actions())
-            if (a->text() == path[i]) found = a;
-        if (!found || i + 1 == path.size()) return found;
-        in = found->menu();
-        if (!in) return nullptr;
-    }
-    return nullptr;
-}
-
 class RemoteWindow : public ::testing::Test {
   protected:
     RemoteWindow()

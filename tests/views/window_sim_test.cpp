@@ -243,20 +243,6 @@ TEST_F(WindowSim, AQuestionOpenWhileRepliesArriveHoldsThemUntilItIsAnswered) {
     EXPECT_EQ(m_routed, (std::vector<int>{kReplyPlayers, kReplyMissions, kReplyNone}));
 }
 
-// The action at `path` in a popup: a submenu's title, then an item.
-QAction* ActionAt(QMenu& menu, const QStringList& path) {
-    QMenu* in = &menu;
-    for (qsizetype i = 0; i < path.size(); ++i) {
-        QAction* found = nullptr;
-        for (QAction* a : in->actions())
-            if (a->text() == path[i]) found = a;
-        if (!found || i + 1 == path.size()) return found;
-        in = found->menu();
-        if (!in) return nullptr;
-    }
-    return nullptr;
-}
-
 TEST_F(WindowSim, APuntFromThePlayersPopupRemovesThePlayerFromTheGame) {
     LogIn();
     auto* page = m_app->Window().findChild<PlayersPage*>();
